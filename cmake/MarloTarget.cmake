@@ -1,0 +1,30 @@
+# Warnings for the project's own code; everything it builds is warning-free.
+function(marlo_warnings target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
+        -Wnon-virtual-dtor -Woverloaded-virtual -Wimplicit-fallthrough -Werror)
+endfunction()
+
+# marlo_library(NAME SOURCES... [DEPS ...]): one static library per subsystem.
+function(marlo_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    marlo_warnings(${name})
+endfunction()
+
+# marlo_test(NAME LABEL SOURCES... [DEPS ...]): a GoogleTest program registered with CTest.
+function(marlo_test name label)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    marlo_warnings(${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    gtest_discover_tests(${name}
+        PROPERTIES LABELS ${label} TIMEOUT ${ARG_TIMEOUT}
+        DISCOVERY_TIMEOUT 30)
+endfunction()

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace marlo::platform {
+
+// Replaces `target` with `bytes` so that a reader sees either the old file whole or the new
+// one whole: the bytes go to a temporary file in the same folder, which is flushed to disk and
+// then renamed over the target. On failure the temporary file is removed, the target is left
+// as it was, and false is returned. A new file gets mode 0644; an existing one keeps its mode.
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+// Reads a whole file. Nothing when it is missing, unreadable, not a regular file or larger
+// than `maxBytes`.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, size_t maxBytes);
+
+}  // namespace marlo::platform
