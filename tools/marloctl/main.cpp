@@ -1,59 +1,70 @@
 // marloctl: the command-line face of the configurator's core, for people and for scripts.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Commands.h"
+#include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
 
-namespace {
+namespace marloctl {
 
-constexpr int kUsageError = 2;
-
-void PrintUsage(FILE* out) {
-    std::fputs(
-        "usage: marloctl [--debug] COMMAND [ARGS]\n"
-        "commands:\n"
-        "  paths            print the folders the program uses\n",
-        out);
+int Usage(std::string_view message) {
+    std::fprintf(stderr, "usage: marloctl [--debug] [--hid-root DIR] %.*s\n",
+                 static_cast<int>(message.size()), message.data());
+    return kUsageError;
 }
 
-int Paths() {
+namespace {
+
+constexpr const char* kHelp =
+    "usage: marloctl [--debug] [--hid-root DIR] COMMAND [ARGS]\n"
+    "commands:\n"
+    "  hid list         every HID interface path and its identity\n"
+    "  paths            the folders the program uses\n";
+
+int PathsCommand() {
     using marlo::platform::Paths;
     std::printf("resources %s\n", Paths::ResourceDir().c_str());
     std::printf("data %s\n", Paths::ProductFolder().c_str());
     std::printf("config %s\n", Paths::ConfigFolder().c_str());
-    return 0;
+    return kOk;
 }
 
 }  // namespace
+}  // namespace marloctl
 
 int main(int argc, char** argv) {
+    using namespace marloctl;
     std::vector<std::string_view> args(argv + 1, argv + argc);
-    while (!args.empty() && args.front().starts_with("--")) {
-        if (args.front() == "--debug") {
+    size_t i = 0;
+    for (; i < args.size() && args[i].starts_with("--"); ++i) {
+        if (args[i] == "--debug") {
             marlo::platform::DebugOutput::SetStderrEnabled(true);
-        } else if (args.front() == "--help") {
-            PrintUsage(stdout);
-            return 0;
+        } else if (args[i] == "--hid-root" && i + 1 < args.size()) {
+            marlo::hid::HidInterface::SetDefaultRoot(std::string(args[++i]));
+        } else if (args[i] == "--help") {
+            std::fputs(kHelp, stdout);
+            return kOk;
         } else {
-            std::fprintf(stderr, "marloctl: unknown option %.*s\n",
-                         static_cast<int>(args.front().size()), args.front().data());
+            std::fputs(kHelp, stderr);
             return kUsageError;
         }
-        args.erase(args.begin());
     }
-    if (args.empty()) {
-        PrintUsage(stderr);
+    if (i == args.size()) {
+        std::fputs(kHelp, stderr);
         return kUsageError;
     }
-    if (args.front() == "paths") {
-        return Paths();
+    const std::string_view command = args[i];
+    const Args rest(args.data() + i + 1, args.size() - i - 1);
+    if (command == "hid") {
+        return HidCommand(rest);
     }
-    std::fprintf(stderr, "marloctl: unknown command %.*s\n", static_cast<int>(args.front().size()),
-                 args.front().data());
-    PrintUsage(stderr);
+    if (command == "paths" && rest.empty()) {
+        return PathsCommand();
+    }
+    std::fputs(kHelp, stderr);
     return kUsageError;
 }

@@ -1,0 +1,363 @@
+#include "hid/HidInterface.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "hid/HidPath.h"
+#include "hid/HidrawNode.h"
+
+namespace marlo::hid {
+namespace {
+
+// The largest report the kernel's hidraw delivers.
+constexpr size_t kMaxReportBytes = 16384;
+
+std::mutex& DefaultRootMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::optional<std::filesystem::path>& DefaultRootOverride() {
+    static std::optional<std::filesystem::path> root;
+    return root;
+}
+
+// Opens a node: a character device with open(), a simulated node (a Unix seqpacket socket)
+// with connect(). Returns the fd or -1.
+int OpenNode(const std::filesystem::path& node, bool read, bool write, bool* isSocket) {
+    struct stat st {};
+    if (stat(node.c_str(), &st) != 0) {
+        return -1;
+    }
+    if (S_ISSOCK(st.st_mode)) {
+        *isSocket = true;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (node.native().size() >= sizeof address.sun_path) {
+            return -1;
+        }
+        std::strcpy(address.sun_path, node.c_str());
+        const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) {
+            return -1;
+        }
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    *isSocket = false;
+    int flags = O_CLOEXEC | O_NONBLOCK;
+    flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    return open(node.c_str(), flags);
+}
+
+}  // namespace
+
+HidInterface::HidInterface() : root_(DefaultRoot()) { paths_.reserve(8); }
+
+HidInterface::~HidInterface() {
+    Close();
+    FreePaths();
+}
+
+std::filesystem::path HidInterface::DefaultRoot() {
+    std::lock_guard lock(DefaultRootMutex());
+    if (DefaultRootOverride()) {
+        return *DefaultRootOverride();
+    }
+    if (const char* env = std::getenv("MARLO_HID_ROOT"); env != nullptr && *env != '\0') {
+        return env;
+    }
+    return "/";
+}
+
+void HidInterface::SetDefaultRoot(const std::filesystem::path& root) {
+    std::lock_guard lock(DefaultRootMutex());
+    DefaultRootOverride() = root;
+}
+
+bool HidInterface::Enumerate() {
+    FreePaths();
+    paths_.reserve(8);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(root_ / "sys/class/hidraw", ec)) {
+        // A machine without the hidraw class has no HID interfaces: an empty, complete list.
+        return !ec || ec == std::errc::no_such_file_or_directory;
+    }
+    for (const std::string& node : HidrawNode::List(root_)) {
+        const auto info = HidrawNode::Read(root_, node);
+        if (!info) {
+            continue;  // gone while listed, or not a HID node we can read
+        }
+        const size_t collections = info->descriptor.collections().size();
+        for (size_t c = 0; c < collections; ++c) {
+            if (paths_.size() == paths_.capacity()) {
+                paths_.reserve(paths_.capacity() * 2);
+            }
+            paths_.push_back(HidPath::Make(root_, node, info->attributes.vendorId,
+                                           info->attributes.productId, info->interfaceNumber,
+                                           collections > 1 ? static_cast<uint32_t>(c + 1) : 0));
+        }
+    }
+    cursor_ = 0;
+    return true;
+}
+
+std::optional<std::string> HidInterface::NextPath() {
+    if (cursor_ >= paths_.size()) {
+        return std::nullopt;
+    }
+    return paths_[cursor_++];
+}
+
+void HidInterface::FreePaths() {
+    paths_.clear();
+    paths_.shrink_to_fit();
+    cursor_ = 0;
+}
+
+bool HidInterface::Open(const std::string& path, bool read, bool write, bool overlapped,
+                        bool exclusive) {
+    std::unique_lock lock(mutex_);
+    readAccess_ = read;
+    writeAccess_ = write;
+    overlapped_ = overlapped;
+    exclusive_ = exclusive;
+    path_ = path;
+    CloseLocked(lock);
+
+    const std::filesystem::path root = HidPath::Root(path);
+    const std::string node = HidPath::NodeName(path);
+    const auto info = HidrawNode::Read(root, node);
+    if (!info) {
+        return false;
+    }
+    const auto& collections = info->descriptor.collections();
+    const uint32_t collectionFromPath = HidPath::CollectionNumber(path);
+    const size_t index = collectionFromPath == 0 ? 0 : collectionFromPath - 1;
+    if (index >= collections.size()) {
+        return false;
+    }
+    bool isSocket = false;
+    const int fd = OpenNode(HidPath::DeviceNode(path), read, write, &isSocket);
+    if (fd < 0) {
+        return false;
+    }
+    const TopLevelCollection& collection = collections[index];
+    fd_ = fd;
+    isSocket_ = isSocket;
+    usesReportIds_ = info->descriptor.usesReportIds();
+    inputReportIds_ = collection.reportIds[static_cast<int>(ReportType::kInput)];
+    attributes_ = info->attributes;
+    decoder_ = ReportDecoder(collection);
+    caps_.usage = collection.usage;
+    caps_.usagePage = collection.usagePage;
+    caps_.inputReportLength = collection.reportLength[0];
+    caps_.outputReportLength = collection.reportLength[1];
+    caps_.featureReportLength = collection.reportLength[2];
+    caps_.inputButtonCaps = decoder_.buttonCaps(ReportType::kInput);
+    caps_.inputValueCaps = decoder_.valueCaps(ReportType::kInput);
+    caps_.outputButtonCaps = decoder_.buttonCaps(ReportType::kOutput);
+    caps_.outputValueCaps = decoder_.valueCaps(ReportType::kOutput);
+    caps_.featureButtonCaps = decoder_.buttonCaps(ReportType::kFeature);
+    caps_.featureValueCaps = decoder_.valueCaps(ReportType::kFeature);
+    for (int t = 0; t < kReportTypeCount; ++t) {
+        reportBuffers_[t].assign(collection.reportLength[t], 0);
+    }
+    interfaceNumber_ = HidPath::InterfaceNumber(path);
+    collectionNumber_ = collectionFromPath;
+    lastFailure_ = Failure::kNone;
+    return true;
+}
+
+void HidInterface::Close() {
+    std::unique_lock lock(mutex_);
+    CloseLocked(lock);
+}
+
+void HidInterface::CloseLocked(std::unique_lock<std::mutex>& lock) {
+    if (inFlight_ > 0) {
+        closing_ = true;
+        cancel_.Set();
+        transfersDone_.wait(lock, [this] { return inFlight_ == 0; });
+        cancel_.ResetEvent();
+        closing_ = false;
+    }
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+    for (auto& buffer : reportBuffers_) {
+        buffer.clear();
+    }
+    decoder_ = ReportDecoder();
+    caps_ = HidCapabilities();
+    attributes_ = HidAttributes();
+    inputReportIds_.clear();
+    interfaceNumber_ = 0;
+    collectionNumber_ = 0;
+}
+
+bool HidInterface::IsOpen() const {
+    std::lock_guard lock(mutex_);
+    return fd_ >= 0;
+}
+
+HidInterface::Failure HidInterface::lastFailure() const {
+    std::lock_guard lock(mutex_);
+    return lastFailure_;
+}
+
+bool HidInterface::BeginTransfer(Direction direction, int* fd) {
+    std::lock_guard lock(mutex_);
+    const bool allowed = direction == Direction::kRead ? readAccess_ : writeAccess_;
+    if (fd_ < 0 || closing_ || !allowed) {
+        lastFailure_ = Failure::kNotOpen;
+        return false;
+    }
+    ++inFlight_;
+    *fd = fd_;
+    return true;
+}
+
+void HidInterface::EndTransfer(Failure failure) {
+    std::lock_guard lock(mutex_);
+    lastFailure_ = failure;
+    if (--inFlight_ == 0) {
+        transfersDone_.notify_all();
+    }
+}
+
+int HidInterface::Read(uint8_t* buffer, uint32_t length, uint32_t* transferred,
+                       uint32_t timeoutMs) {
+    return Transfer(Direction::kRead, buffer, length, transferred, timeoutMs);
+}
+
+int HidInterface::Write(const uint8_t* buffer, uint32_t length, uint32_t* transferred,
+                        uint32_t timeoutMs) {
+    // The write path only reads from the buffer.
+    return Transfer(Direction::kWrite, const_cast<uint8_t*>(buffer), length, transferred,
+                    timeoutMs);
+}
+
+int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length,
+                           uint32_t* transferred, uint32_t timeoutMs) {
+    if (transferred != nullptr) {
+        *transferred = 0;
+    }
+    int fd = -1;
+    if (!BeginTransfer(direction, &fd)) {
+        return 0;
+    }
+    // The handle and the report ID filter cannot change while a transfer is in flight: Close
+    // waits for it. The filter is copied only to read it without the lock.
+    std::vector<uint8_t> wantedIds;
+    bool usesIds = false;
+    bool isSocket = false;
+    {
+        std::lock_guard lock(mutex_);
+        wantedIds = inputReportIds_;
+        usesIds = usesReportIds_;
+        isSocket = isSocket_;
+    }
+    const bool reading = direction == Direction::kRead;
+    uint8_t report[kMaxReportBytes + 1];
+    const uint64_t start = platform::MonotonicMs();
+    Failure failure = Failure::kTimeout;
+    int result = 0;
+    for (;;) {
+        const uint32_t left = platform::RemainingMs(timeoutMs, start);
+        pollfd fds[2] = {{cancel_.fd(), POLLIN, 0}, {fd, short(reading ? POLLIN : POLLOUT), 0}};
+        const int n = poll(fds, 2, left == platform::kInfinite ? -1 : static_cast<int>(left));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            failure = Failure::kIoError;
+            break;
+        }
+        if (n == 0) {
+            failure = Failure::kTimeout;
+            break;
+        }
+        if (fds[0].revents & POLLIN) {
+            failure = Failure::kCancelled;
+            break;
+        }
+        const short ready = fds[1].revents;
+        if (reading && (ready & POLLIN)) {
+            // Reports without IDs get a 0 in front, so byte 0 is always the report ID.
+            const size_t prefix = usesIds ? 0 : 1;
+            const ssize_t got = isSocket ? recv(fd, report + prefix, kMaxReportBytes, 0)
+                                          : read(fd, report + prefix, kMaxReportBytes);
+            if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+                continue;
+            }
+            if (got <= 0) {
+                failure = got == 0 ? Failure::kDisconnected : Failure::kIoError;
+                break;
+            }
+            const size_t size = static_cast<size_t>(got) + prefix;
+            if (usesIds && std::find(wantedIds.begin(), wantedIds.end(), report[0]) == wantedIds.end()) {
+                continue;  // a report of another collection of this node
+            }
+            const size_t copied = std::min<size_t>(size, length);
+            std::memcpy(buffer, report, copied);
+            if (transferred != nullptr) {
+                *transferred = static_cast<uint32_t>(copied);
+            }
+            result = 1;
+            failure = Failure::kNone;
+            break;
+        }
+        if (!reading && (ready & POLLOUT)) {
+            const ssize_t put = isSocket ? send(fd, buffer, length, MSG_NOSIGNAL)
+                                          : write(fd, buffer, length);
+            if (put < 0 && (errno == EAGAIN || errno == EINTR)) {
+                continue;
+            }
+            if (put < 0) {
+                failure = (errno == EPIPE || errno == ENODEV || errno == ECONNRESET)
+                              ? Failure::kDisconnected
+                              : Failure::kIoError;
+                break;
+            }
+            if (transferred != nullptr) {
+                *transferred = static_cast<uint32_t>(put);
+            }
+            result = 1;
+            failure = Failure::kNone;
+            break;
+        }
+        if (ready & (POLLHUP | POLLERR | POLLNVAL)) {
+            failure = Failure::kDisconnected;
+            break;
+        }
+    }
+    EndTransfer(failure);
+    return result;
+}
+
+bool HidInterface::DecodeInput(const uint8_t* report, uint32_t length) {
+    if (report == nullptr || length == 0) {
+        return false;
+    }
+    return decoder_.Decode(ReportType::kInput, std::span(report, length));
+}
+
+bool HidInterface::IsPresent(const std::string& path) {
+    return HidrawNode::Present(HidPath::Root(path), HidPath::NodeName(path));
+}
+
+}  // namespace marlo::hid

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hid/HidTypes.h"
+#include "hid/ReportDecoder.h"
+#include "platform/Event.h"
+
+namespace marlo::hid {
+
+// One HID interface (a top-level collection of a hidraw node): the list of interface paths
+// present, and one open interface with its identity, buffers and cancellable transfers.
+//
+// Threads: Read or Write may run on one thread while another calls Close or Open; that
+// transfer then returns 0 at once. Reads and writes on one object are serialised by the
+// caller. The path list belongs to one thread (discovery).
+class HidInterface {
+public:
+    enum class Failure { kNone, kTimeout, kCancelled, kDisconnected, kNotOpen, kIoError };
+
+    HidInterface();
+    ~HidInterface();
+    HidInterface(const HidInterface&) = delete;
+    HidInterface& operator=(const HidInterface&) = delete;
+
+    // The root under which nodes are found: $MARLO_HID_ROOT or "/", unless a program set it.
+    static std::filesystem::path DefaultRoot();
+    static void SetDefaultRoot(const std::filesystem::path& root);
+    void SetRoot(const std::filesystem::path& root) { root_ = root; }
+    const std::filesystem::path& root() const { return root_; }
+
+    // Rebuilds the path list: one path per top-level collection of every node present, in
+    // node order and then collection order; the cursor goes back to the start. A node that
+    // vanishes while it is listed contributes nothing. False only when there is no listing
+    // at all (the list is then empty).
+    bool Enumerate();
+    // The path under the cursor, advancing it; nothing at the end or with no list.
+    std::optional<std::string> NextPath();
+    void FreePaths();
+    size_t pathCount() const { return paths_.size(); }
+    size_t pathCapacity() const { return paths_.capacity(); }
+
+    // Opens one interface path. hidraw has no share modes: the exclusive flag is kept as the
+    // caller gave it but grants nothing more, since every opener of a node receives every
+    // input report and this program serialises its own writes with the channel's locks.
+    bool Open(const std::string& path, bool read, bool write, bool overlapped, bool exclusive);
+    void Close();
+    bool IsOpen() const;
+
+    // One input report of this interface's collection into `buffer` (byte 0 the report ID,
+    // 0 for a node without report IDs). 1 on success, else 0; `transferred` the bytes moved.
+    int Read(uint8_t* buffer, uint32_t length, uint32_t* transferred, uint32_t timeoutMs);
+    // One output report from `buffer`, byte 0 the report ID. 1 on success, else 0.
+    int Write(const uint8_t* buffer, uint32_t length, uint32_t* transferred, uint32_t timeoutMs);
+    // How the last failed transfer on this object failed.
+    Failure lastFailure() const;
+
+    // Decodes a received input report into the input data entries.
+    bool DecodeInput(const uint8_t* report, uint32_t length);
+
+    // Whether a path can still be opened: its node and its sysfs entry exist. Opens nothing.
+    static bool IsPresent(const std::string& path);
+
+    const HidAttributes& attributes() const { return attributes_; }
+    const HidCapabilities& capabilities() const { return caps_; }
+    uint32_t interfaceNumber() const { return interfaceNumber_; }
+    uint32_t collectionNumber() const { return collectionNumber_; }
+    const std::string& path() const { return path_; }
+    std::vector<uint8_t>& inputReport() { return reportBuffers_[0]; }
+    const std::vector<HidDataEntry>& inputEntries() const {
+        return decoder_.entries(ReportType::kInput);
+    }
+
+private:
+    enum class Direction { kRead, kWrite };
+    // Registers a transfer; false when the interface cannot do it now.
+    bool BeginTransfer(Direction direction, int* fd);
+    void EndTransfer(Failure failure);
+    int Transfer(Direction direction, uint8_t* buffer, uint32_t length, uint32_t* transferred,
+                 uint32_t timeoutMs);
+    void CloseLocked(std::unique_lock<std::mutex>& lock);
+
+    std::filesystem::path root_;
+    std::vector<std::string> paths_;
+    size_t cursor_ = 0;
+
+    bool readAccess_ = false;
+    bool writeAccess_ = false;
+    bool overlapped_ = false;
+    bool exclusive_ = false;
+    std::string path_;
+    HidAttributes attributes_;
+    HidCapabilities caps_;
+    ReportDecoder decoder_;
+    std::vector<uint8_t> reportBuffers_[kReportTypeCount];
+    uint32_t interfaceNumber_ = 0;
+    uint32_t collectionNumber_ = 0;
+
+    // Guards the handle and the transfer bookkeeping below.
+    mutable std::mutex mutex_;
+    std::condition_variable transfersDone_;
+    int fd_ = -1;
+    bool isSocket_ = false;
+    bool usesReportIds_ = false;
+    std::vector<uint8_t> inputReportIds_;
+    int inFlight_ = 0;
+    bool closing_ = false;
+    Failure lastFailure_ = Failure::kNone;
+    // Raised by Close and Open while a transfer is in flight; manual-reset, so that a read
+    // and a write in flight together both see it. Cleared once they have returned.
+    platform::Event cancel_{platform::Event::Reset::kManual};
+};
+
+}  // namespace marlo::hid

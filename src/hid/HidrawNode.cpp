@@ -1,0 +1,126 @@
+#include "hid/HidrawNode.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+
+#include "hid/HidPath.h"
+#include "platform/AtomicFile.h"
+
+namespace marlo::hid {
+namespace {
+
+constexpr size_t kMaxUeventBytes = 16384;
+
+// "HID_ID=0003:0000320F:00005055": bus, vendor, product in hexadecimal.
+bool ParseHidId(const std::string& value, HidAttributes& attributes) {
+    const size_t first = value.find(':');
+    const size_t second = value.find(':', first + 1);
+    if (first == std::string::npos || second == std::string::npos) {
+        return false;
+    }
+    uint32_t vendor = 0;
+    uint32_t product = 0;
+    const char* v = value.data() + first + 1;
+    const char* p = value.data() + second + 1;
+    if (std::from_chars(v, value.data() + second, vendor, 16).ec != std::errc() ||
+        std::from_chars(p, value.data() + value.size(), product, 16).ec != std::errc()) {
+        return false;
+    }
+    attributes.vendorId = static_cast<uint16_t>(vendor);
+    attributes.productId = static_cast<uint16_t>(product);
+    return true;
+}
+
+// "HID_PHYS=usb-0000:00:14.0-2/input1": the interface number is the "/inputN" tail.
+uint32_t InterfaceFromPhys(const std::string& phys) {
+    const size_t at = phys.rfind("/input");
+    if (at == std::string::npos) {
+        return 0;
+    }
+    uint32_t n = 0;
+    const char* begin = phys.data() + at + 6;
+    std::from_chars(begin, phys.data() + phys.size(), n, 10);
+    return n;
+}
+
+// A number from a small sysfs file such as bcdDevice ("0102" in hexadecimal).
+uint16_t ReadHexFile(const std::filesystem::path& file) {
+    const auto text = platform::ReadWholeFile(file, 64);
+    if (!text) {
+        return 0;
+    }
+    uint32_t v = 0;
+    std::from_chars(text->data(), text->data() + text->size(), v, 16);
+    return static_cast<uint16_t>(v);
+}
+
+uint64_t NodeNumber(const std::string& name) {
+    size_t i = name.size();
+    while (i > 0 && std::isdigit(static_cast<unsigned char>(name[i - 1]))) {
+        --i;
+    }
+    uint64_t n = 0;
+    std::from_chars(name.data() + i, name.data() + name.size(), n, 10);
+    return n;
+}
+
+}  // namespace
+
+std::optional<HidrawNodeInfo> HidrawNode::Read(const std::filesystem::path& root,
+                                               const std::string& node) {
+    const std::filesystem::path device = HidPath::SysfsNode(root, node) / "device";
+    const auto uevent = platform::ReadWholeFile(device / "uevent", kMaxUeventBytes);
+    const auto descriptorBytes =
+        platform::ReadWholeFile(device / "report_descriptor", ReportDescriptor::kMaxBytes);
+    if (!uevent || !descriptorBytes) {
+        return std::nullopt;
+    }
+    HidrawNodeInfo info;
+    bool haveId = false;
+    std::istringstream lines(*uevent);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("HID_ID=")) {
+            haveId = ParseHidId(line.substr(7), info.attributes);
+        } else if (line.starts_with("HID_PHYS=")) {
+            info.interfaceNumber = InterfaceFromPhys(line.substr(9));
+        }
+    }
+    if (!haveId) {
+        return std::nullopt;
+    }
+    // The USB device two levels above the HID device carries the release number.
+    info.attributes.version = ReadHexFile(device / ".." / ".." / "bcdDevice");
+    const auto* data = reinterpret_cast<const uint8_t*>(descriptorBytes->data());
+    auto descriptor = ReportDescriptor::Parse(std::span(data, descriptorBytes->size()));
+    if (!descriptor || descriptor->collections().empty()) {
+        return std::nullopt;
+    }
+    info.descriptor = std::move(*descriptor);
+    return info;
+}
+
+std::vector<std::string> HidrawNode::List(const std::filesystem::path& root) {
+    std::vector<std::string> nodes;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(root / "sys/class/hidraw", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        nodes.push_back(it->path().filename().string());
+    }
+    std::sort(nodes.begin(), nodes.end(), [](const std::string& a, const std::string& b) {
+        const uint64_t na = NodeNumber(a);
+        const uint64_t nb = NodeNumber(b);
+        return na != nb ? na < nb : a < b;
+    });
+    return nodes;
+}
+
+bool HidrawNode::Present(const std::filesystem::path& root, const std::string& node) {
+    struct stat st {};
+    return lstat((root / "dev" / node).c_str(), &st) == 0 &&
+           stat((HidPath::SysfsNode(root, node) / "device").c_str(), &st) == 0;
+}
+
+}  // namespace marlo::hid

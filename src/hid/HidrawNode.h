@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hid/HidTypes.h"
+#include "hid/ReportDescriptor.h"
+
+namespace marlo::hid {
+
+// What sysfs tells about one hidraw node: its identity, USB interface and report descriptor.
+struct HidrawNodeInfo {
+    HidAttributes attributes;
+    uint32_t interfaceNumber = 0;
+    ReportDescriptor descriptor;
+};
+
+class HidrawNode {
+public:
+    // Reads <root>/sys/class/hidraw/<node>/device/{uevent,report_descriptor}. Nothing when the
+    // node is gone or what it holds cannot be parsed.
+    static std::optional<HidrawNodeInfo> Read(const std::filesystem::path& root,
+                                              const std::string& node);
+
+    // The node names under <root>/sys/class/hidraw, in numeric order (hidraw2 before hidraw10).
+    static std::vector<std::string> List(const std::filesystem::path& root);
+
+    // True while both the device node and its sysfs entry exist.
+    static bool Present(const std::filesystem::path& root, const std::string& node);
+};
+
+}  // namespace marlo::hid

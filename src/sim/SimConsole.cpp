@@ -1,0 +1,114 @@
+#include "sim/SimConsole.h"
+
+#include <json/writer.h>
+
+#include <charconv>
+#include <sstream>
+#include <vector>
+
+#include "hid/HidInterface.h"
+#include "sim/SimCatalog.h"
+
+namespace marlo::sim {
+namespace {
+
+std::vector<std::string> Words(std::string_view line) {
+    std::istringstream in{std::string(line)};
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) {
+        words.push_back(w);
+    }
+    return words;
+}
+
+// Decimal or 0x-hexadecimal.
+bool ParseNumber(const std::string& text, uint32_t& value) {
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const char* begin = text.data() + (hex ? 2 : 0);
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(begin, end, value, hex ? 16 : 10);
+    return ec == std::errc() && ptr == end && begin != end;
+}
+
+}  // namespace
+
+const char* SimConsole::Help() {
+    return "commands: plug KIND [NAME], unplug NAME, event NAME CODE, "
+           "fault NAME none|no-answer|wrong-code|status-ff|status-fe|late [COUNT], dump NAME, "
+           "list, paths, quit\n";
+}
+
+std::string SimConsole::Execute(std::string_view line) {
+    const std::vector<std::string> w = Words(line);
+    if (w.empty()) {
+        return "";
+    }
+    const std::string& op = w[0];
+    if (op == "quit" && w.size() == 1) {
+        quit_ = true;
+        return "ok bye\n";
+    }
+    if (op == "help") {
+        return Help();
+    }
+    if (op == "plug" && (w.size() == 2 || w.size() == 3)) {
+        auto device = SimCatalog::Create(w[1]);
+        if (!device) {
+            return "error unknown kind " + w[1] + "\n";
+        }
+        const std::string name = w.size() == 3 ? w[2] : w[1];
+        const auto node = server_.Plug(name, std::move(device));
+        return node ? "ok plugged " + name + " " + *node + "\n"
+                    : "error cannot plug " + name + " (name taken?)\n";
+    }
+    if (op == "unplug" && w.size() == 2) {
+        return server_.Unplug(w[1]) ? "ok unplugged " + w[1] + "\n" : "error no device " + w[1] + "\n";
+    }
+    if (op == "event" && w.size() == 3) {
+        uint32_t code = 0;
+        if (!ParseNumber(w[2], code) || code > 0xFFFF) {
+            return "error bad code " + w[2] + "\n";
+        }
+        return server_.InjectEvent(w[1], static_cast<uint16_t>(code))
+                   ? "ok event " + w[1] + " " + w[2] + "\n"
+                   : "error no device with events named " + w[1] + "\n";
+    }
+    if (op == "fault" && (w.size() == 3 || w.size() == 4)) {
+        const auto fault = SimServer::ParseFault(w[2]);
+        uint32_t count = 0;
+        if (!fault || (w.size() == 4 && !ParseNumber(w[3], count))) {
+            return "error bad fault\n";
+        }
+        return server_.SetFault(w[1], *fault, count) ? "ok fault " + w[1] + " " + w[2] + "\n"
+                                                     : "error no device " + w[1] + "\n";
+    }
+    if (op == "dump" && w.size() == 2) {
+        const auto dump = server_.Dump(w[1]);
+        if (!dump) {
+            return "error no device " + w[1] + "\n";
+        }
+        Json::StreamWriterBuilder builder;
+        builder["indentation"] = "  ";
+        return Json::writeString(builder, *dump) + "\n";
+    }
+    if (op == "list" && w.size() == 1) {
+        std::string text;
+        for (const std::string& name : server_.Names()) {
+            text += name + " " + server_.NodeOf(name).value_or("?") + "\n";
+        }
+        return text + "ok\n";
+    }
+    if (op == "paths" && w.size() == 1) {
+        hid::HidInterface lister;
+        lister.SetRoot(server_.root());
+        lister.Enumerate();
+        std::string text;
+        while (const auto path = lister.NextPath()) {
+            text += *path + "\n";
+        }
+        return text + "ok\n";
+    }
+    return std::string("error unknown command; ") + Help();
+}
+
+}  // namespace marlo::sim

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace marloctl {
+
+// Exit statuses of every command.
+inline constexpr int kOk = 0;
+inline constexpr int kRefused = 1;
+inline constexpr int kUsageError = 2;
+
+using Args = std::span<const std::string_view>;
+
+int HidCommand(Args args);
+
+// Reports a usage error on stderr and returns kUsageError.
+int Usage(std::string_view message);
+
+}  // namespace marloctl
