@@ -1,0 +1,147 @@
+// The command-line programs as a script uses them: marlo-sim serving devices, its control
+// socket, and marloctl reading them.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <regex>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace {
+
+const std::string kBin = MARLO_BIN_DIR;
+
+struct Result {
+    int status;
+    std::string out;
+};
+
+Result RunCommand(const std::string& command) {
+    Result r{-1, ""};
+    FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
+        r.out.append(buffer, n);
+    }
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// marlo-sim in the background, until the test ends.
+class Simulator {
+public:
+    Simulator(const std::filesystem::path& root, const std::string& plug) {
+        int out[2];
+        EXPECT_EQ(pipe(out), 0);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], 1);
+            close(out[0]);
+            const std::string sim = kBin + "/marlo-sim";
+            execl(sim.c_str(), sim.c_str(), "--root", root.c_str(), "--plug", plug.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        stdout_ = fdopen(out[0], "r");
+        char line[512];
+        while (std::fgets(line, sizeof line, stdout_) != nullptr) {
+            if (std::string(line) == "ready\n") {
+                ready_ = true;
+                break;
+            }
+        }
+    }
+    ~Simulator() {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        fclose(stdout_);
+    }
+    bool ready() const { return ready_; }
+
+private:
+    pid_t pid_ = -1;
+    FILE* stdout_ = nullptr;
+    bool ready_ = false;
+};
+
+std::string Control(const std::filesystem::path& root, const std::string& command) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, (root / "marlo-sim.sock").c_str());
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return "";
+    }
+    const std::string line = command + "\n";
+    EXPECT_EQ(write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    shutdown(fd, SHUT_WR);
+    std::string reply;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        reply.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return reply;
+}
+
+TEST(ToolsTest, HidListShowsEverySimulatedInterface) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path(), "keyboard,headset");
+    ASSERT_TRUE(sim.ready());
+    const Result list = RunCommand(kBin + "/marloctl --hid-root " + dir.path().string() + " hid list");
+    EXPECT_EQ(list.status, 0);
+    const std::string root = dir.path().string();
+    EXPECT_NE(list.out.find(root + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04 vid=320f pid=5055 "
+                                   "ver=0105 if=1 col=4 page=ff1c usage=0092 in=64 out=64 feat=0\n"),
+              std::string::npos)
+        << list.out;
+    EXPECT_NE(list.out.find(root + "/dev/hidraw1#vid_0c76&pid_1630&mi_03 vid=0c76 pid=1630 "
+                                   "ver=0100 if=3 col=0 page=000c usage=0001 in=64 out=64 feat=0\n"),
+              std::string::npos)
+        << list.out;
+    const std::regex line(R"(\S+ vid=[0-9a-f]{4} pid=[0-9a-f]{4} ver=[0-9a-f]{4} if=\d+ col=\d+ )"
+                          R"(page=[0-9a-f]{4} usage=[0-9a-f]{4} in=\d+ out=\d+ feat=\d+)");
+    size_t lines = 0;
+    for (size_t start = 0, end; (end = list.out.find('\n', start)) != std::string::npos;
+         start = end + 1, ++lines) {
+        EXPECT_TRUE(std::regex_match(list.out.substr(start, end - start), line));
+    }
+    EXPECT_EQ(lines, 5u);
+}
+
+TEST(ToolsTest, ControlSocketPlugsUnplugsAndDumps) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path(), "keyboard");
+    ASSERT_TRUE(sim.ready());
+    EXPECT_EQ(Control(dir.path(), "plug mouse"), "ok plugged mouse hidraw1\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "dev/hidraw1"));
+    EXPECT_EQ(Control(dir.path(), "plug mouse"), "error cannot plug mouse (name taken?)\n");
+    EXPECT_EQ(Control(dir.path(), "event keyboard 0x1101"), "ok event keyboard 0x1101\n");
+    const std::string dump = Control(dir.path(), "dump keyboard");
+    EXPECT_NE(dump.find("\"id\" : \"320f:5055\""), std::string::npos) << dump;
+    EXPECT_EQ(Control(dir.path(), "unplug mouse"), "ok unplugged mouse\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "dev/hidraw1"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "sys/class/hidraw/hidraw1"));
+    EXPECT_EQ(Control(dir.path(), "frobnicate").rfind("error unknown command", 0), 0u);
+}
+
+TEST(ToolsTest, UsageErrorsExitWithTwo) {
+    EXPECT_EQ(RunCommand(kBin + "/marloctl").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marloctl hid").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marloctl hid list extra").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marloctl --no-such-option hid list").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marlo-sim --no-such-option").status, 2);
+}
+
+}  // namespace
