@@ -67,6 +67,12 @@ bool DebugOutput::StderrEnabled() {
     return sink.toStderr;
 }
 
+bool DebugOutput::Active() {
+    Sink& sink = TheSink();
+    std::lock_guard lock(sink.mutex);
+    return sink.toStderr || !sink.captures.empty();
+}
+
 DebugOutput::Capture::Capture() {
     Sink& sink = TheSink();
     std::lock_guard lock(sink.mutex);

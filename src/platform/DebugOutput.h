@@ -15,6 +15,8 @@ public:
     static void Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
     static void SetStderrEnabled(bool enabled);
     static bool StderrEnabled();
+    // True when a line written now would go anywhere (lets hot paths skip formatting).
+    static bool Active();
 
     // Collects every line written while it lives (tests).
     class Capture {

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
-namespace marlo::sim {
-namespace {
+#include "hid/CommandReport.h"
 
-std::string Hex(const Report& bytes) {
+namespace marlo::sim {
+
+std::string CommandDevice::Hex(std::span<const uint8_t> bytes) {
     std::string text;
+    text.reserve(bytes.size() * 2);
     char b[3];
     for (uint8_t v : bytes) {
         std::snprintf(b, sizeof b, "%02x", v);
@@ -15,17 +17,7 @@ std::string Hex(const Report& bytes) {
     return text;
 }
 
-uint16_t Checksum(std::span<const uint8_t, CommandDevice::kReportSize> request) {
-    uint32_t sum = 0;
-    for (size_t i = 3; i < request.size(); ++i) {
-        sum += request[i];
-    }
-    return static_cast<uint16_t>(sum);
-}
-
-}  // namespace
-
-Report CommandDevice::AnswerFor(std::span<const uint8_t, kReportSize> request, uint8_t status) {
+Report CommandDevice::AnswerFor(Request request, uint8_t status) {
     Report answer(kReportSize, 0);
     answer[0] = kCommandReportId;
     answer[3] = request[3];
@@ -36,28 +28,62 @@ Report CommandDevice::AnswerFor(std::span<const uint8_t, kReportSize> request, u
     return answer;
 }
 
-Report CommandDevice::Answer(std::span<const uint8_t, kReportSize> request) {
+Report CommandDevice::ReadArea(Request request, const std::vector<uint8_t>& area) {
+    const size_t offset = Offset(request);
+    const size_t length = DataLength(request);
+    if (offset + length > area.size()) {
+        return AnswerFor(request, kRefused);
+    }
+    Report answer = AnswerFor(request, 0);
+    std::copy_n(area.begin() + static_cast<ptrdiff_t>(offset), length, answer.begin() + 8);
+    return answer;
+}
+
+Report CommandDevice::WriteArea(Request request, std::vector<uint8_t>& area) {
+    const size_t offset = Offset(request);
+    const size_t length = DataLength(request);
+    if (offset + length > area.size()) {
+        return AnswerFor(request, kRefused);
+    }
+    std::copy_n(request.begin() + 8, length, area.begin() + static_cast<ptrdiff_t>(offset));
     return AnswerFor(request, 0);
+}
+
+std::vector<Report> CommandDevice::HandleOtherReport(std::span<const uint8_t> report) {
+    (void)report;
+    return {};
 }
 
 std::vector<Report> CommandDevice::HandleOutput(std::span<const uint8_t> report) {
     if (report.empty() || report[0] != kCommandReportId) {
         ++otherReports_;
-        return {};
+        return HandleOtherReport(report);
     }
     ++requests_;
     std::array<uint8_t, kReportSize> request{};
     std::copy_n(report.begin(), std::min(report.size(), kReportSize), request.begin());
     lastRequest_.assign(request.begin(), request.end());
-    const uint16_t checksum = static_cast<uint16_t>(request[1] | (request[2] << 8));
-    if (report.size() != kReportSize || checksum != Checksum(request) || request[4] > 56) {
-        ++refused_;
-        return {AnswerFor(request, 0xFF)};
+    if (log_.size() == kLogSize) {
+        log_.erase(log_.begin(), log_.begin() + kLogSize / 2);
     }
-    return {Answer(request)};
+    log_.push_back({request[3], static_cast<uint16_t>(request[5] | (request[6] << 8)), request[4]});
+    const uint16_t checksum = static_cast<uint16_t>(request[1] | (request[2] << 8));
+    if (report.size() != kReportSize || checksum != hid::CommandReport::Checksum(request) ||
+        request[4] > hid::CommandReport::kMaxData) {
+        ++refused_;
+        return {AnswerFor(request, kRefused)};
+    }
+    Report answer = Answer(request);
+    if (answer.size() > 7 && answer[7] == kRefused) {
+        ++refused_;
+    }
+    return {answer};
 }
 
 std::optional<Report> CommandDevice::EventReport(uint16_t code) const {
+    if (!hasEvents_) {
+        return std::nullopt;
+    }
     return Report{kEventReportId, static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8)};
 }
 
@@ -68,6 +94,7 @@ Json::Value CommandDevice::Dump() const {
     dump["refused"] = Json::UInt64(refused_);
     dump["otherReports"] = Json::UInt64(otherReports_);
     dump["lastRequest"] = Hex(lastRequest_);
+    DumpState(dump);
     return dump;
 }
 

@@ -1,16 +1,19 @@
 #include "sim/SimCatalog.h"
 
-#include "sim/CommandDevice.h"
 #include "sim/Descriptors.h"
+#include "sim/HeadsetDevice.h"
+#include "sim/KeyboardDevice.h"
 #include "sim/PlainDevice.h"
+#include "sim/ReceiverDevice.h"
 
 namespace marlo::sim {
 
 std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
     if (kind == "keyboard") {
-        return std::make_unique<CommandDevice>(SimDeviceInfo{
-            "keyboard", kKeyboardVendor, kKeyboardProduct, 0x0105, 1, "Marlo Gear Keyboard",
-            Descriptors::KeyboardInterface1()});
+        return std::make_unique<KeyboardDevice>();
+    }
+    if (kind == "receiver") {
+        return std::make_unique<ReceiverDevice>();
     }
     if (kind == "keyboard-if0") {
         return std::make_unique<PlainDevice>(SimDeviceInfo{
@@ -18,9 +21,7 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
             Descriptors::KeyboardInterface0()});
     }
     if (kind == "headset") {
-        return std::make_unique<CommandDevice>(SimDeviceInfo{
-            "headset", kHeadsetVendor, kHeadsetProduct, 0x0100, 3, "Marlo Gear Headset",
-            Descriptors::HeadsetInterface3()});
+        return std::make_unique<HeadsetDevice>();
     }
     if (kind == "mouse") {
         return std::make_unique<PlainDevice>(
@@ -30,7 +31,7 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
 }
 
 std::vector<std::string> SimCatalog::Kinds() {
-    return {"keyboard", "keyboard-if0", "headset", "mouse"};
+    return {"keyboard", "keyboard-if0", "receiver", "headset", "mouse"};
 }
 
 }  // namespace marlo::sim

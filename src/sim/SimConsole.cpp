@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hid/HidInterface.h"
+#include "sim/ReceiverDevice.h"
 #include "sim/SimCatalog.h"
 
 namespace marlo::sim {
@@ -34,7 +35,8 @@ bool ParseNumber(const std::string& text, uint32_t& value) {
 
 const char* SimConsole::Help() {
     return "commands: plug KIND [NAME], unplug NAME, event NAME CODE, "
-           "fault NAME none|no-answer|wrong-code|status-ff|status-fe|late [COUNT], dump NAME, "
+           "fault NAME none|no-answer|wrong-code|status-ff|status-fe|late [COUNT], "
+           "link NAME on|off, dump NAME, "
            "list, paths, quit\n";
 }
 
@@ -81,6 +83,17 @@ std::string SimConsole::Execute(std::string_view line) {
         }
         return server_.SetFault(w[1], *fault, count) ? "ok fault " + w[1] + " " + w[2] + "\n"
                                                      : "error no device " + w[1] + "\n";
+    }
+    if (op == "link" && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
+        bool isReceiver = false;
+        server_.WithDevice(w[1], [&](SimDevice& device) {
+            if (auto* receiver = dynamic_cast<ReceiverDevice*>(&device)) {
+                receiver->SetLinked(w[2] == "on");
+                isReceiver = true;
+            }
+        });
+        return isReceiver ? "ok link " + w[1] + " " + w[2] + "\n"
+                          : "error no receiver named " + w[1] + "\n";
     }
     if (op == "dump" && w.size() == 2) {
         const auto dump = server_.Dump(w[1]);

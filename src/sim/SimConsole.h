@@ -9,6 +9,7 @@ namespace marlo::sim {
 
 // The simulator's command language, shared by its terminal and its control socket:
 //   plug KIND [NAME] | unplug NAME | event NAME CODE | fault NAME KIND [COUNT]
+//   link NAME on|off (a receiver reaches its keyboard or not)
 //   dump NAME | list | paths | help | quit
 // Every answer is text ending in a line end: "ok ..." or "error ...", or a JSON dump.
 class SimConsole {

@@ -213,8 +213,8 @@ void SimServer::Receive(Node& node, int fd) {
             HandleOutputNow(node.name, report);
             continue;
         }
-        // The device sees the report at its next free frame.
-        const uint64_t at = std::max(MonotonicMs(), node.lastOutMs + 1);
+        // The report takes the next free frame of the link: one millisecond each way.
+        const uint64_t at = std::max(MonotonicMs(), node.lastOutMs) + 1;
         node.lastOutMs = at;
         Schedule(at, [this, name = node.name, report] { HandleOutputNow(name, report); });
     }

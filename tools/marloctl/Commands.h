@@ -14,6 +14,7 @@ inline constexpr int kUsageError = 2;
 using Args = std::span<const std::string_view>;
 
 int HidCommand(Args args);
+int RawCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

@@ -23,7 +23,9 @@ constexpr const char* kHelp =
     "usage: marloctl [--debug] [--hid-root DIR] COMMAND [ARGS]\n"
     "commands:\n"
     "  hid list         every HID interface path and its identity\n"
-    "  paths            the folders the program uses\n";
+    "  paths            the folders the program uses\n"
+    "  raw PATH [--receiver] [--mode N] [--block-size N] OP [ARGS]\n"
+    "                   one command-channel operation on an interface\n";
 
 int PathsCommand() {
     using marlo::platform::Paths;
@@ -61,6 +63,9 @@ int main(int argc, char** argv) {
     const Args rest(args.data() + i + 1, args.size() - i - 1);
     if (command == "hid") {
         return HidCommand(rest);
+    }
+    if (command == "raw") {
+        return RawCommand(rest);
     }
     if (command == "paths" && rest.empty()) {
         return PathsCommand();

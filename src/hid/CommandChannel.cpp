@@ -1,0 +1,313 @@
+#include "hid/CommandChannel.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "platform/DebugOutput.h"
+
+namespace marlo::hid {
+
+using platform::DebugOutput;
+
+namespace {
+
+void DebugReport(const char* title, std::span<const uint8_t> report) {
+    if (!DebugOutput::Active()) {
+        return;
+    }
+    DebugOutput::Write(title);
+    DebugOutput::Write(CommandReport::DebugLine(report, 0));
+    DebugOutput::Write(CommandReport::DebugLine(report, 1));
+}
+
+// Clears the busy flag however the exchange ends.
+class BusyScope {
+public:
+    explicit BusyScope(std::atomic<uint8_t>& flag) : flag_(flag) { flag_ = 1; }
+    ~BusyScope() { flag_ = 0; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    std::atomic<uint8_t>& flag_;
+};
+
+}  // namespace
+
+void CommandChannel::SetMode(int mode) {
+    if (mode == 2) {
+        receiverMode_ = true;
+        chunkSize_ = 24;
+    } else {
+        receiverMode_ = false;
+        chunkSize_ = 56;
+    }
+}
+
+int CommandChannel::SetBlockSize(uint32_t size) {
+    if (size > kMaxBlockSize) {
+        return 0;
+    }
+    blockSize_ = static_cast<uint16_t>(size);
+    return 1;
+}
+
+void CommandChannel::SetTimeouts(uint32_t cableMs, uint32_t receiverMs) {
+    cableTimeoutMs_ = cableMs;
+    receiverTimeoutMs_ = receiverMs;
+}
+
+int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                             uint32_t* received) {
+    const BusyScope busy(busy_);
+    if (received != nullptr) {
+        *received = 0;
+    }
+    if (!connected_) {
+        return kResultNone;
+    }
+    CommandReport::Bytes out{};
+    std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
+    DebugReport("命令", out);
+
+    const bool viaReceiver = receiverMode_;
+    HidInterface& hid = viaReceiver ? receiver_ : cable_;
+    const uint32_t timeout = viaReceiver ? receiverTimeoutMs_.load() : cableTimeoutMs_.load();
+    uint32_t moved = 0;
+    {
+        std::lock_guard lock(exchangeLock_);
+        if (hid.Write(out.data(), static_cast<uint32_t>(out.size()), &moved, timeout) != 1) {
+            return kResultWriteFailed;
+        }
+    }
+    CommandReport::Bytes in{};
+    int result = kResultNone;
+    {
+        std::lock_guard lock(exchangeLock_);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            in.fill(0);
+            result = hid.Read(in.data(), static_cast<uint32_t>(in.size()), &moved, timeout);
+            if (in[3] == out[3]) {
+                break;
+            }
+            if (viaReceiver && in[3] == kCmdLinkCheck) {
+                result = kResultNotLinked;
+                break;
+            }
+            // An answer of an earlier request (or none): one more read.
+        }
+    }
+    if (received != nullptr && result == kResultOk) {
+        *received = moved;
+    }
+    std::copy_n(in.begin(), std::min(answer.size(), in.size()), answer.begin());
+    DebugReport("返回", in);
+    return result;
+}
+
+int CommandChannel::ExchangeCable(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                                  uint32_t* received) {
+    if (received != nullptr) {
+        *received = 0;
+    }
+    if (!connected_) {
+        return kResultNone;
+    }
+    CommandReport::Bytes out{};
+    std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
+    const uint32_t timeout = cableTimeoutMs_;
+    uint32_t moved = 0;
+    {
+        std::lock_guard lock(exchangeLock_);
+        if (cable_.Write(out.data(), static_cast<uint32_t>(out.size()), &moved, timeout) != 1) {
+            return kResultWriteFailed;
+        }
+    }
+    CommandReport::Bytes in{};
+    int result;
+    {
+        std::lock_guard lock(exchangeLock_);
+        result = cable_.Read(in.data(), static_cast<uint32_t>(in.size()), &moved, timeout);
+    }
+    if (received != nullptr && result == kResultOk) {
+        *received = moved;
+    }
+    std::copy_n(in.begin(), std::min(answer.size(), in.size()), answer.begin());
+    return result;
+}
+
+int CommandChannel::StatusOf(const CommandReport::Bytes& answer) {
+    if (answer[7] == CommandReport::kStatusError) {
+        return kResultStatusError;
+    }
+    if (answer[7] == CommandReport::kStatusRefused) {
+        return kResultStatusRefused;
+    }
+    return kResultOk;
+}
+
+int CommandChannel::One(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
+                        std::span<uint8_t> readInto, Locking locking) {
+    static constexpr uint8_t kNoData[CommandReport::kMaxData] = {};
+    // A read request names how many bytes it wants; its data bytes stay 0.
+    const std::span<const uint8_t> payload =
+        readInto.empty() ? data : std::span<const uint8_t>(kNoData, std::min(readInto.size(), CommandReport::kMaxData));
+    const CommandReport::Bytes request = CommandReport::Build(command, offset, payload);
+    CommandReport::Bytes answer{};
+    int result;
+    if (locking == Locking::kCommandLock) {
+        std::lock_guard lock(commandLock_);
+        result = Exchange(request, answer, nullptr);
+    } else {
+        result = Exchange(request, answer, nullptr);
+    }
+    if (result != kResultOk) {
+        return result;
+    }
+    if (const int status = StatusOf(answer); status != kResultOk) {
+        return status;
+    }
+    if (!readInto.empty()) {
+        std::memcpy(readInto.data(), answer.data() + CommandReport::kDataOffset, payload.size());
+    }
+    return kResultOk;
+}
+
+int CommandChannel::Chunked(uint8_t command, uint16_t base, std::span<uint8_t> readInto,
+                            std::span<const uint8_t> writeFrom, size_t chunk, Locking locking) {
+    const size_t length = readInto.empty() ? writeFrom.size() : readInto.size();
+    for (size_t position = 0; position < length; position += chunk) {
+        const size_t n = std::min(chunk, length - position);
+        const auto offset = static_cast<uint16_t>(base + position);
+        const int result =
+            readInto.empty()
+                ? One(command, offset, writeFrom.subspan(position, n), {}, locking)
+                : One(command, offset, {}, readInto.subspan(position, n), locking);
+        if (result != kResultOk) {
+            return result;
+        }
+    }
+    return kResultOk;
+}
+
+int CommandChannel::Begin() { return One(kCmdBegin, 0, {}, {}, Locking::kCommandLock); }
+
+int CommandChannel::End() {
+    // The device needs a moment after the last write of a sequence.
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return One(kCmdEnd, 0, {}, {}, Locking::kCommandLock);
+}
+
+int CommandChannel::ReadInfo(std::span<uint8_t, 32> info, uint16_t* version) {
+    uint8_t block[34] = {};
+    const int result = Chunked(kCmdReadInfo, 0, block, {}, chunkSize_, Locking::kCommandLock);
+    std::memcpy(info.data(), block, 32);
+    if (version != nullptr) {
+        *version = static_cast<uint16_t>(block[32] | (block[33] << 8));
+    }
+    return result;
+}
+
+int CommandChannel::ReadSettings(uint16_t offset, std::span<uint8_t> data) {
+    return Chunked(kCmdReadSettings, offset, data, {}, chunkSize_, Locking::kCommandLock);
+}
+
+int CommandChannel::WriteSettings(uint16_t offset, std::span<const uint8_t> data) {
+    return Chunked(kCmdWriteSettings, offset, {}, data, chunkSize_, Locking::kCommandLock);
+}
+
+int CommandChannel::ReadBlock(std::span<uint8_t> data) {
+    const size_t n = std::min<size_t>(data.size(), blockSize_);
+    return Chunked(kCmdReadBlock, 0, data.first(n), {}, chunkSize_, Locking::kCommandLock);
+}
+
+int CommandChannel::WriteBlock(std::span<const uint8_t> data, int bank) {
+    if (bank != 0) {
+        return kResultBadBank;
+    }
+    const size_t n = std::min<size_t>(data.size(), blockSize_);
+    return Chunked(kCmdWriteBlock, static_cast<uint16_t>(bank * 512), {}, data.first(n),
+                   chunkSize_, Locking::kCommandLock);
+}
+
+int CommandChannel::WriteMask(uint8_t index, std::span<const uint8_t> data) {
+    const auto offset = static_cast<uint16_t>(index * 3);
+    return One(kCmdWriteMask, offset, data.first(std::min(data.size(), CommandReport::kMaxData)),
+               {}, Locking::kCommandLock);
+}
+
+int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
+    const size_t chunk = chunkSize_;
+    CommandReport::Bytes answer{};
+    for (size_t position = 0; position < data.size(); position += chunk) {
+        const size_t n = std::min(chunk, data.size() - position);
+        if (busy_) {
+            DebugOutput::Write("放弃灯光数据");
+            continue;  // a dropped chunk counts as sent: animation never waits for settings
+        }
+        if (receiverMode_) {
+            continue;
+        }
+        const CommandReport::Bytes request = CommandReport::Build(
+            kCmdLightingStream, static_cast<uint16_t>(position), data.subspan(position, n));
+        int result;
+        {
+            std::lock_guard lock(lightingLock_);
+            result = ExchangeCable(request, answer, nullptr);
+        }
+        if (result != kResultOk) {
+            return result;
+        }
+        if (const int status = StatusOf(answer); status != kResultOk) {
+            return status;
+        }
+    }
+    return kResultOk;
+}
+
+int CommandChannel::WriteMacros(std::span<const uint8_t> data) {
+    return Chunked(kCmdWriteMacros, 0, {}, data, chunkSize_, Locking::kCommandLock);
+}
+
+int CommandChannel::WriteShoot(std::span<const uint8_t> data) {
+    // Fixed 56-byte chunks whatever the path, and no command lock: the caller orders these.
+    return Chunked(kCmdWriteShoot, 0, {}, data, CommandReport::kMaxData, Locking::kNoLock);
+}
+
+int CommandChannel::ReadStatus(uint8_t offset, std::span<uint8_t> data) {
+    if (data.empty()) {
+        return kResultOk;
+    }
+    return One(kCmdReadStatus, offset, {}, data.first(std::min(data.size(), CommandReport::kMaxData)),
+               Locking::kCommandLock);
+}
+
+int CommandChannel::ReadSlots(std::span<uint8_t> data) {
+    const size_t n = std::min<size_t>(data.size(), blockSize_ / 3);
+    return Chunked(kCmdReadSlots, 0, data.first(n), {}, chunkSize_, Locking::kCommandLock);
+}
+
+int CommandChannel::LightingControl() {
+    return One(kCmdLightingControl, 0, {}, {}, Locking::kCommandLock);
+}
+
+int CommandChannel::CheckLink() {
+    if (!receiverMode_) {
+        return kResultOk;
+    }
+    const CommandReport::Bytes request = CommandReport::Build(kCmdLinkCheck, 0, {});
+    CommandReport::Bytes answer{};
+    int result;
+    {
+        std::lock_guard lock(commandLock_);
+        result = Exchange(request, answer, nullptr);
+    }
+    return result == kResultOk && StatusOf(answer) == kResultOk &&
+                   answer[CommandReport::kDataOffset] == 0xFF
+               ? kResultOk
+               : kResultNone;
+}
+
+}  // namespace marlo::hid

@@ -1,0 +1,183 @@
+// marloctl raw: one operation of the command channel on one interface, for people probing a
+// device and for scripts.
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "hid/CommandChannel.h"
+
+namespace marloctl {
+namespace {
+
+constexpr const char* kRawUsage =
+    "raw PATH [--receiver] [--mode N] [--block-size N] OP [ARGS]\n"
+    "  OP: begin | end | info | read OFFSET LEN | write OFFSET HEX | read-block |\n"
+    "      write-block HEX [--bank B] | write-mask INDEX HEX | stream HEX | write-macros HEX |\n"
+    "      write-shoot HEX | read-status OFFSET LEN | read-slots | lighting-control | link";
+
+std::optional<uint32_t> Number(std::string_view text) {
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    if (hex) {
+        text.remove_prefix(2);
+    }
+    uint32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::vector<uint8_t>> HexBytes(std::string_view text) {
+    if (text.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        uint8_t b = 0;
+        const auto [end, ec] = std::from_chars(text.data() + i, text.data() + i + 2, b, 16);
+        if (ec != std::errc() || end != text.data() + i + 2) {
+            return std::nullopt;
+        }
+        bytes.push_back(b);
+    }
+    return bytes;
+}
+
+std::string Hex(std::span<const uint8_t> bytes) {
+    std::string text;
+    char b[3];
+    for (uint8_t v : bytes) {
+        std::snprintf(b, sizeof b, "%02x", v);
+        text += b;
+    }
+    return text;
+}
+
+}  // namespace
+
+int RawCommand(Args args) {
+    if (args.empty()) {
+        return Usage(kRawUsage);
+    }
+    const std::string path(args[0]);
+    bool viaReceiver = false;
+    std::optional<uint32_t> mode;
+    std::optional<uint32_t> blockSize;
+    std::optional<uint32_t> bank;
+    std::vector<std::string_view> op;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--receiver") {
+            viaReceiver = true;
+        } else if ((args[i] == "--mode" || args[i] == "--block-size" || args[i] == "--bank") &&
+                   i + 1 < args.size()) {
+            const auto n = Number(args[i + 1]);
+            if (!n) {
+                return Usage(kRawUsage);
+            }
+            (args[i] == "--mode" ? mode : args[i] == "--bank" ? bank : blockSize) = n;
+            ++i;
+        } else {
+            op.push_back(args[i]);
+        }
+    }
+    if (op.empty()) {
+        return Usage(kRawUsage);
+    }
+    // Arguments of the operation, checked before anything is opened.
+    const std::string_view name = op[0];
+    auto arity = [&](size_t n) { return op.size() == n + 1; };
+    std::optional<uint32_t> a1 = op.size() > 1 ? Number(op[1]) : std::nullopt;
+    std::optional<uint32_t> a2 = op.size() > 2 ? Number(op[2]) : std::nullopt;
+    std::optional<std::vector<uint8_t>> hex;
+    if (name == "write" || name == "write-mask") {
+        hex = arity(2) ? HexBytes(op[2]) : std::nullopt;
+        if (!hex || !a1) {
+            return Usage(kRawUsage);
+        }
+    } else if (name == "write-block" || name == "stream" || name == "write-macros" ||
+               name == "write-shoot") {
+        hex = arity(1) ? HexBytes(op[1]) : std::nullopt;
+        if (!hex) {
+            return Usage(kRawUsage);
+        }
+    } else if (name == "read" || name == "read-status") {
+        if (!arity(2) || !a1 || !a2 || *a1 > 0xFFFF || *a2 > 0xFFFF) {
+            return Usage(kRawUsage);
+        }
+    } else if (!arity(0)) {
+        return Usage(kRawUsage);
+    }
+
+    marlo::hid::CommandChannel channel;
+    marlo::hid::HidInterface& hid = viaReceiver ? channel.receiver() : channel.cable();
+    if (!hid.Open(path, true, true, true, false)) {
+        std::fprintf(stderr, "marloctl: cannot open %s\n", path.c_str());
+        return kRefused;
+    }
+    channel.SetConnected(true);
+    if (mode) {
+        channel.SetMode(static_cast<int>(*mode));
+    }
+    if (blockSize && channel.SetBlockSize(*blockSize) != 1) {
+        std::fprintf(stderr, "marloctl: block size %u refused (at most 512)\n", *blockSize);
+    }
+
+    std::vector<uint8_t> data;
+    uint16_t version = 0;
+    bool showVersion = false;
+    int result;
+    if (name == "begin") {
+        result = channel.Begin();
+    } else if (name == "end") {
+        result = channel.End();
+    } else if (name == "info") {
+        data.resize(32);
+        result = channel.ReadInfo(std::span<uint8_t, 32>(data.data(), 32), &version);
+        showVersion = true;
+    } else if (name == "read") {
+        data.resize(*a2);
+        result = channel.ReadSettings(static_cast<uint16_t>(*a1), data);
+    } else if (name == "write") {
+        result = channel.WriteSettings(static_cast<uint16_t>(*a1), *hex);
+    } else if (name == "read-block") {
+        data.resize(channel.blockSize());
+        result = channel.ReadBlock(data);
+    } else if (name == "write-block") {
+        result = channel.WriteBlock(*hex, static_cast<int>(bank.value_or(0)));
+    } else if (name == "write-mask") {
+        result = channel.WriteMask(static_cast<uint8_t>(*a1), *hex);
+    } else if (name == "stream") {
+        result = channel.StreamLighting(*hex);
+    } else if (name == "write-macros") {
+        result = channel.WriteMacros(*hex);
+    } else if (name == "write-shoot") {
+        result = channel.WriteShoot(*hex);
+    } else if (name == "read-status") {
+        data.resize(*a2);
+        result = channel.ReadStatus(static_cast<uint8_t>(*a1), data);
+    } else if (name == "read-slots") {
+        data.resize(channel.blockSize() / 3);
+        result = channel.ReadSlots(data);
+    } else if (name == "lighting-control") {
+        result = channel.LightingControl();
+    } else if (name == "link") {
+        result = channel.CheckLink();
+    } else {
+        return Usage(kRawUsage);
+    }
+    std::printf("result %d\n", result);
+    if (!data.empty() || name == "read" || name == "read-status") {
+        if (showVersion) {
+            std::printf("data %s version %04x\n", Hex(data).c_str(), version);
+        } else {
+            std::printf("data %s\n", Hex(data).c_str());
+        }
+    }
+    return result == marlo::hid::kResultOk ? kOk : kRefused;
+}
+
+}  // namespace marloctl
