@@ -150,19 +150,24 @@ int CommandChannel::StatusOf(const CommandReport::Bytes& answer) {
 
 int CommandChannel::One(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
                         std::span<uint8_t> readInto, Locking locking) {
+    if (locking == Locking::kCommandLock) {
+        std::lock_guard lock(commandLock_);
+        return OneLocked(command, offset, data, readInto);
+    }
+    return OneLocked(command, offset, data, readInto);
+}
+
+int CommandChannel::OneLocked(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
+                              std::span<uint8_t> readInto) {
     static constexpr uint8_t kNoData[CommandReport::kMaxData] = {};
     // A read request names how many bytes it wants; its data bytes stay 0.
     const std::span<const uint8_t> payload =
-        readInto.empty() ? data : std::span<const uint8_t>(kNoData, std::min(readInto.size(), CommandReport::kMaxData));
+        readInto.empty() ? data
+                         : std::span<const uint8_t>(
+                               kNoData, std::min(readInto.size(), CommandReport::kMaxData));
     const CommandReport::Bytes request = CommandReport::Build(command, offset, payload);
     CommandReport::Bytes answer{};
-    int result;
-    if (locking == Locking::kCommandLock) {
-        std::lock_guard lock(commandLock_);
-        result = Exchange(request, answer, nullptr);
-    } else {
-        result = Exchange(request, answer, nullptr);
-    }
+    const int result = Exchange(request, answer, nullptr);
     if (result != kResultOk) {
         return result;
     }
@@ -177,14 +182,19 @@ int CommandChannel::One(uint8_t command, uint16_t offset, std::span<const uint8_
 
 int CommandChannel::Chunked(uint8_t command, uint16_t base, std::span<uint8_t> readInto,
                             std::span<const uint8_t> writeFrom, size_t chunk, Locking locking) {
+    // The lock is held across all chunks, not per chunk: a command whose chunks interleaved
+    // with another command's would leave the device with a mixed data area.
+    std::unique_lock lock(commandLock_, std::defer_lock);
+    if (locking == Locking::kCommandLock) {
+        lock.lock();
+    }
     const size_t length = readInto.empty() ? writeFrom.size() : readInto.size();
     for (size_t position = 0; position < length; position += chunk) {
         const size_t n = std::min(chunk, length - position);
         const auto offset = static_cast<uint16_t>(base + position);
-        const int result =
-            readInto.empty()
-                ? One(command, offset, writeFrom.subspan(position, n), {}, locking)
-                : One(command, offset, {}, readInto.subspan(position, n), locking);
+        const int result = readInto.empty()
+                               ? OneLocked(command, offset, writeFrom.subspan(position, n), {})
+                               : OneLocked(command, offset, {}, readInto.subspan(position, n));
         if (result != kResultOk) {
             return result;
         }

@@ -13,8 +13,8 @@ namespace marlo::hid {
 // A device's serialised access to its command collection, over its own cable interface or
 // through its 2.4 GHz receiver. Every operation returns a result code (CommandReport.h).
 //
-// Locks, in the order they are taken when both are held: the command lock (each command's
-// chunks stay together), then the exchange lock (pairs a request with its answer and keeps
+// Locks, in the order they are taken when both are held: the command lock (held for all the
+// chunks of one command, so they stay together), then the exchange lock (pairs a request with its answer and keeps
 // interface reopening out of an exchange). The lighting lock guards one lighting chunk.
 class CommandChannel {
 public:
@@ -78,9 +78,12 @@ private:
     // `readInto`; the answer's status turns into -102 or -103.
     int One(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
             std::span<uint8_t> readInto, Locking locking);
+    // One report, with the command lock already held (or not needed).
+    int OneLocked(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
+                  std::span<uint8_t> readInto);
     // The common shape of a command: the data area (`readInto` for reads, `writeFrom` for
-    // writes) in chunks of at most `chunk` bytes from offset `base`; the first failing chunk
-    // ends it. An empty area sends nothing.
+    // writes) in chunks of at most `chunk` bytes from offset `base`, all under one hold of
+    // the command lock; the first failing chunk ends it. An empty area sends nothing.
     int Chunked(uint8_t command, uint16_t base, std::span<uint8_t> readInto,
                 std::span<const uint8_t> writeFrom, size_t chunk, Locking locking);
     static int StatusOf(const CommandReport::Bytes& answer);

@@ -136,6 +136,27 @@ TEST(ToolsTest, ControlSocketPlugsUnplugsAndDumps) {
     EXPECT_EQ(Control(dir.path(), "frobnicate").rfind("error unknown command", 0), 0u);
 }
 
+TEST(ToolsTest, RawRunsOneChannelOperation) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path(), "keyboard");
+    ASSERT_TRUE(sim.ready());
+    const std::string raw = kBin + "/marloctl --hid-root " + dir.path().string() + " raw '" +
+                            dir.path().string() + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04' ";
+    const Result info = RunCommand(raw + "--mode 1 info");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_TRUE(std::regex_match(info.out, std::regex("result 1\ndata 0f32[0-9a-f]{60} version 0102\n")))
+        << info.out;
+    EXPECT_EQ(RunCommand(raw + "write 0x20 a1b2c3").out, "result 1\n");
+    EXPECT_EQ(RunCommand(raw + "read 32 3").out, "result 1\ndata a1b2c3\n");
+    const Result bank = RunCommand(raw + "write-block 0102 --bank 1");
+    EXPECT_EQ(bank.status, 1);
+    EXPECT_EQ(bank.out, "result -201\n");
+    EXPECT_EQ(RunCommand(raw + "read 250 10").out, "result -102\ndata 00000000000000000000\n");
+    EXPECT_EQ(RunCommand(raw + "write 0 abc").status, 2) << "odd hex digits";
+    EXPECT_EQ(RunCommand(raw + "frobnicate").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marloctl raw /nonexistent/hidraw0 begin").status, 1);
+}
+
 TEST(ToolsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunCommand(kBin + "/marloctl").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl hid").status, 2);

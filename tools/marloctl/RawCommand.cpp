@@ -90,12 +90,14 @@ int RawCommand(Args args) {
     // Arguments of the operation, checked before anything is opened.
     const std::string_view name = op[0];
     auto arity = [&](size_t n) { return op.size() == n + 1; };
-    std::optional<uint32_t> a1 = op.size() > 1 ? Number(op[1]) : std::nullopt;
-    std::optional<uint32_t> a2 = op.size() > 2 ? Number(op[2]) : std::nullopt;
+    const std::optional<uint32_t> first = op.size() > 1 ? Number(op[1]) : std::nullopt;
+    const std::optional<uint32_t> second = op.size() > 2 ? Number(op[2]) : std::nullopt;
+    const uint32_t a1 = first.value_or(0);
+    const uint32_t a2 = second.value_or(0);
     std::optional<std::vector<uint8_t>> hex;
     if (name == "write" || name == "write-mask") {
         hex = arity(2) ? HexBytes(op[2]) : std::nullopt;
-        if (!hex || !a1) {
+        if (!hex || !first) {
             return Usage(kRawUsage);
         }
     } else if (name == "write-block" || name == "stream" || name == "write-macros" ||
@@ -105,7 +107,7 @@ int RawCommand(Args args) {
             return Usage(kRawUsage);
         }
     } else if (name == "read" || name == "read-status") {
-        if (!arity(2) || !a1 || !a2 || *a1 > 0xFFFF || *a2 > 0xFFFF) {
+        if (!arity(2) || !first || !second || a1 > 0xFFFF || a2 > 0xFFFF) {
             return Usage(kRawUsage);
         }
     } else if (!arity(0)) {
@@ -139,17 +141,17 @@ int RawCommand(Args args) {
         result = channel.ReadInfo(std::span<uint8_t, 32>(data.data(), 32), &version);
         showVersion = true;
     } else if (name == "read") {
-        data.resize(*a2);
-        result = channel.ReadSettings(static_cast<uint16_t>(*a1), data);
+        data.resize(a2);
+        result = channel.ReadSettings(static_cast<uint16_t>(a1), data);
     } else if (name == "write") {
-        result = channel.WriteSettings(static_cast<uint16_t>(*a1), *hex);
+        result = channel.WriteSettings(static_cast<uint16_t>(a1), *hex);
     } else if (name == "read-block") {
         data.resize(channel.blockSize());
         result = channel.ReadBlock(data);
     } else if (name == "write-block") {
         result = channel.WriteBlock(*hex, static_cast<int>(bank.value_or(0)));
     } else if (name == "write-mask") {
-        result = channel.WriteMask(static_cast<uint8_t>(*a1), *hex);
+        result = channel.WriteMask(static_cast<uint8_t>(a1), *hex);
     } else if (name == "stream") {
         result = channel.StreamLighting(*hex);
     } else if (name == "write-macros") {
@@ -157,8 +159,8 @@ int RawCommand(Args args) {
     } else if (name == "write-shoot") {
         result = channel.WriteShoot(*hex);
     } else if (name == "read-status") {
-        data.resize(*a2);
-        result = channel.ReadStatus(static_cast<uint8_t>(*a1), data);
+        data.resize(a2);
+        result = channel.ReadStatus(static_cast<uint8_t>(a1), data);
     } else if (name == "read-slots") {
         data.resize(channel.blockSize() / 3);
         result = channel.ReadSlots(data);
