@@ -90,24 +90,18 @@ void HidInterface::SetDefaultRoot(const std::filesystem::path& root) {
 bool HidInterface::Enumerate() {
     FreePaths();
     paths_.reserve(8);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(root_ / "sys/class/hidraw", ec)) {
-        // A machine without the hidraw class has no HID interfaces: an empty, complete list.
-        return !ec || ec == std::errc::no_such_file_or_directory;
+    const auto nodes = nodeCache_.List(root_);
+    if (!nodes) {
+        return false;
     }
-    for (const std::string& node : HidrawNode::List(root_)) {
-        const auto info = HidrawNode::Read(root_, node);
-        if (!info) {
-            continue;  // gone while listed, or not a HID node we can read
-        }
-        const size_t collections = info->descriptor.collections().size();
-        for (size_t c = 0; c < collections; ++c) {
+    for (const NodeIdentityCache::Node& node : *nodes) {
+        for (size_t c = 0; c < node.collections; ++c) {
             if (paths_.size() == paths_.capacity()) {
                 paths_.reserve(paths_.capacity() * 2);
             }
-            paths_.push_back(HidPath::Make(root_, node, info->attributes.vendorId,
-                                           info->attributes.productId, info->interfaceNumber,
-                                           collections > 1 ? static_cast<uint32_t>(c + 1) : 0));
+            paths_.push_back(HidPath::Make(root_, node.name, node.attributes.vendorId,
+                                           node.attributes.productId, node.interfaceNumber,
+                                           node.collections > 1 ? static_cast<uint32_t>(c + 1) : 0));
         }
     }
     cursor_ = 0;

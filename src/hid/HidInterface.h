@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hid/HidTypes.h"
+#include "hid/NodeIdentityCache.h"
 #include "hid/ReportDecoder.h"
 #include "platform/Event.h"
 
@@ -89,6 +90,7 @@ private:
     std::filesystem::path root_;
     std::vector<std::string> paths_;
     size_t cursor_ = 0;
+    NodeIdentityCache nodeCache_;
 
     bool readAccess_ = false;
     bool writeAccess_ = false;

@@ -20,6 +20,11 @@ std::string HidPath::Make(const std::filesystem::path& root, std::string_view no
 }
 
 uint32_t HidPath::NumberAfter(std::string_view path, std::string_view marker) {
+    // Only the identity after '#' is searched: the root folder in front of it is the user's
+    // and may hold anything.
+    if (const size_t hash = path.find('#'); hash != std::string_view::npos) {
+        path.remove_prefix(hash);
+    }
     if (marker.empty() || path.size() < marker.size()) {
         return 0;
     }

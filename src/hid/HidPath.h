@@ -16,8 +16,9 @@ public:
                             uint16_t vendorId, uint16_t productId, uint32_t interfaceNumber,
                             uint32_t collectionNumber);
 
-    // The hexadecimal number after `marker` (found ignoring case), read up to the first
-    // character that is not a hexadecimal digit; 0 when the marker is absent.
+    // The hexadecimal number after `marker` (found ignoring case, in the identity from the
+    // first '#' on when there is one), read up to the first character that is not a
+    // hexadecimal digit; 0 when the marker is absent.
     static uint32_t NumberAfter(std::string_view path, std::string_view marker);
     static uint32_t InterfaceNumber(std::string_view path) { return NumberAfter(path, "&mi_"); }
     static uint32_t CollectionNumber(std::string_view path) { return NumberAfter(path, "&col"); }

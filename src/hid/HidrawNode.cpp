@@ -57,16 +57,6 @@ uint16_t ReadHexFile(const std::filesystem::path& file) {
     return static_cast<uint16_t>(v);
 }
 
-uint64_t NodeNumber(const std::string& name) {
-    size_t i = name.size();
-    while (i > 0 && std::isdigit(static_cast<unsigned char>(name[i - 1]))) {
-        --i;
-    }
-    uint64_t n = 0;
-    std::from_chars(name.data() + i, name.data() + name.size(), n, 10);
-    return n;
-}
-
 }  // namespace
 
 std::optional<HidrawNodeInfo> HidrawNode::Read(const std::filesystem::path& root,
@@ -100,21 +90,6 @@ std::optional<HidrawNodeInfo> HidrawNode::Read(const std::filesystem::path& root
     }
     info.descriptor = std::move(*descriptor);
     return info;
-}
-
-std::vector<std::string> HidrawNode::List(const std::filesystem::path& root) {
-    std::vector<std::string> nodes;
-    std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator(root / "sys/class/hidraw", ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        nodes.push_back(it->path().filename().string());
-    }
-    std::sort(nodes.begin(), nodes.end(), [](const std::string& a, const std::string& b) {
-        const uint64_t na = NodeNumber(a);
-        const uint64_t nb = NodeNumber(b);
-        return na != nb ? na < nb : a < b;
-    });
-    return nodes;
 }
 
 bool HidrawNode::Present(const std::filesystem::path& root, const std::string& node) {

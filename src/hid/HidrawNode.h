@@ -25,9 +25,6 @@ public:
     static std::optional<HidrawNodeInfo> Read(const std::filesystem::path& root,
                                               const std::string& node);
 
-    // The node names under <root>/sys/class/hidraw, in numeric order (hidraw2 before hidraw10).
-    static std::vector<std::string> List(const std::filesystem::path& root);
-
     // True while both the device node and its sysfs entry exist.
     static bool Present(const std::filesystem::path& root, const std::string& node);
 };

@@ -157,6 +157,25 @@ TEST(ToolsTest, RawRunsOneChannelOperation) {
     EXPECT_EQ(RunCommand(kBin + "/marloctl raw /nonexistent/hidraw0 begin").status, 1);
 }
 
+TEST(ToolsTest, WatchAndDevicesReportTheSupportedDevices) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path(), "keyboard,mouse,headset");
+    ASSERT_TRUE(sim.ready());
+    const std::string root = dir.path().string();
+    const Result devices = RunCommand(kBin + "/marloctl --hid-root " + root + " devices");
+    EXPECT_EQ(devices.status, 0);
+    EXPECT_EQ(devices.out, "0 1 0 " + root + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04\n" +
+                               "1 1 255 " + root + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col03\n" +
+                               "10 7 0 " + root + "/dev/hidraw2#vid_0c76&pid_1630&mi_03\n");
+    const Result watch = RunCommand(kBin + "/marloctl --hid-root " + root + " watch --seconds 1");
+    EXPECT_EQ(watch.status, 0);
+    EXPECT_TRUE(std::regex_match(
+        watch.out, std::regex("\\d+ attached 1 \\S+col03\n\\d+ attached 0 \\S+col04\n"
+                              "\\d+ attached 10 \\S+mi_03\n\\d+ ready\n")))
+        << watch.out;
+    EXPECT_EQ(RunCommand(kBin + "/marloctl watch --seconds x").status, 2);
+}
+
 TEST(ToolsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunCommand(kBin + "/marloctl").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl hid").status, 2);

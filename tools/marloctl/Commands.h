@@ -15,6 +15,8 @@ using Args = std::span<const std::string_view>;
 
 int HidCommand(Args args);
 int RawCommand(Args args);
+int WatchCommand(Args args);
+int DevicesCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

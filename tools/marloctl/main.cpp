@@ -22,10 +22,13 @@ namespace {
 constexpr const char* kHelp =
     "usage: marloctl [--debug] [--hid-root DIR] COMMAND [ARGS]\n"
     "commands:\n"
+    "  devices          the supported devices present, one slot per line\n"
     "  hid list         every HID interface path and its identity\n"
     "  paths            the folders the program uses\n"
     "  raw PATH [--receiver] [--mode N] [--block-size N] OP [ARGS]\n"
-    "                   one command-channel operation on an interface\n";
+    "                   one command-channel operation on an interface\n"
+    "  watch [--seconds S]\n"
+    "                   devices as they come and go, until S seconds passed or interrupted\n";
 
 int PathsCommand() {
     using marlo::platform::Paths;
@@ -63,6 +66,12 @@ int main(int argc, char** argv) {
     const Args rest(args.data() + i + 1, args.size() - i - 1);
     if (command == "hid") {
         return HidCommand(rest);
+    }
+    if (command == "watch") {
+        return WatchCommand(rest);
+    }
+    if (command == "devices") {
+        return DevicesCommand(rest);
     }
     if (command == "raw") {
         return RawCommand(rest);

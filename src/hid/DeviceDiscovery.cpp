@@ -1,0 +1,108 @@
+#include "hid/DeviceDiscovery.h"
+
+#include "platform/DebugOutput.h"
+
+namespace marlo::hid {
+
+using platform::DebugOutput;
+
+DeviceDiscovery::DeviceDiscovery(DeviceSlots& slots, platform::MessageLoop& loop,
+                                 platform::WindowHandle window, uint32_t instanceMessage)
+    : slots_(slots), loop_(loop), window_(window), instanceMessage_(instanceMessage) {}
+
+DeviceDiscovery::~DeviceDiscovery() { Stop(platform::kInfinite); }
+
+bool DeviceDiscovery::Start() {
+    return worker_.Start([this](platform::Event& stop) { Run(stop); });
+}
+
+platform::WorkerThread::StopResult DeviceDiscovery::Stop(uint32_t timeoutMs) {
+    return worker_.Stop(timeoutMs);
+}
+
+void DeviceDiscovery::Run(platform::Event& stop) {
+    for (;;) {
+        if (stop.Wait(1)) {
+            DebugOutput::Write("抓取设备线程设定退出");
+            return;
+        }
+        RunPass(&stop);
+        stop.Wait(kPassIntervalMs);  // the next turn sees the signal and ends
+    }
+}
+
+void DeviceDiscovery::RunPass(platform::Event* stop) {
+    if (slots_.AnyFree()) {
+        FindArrivals(stop);
+    }
+    CheckRemovals(stop);
+}
+
+void DeviceDiscovery::FindArrivals(platform::Event* stop) {
+    if (!hid_.Enumerate()) {
+        // A listing can fail for a moment (a device leaving, sysfs busy); hot-plug detection
+        // must not end for the rest of the run because of it, so the next pass tries again.
+        DebugOutput::Write("device enumeration failed; trying again on the next pass");
+        return;
+    }
+    while (const auto path = hid_.NextPath()) {
+        if (stop != nullptr && stop->Wait(0)) {
+            hid_.FreePaths();  // shutting down: the rest of the walk is of no use
+            return;
+        }
+        SupportedDeviceRecord probe;
+        probe.vendorId = PathVendorId(*path);
+        probe.productId = PathProductId(*path);
+        probe.collectionNumber = PathCollectionNumber(*path);
+        probe.interfaceNumber = PathInterfaceNumber(*path);
+        probe.devicePath = *path;
+        if (!slots_.HasFreeSlotFor(probe.vendorId, probe.productId, probe.interfaceNumber,
+                                   probe.collectionNumber)) {
+            continue;
+        }
+        if (!hid_.Open(*path, true, false, true, false)) {
+            continue;  // in use or going away: tried again on the next pass
+        }
+        probe.vendorId = hid_.attributes().vendorId;
+        probe.productId = hid_.attributes().productId;
+        probe.usagePage = hid_.capabilities().usagePage;
+        probe.usage = hid_.capabilities().usage;
+        hid_.Close();
+        const SupportedDeviceRecord* row = nullptr;
+        for (const SupportedDeviceRecord& r : SupportedDevices()) {
+            if (r.vendorId == probe.vendorId && r.productId == probe.productId &&
+                r.collectionNumber == probe.collectionNumber &&
+                r.interfaceNumber == probe.interfaceNumber && r.usagePage == probe.usagePage &&
+                r.usage == probe.usage) {
+                row = &r;
+                break;
+            }
+        }
+        if (row == nullptr) {
+            continue;  // another collection of the same interface
+        }
+        probe.productCode = row->productCode;
+        probe.collectionRole = row->collectionRole;
+        if (const auto slot = slots_.ClaimFirstFree(probe, *path)) {
+            loop_.SendMessage(window_, kDeviceAttached, *slot, 0, stop);
+        }
+    }
+    if (firstPass_) {
+        firstPass_ = false;
+        loop_.PostMessage(window_, instanceMessage_, 0, 0);
+    }
+    hid_.FreePaths();
+}
+
+void DeviceDiscovery::CheckRemovals(platform::Event* stop) {
+    for (size_t i = 0; i < kSupportedDeviceCount; ++i) {
+        const SupportedDeviceRecord slot = slots_.Get(i);
+        if (slot.attached == 0 || HidInterface::IsPresent(slot.devicePath)) {
+            continue;
+        }
+        slots_.Release(i);
+        loop_.SendMessage(window_, kDeviceDetached, i, 0, stop);
+    }
+}
+
+}  // namespace marlo::hid

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/Event.h"
+
+namespace marlo::platform {
+
+// A window handle: a small integer naming a window of one message loop. 0 is no window.
+using WindowHandle = uint32_t;
+using MessageHandler = std::function<intptr_t(uint32_t message, uintptr_t wParam, intptr_t lParam)>;
+
+// The UI thread's message loop: the thread that creates the loop is its UI thread. Windows
+// registered with it receive messages there, in order. A send from another thread waits until
+// the UI thread has handled the message (or the sender's cancel event fires); a send from the
+// UI thread calls the handler at once; a post never waits.
+class MessageLoop {
+public:
+    MessageLoop();
+    // Answers every send still waiting with 0.
+    ~MessageLoop();
+    MessageLoop(const MessageLoop&) = delete;
+    MessageLoop& operator=(const MessageLoop&) = delete;
+
+    WindowHandle CreateWindow(MessageHandler handler);
+    void DestroyWindow(WindowHandle window);
+    bool IsWindow(WindowHandle window) const;
+
+    // The handler's result, or 0 when the window does not exist, the loop ended or `cancel`
+    // was signalled before the message was handled.
+    intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                         Event* cancel = nullptr);
+    bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // Runs `fn` on the UI thread, without waiting.
+    void Post(std::function<void()> fn);
+
+    // Handles messages until Quit; returns the exit code given to Quit.
+    int Run();
+    // Handles what is queued and waits up to `timeoutMs` for more; returns on Quit too.
+    void RunFor(uint32_t timeoutMs);
+    // Handles what is queued now.
+    void ProcessPending();
+    void Quit(int exitCode = 0);
+    bool quitting() const;
+
+    bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
+    // Readable while work is queued: lets another loop (the display backend's) wait on it.
+    int fd() const { return wake_.fd(); }
+
+private:
+    struct Pending;
+    struct Item {
+        WindowHandle window = 0;
+        uint32_t message = 0;
+        uintptr_t wParam = 0;
+        intptr_t lParam = 0;
+        std::function<void()> call;
+        std::shared_ptr<Pending> reply;  // set for sends
+    };
+
+    intptr_t Dispatch(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void Handle(Item& item);
+    void AnswerAllPending();
+
+    const std::thread::id uiThread_;
+    mutable std::mutex mutex_;
+    std::deque<Item> queue_;
+    std::map<WindowHandle, std::shared_ptr<MessageHandler>> windows_;
+    WindowHandle nextWindow_ = 1;
+    bool quit_ = false;
+    int exitCode_ = 0;
+    Event wake_{Event::Reset::kAuto};
+};
+
+}  // namespace marlo::platform
