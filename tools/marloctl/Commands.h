@@ -17,6 +17,8 @@ int HidCommand(Args args);
 int RawCommand(Args args);
 int WatchCommand(Args args);
 int DevicesCommand(Args args);
+int ProfileCommand(Args args);
+int MacroCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

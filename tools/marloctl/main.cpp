@@ -24,7 +24,11 @@ constexpr const char* kHelp =
     "commands:\n"
     "  devices          the supported devices present, one slot per line\n"
     "  hid list         every HID interface path and its identity\n"
+    "  macro --device MODEL list|new|rename ROW NAME|delete ROW|export ROW FILE|import FILE|show ROW\n"
+    "                   a device's macros (MODEL: keyboard, mouse, MousePad, HD)\n"
     "  paths            the folders the program uses\n"
+    "  profile --device MODEL list|new|copy|rename NAME|delete|select INDEX|reset|import FILE|export FILE\n"
+    "                   a device's profiles\n"
     "  raw PATH [--receiver] [--mode N] [--block-size N] OP [ARGS]\n"
     "                   one command-channel operation on an interface\n"
     "  watch [--seconds S]\n"
@@ -72,6 +76,12 @@ int main(int argc, char** argv) {
     }
     if (command == "devices") {
         return DevicesCommand(rest);
+    }
+    if (command == "profile") {
+        return ProfileCommand(rest);
+    }
+    if (command == "macro") {
+        return MacroCommand(rest);
     }
     if (command == "raw") {
         return RawCommand(rest);

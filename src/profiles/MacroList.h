@@ -1,0 +1,64 @@
+#pragma once
+
+#include <json/value.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "profiles/ListResult.h"
+#include "profiles/MacroEvent.h"
+
+namespace marlo::profiles {
+
+// A device's macros: the index "macro.config" ({ "MacroInfo": [ { "MacroName", "Guid" } ] })
+// and one <Guid>.mac file per macro with its events.
+class MacroList {
+public:
+    static constexpr size_t kMaxMacros = 50;
+    static constexpr int kVersion = 64;
+
+    struct Row {
+        std::string name;
+        std::string guid;
+    };
+    // A row of the macro editor's action list: the delay cell and the event as JSON text.
+    struct ActionRow {
+        std::string delayText;
+        std::string eventJson;
+    };
+
+    explicit MacroList(std::filesystem::path folder);
+
+    // Reads the index; an index that cannot be read is kept as a backup and made again from
+    // the macro files in the folder.
+    void LoadMacroList();
+    const std::vector<Row>& rows() const { return rows_; }
+
+    // Adds "macro_<n>" (the lowest free n) with a new GUID; its file is written on save.
+    ListResult NewMacro();
+    ListResult RenameMacro(int row, const std::string& name);
+    ListResult DeleteMacro(int row);
+
+    // Writes the macro file of a row from the editor's action list. An empty delay cell is
+    // saved (and shown) as "0"; the list ends at the first row without an event.
+    ListResult SaveMacro(int row, std::vector<ActionRow>& actions);
+    // The events of a row's macro file (none when it is missing or unreadable).
+    std::vector<MacroEvent> LoadMacro(int row) const;
+    ListResult ExportMacro(int row, const std::filesystem::path& destination) const;
+    // A new macro whose file is a copy of `source`, which must be a macro file.
+    ListResult ImportMacro(const std::filesystem::path& source);
+
+    std::filesystem::path MacroFile(int row) const;
+    const std::filesystem::path& indexFile() const { return indexFile_; }
+
+private:
+    bool WriteIndex() const;
+    bool RebuildFromMacroFiles();
+
+    std::filesystem::path folder_;
+    std::filesystem::path indexFile_;
+    std::vector<Row> rows_;
+};
+
+}  // namespace marlo::profiles

@@ -1,0 +1,49 @@
+#include "profiles/NameRules.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace marlo::profiles {
+
+bool NameRules::SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool NameRules::Contains(const std::vector<std::string>& names, std::string_view name, int except) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (static_cast<int>(i) != except && SameName(names[i], name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool NameRules::IsBlank(std::string_view name) {
+    for (char c : name) {
+        if (c != ' ' && c != '\t') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string NameRules::FirstFree(const std::vector<std::string>& names, const char* pattern) {
+    for (int n = 1;; ++n) {
+        char candidate[64];
+        std::snprintf(candidate, sizeof candidate, pattern, n);
+        if (!Contains(names, candidate)) {
+            return candidate;
+        }
+    }
+}
+
+}  // namespace marlo::profiles
