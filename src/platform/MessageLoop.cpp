@@ -1,6 +1,8 @@
 #include "platform/MessageLoop.h"
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 namespace marlo::platform {
 
@@ -136,16 +138,69 @@ void MessageLoop::ProcessPending() {
     }
 }
 
+uint32_t MessageLoop::SetTimer(uint32_t intervalMs, std::function<void()> callback, bool repeat) {
+    const uint32_t id = nextTimer_++;
+    timers_[id] = Timer{intervalMs, MonotonicMs() + intervalMs, repeat, std::move(callback)};
+    return id;
+}
+
+void MessageLoop::KillTimer(uint32_t id) { timers_.erase(id); }
+
+uint32_t MessageLoop::RunDueTimers() {
+    const uint64_t now = MonotonicMs();
+    std::vector<uint32_t> due;
+    for (const auto& [id, timer] : timers_) {
+        if (timer.dueMs <= now) {
+            due.push_back(id);
+        }
+    }
+    for (const uint32_t id : due) {
+        auto it = timers_.find(id);
+        if (it == timers_.end()) {
+            continue;  // killed by an earlier callback
+        }
+        if (it->second.repeat) {
+            it->second.dueMs = now + std::max<uint32_t>(it->second.intervalMs, 1);
+        }
+        const std::function<void()> callback = it->second.callback;
+        if (!it->second.repeat) {
+            timers_.erase(it);
+        }
+        callback();
+    }
+    uint64_t next = UINT64_MAX;
+    for (const auto& [id, timer] : timers_) {
+        next = std::min(next, timer.dueMs);
+    }
+    if (next == UINT64_MAX) {
+        return kInfinite;
+    }
+    const uint64_t after = MonotonicMs();
+    return next <= after ? 0 : static_cast<uint32_t>(std::min<uint64_t>(next - after, 0x7FFFFFFF));
+}
+
+void MessageLoop::RunUntil(const std::function<bool()>& done) {
+    for (;;) {
+        ProcessPending();
+        const uint32_t untilTimer = RunDueTimers();
+        if (done() || quitting()) {
+            return;
+        }
+        wake_.Wait(untilTimer);
+    }
+}
+
 int MessageLoop::Run() {
     for (;;) {
         ProcessPending();
+        const uint32_t untilTimer = RunDueTimers();
         {
             std::lock_guard lock(mutex_);
             if (quit_) {
                 break;
             }
         }
-        wake_.Wait(kInfinite);
+        wake_.Wait(untilTimer);
     }
     AnswerAllPending();
     std::lock_guard lock(mutex_);
@@ -156,11 +211,12 @@ void MessageLoop::RunFor(uint32_t timeoutMs) {
     const uint64_t start = MonotonicMs();
     for (;;) {
         ProcessPending();
+        const uint32_t untilTimer = RunDueTimers();
         const uint32_t left = RemainingMs(timeoutMs, start);
         if (left == 0 || quitting()) {
             return;
         }
-        wake_.Wait(left);
+        wake_.Wait(std::min(left, untilTimer));
     }
 }
 

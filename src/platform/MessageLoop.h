@@ -41,8 +41,16 @@ public:
     // Runs `fn` on the UI thread, without waiting.
     void Post(std::function<void()> fn);
 
+    // Timers run on the UI thread while the loop runs (Run, RunFor, RunUntil, ProcessPending).
+    // A timer that is killed from its own callback does not fire again. Returns the timer's
+    // id (never 0).
+    uint32_t SetTimer(uint32_t intervalMs, std::function<void()> callback, bool repeat = true);
+    void KillTimer(uint32_t id);
+
     // Handles messages until Quit; returns the exit code given to Quit.
     int Run();
+    // Handles messages until `done` is true or Quit (a nested loop, as a modal window runs).
+    void RunUntil(const std::function<bool()>& done);
     // Handles what is queued and waits up to `timeoutMs` for more; returns on Quit too.
     void RunFor(uint32_t timeoutMs);
     // Handles what is queued now.
@@ -68,6 +76,15 @@ private:
     intptr_t Dispatch(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
     void Handle(Item& item);
     void AnswerAllPending();
+    // Runs the timers that are due; the milliseconds until the next one (kInfinite: none).
+    uint32_t RunDueTimers();
+
+    struct Timer {
+        uint32_t intervalMs;
+        uint64_t dueMs;
+        bool repeat;
+        std::function<void()> callback;
+    };
 
     const std::thread::id uiThread_;
     mutable std::mutex mutex_;
@@ -77,6 +94,9 @@ private:
     bool quit_ = false;
     int exitCode_ = 0;
     Event wake_{Event::Reset::kAuto};
+    // UI thread only.
+    std::map<uint32_t, Timer> timers_;
+    uint32_t nextTimer_ = 1;
 };
 
 }  // namespace marlo::platform

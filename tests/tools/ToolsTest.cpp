@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -174,6 +175,19 @@ TEST(ToolsTest, WatchAndDevicesReportTheSupportedDevices) {
                               "\\d+ attached 10 \\S+mi_03\n\\d+ ready\n")))
         << watch.out;
     EXPECT_EQ(RunCommand(kBin + "/marloctl watch --seconds x").status, 2);
+}
+
+TEST(ToolsTest, SkinTreePrintsTheLayoutAndReportsErrors) {
+    const Result main = RunCommand(kBin + "/marloctl skin tree XML_MAIN");
+    EXPECT_EQ(main.status, 0);
+    EXPECT_EQ(main.out.rfind("VerticalLayout root\n  HorizontalLayout topbar\n    Label title\n", 0), 0u)
+        << main.out;
+    EXPECT_NE(main.out.find("\n    VerticalLayout No_device_Link\n"), std::string::npos);
+    marlo::test::TempDir dir;
+    std::ofstream(dir / "bad.xml") << "<Window><VerticalLayout>\n<Bogus/><Button name=\"b\"/></VerticalLayout></Window>";
+    const Result bad = RunCommand(kBin + "/marloctl skin tree " + (dir / "bad.xml").string());
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "VerticalLayout -\n  Button b\n");
 }
 
 TEST(ToolsTest, UsageErrorsExitWithTwo) {

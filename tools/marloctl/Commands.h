@@ -19,6 +19,7 @@ int WatchCommand(Args args);
 int DevicesCommand(Args args);
 int ProfileCommand(Args args);
 int MacroCommand(Args args);
+int SkinCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

@@ -29,6 +29,7 @@ constexpr const char* kHelp =
     "  paths            the folders the program uses\n"
     "  profile --device MODEL list|new|copy|rename NAME|delete|select INDEX|reset|import FILE|export FILE\n"
     "                   a device's profiles\n"
+    "  skin tree FILE   a skin layout built and printed as a tree\n"
     "  raw PATH [--receiver] [--mode N] [--block-size N] OP [ARGS]\n"
     "                   one command-channel operation on an interface\n"
     "  watch [--seconds S]\n"
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
     }
     if (command == "macro") {
         return MacroCommand(rest);
+    }
+    if (command == "skin") {
+        return SkinCommand(rest);
     }
     if (command == "raw") {
         return RawCommand(rest);

@@ -1,0 +1,265 @@
+#include "ui/DialogBuilder.h"
+
+#include <pugixml.hpp>
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+#include "platform/AtomicFile.h"
+#include "platform/DebugOutput.h"
+#include "ui/ContainerUI.h"
+#include "ui/ControlFactory.h"
+#include "ui/EditUI.h"
+#include "ui/LabelUI.h"
+#include "ui/ListElementUI.h"
+#include "ui/ListUI.h"
+#include "ui/OptionUI.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/ProgressUI.h"
+#include "ui/ResourceManager.h"
+#include "ui/TabLayoutUI.h"
+
+namespace marlo::ui {
+
+namespace {
+
+// Includes and nesting are bounded: a layout that includes itself, or nests without end,
+// is an error, not a crash.
+constexpr int kMaxDepth = 128;
+constexpr size_t kMaxLayoutBytes = 8 * 1024 * 1024;
+
+using Maker = std::function<std::unique_ptr<CControlUI>()>;
+
+const std::map<std::string, Maker, std::less<>>& BuiltIns() {
+    static const std::map<std::string, Maker, std::less<>> makers = {
+        {"Control", [] { return std::make_unique<CControlUI>(); }},
+        {"Container", [] { return std::make_unique<CContainerUI>(); }},
+        {"VerticalLayout", [] { return std::make_unique<CVerticalLayoutUI>(); }},
+        {"HorizontalLayout", [] { return std::make_unique<CHorizontalLayoutUI>(); }},
+        {"TabLayout", [] { return std::make_unique<CTabLayoutUI>(); }},
+        {"Label", [] { return std::make_unique<CLabelUI>(); }},
+        {"Text", [] { return std::make_unique<CTextUI>(); }},
+        {"Button", [] { return std::make_unique<CButtonUI>(); }},
+        {"Option", [] { return std::make_unique<COptionUI>(); }},
+        {"CheckBox", [] { return std::make_unique<CCheckBoxUI>(); }},
+        {"Edit", [] { return std::make_unique<CEditUI>(); }},
+        {"RichEdit", [] { return std::make_unique<CRichEditUI>(); }},
+        {"Progress", [] { return std::make_unique<CProgressUI>(); }},
+        {"Slider", [] { return std::make_unique<CSliderUI>(); }},
+        {"Combo", [] { return std::make_unique<CComboUI>(); }},
+        {"List", [] { return std::make_unique<CListUI>(); }},
+        {"ListLabelElement", [] { return std::make_unique<CListLabelElementUI>(); }},
+        {"ListContainerElement", [] { return std::make_unique<CListContainerElementUI>(); }},
+    };
+    return makers;
+}
+
+int LineOf(const std::string& text, ptrdiff_t offset) {
+    if (offset < 0) {
+        return 0;
+    }
+    int line = 1;
+    for (ptrdiff_t i = 0; i < offset && i < static_cast<ptrdiff_t>(text.size()); ++i) {
+        line += text[static_cast<size_t>(i)] == '\n';
+    }
+    return line;
+}
+
+// Splits 'a="1" b="two"' into pairs.
+std::vector<std::pair<std::string, std::string>> ParseAttributeList(std::string_view list) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    size_t i = 0;
+    while (i < list.size()) {
+        while (i < list.size() && list[i] == ' ') ++i;
+        const size_t eq = list.find('=', i);
+        if (eq == std::string_view::npos || eq + 1 >= list.size()) break;
+        const char quote = list[eq + 1];
+        if (quote != '"' && quote != '\'') break;
+        const size_t end = list.find(quote, eq + 2);
+        if (end == std::string_view::npos) break;
+        pairs.emplace_back(std::string(list.substr(i, eq - i)),
+                           std::string(list.substr(eq + 2, end - eq - 2)));
+        i = end + 1;
+    }
+    return pairs;
+}
+
+}  // namespace
+
+struct CDialogBuilder::Source {
+    std::string name;
+    std::string text;
+};
+
+std::string CDialogBuilder::TagOf(std::string_view className) {
+    std::string tag(className);
+    if (tag.size() > 2 && tag.ends_with("UI")) {
+        tag.resize(tag.size() - 2);
+    }
+    return tag;
+}
+
+std::string CDialogBuilder::Resolve(std::string_view fileOrResource) const {
+    const std::string byName = CResourceManager::GetInstance().GetXmlPath(fileOrResource);
+    if (!byName.empty()) {
+        return byName;
+    }
+    if (!fileOrResource.empty() && fileOrResource.front() == '/') {
+        return std::string(fileOrResource);
+    }
+    return CPaintManagerUI::GetResourcePath() + std::string(fileOrResource);
+}
+
+std::unique_ptr<CControlUI> CDialogBuilder::Create(std::string_view fileOrResource,
+                                                   IDialogBuilderCallback* callback,
+                                                   CPaintManagerUI* manager) {
+    callback_ = callback;
+    manager_ = manager;
+    const std::string path = Resolve(fileOrResource);
+    const auto text = platform::ReadWholeFile(path, kMaxLayoutBytes);
+    if (!text) {
+        errors_.push_back(path + ":0: cannot read the layout file");
+        return nullptr;
+    }
+    return Build(*text, path, 0);
+}
+
+std::unique_ptr<CControlUI> CDialogBuilder::CreateFromText(std::string_view xml,
+                                                           std::string_view sourceName,
+                                                           IDialogBuilderCallback* callback,
+                                                           CPaintManagerUI* manager) {
+    callback_ = callback;
+    manager_ = manager;
+    return Build(std::string(xml), std::string(sourceName), 0);
+}
+
+void CDialogBuilder::Error(const Source& source, const pugi::xml_node& node, const std::string& message) {
+    errors_.push_back(source.name + ":" + std::to_string(LineOf(source.text, node.offset_debug())) +
+                      ": " + message);
+    platform::DebugOutput::Write(errors_.back());
+}
+
+std::unique_ptr<CControlUI> CDialogBuilder::Build(const std::string& text, const std::string& name,
+                                                  int depth) {
+    const Source source{name, text};
+    pugi::xml_document doc;
+    const pugi::xml_parse_result result =
+        doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!result) {
+        errors_.push_back(name + ":" + std::to_string(LineOf(text, result.offset)) + ": " +
+                          result.description());
+        platform::DebugOutput::Write(errors_.back());
+        // What was parsed before the error is still built.
+    }
+    pugi::xml_node root = doc.document_element();
+    if (!root) {
+        return nullptr;
+    }
+    if (std::string_view(root.name()) != "Window") {
+        // A layout without <Window> is one control element (a sub-layout).
+        return BuildControl(root, source, depth);
+    }
+    for (const pugi::xml_attribute& a : root.attributes()) {
+        if (manager_ != nullptr) {
+            manager_->SetWindowAttribute(a.name(), a.value());
+        }
+    }
+    std::unique_ptr<CControlUI> control;
+    for (const pugi::xml_node& child : root.children()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        const std::string_view tag = child.name();
+        if (tag == "Font") {
+            if (manager_ != nullptr) {
+                FontInfo font{child.attribute("name").as_string(), child.attribute("size").as_int(14),
+                              child.attribute("bold").as_bool(), child.attribute("underline").as_bool(),
+                              child.attribute("italic").as_bool()};
+                manager_->AddFont(child.attribute("id").as_int(-1), font,
+                                  child.attribute("default").as_bool());
+            }
+        } else if (tag == "Default") {
+            if (manager_ != nullptr) {
+                manager_->AddDefaultAttributeList(child.attribute("name").as_string(),
+                                                  child.attribute("value").as_string());
+            }
+        } else if (!control) {
+            control = BuildControl(child, source, depth);
+        } else {
+            Error(source, child, "a window has one root control; <" + std::string(tag) + "> left out");
+        }
+    }
+    return control;
+}
+
+std::unique_ptr<CControlUI> CDialogBuilder::MakeControl(const std::string& tag) {
+    if (auto c = CControlFactory::GetInstance().CreateControl("C" + tag + "UI")) {
+        return c;
+    }
+    if (auto c = CControlFactory::GetInstance().CreateControl(tag)) {
+        return c;
+    }
+    if (const auto it = BuiltIns().find(tag); it != BuiltIns().end()) {
+        return it->second();
+    }
+    return callback_ != nullptr ? callback_->CreateControl(tag) : nullptr;
+}
+
+void CDialogBuilder::ApplyAttributes(CControlUI& control, const std::string& tag,
+                                     const pugi::xml_node& node) {
+    if (manager_ != nullptr) {
+        for (const auto& [n, v] : ParseAttributeList(manager_->GetDefaultAttributeList(tag))) {
+            control.SetAttribute(n, v);
+        }
+    }
+    for (const pugi::xml_attribute& a : node.attributes()) {
+        control.SetAttribute(a.name(), a.value());
+    }
+}
+
+std::unique_ptr<CControlUI> CDialogBuilder::BuildControl(const pugi::xml_node& node,
+                                                         const Source& source, int depth) {
+    if (depth > kMaxDepth) {
+        Error(source, node, "layout nested too deep");
+        return nullptr;
+    }
+    const std::string tag = node.name();
+    if (tag == "Include") {
+        const std::string file = node.attribute("source").as_string();
+        const std::string path = Resolve(file);
+        const auto text = platform::ReadWholeFile(path, kMaxLayoutBytes);
+        if (!text) {
+            Error(source, node, "cannot read included layout " + file);
+            return nullptr;
+        }
+        return Build(*text, path, depth + 1);
+    }
+    std::unique_ptr<CControlUI> control = MakeControl(tag);
+    if (!control) {
+        Error(source, node, "unknown control class <" + tag + ">");
+        return nullptr;
+    }
+    ApplyAttributes(*control, tag, node);
+    auto* container = dynamic_cast<CContainerUI*>(control.get());
+    for (const pugi::xml_node& child : node.children()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        if (container == nullptr) {
+            Error(source, child, "<" + tag + "> holds no controls; <" + child.name() + "> left out");
+            continue;
+        }
+        const int count = std::string_view(child.name()) == "Include"
+                              ? std::max(1, std::min(child.attribute("count").as_int(1), 64))
+                              : 1;
+        for (int i = 0; i < count; ++i) {
+            if (auto built = BuildControl(child, source, depth + 1)) {
+                container->Add(std::move(built));
+            }
+        }
+    }
+    return control;
+}
+
+}  // namespace marlo::ui

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace marlo::platform {
+class MessageLoop;
+}
+
+namespace marlo::ui {
+
+class CControlUI;
+class CMenuWnd;
+class CPaintManagerUI;
+class CTrayIcon;
+class CWindowWnd;
+
+struct UiRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// What shows the control tree to a person: native windows, peers that mirror controls,
+// the UI thread's loop (posted calls, timers, modal loops), the tray and menus, fonts. The
+// control tree is the one source of truth; a backend only mirrors it and turns the person's
+// input into the controls' own events. Headless (tests, the command line) or Qt.
+class IDisplayBackend {
+public:
+    virtual ~IDisplayBackend() = default;
+
+    virtual platform::MessageLoop& loop() = 0;
+
+    virtual void WindowCreated(CWindowWnd* window) = 0;
+    virtual void WindowDestroyed(CWindowWnd* window) = 0;
+    // Visibility, title, geometry or icon changed.
+    virtual void WindowChanged(CWindowWnd* window) = 0;
+    virtual void BringToFront(CWindowWnd* window) = 0;
+    // The window's control tree was attached or replaced.
+    virtual void TreeAttached(CPaintManagerUI* manager) = 0;
+    // What a control shows changed.
+    virtual void ControlChanged(CPaintManagerUI* manager, CControlUI* control) = 0;
+    // A control leaves its window's tree (its peer goes).
+    virtual void ControlRemoved(CPaintManagerUI* manager, CControlUI* control) = 0;
+
+    virtual UiRect ScreenRect() const = 0;
+    // Pixels per inch of the screen the program starts on.
+    virtual int ScreenDpi() const = 0;
+
+    // False when the desktop has no notification area to put an icon in.
+    virtual bool TrayAvailable() const = 0;
+    virtual void TrayChanged(CTrayIcon* icon) = 0;
+    virtual void TrayRemoved(CTrayIcon* icon) = 0;
+
+    virtual void MenuShown(CMenuWnd* menu) = 0;
+    virtual void MenuClosed(CMenuWnd* menu) = 0;
+
+    // Makes a font available to the program only; its family name, or empty when refused.
+    virtual std::string AddFontFromMemory(const std::vector<uint8_t>& data) = 0;
+    virtual void RemoveFont(const std::string& family) = 0;
+};
+
+}  // namespace marlo::ui

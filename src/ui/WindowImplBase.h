@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+
+#include "ui/DialogBuilder.h"
+#include "ui/NotifyPump.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
+
+namespace marlo::ui {
+
+// A window whose content is a skin layout: on creation the layout of GetSkinFile() is built
+// into the window's paint manager, InitWindow runs, and "windowinit" is sent once from the
+// loop when the window is first laid out. Notifications go through the notify pump;
+// messages through HandleCustomMessage first.
+class WindowImplBase : public CWindowWnd, public CNotifyPump, public INotifyUI,
+                       public IDialogBuilderCallback {
+public:
+    WindowImplBase();
+    ~WindowImplBase() override;
+
+    virtual std::string GetSkinFile() = 0;
+    virtual void InitWindow() {}
+    void Notify(TNotifyUI& msg) override { NotifyPump(msg); }
+    std::unique_ptr<CControlUI> CreateControl(std::string_view) override { return nullptr; }
+    virtual intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                         bool& handled);
+
+    CPaintManagerUI& GetPaintManager() { return manager_; }
+    // Errors of building the skin ("file:line: message").
+    const std::vector<std::string>& skinErrors() const { return skinErrors_; }
+
+protected:
+    intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    virtual intptr_t OnCreate();
+
+    CPaintManagerUI manager_;
+
+private:
+    std::vector<std::string> skinErrors_;
+};
+
+}  // namespace marlo::ui
