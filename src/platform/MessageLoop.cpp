@@ -179,6 +179,12 @@ uint32_t MessageLoop::RunDueTimers() {
     return next <= after ? 0 : static_cast<uint32_t>(std::min<uint64_t>(next - after, 0x7FFFFFFF));
 }
 
+uint32_t MessageLoop::Pump() {
+    wake_.TryConsume();
+    ProcessPending();
+    return RunDueTimers();
+}
+
 void MessageLoop::RunUntil(const std::function<bool()>& done) {
     for (;;) {
         ProcessPending();

@@ -55,6 +55,10 @@ public:
     void RunFor(uint32_t timeoutMs);
     // Handles what is queued now.
     void ProcessPending();
+    // For a loop that runs inside another event loop (the display backend's): takes the wake
+    // signal, handles what is queued and the due timers, and returns the milliseconds until
+    // the next timer (kInfinite: none). Call it whenever fd() is readable or that time passed.
+    uint32_t Pump();
     void Quit(int exitCode = 0);
     bool quitting() const;
 

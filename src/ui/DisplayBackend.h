@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     virtual ~IDisplayBackend() = default;
 
     virtual platform::MessageLoop& loop() = 0;
+    // Runs the UI thread's events until `done` is true (a modal window's nested loop).
+    virtual void RunModal(const std::function<bool()>& done) = 0;
 
     virtual void WindowCreated(CWindowWnd* window) = 0;
     virtual void WindowDestroyed(CWindowWnd* window) = 0;

@@ -19,6 +19,7 @@ public:
     ~HeadlessBackend() override;
 
     platform::MessageLoop& loop() override { return loop_; }
+    void RunModal(const std::function<bool()>& done) override { loop_.RunUntil(done); }
 
     void WindowCreated(CWindowWnd* window) override;
     void WindowDestroyed(CWindowWnd* window) override;

@@ -11,6 +11,8 @@ class CControlUI;
 inline constexpr uint32_t kWmUser = 0x0400;
 inline constexpr uint32_t kWmClose = 0x0010;
 inline constexpr uint32_t kWmTimer = 0x0113;
+inline constexpr uint32_t kWmDpiChanged = 0x02E0;
+inline constexpr uint32_t kWmCopyData = 0x004A;
 // A chosen menu item reaches its owner window with this message; wParam points to a
 // MenuCmd that the receiver owns.
 inline constexpr uint32_t kWmMenuCommand = kWmUser + 121;
@@ -18,6 +20,13 @@ inline constexpr uint32_t kWmMenuCommand = kWmUser + 121;
 inline constexpr intptr_t kWmLButtonUp = 0x0202;
 inline constexpr intptr_t kWmRButtonUp = 0x0205;
 inline constexpr intptr_t kWmLButtonDblClk = 0x0203;
+
+// The block a WM_COPYDATA message points to (lParam); valid while the message is handled.
+struct CopyDataStruct {
+    uintptr_t dwData = 0;  // the block's kind
+    uint32_t cbData = 0;
+    const void* lpData = nullptr;
+};
 
 // Notification types, exactly as handlers compare them.
 namespace notify {

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "ui/ControlUI.h"
 #include "ui/DialogBuilder.h"
 #include "ui/NotifyPump.h"
 #include "ui/PaintManagerUI.h"

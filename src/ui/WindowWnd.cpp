@@ -1,5 +1,7 @@
 #include "ui/WindowWnd.h"
 
+#include <vector>
+
 #include "ui/PaintManagerUI.h"
 
 namespace marlo::ui {
@@ -8,9 +10,29 @@ namespace {
 
 IDisplayBackend& Backend() { return *CPaintManagerUI::GetBackend(); }
 
+std::vector<CWindowWnd*>& Live() {
+    static std::vector<CWindowWnd*> windows;
+    return windows;
+}
+
 }  // namespace
 
+CWindowWnd* CWindowWnd::FindWindow(std::string_view classOrTitle) {
+    for (CWindowWnd* w : Live()) {
+        if (w->GetWindowClassName() == classOrTitle || w->title_ == classOrTitle) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
 CWindowWnd::~CWindowWnd() {
+    std::erase(Live(), this);
+    for (const auto& [id, timer] : timers_) {
+        if (CPaintManagerUI::GetBackend() != nullptr) {
+            Backend().loop().KillTimer(timer);
+        }
+    }
     if (handle_ != 0 && CPaintManagerUI::GetBackend() != nullptr) {
         Backend().loop().DestroyWindow(handle_);
         Backend().WindowDestroyed(this);
@@ -28,6 +50,7 @@ bool CWindowWnd::Create(CWindowWnd* parent, const std::string& title, int x, int
     closed_ = false;
     handle_ = Backend().loop().CreateWindow(
         [this](uint32_t m, uintptr_t w, intptr_t l) { return HandleMessage(m, w, l); });
+    Live().push_back(this);
     Backend().WindowCreated(this);
     SendMessage(kWmCreate);
     return true;
@@ -50,7 +73,7 @@ uint32_t CWindowWnd::ShowModal() {
     }
     modal_ = true;
     ShowWindow(true, true);
-    Backend().loop().RunUntil([this] { return closed_; });
+    Backend().RunModal([this] { return closed_; });
     modal_ = false;
     return result_;
 }
@@ -98,6 +121,18 @@ void CWindowWnd::BringToFront() {
     }
 }
 
+void CWindowWnd::SetTimer(uint32_t id, uint32_t elapseMs) {
+    KillTimer(id);
+    timers_[id] = Backend().loop().SetTimer(elapseMs, [this, id] { SendMessage(kWmTimer, id, 0); });
+}
+
+void CWindowWnd::KillTimer(uint32_t id) {
+    if (const auto it = timers_.find(id); it != timers_.end()) {
+        Backend().loop().KillTimer(it->second);
+        timers_.erase(it);
+    }
+}
+
 intptr_t CWindowWnd::SendMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return handle_ == 0 ? 0 : Backend().loop().SendMessage(handle_, message, wParam, lParam);
 }
@@ -106,9 +141,17 @@ bool CWindowWnd::PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
     return handle_ != 0 && Backend().loop().PostMessage(handle_, message, wParam, lParam);
 }
 
-intptr_t CWindowWnd::HandleMessage(uint32_t message, uintptr_t, intptr_t) {
+intptr_t CWindowWnd::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t) {
     if (message == kWmClose) {
         DestroyWindow();
+    } else if (message == kWmSysCommand) {
+        state_ = wParam == kScMinimize   ? State::kMinimized
+                 : wParam == kScMaximize ? State::kMaximized
+                                         : State::kNormal;
+        if (state_ != State::kMinimized && wParam == kScRestore) {
+            visible_ = true;  // restoring a window shows it
+        }
+        Backend().WindowChanged(this);
     }
     return 0;
 }
@@ -118,9 +161,14 @@ void CWindowWnd::DestroyWindow() {
         return;
     }
     HandleMessage(kWmDestroy, 0, 0);
+    for (const auto& [id, timer] : timers_) {
+        Backend().loop().KillTimer(timer);
+    }
+    timers_.clear();
     visible_ = false;
     Backend().loop().DestroyWindow(handle_);
     Backend().WindowDestroyed(this);
+    std::erase(Live(), this);
     handle_ = 0;
     closed_ = true;
     OnFinalMessage();

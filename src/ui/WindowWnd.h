@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "platform/MessageLoop.h"
 #include "ui/DisplayBackend.h"
@@ -10,6 +12,10 @@ namespace marlo::ui {
 
 inline constexpr uint32_t kWmCreate = 0x0001;
 inline constexpr uint32_t kWmDestroy = 0x0002;
+inline constexpr uint32_t kWmSysCommand = 0x0112;
+inline constexpr uintptr_t kScMinimize = 0xF020;
+inline constexpr uintptr_t kScMaximize = 0xF030;
+inline constexpr uintptr_t kScRestore = 0xF120;
 
 // A top-level window: a handle of the UI thread's message loop, a native window of the
 // display backend, its geometry and visibility, and a modal loop.
@@ -21,6 +27,10 @@ public:
     CWindowWnd& operator=(const CWindowWnd&) = delete;
 
     virtual std::string GetWindowClassName() const = 0;
+
+    enum class State { kNormal, kMinimized, kMaximized };
+    // A live window by its class name or its title (UI thread); nothing when none.
+    static CWindowWnd* FindWindow(std::string_view classOrTitle);
 
     // Registers the window and creates its native window; hidden until shown.
     bool Create(CWindowWnd* parent, const std::string& title, int x, int y, int width, int height);
@@ -46,6 +56,11 @@ public:
     uint32_t GetIcon() const { return icon_; }
     // Raises the window above the others and gives it the focus.
     void BringToFront();
+    State GetState() const { return state_; }
+
+    // A window timer: kWmTimer with wParam = id every `elapseMs` until killed.
+    void SetTimer(uint32_t id, uint32_t elapseMs);
+    void KillTimer(uint32_t id);
 
     intptr_t SendMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     bool PostMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
@@ -66,6 +81,8 @@ private:
     bool visible_ = false;
     bool modal_ = false;
     bool closed_ = false;
+    State state_ = State::kNormal;
+    std::map<uint32_t, uint32_t> timers_;  // id -> loop timer
     uint32_t result_ = 0;
 };
 

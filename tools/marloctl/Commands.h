@@ -20,6 +20,8 @@ int DevicesCommand(Args args);
 int ProfileCommand(Args args);
 int MacroCommand(Args args);
 int SkinCommand(Args args);
+int PostCommand(Args args);
+int CopyDataCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

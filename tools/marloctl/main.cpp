@@ -22,11 +22,15 @@ namespace {
 constexpr const char* kHelp =
     "usage: marloctl [--debug] [--hid-root DIR] COMMAND [ARGS]\n"
     "commands:\n"
+    "  copydata KIND FILE [--window TITLE]\n"
+    "                   a copy-data block to a window of the running program\n"
     "  devices          the supported devices present, one slot per line\n"
     "  hid list         every HID interface path and its identity\n"
     "  macro --device MODEL list|new|rename ROW NAME|delete ROW|export ROW FILE|import FILE|show ROW\n"
     "                   a device's macros (MODEL: keyboard, mouse, MousePad, HD)\n"
     "  paths            the folders the program uses\n"
+    "  post NAME WPARAM LPARAM [--window TITLE]\n"
+    "                   a registered message to a window of the running program\n"
     "  profile --device MODEL list|new|copy|rename NAME|delete|select INDEX|reset|import FILE|export FILE\n"
     "                   a device's profiles\n"
     "  skin tree FILE   a skin layout built and printed as a tree\n"
@@ -83,6 +87,12 @@ int main(int argc, char** argv) {
     }
     if (command == "macro") {
         return MacroCommand(rest);
+    }
+    if (command == "post") {
+        return PostCommand(rest);
+    }
+    if (command == "copydata") {
+        return CopyDataCommand(rest);
     }
     if (command == "skin") {
         return SkinCommand(rest);

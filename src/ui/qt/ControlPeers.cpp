@@ -1,0 +1,383 @@
+#include "ui/qt/ControlPeers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <charconv>
+#include <vector>
+
+#include "ui/ContainerUI.h"
+#include "ui/EditUI.h"
+#include "ui/ListElementUI.h"
+#include "ui/ListUI.h"
+#include "ui/OptionUI.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/ProgressUI.h"
+#include "ui/TabLayoutUI.h"
+
+namespace marlo::ui {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::vector<int> Numbers(const std::string& text) {
+    std::vector<int> numbers;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        int n = 0;
+        const auto [next, ec] = std::from_chars(p, end, n);
+        if (ec == std::errc()) {
+            numbers.push_back(n);
+            p = next;
+        } else {
+            ++p;
+        }
+    }
+    return numbers;
+}
+
+QString Rgba(uint32_t argb) {
+    return QString("rgba(%1,%2,%3,%4)")
+        .arg((argb >> 16) & 0xFF)
+        .arg((argb >> 8) & 0xFF)
+        .arg(argb & 0xFF)
+        .arg((argb >> 24) & 0xFF);
+}
+
+// A Windows virtual-key code for the keys the controls act on.
+uint32_t VirtualKey(int key) {
+    switch (key) {
+        case Qt::Key_Backspace: return kVkBack;
+        case Qt::Key_Tab: return kVkTab;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return kVkReturn;
+        case Qt::Key_Escape: return kVkEscape;
+        case Qt::Key_End: return kVkEnd;
+        case Qt::Key_Home: return kVkHome;
+        case Qt::Key_Left: return kVkLeft;
+        case Qt::Key_Up: return kVkUp;
+        case Qt::Key_Right: return kVkRight;
+        case Qt::Key_Down: return kVkDown;
+        case Qt::Key_Delete: return kVkDelete;
+        default: return 0;
+    }
+}
+
+// Turns the person's input on a peer into the control's own events.
+class PeerInput : public QObject {
+public:
+    PeerInput(CControlUI* control, QObject* parent) : QObject(parent), control_(control) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::FocusIn:
+                if (control_->IsFocusable()) {
+                    control_->SetFocus();
+                }
+                return false;
+            case QEvent::KeyPress: {
+                if (dynamic_cast<CEditUI*>(control_) == nullptr) {
+                    return false;
+                }
+                auto* key = static_cast<QKeyEvent*>(event);
+                if (const uint32_t vk = VirtualKey(key->key())) {
+                    TEventUI e{UiEventType::kKeyDown, vk};
+                    control_->DoEvent(e);
+                    return true;
+                }
+                for (const char32_t c : key->text().toUcs4()) {
+                    TEventUI e{UiEventType::kChar, static_cast<uint32_t>(c)};
+                    control_->DoEvent(e);
+                }
+                return !key->text().isEmpty();
+            }
+            case QEvent::MouseButtonRelease:
+                if (dynamic_cast<IListItemUI*>(control_) != nullptr) {
+                    TEventUI e{UiEventType::kButtonUp};
+                    control_->DoEvent(e);
+                    return true;
+                }
+                return false;
+            case QEvent::MouseButtonDblClick:
+                if (dynamic_cast<IListItemUI*>(control_) != nullptr) {
+                    TEventUI e{UiEventType::kDoubleClick};
+                    control_->DoEvent(e);
+                    return true;
+                }
+                return false;
+            default: return false;
+        }
+    }
+
+private:
+    CControlUI* control_;
+};
+
+}  // namespace
+
+ControlPeers::ControlPeers(CPaintManagerUI& manager, QWidget* host) : manager_(manager), host_(host) {}
+
+ControlPeers::~ControlPeers() = default;
+
+void ControlPeers::Build() {
+    if (QLayout* old = host_->layout()) {
+        while (QLayoutItem* item = old->takeAt(0)) {
+            delete item->widget();
+            delete item;
+        }
+    } else {
+        auto* layout = new QVBoxLayout(host_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+    peers_.clear();
+    if (CControlUI* root = manager_.GetRoot()) {
+        host_->layout()->addWidget(MakePeer(root, host_));
+    }
+}
+
+QWidget* ControlPeers::PeerOf(CControlUI* control) const {
+    const auto it = peers_.find(control);
+    return it == peers_.end() ? nullptr : it->second;
+}
+
+QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
+    QWidget* peer = nullptr;
+    if (auto* combo = dynamic_cast<CComboUI*>(control)) {
+        auto* box = new QComboBox(parent);
+        QObject::connect(box, &QComboBox::activated, box, [this, combo](int index) {
+            if (mirroring_) return;
+            combo->Activate();
+            if (CControlUI* item = combo->GetItemAt(index)) {
+                TEventUI up{UiEventType::kButtonUp};
+                item->DoEvent(up);
+            }
+            combo->CloseDropList();
+        });
+        peer = box;
+    } else if (auto* tabs = dynamic_cast<CTabLayoutUI*>(control)) {
+        auto* stack = new QStackedWidget(parent);
+        for (int i = 0; i < tabs->GetCount(); ++i) {
+            stack->addWidget(MakePeer(tabs->GetItemAt(i), stack));
+        }
+        peer = stack;
+    } else if (auto* container = dynamic_cast<CContainerUI*>(control)) {
+        auto* box = new QWidget(parent);
+        QBoxLayout* layout = control->GetClass().find("Horizontal") != std::string_view::npos
+                                 ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
+                                 : static_cast<QBoxLayout*>(new QVBoxLayout(box));
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        for (int i = 0; i < container->GetCount(); ++i) {
+            layout->addWidget(MakePeer(container->GetItemAt(i), box));
+        }
+        box->setAttribute(Qt::WA_StyledBackground, true);
+        peer = box;
+    } else if (dynamic_cast<CCheckBoxUI*>(control) != nullptr) {
+        auto* check = new QCheckBox(parent);
+        check->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(check, &QCheckBox::clicked, check, [this, control] {
+            if (!mirroring_) control->Activate();
+            Update(control);
+        });
+        peer = check;
+    } else if (dynamic_cast<CButtonUI*>(control) != nullptr) {
+        auto* button = new QPushButton(parent);
+        button->setCheckable(dynamic_cast<COptionUI*>(control) != nullptr);
+        button->setFlat(true);
+        button->setFocusPolicy(Qt::NoFocus);  // buttons do not take the focus, as in the skin's toolkit
+        QObject::connect(button, &QPushButton::clicked, button, [this, control] {
+            if (!mirroring_) control->Activate();
+            Update(control);
+        });
+        peer = button;
+    } else if (dynamic_cast<CEditUI*>(control) != nullptr) {
+        peer = new QLineEdit(parent);
+    } else if (auto* slider = dynamic_cast<CSliderUI*>(control)) {
+        auto* s = new QSlider(Qt::Horizontal, parent);
+        QObject::connect(s, &QSlider::sliderMoved, s, [this, slider](int v) {
+            if (!mirroring_) slider->MoveThumb(v);
+        });
+        QObject::connect(s, &QSlider::sliderReleased, s, [this, slider] {
+            if (!mirroring_) slider->ReleaseThumb();
+        });
+        QObject::connect(s, &QSlider::valueChanged, s, [this, s, slider](int v) {
+            if (!mirroring_ && !s->isSliderDown() && v != slider->GetValue()) {
+                slider->MoveThumb(v);  // keys and wheel: a move and a release at once
+                slider->ReleaseThumb();
+            }
+        });
+        peer = s;
+    } else if (dynamic_cast<CProgressUI*>(control) != nullptr) {
+        peer = new QProgressBar(parent);
+    } else if (dynamic_cast<CLabelUI*>(control) != nullptr) {
+        auto* label = new QLabel(parent);
+        label->setAttribute(Qt::WA_StyledBackground, true);
+        peer = label;
+    } else {
+        peer = new QWidget(parent);
+        peer->setAttribute(Qt::WA_StyledBackground, true);
+        peer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+    peer->installEventFilter(new PeerInput(control, peer));
+    peer->setObjectName(Q(control->GetName()));
+    peers_[control] = peer;
+    ApplyGeometry(control, peer);
+    Mirror(control, peer);
+    return peer;
+}
+
+void ControlPeers::ApplyGeometry(CControlUI* control, QWidget* peer) {
+    const auto number = [&](const char* name) -> int {
+        const auto v = control->GetAttribute(name);
+        const auto n = v ? Numbers(*v) : std::vector<int>();
+        return n.empty() ? -1 : n.front();
+    };
+    if (const int w = number("width"); w >= 0) {
+        peer->setFixedWidth(manager_.Scale(w));
+    }
+    if (const int h = number("height"); h >= 0) {
+        peer->setFixedHeight(manager_.Scale(h));
+    }
+    if (QLayout* layout = peer->layout()) {
+        if (const auto padding = control->GetAttribute("padding")) {
+            const auto p = Numbers(*padding);
+            if (p.size() == 4) {
+                layout->setContentsMargins(manager_.Scale(p[0]), manager_.Scale(p[1]),
+                                           manager_.Scale(p[2]), manager_.Scale(p[3]));
+            }
+        }
+        if (const int gap = number("childpadding"); gap >= 0) {
+            layout->setSpacing(manager_.Scale(gap));
+        }
+    }
+    const auto fontId = number("font");
+    const FontInfo* font = fontId >= 0 ? manager_.GetFont(fontId) : &manager_.GetDefaultFont();
+    if (font != nullptr) {
+        QFont f(Q(font->face));
+        f.setPixelSize(manager_.Scale(font->size));
+        f.setBold(font->bold);
+        f.setUnderline(font->underline);
+        f.setItalic(font->italic);
+        peer->setFont(f);
+    }
+}
+
+void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
+    mirroring_ = true;
+    const QSignalBlocker block(peer);
+    const QString text = Q(control->GetShownText());
+    if (auto* label = qobject_cast<QLabel*>(peer)) {
+        label->setText(text);
+        const auto align = control->GetAttribute("align");
+        label->setAlignment(align && *align == "center" ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+    } else if (auto* check = qobject_cast<QCheckBox*>(peer)) {
+        check->setText(text);
+        check->setChecked(static_cast<COptionUI*>(control)->IsSelected());
+    } else if (auto* button = qobject_cast<QPushButton*>(peer)) {
+        button->setText(text);
+        if (auto* option = dynamic_cast<COptionUI*>(control)) {
+            button->setChecked(option->IsSelected());
+        }
+    } else if (auto* edit = qobject_cast<QLineEdit*>(peer)) {
+        if (edit->text() != text) {
+            edit->setText(text);
+        }
+        edit->setCursorPosition(static_cast<int>(QString::fromStdString(control->GetText().substr(
+            0, static_cast<CEditUI*>(control)->GetCaret())).size()));
+    } else if (auto* slider = qobject_cast<QSlider*>(peer)) {
+        auto* s = static_cast<CSliderUI*>(control);
+        slider->setRange(s->GetMinValue(), s->GetMaxValue());
+        slider->setValue(s->GetValue());
+    } else if (auto* bar = qobject_cast<QProgressBar*>(peer)) {
+        auto* p = static_cast<CProgressUI*>(control);
+        bar->setRange(p->GetMinValue(), p->GetMaxValue());
+        bar->setValue(p->GetValue());
+    } else if (auto* box = qobject_cast<QComboBox*>(peer)) {
+        auto* combo = static_cast<CComboUI*>(control);
+        box->clear();
+        for (int i = 0; i < combo->GetCount(); ++i) {
+            box->addItem(Q(combo->GetItemAt(i)->GetShownText()));
+        }
+        box->setCurrentIndex(combo->GetCurSel());
+    } else if (auto* stack = qobject_cast<QStackedWidget*>(peer)) {
+        const int index = static_cast<CTabLayoutUI*>(control)->GetCurSel();
+        if (index >= 0 && index < stack->count()) {
+            stack->setCurrentIndex(index);
+        }
+    }
+    peer->setVisible(control->GetOwnVisibility());
+    peer->setEnabled(control->IsEnabled());
+    peer->setToolTip(Q(control->GetToolTip()));
+    QString style;
+    if (const uint32_t bk = control->GetColorAttribute("bkcolor")) {
+        style += "background-color:" + Rgba(bk) + ";";
+    }
+    if (const uint32_t fg = control->GetColorAttribute("textcolor")) {
+        style += "color:" + Rgba(fg) + ";";
+    }
+    if (auto* option = dynamic_cast<COptionUI*>(control); option != nullptr && option->IsSelected()) {
+        if (const uint32_t sel = control->GetColorAttribute("selectedbkcolor")) {
+            style += "background-color:" + Rgba(sel) + ";";
+        }
+    }
+    if (const auto selectorStyle = style.isEmpty() ? QString() : QString("%1{%2}").arg(peer->metaObject()->className(), style);
+        peer->styleSheet() != selectorStyle) {
+        peer->setStyleSheet(selectorStyle);
+    }
+    mirroring_ = false;
+}
+
+void ControlPeers::Update(CControlUI* control) {
+    if (QWidget* existing = PeerOf(control)) {
+        Mirror(control, existing);
+    } else if (CControlUI* parent = control->GetParent(); parent != nullptr && PeerOf(parent) != nullptr) {
+        // A control added after the tree was shown: give it a peer in its parent's layout.
+        QWidget* parentPeer = PeerOf(parent);
+        QWidget* peer = MakePeer(control, parentPeer);
+        if (auto* stack = qobject_cast<QStackedWidget*>(parentPeer)) {
+            stack->addWidget(peer);
+        } else if (QLayout* layout = parentPeer->layout()) {
+            auto* box = static_cast<QBoxLayout*>(layout);
+            const auto* container = dynamic_cast<CContainerUI*>(parent);
+            box->insertWidget(container != nullptr ? container->GetItemIndex(control) : -1, peer);
+        }
+    }
+}
+
+void ControlPeers::Remove(CControlUI* control) {
+    const auto it = peers_.find(control);
+    if (it == peers_.end()) {
+        return;
+    }
+    QWidget* peer = it->second;
+    peers_.erase(it);
+    // Children's peers go with their parent's widget.
+    for (auto p = peers_.begin(); p != peers_.end();) {
+        p = peer->isAncestorOf(p->second) ? peers_.erase(p) : std::next(p);
+    }
+    peer->hide();
+    peer->deleteLater();
+}
+
+void ControlPeers::Rescale() {
+    for (const auto& [control, peer] : peers_) {
+        ApplyGeometry(control, peer);
+    }
+}
+
+}  // namespace marlo::ui

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+#include "ui/qt/ControlPeers.h"
+
+namespace marlo::ui {
+
+class CWindowWnd;
+class CPaintManagerUI;
+
+// The top-level widget of one toolkit window: frameless, dragged by the skin's caption area,
+// holding the peers of the window's controls.
+class QtWindow : public QWidget {
+public:
+    explicit QtWindow(CWindowWnd* window);
+    ~QtWindow() override;
+
+    CWindowWnd* window() const { return window_; }
+    void AttachTree(CPaintManagerUI* manager);
+    ControlPeers* peers() const { return peers_.get(); }
+    // Geometry, title, visibility from the toolkit window.
+    void Sync();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool InCaption(const QPoint& pos) const;
+
+    CWindowWnd* window_;
+    CPaintManagerUI* manager_ = nullptr;
+    std::unique_ptr<ControlPeers> peers_;
+    bool watchingScreen_ = false;
+    int dpi_ = 0;
+};
+
+}  // namespace marlo::ui

@@ -1,0 +1,147 @@
+// The main window shell on the headless display: tray, showing and hiding, fitting to the
+// screen, the menu's exit, second starts, messages from other programs.
+#include "MainWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "EndpointDelivery.h"
+#include "platform/MessageRegistry.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+#include "ui/HeadlessBackend.h"
+#include "ui/HeadlessUser.h"
+#include "ui/ResourceManager.h"
+
+namespace marlo::app {
+namespace {
+
+class MainWndTest : public ::testing::Test {
+protected:
+    MainWndTest()
+        : resources_("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR)),
+          data_("XDG_DATA_HOME", (dir_ / "data").string()) {
+        ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
+        ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
+    }
+    ~MainWndTest() override { ui::CResourceManager::GetInstance().Release(); }
+
+    std::unique_ptr<CMainWnd> Start() {
+        auto wnd = std::make_unique<CMainWnd>(kInstance);
+        EXPECT_TRUE(wnd->Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
+        EXPECT_TRUE(wnd->skinErrors().empty());
+        wnd->CenterWindow();
+        backend_.RunFor(150);  // windowinit, then the fit-to-screen timer
+        return wnd;
+    }
+
+    static inline const uint32_t kInstance = platform::MessageRegistry::Register("Marlo Gear");
+    marlo::test::TempDir dir_;
+    marlo::test::ScopedEnv resources_;
+    marlo::test::ScopedEnv data_;
+    ui::HeadlessBackend backend_;
+};
+
+TEST_F(MainWndTest, StartsInTheTrayAndTheTrayTogglesIt) {
+    auto wnd = Start();
+    EXPECT_EQ(wnd->GetWindowClassName(), "MainWnd");
+    EXPECT_FALSE(wnd->IsVisible());
+    ASSERT_EQ(backend_.trayIcons().size(), 1u);
+    EXPECT_EQ((*backend_.trayIcons().begin())->GetTooltipText(), "Marlo Gear");
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "data/Marlo Gear/AudioFile.json"));
+
+    backend_.ClickTray(ui::kWmLButtonUp);
+    backend_.RunFor(20);
+    EXPECT_TRUE(wnd->IsVisible());
+    EXPECT_EQ(backend_.frontWindow(), wnd.get());
+    // 1920 x 1080 is wider than 1500 and taller than 960: laid out at DPI 144.
+    EXPECT_EQ(wnd->GetPaintManager().GetDPI(), 144);
+    EXPECT_EQ(wnd->GetRect().width, 1500);
+    EXPECT_EQ(wnd->GetRect().height, 960);
+    EXPECT_EQ(wnd->GetRect().x, (1920 - 1500) / 2);
+    EXPECT_TRUE(wnd->GetPaintManager().FindControl("No_device_Link")->IsVisible());
+
+    backend_.ClickTray(ui::kWmLButtonUp);
+    backend_.RunFor(20);
+    EXPECT_FALSE(wnd->IsVisible());
+}
+
+TEST_F(MainWndTest, SkinDpiFollowsTheMonitor) {
+    const std::pair<ui::UiRect, int> cases[] = {
+        {{0, 0, 1920, 1080}, 144}, {{0, 0, 1501, 961}, 144}, {{0, 0, 1500, 1080}, 96},
+        {{0, 0, 1920, 960}, 96}, {{0, 0, 1366, 768}, 96}};
+    for (const auto& [monitor, dpi] : cases) {
+        EXPECT_EQ(CMainWnd::SkinDpiFor(monitor), dpi) << monitor.width << "x" << monitor.height;
+    }
+    backend_.SetScreen({0, 0, 1366, 768}, 96);
+    auto wnd = Start();
+    wnd->BringToFront();
+    wnd->FitToScreen();
+    EXPECT_EQ(wnd->GetRect().width, 1000);
+    EXPECT_EQ(wnd->GetRect().height, 640);
+}
+
+TEST_F(MainWndTest, CloseButtonHidesAndExitEndsWithZero) {
+    auto wnd = Start();
+    wnd->BringToFront();
+    ui::HeadlessUser user(wnd->GetPaintManager());
+    ASSERT_TRUE(user.Click("closebtn"));
+    EXPECT_FALSE(wnd->IsVisible());
+    EXPECT_FALSE(backend_.loop().quitting()) << "closing only hides";
+    EXPECT_EQ(backend_.trayIcons().size(), 1u);
+
+    backend_.ClickTray(ui::kWmRButtonUp);
+    backend_.RunFor(40);  // the menu opens from a 10 ms timer
+    ASSERT_NE(backend_.openMenu(), nullptr);
+    std::vector<std::string> names;
+    for (const auto& item : backend_.openMenu()->items()) names.push_back(item.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"about_menu", "setwnd_menu", "exit"}));
+    ASSERT_TRUE(backend_.ChooseMenuItem("exit"));
+    backend_.RunFor(20);
+    EXPECT_TRUE(backend_.loop().quitting());
+    EXPECT_FALSE(wnd->IsWindow());
+    EXPECT_TRUE(backend_.trayIcons().empty());
+}
+
+TEST_F(MainWndTest, WithoutATrayTheWindowStartsShown) {
+    backend_.SetTrayAvailable(false);
+    auto wnd = Start();
+    EXPECT_TRUE(wnd->IsVisible());
+}
+
+TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
+    auto wnd = Start();
+    std::string posted;
+    std::string copied;
+    std::string missing;
+    std::thread other([&] {
+        platform::EndpointRequest post;
+        post.message = "Marlo Gear";  // what a second start sends
+        post.lParam = 1;
+        posted = DeliverToWindow(backend_.loop(), post);
+        platform::EndpointRequest copy;
+        copy.kind = platform::EndpointRequest::Kind::kCopyData;
+        copy.dataKind = 1;
+        copy.data = std::string(2000, 'x');
+        copied = DeliverToWindow(backend_.loop(), copy);
+        copy.window = "NoSuchWindow";
+        missing = DeliverToWindow(backend_.loop(), copy);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (missing.empty() && std::chrono::steady_clock::now() < deadline) {
+        backend_.RunFor(5);
+    }
+    other.join();
+    backend_.RunFor(10);
+    EXPECT_EQ(posted, "");
+    EXPECT_TRUE(wnd->IsVisible()) << "the instance message brings the window to the front";
+    EXPECT_EQ(backend_.frontWindow(), wnd.get());
+    EXPECT_EQ(copied, "");
+    EXPECT_EQ(wnd->spectrum().size(), static_cast<size_t>(CMainWnd::kCopyDataBufferSize))
+        << "a block longer than its buffer is cut";
+    EXPECT_EQ(missing, "no window NoSuchWindow");
+}
+
+}  // namespace
+}  // namespace marlo::app

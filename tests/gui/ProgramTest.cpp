@@ -1,0 +1,157 @@
+// The program as a person starts it, on the offscreen display: start and end, a second start,
+// messages from the command line.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TempDir.h"
+
+namespace {
+
+const std::string kBin = MARLO_BIN_DIR;
+
+// A child process with its own XDG folders, its output read back.
+class Process {
+public:
+    Process(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+        int out[2];
+        int err[2];
+        EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+        EXPECT_EQ(pipe2(err, O_CLOEXEC), 0);
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+            std::vector<char*> args;
+            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        close(out[1]);
+        close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+    ~Process() {
+        if (pid_ > 0 && !exited_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(out_);
+        close(err_);
+    }
+    // Reads stdout until `line` arrives or the time is up.
+    bool WaitForLine(const std::string& line, int ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            if (stdout_.find(line + "\n") != std::string::npos) return true;
+            Drain(out_, stdout_, 50);
+        }
+        return stdout_.find(line + "\n") != std::string::npos;
+    }
+    // Waits for the end; the exit status, or -1 when it did not end in time.
+    int Wait(int ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                Drain(err_, stderr_, 0);
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            Drain(err_, stderr_, 20);
+            Drain(out_, stdout_, 0);
+        }
+        return -1;
+    }
+    void Signal(int sig) { kill(pid_, sig); }
+    const std::string& Stderr() {
+        Drain(err_, stderr_, 50);
+        return stderr_;
+    }
+
+private:
+    static void Drain(int fd, std::string& into, int ms) {
+        pollfd p{fd, POLLIN, 0};
+        while (poll(&p, 1, ms) > 0 && (p.revents & POLLIN)) {
+            char buffer[4096];
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0) return;
+            into.append(buffer, static_cast<size_t>(n));
+            ms = 0;
+        }
+    }
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    bool exited_ = false;
+    std::string stdout_;
+    std::string stderr_;
+};
+
+class ProgramTest : public ::testing::Test {
+protected:
+    ProgramTest() {
+        std::filesystem::create_directories(dir_ / "run");
+        chmod((dir_ / "run").c_str(), 0700);
+        env_ = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + (dir_ / "run").string(),
+                "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
+                "MARLO_DEBUG=1"};
+    }
+    std::unique_ptr<Process> Program(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), kBin + "/marlo-gear");
+        return std::make_unique<Process>(args, env_);
+    }
+    marlo::test::TempDir dir_;
+    std::vector<std::string> env_;
+};
+
+TEST_F(ProgramTest, StartsAndEndsCleanlyOnATerminationSignal) {
+    auto program = Program({"--report-ready"});
+    ASSERT_TRUE(program->WaitForLine("ready", 15000)) << program->Stderr();
+    program->Signal(SIGTERM);
+    EXPECT_EQ(program->Wait(10000), 0);
+    EXPECT_NE(program->Stderr().find("退出测试"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "run/marlo-gear/endpoint.sock"));
+}
+
+TEST_F(ProgramTest, ASecondStartEndsAndBringsTheFirstToTheFront) {
+    auto first = Program({"--report-ready"});
+    ASSERT_TRUE(first->WaitForLine("ready", 15000)) << first->Stderr();
+    auto second = Program();
+    EXPECT_EQ(second->Wait(10000), 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (first->Stderr().find("软件标示 ") == std::string::npos && std::chrono::steady_clock::now() < until) {
+    }
+    EXPECT_NE(first->Stderr().find("，0d1d"), std::string::npos) << first->Stderr();
+
+    // marloctl reaches the same window.
+    std::ofstream(dir_ / "block.bin") << "spectrum";
+    const std::vector<std::pair<std::vector<std::string>, int>> commands = {
+        {{kBin + "/marloctl", "post", "0xC00", "0", "0"}, 0},
+        {{kBin + "/marloctl", "post", "Marlo Gear", "0", "1", "--window", "Marlo Gear"}, 0},
+        {{kBin + "/marloctl", "copydata", "1", (dir_ / "block.bin").string()}, 0},
+        {{kBin + "/marloctl", "post", "x", "0", "0", "--window", "NoSuchWindow"}, 1},
+    };
+    for (const auto& [argv, status] : commands) {
+        Process control(argv, env_);
+        EXPECT_EQ(control.Wait(10000), status) << argv[1] << " " << argv[2];
+    }
+    first->Signal(SIGINT);
+    EXPECT_EQ(first->Wait(10000), 0);
+}
+
+}  // namespace

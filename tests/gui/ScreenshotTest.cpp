@@ -1,0 +1,65 @@
+// The main window on the Qt display, saved as a picture.
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "MainWnd.h"
+#include "platform/MessageRegistry.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+#include "ui/ResourceManager.h"
+#include "ui/qt/QtBackend.h"
+#include "ui/qt/QtWindow.h"
+
+namespace {
+
+TEST(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
+    marlo::test::TempDir dir;
+    marlo::test::ScopedEnv platform("QT_QPA_PLATFORM", std::string("offscreen"));
+    marlo::test::ScopedEnv data("XDG_DATA_HOME", dir.path().string());
+    marlo::test::ScopedEnv resources("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR));
+    int argc = 1;
+    char name[] = "screenshot_test";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    marlo::ui::QtBackend backend;
+    marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
+    marlo::ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
+    marlo::ui::CResourceManager::GetInstance().LoadLanguage("lang_en_US.xml");
+    {
+        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"));
+        ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
+        backend.loop().RunFor(150);
+        wnd.BringToFront();
+        wnd.FitToScreen();
+        QApplication::processEvents();
+        marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
+        ASSERT_NE(widget, nullptr);
+        ASSERT_TRUE(widget->isVisible());
+        const QPixmap shot = widget->grab();
+        const std::string file = std::string(MARLO_SCREENSHOT_DIR) + "/main-window.png";
+        ASSERT_TRUE(shot.save(QString::fromStdString(file)));
+        const QImage image(QString::fromStdString(file));
+        EXPECT_EQ(image.width(), wnd.GetRect().width);
+        EXPECT_EQ(image.height(), wnd.GetRect().height);
+        EXPECT_GE(image.width(), 1000);
+        // The dark skin: the middle of the page is the page colour, not white.
+        const QColor middle = image.pixelColor(image.width() / 2, image.height() / 2);
+        EXPECT_LT(middle.lightness(), 80);
+        // A click on the close button's peer reaches the control: the window hides.
+        auto* close = qobject_cast<QPushButton*>(
+            widget->peers()->PeerOf(wnd.GetPaintManager().FindControl("closebtn")));
+        ASSERT_NE(close, nullptr);
+        close->click();
+        QApplication::processEvents();
+        EXPECT_FALSE(widget->isVisible());
+        wnd.Exit();
+        backend.loop().RunFor(20);
+    }
+    marlo::ui::CResourceManager::GetInstance().Release();
+}
+
+}  // namespace
