@@ -91,7 +91,8 @@ int MacroCommand(Args args) {
     const Args rest = args.subspan(3);
     marlo::profiles::MacroList macros(marlo::platform::Paths::UserDataFolder(model));
     macros.LoadMacroList();
-    const std::optional<int> row = rest.empty() ? std::nullopt : Index(rest[0]);
+    const std::optional<int> rowArg = rest.empty() ? std::nullopt : Index(rest[0]);
+    const int row = rowArg.value_or(-1);
     if (op == "list" && rest.empty()) {
         for (size_t i = 0; i < macros.rows().size(); ++i) {
             std::printf("%zu %s %s\n", i, macros.rows()[i].name.c_str(), macros.rows()[i].guid.c_str());
@@ -100,19 +101,19 @@ int MacroCommand(Args args) {
     }
     if (op == "new" && rest.empty()) return Report(macros.NewMacro());
     if (op == "import" && rest.size() == 1) return Report(macros.ImportMacro(std::string(rest[0])));
-    if (!row) {
+    if (!rowArg) {
         return Usage(kMacroUsage);
     }
-    if (op == "rename" && rest.size() == 2) return Report(macros.RenameMacro(*row, std::string(rest[1])));
-    if (op == "delete" && rest.size() == 1) return Report(macros.DeleteMacro(*row));
+    if (op == "rename" && rest.size() == 2) return Report(macros.RenameMacro(row, std::string(rest[1])));
+    if (op == "delete" && rest.size() == 1) return Report(macros.DeleteMacro(row));
     if (op == "export" && rest.size() == 2) {
-        return Report(macros.ExportMacro(*row, std::string(rest[1])));
+        return Report(macros.ExportMacro(row, std::string(rest[1])));
     }
     if (op == "show" && rest.size() == 1) {
-        if (*row >= static_cast<int>(macros.rows().size())) {
+        if (row >= static_cast<int>(macros.rows().size())) {
             return Report(ListResult::kNoSelection);
         }
-        for (const auto& event : macros.LoadMacro(*row)) {
+        for (const auto& event : macros.LoadMacro(row)) {
             const auto record = marlo::profiles::EventToDeviceRecord(event);
             std::printf("%s %d %d %s %02x%02x%02x%02x\n", event.action.c_str(), event.type,
                         event.button, event.delay.c_str(), record[0], record[1], record[2],
