@@ -14,6 +14,7 @@
 
 #include "hid/HidPath.h"
 #include "hid/HidrawNode.h"
+#include "platform/UnixSocket.h"
 
 namespace marlo::hid {
 namespace {
@@ -40,19 +41,9 @@ int OpenNode(const std::filesystem::path& node, bool read, bool write, bool* isS
     }
     if (S_ISSOCK(st.st_mode)) {
         *isSocket = true;
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (node.native().size() >= sizeof address.sun_path) {
-            return -1;
-        }
-        std::strcpy(address.sun_path, node.c_str());
-        const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (fd < 0) {
-            return -1;
-        }
-        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-            close(fd);
-            return -1;
+        const int fd = platform::UnixSocket::Connect(node, SOCK_SEQPACKET);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
         }
         return fd;
     }

@@ -11,22 +11,13 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/RuntimeDir.h"
+#include "platform/UnixSocket.h"
 
 namespace marlo::platform {
 namespace {
 
 constexpr uint32_t kRequestTimeoutMs = 2000;
 constexpr size_t kMaxHeader = 4096;
-
-bool FillAddress(const std::filesystem::path& path, sockaddr_un& address) {
-    address = sockaddr_un{};
-    address.sun_family = AF_UNIX;
-    if (path.native().size() >= sizeof address.sun_path) {
-        return false;
-    }
-    std::strcpy(address.sun_path, path.c_str());
-    return true;
-}
 
 bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -71,18 +62,12 @@ std::optional<std::filesystem::path> MessageEndpoint::DefaultPath() {
 }
 
 bool MessageEndpoint::Start(const std::filesystem::path& socketPath, Handler handler) {
-    sockaddr_un address{};
-    if (listenFd_ >= 0 || !FillAddress(socketPath, address)) {
+    if (listenFd_ >= 0) {
         return false;
     }
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // A socket file left by a program that ended without cleaning up is replaced.
+    const int fd = UnixSocket::Listen(socketPath, SOCK_STREAM, 16);
     if (fd < 0) {
-        return false;
-    }
-    unlink(socketPath.c_str());  // a socket left by a program that ended without cleaning up
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd, 16) != 0) {
-        close(fd);
         return false;
     }
     listenFd_ = fd;
@@ -212,18 +197,9 @@ std::string MessageEndpoint::Format(const EndpointRequest& r) {
 }
 
 std::string MessageEndpoint::Send(const std::filesystem::path& socketPath, const EndpointRequest& request) {
-    sockaddr_un address{};
-    if (!FillAddress(socketPath, address)) {
-        return "socket path too long";
-    }
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = UnixSocket::Connect(socketPath, SOCK_STREAM);
     if (fd < 0) {
-        return std::strerror(errno);
-    }
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        const std::string reason = std::string("cannot reach the program: ") + std::strerror(errno);
-        close(fd);
-        return reason;
+        return std::string("cannot reach the program: ") + std::strerror(errno);
     }
     timeval timeout{5, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);

@@ -13,6 +13,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
+#include "platform/UnixSocket.h"
 
 namespace marlo::sim {
 
@@ -42,26 +43,6 @@ std::string Uevent(const SimDeviceInfo& info) {
                   info.vendorId, info.productId, info.productName.c_str(), info.interfaceNumber,
                   info.vendorId, info.productId);
     return text;
-}
-
-int Listen(const std::filesystem::path& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.native().size() >= sizeof address.sun_path) {
-        return -1;
-    }
-    std::strcpy(address.sun_path, path.c_str());
-    const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        return -1;
-    }
-    unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd, 64) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 }  // namespace
@@ -344,7 +325,7 @@ std::optional<std::string> SimServer::Plug(const std::string& name,
         node->name = name;
         node->node = nodeName;
         node->device = std::move(device);
-        node->listenFd = Listen(root_ / "dev" / nodeName);
+        node->listenFd = platform::UnixSocket::Listen(root_ / "dev" / nodeName, SOCK_SEQPACKET, 64);
         if (node->listenFd < 0) {
             return;
         }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/UnixSocket.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimConsole.h"
 #include "sim/SimServer.h"
@@ -25,25 +26,6 @@ constexpr const char* kUsage =
     "                 [--fault NAME=KIND[:COUNT]]...\n"
     "Serves emulated HID devices under DIR (a new temporary folder by default) and takes\n"
     "commands on stdin and on DIR/marlo-sim.sock.\n";
-
-int ListenControl(const std::filesystem::path& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.native().size() >= sizeof address.sun_path) {
-        return -1;
-    }
-    std::strcpy(address.sun_path, path.c_str());
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    unlink(path.c_str());
-    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(fd, 8) != 0) {
-        if (fd >= 0) {
-            close(fd);
-        }
-        return -1;
-    }
-    return fd;
-}
 
 void WriteAll(int fd, const std::string& text) {
     size_t done = 0;
@@ -123,7 +105,7 @@ int main(int argc, char** argv) {
                        stdout);
         }
         const std::filesystem::path controlPath = std::filesystem::path(root) / "marlo-sim.sock";
-        const int control = ListenControl(controlPath);
+        const int control = marlo::platform::UnixSocket::Listen(controlPath, SOCK_STREAM, 8);
         std::printf("control %s\nready\n", controlPath.c_str());
         std::fflush(stdout);
 
