@@ -29,7 +29,12 @@ function(marlo_test name label)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
+    set(environment "")
+    if(MARLO_SANITIZE STREQUAL "thread")
+        # Qt is not built for ThreadSanitizer; see the suppressions file.
+        set(environment "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+    endif()
     gtest_discover_tests(${name}
-        PROPERTIES LABELS ${label} TIMEOUT ${ARG_TIMEOUT}
+        PROPERTIES LABELS ${label} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${environment}"
         DISCOVERY_TIMEOUT 30)
 endfunction()

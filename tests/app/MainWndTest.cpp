@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "EndpointDelivery.h"
@@ -115,6 +116,7 @@ TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
     std::string posted;
     std::string copied;
     std::string missing;
+    std::atomic<bool> finished{false};
     std::thread other([&] {
         platform::EndpointRequest post;
         post.message = "Marlo Gear";  // what a second start sends
@@ -127,9 +129,10 @@ TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
         copied = DeliverToWindow(backend_.loop(), copy);
         copy.window = "NoSuchWindow";
         missing = DeliverToWindow(backend_.loop(), copy);
+        finished = true;
     });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (missing.empty() && std::chrono::steady_clock::now() < deadline) {
+    while (!finished && std::chrono::steady_clock::now() < deadline) {
         backend_.RunFor(5);
     }
     other.join();
