@@ -38,7 +38,8 @@ std::string DeliverToWindow(platform::MessageLoop& loop, const platform::Endpoin
         }
         if (request.kind == platform::EndpointRequest::Kind::kPost) {
             const uint32_t message = MessageNumber(request.message);
-            result->set_value(message != 0 && window->PostMessage(message, request.wParam, request.lParam)
+            result->set_value(message != 0 &&
+                                      window->PostMessage(message, request.wParam, request.lParam)
                                   ? ""
                                   : "cannot post " + request.message);
             return;

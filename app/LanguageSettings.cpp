@@ -9,8 +9,10 @@
 namespace marlo::app {
 
 Json::Value LanguageSettings::Languages() {
-    const Json::Value document = platform::JsonDocument::Read(platform::Paths::DefaultDataDir() / "Language.config");
-    const Json::Value* list = document.isObject() ? document.find("Language", "Language" + 8) : nullptr;
+    const Json::Value document =
+        platform::JsonDocument::Read(platform::Paths::DefaultDataDir() / "Language.config");
+    const Json::Value* list =
+        document.isObject() ? document.find("Language", "Language" + 8) : nullptr;
     return list != nullptr && list->isArray() ? *list : Json::Value(Json::arrayValue);
 }
 
@@ -23,7 +25,8 @@ int LanguageSettings::ReadSavedLanguage() {
     const Json::Value languages = Languages();
     for (Json::ArrayIndex i = 0; i < languages.size(); ++i) {
         const Json::Value& entry = languages[i];
-        if (entry.isObject() && entry["Language_ID"].isUInt() && entry["Language_ID"].asUInt() == id) {
+        if (entry.isObject() && entry["Language_ID"].isUInt() &&
+            entry["Language_ID"].asUInt() == id) {
             return static_cast<int>(i);
         }
     }
@@ -38,8 +41,10 @@ bool LanguageSettings::ApplyLanguage(int index) {
     }
     const Json::Value& entry = languages[index];
     auto& resources = ui::CResourceManager::GetInstance();
-    resources.SetLanguage(entry["Language_name"].isString() ? entry["Language_name"].asString() : "");
-    resources.LoadLanguage(entry["Language_file"].isString() ? entry["Language_file"].asString() : "");
+    resources.SetLanguage(entry["Language_name"].isString() ? entry["Language_name"].asString()
+                                                            : "");
+    resources.LoadLanguage(entry["Language_file"].isString() ? entry["Language_file"].asString()
+                                                             : "");
     resources.ReloadText();
     return true;
 }

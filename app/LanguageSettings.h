@@ -9,7 +9,7 @@ namespace marlo::app {
 // The languages of DefaultData/Language.config and the one the user chose (the settings
 // store's "LANGUAGE" value under the product's key, a Language_ID).
 class LanguageSettings {
-public:
+  public:
     static constexpr const char* kKey = "SOFTWARE\\Marlo Gear";
 
     // The index of the saved language; 0 when nothing matches.

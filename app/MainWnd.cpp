@@ -14,7 +14,7 @@ using platform::DebugOutput;
 
 namespace {
 
-constexpr const char* kTopBar[] = {"closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn",
+constexpr const char* kTopBar[] = {"closebtn",    "maxbtn",   "restorebtn",   "minbtn", "skinbtn",
                                    "gamemodebtn", "cloudbtn", "smarteyesbtn", "setbtn"};
 constexpr uint32_t kWmDisplayChange = 0x007E;
 
@@ -22,7 +22,9 @@ constexpr uint32_t kWmDisplayChange = 0x007E;
 
 CMainWnd::CMainWnd(uint32_t instanceMessage) : instanceMessage_(instanceMessage) {}
 
-CMainWnd::~CMainWnd() { ui::CResourceManager::GetInstance().SetTextQueryInterface(nullptr); }
+CMainWnd::~CMainWnd() {
+    ui::CResourceManager::GetInstance().SetTextQueryInterface(nullptr);
+}
 
 void CMainWnd::InitWindow() {
     DebugOutput::Write("InitWindow");
@@ -60,7 +62,8 @@ void CMainWnd::LoadAudioStyles() {
 
 void CMainWnd::Notify(ui::TNotifyUI& msg) {
     if (msg.sType != ui::notify::kTimer) {
-        DebugOutput::Printf("%s %s", msg.sType.c_str(), msg.pSender ? msg.pSender->GetName().c_str() : "");
+        DebugOutput::Printf("%s %s", msg.sType.c_str(),
+                            msg.pSender ? msg.pSender->GetName().c_str() : "");
     }
     if (msg.sType == ui::notify::kWindowInit) {
         OnWindowInit();
@@ -87,7 +90,9 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     }
 }
 
-void CMainWnd::HideToTray() { ShowWindow(false, true); }
+void CMainWnd::HideToTray() {
+    ShowWindow(false, true);
+}
 
 void CMainWnd::ShowNoDeviceHint() {
     // No device can be attached yet: the hint is always the page shown.
@@ -135,7 +140,8 @@ void CMainWnd::ToggleFromTray() {
 void CMainWnd::OpenTrayMenu() {
     trayMenu_ = std::make_unique<ui::CMenuWnd>();
     // At the pointer; the display backend keeps the menu on the screen.
-    trayMenu_->Init(GetHWND(), "xml/menu.xml", 0, 0, ui::CMenuWnd::kAlignLeft | ui::CMenuWnd::kAlignTop);
+    trayMenu_->Init(GetHWND(), "xml/menu.xml", 0, 0,
+                    ui::CMenuWnd::kAlignLeft | ui::CMenuWnd::kAlignTop);
 }
 
 void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
@@ -146,7 +152,9 @@ void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
     }
 }
 
-void CMainWnd::Exit() { Close(0); }
+void CMainWnd::Exit() {
+    Close(0);
+}
 
 void CMainWnd::OnTimer(uint32_t id) {
     KillTimer(id);  // every timer of this window is one-shot
@@ -224,7 +232,8 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
                 topBar_[8]->SetAttribute("foreimage", "");
             }
             return 0;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 

@@ -18,7 +18,7 @@ namespace marlo::app {
 // The program's one main window: it lives in the tray, opens on demand, and closing it only
 // hides it; the tray menu's "exit" ends the program.
 class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
-public:
+  public:
     static constexpr uint32_t kTrayMessage = ui::kWmUser + 1;
     static constexpr uint32_t kTimerFitScreen = 1011;
     static constexpr uint32_t kTimerTrayMenu = 1032;
@@ -54,7 +54,7 @@ public:
     const std::vector<uint8_t>& spectrum() const { return spectrum_; }
     const std::vector<uint8_t>& colours() const { return colours_; }
 
-private:
+  private:
     void OnWindowInit();
     void OnClick(ui::TNotifyUI& msg);
     void OnTimer(uint32_t id);

@@ -7,7 +7,7 @@ namespace marlo::app {
 // A font file of the program's Font folder made available to this process only, for as long
 // as the object lives.
 class PrivateFont {
-public:
+  public:
     PrivateFont();
     ~PrivateFont();
     PrivateFont(const PrivateFont&) = delete;
@@ -18,7 +18,7 @@ public:
     bool Load(const std::string& relative);
     const std::string& family() const { return family_; }
 
-private:
+  private:
     std::string directory_;
     std::string family_;
 };

@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
             request.window = "MainWnd";
             request.message = "Marlo Gear";
             request.lParam = 1;
-            const std::string error = marlo::platform::MessageEndpoint::Send(*runtime / "endpoint.sock", request);
+            const std::string error =
+                marlo::platform::MessageEndpoint::Send(*runtime / "endpoint.sock", request);
             if (!error.empty()) {
                 DebugOutput::Printf("the running program was not reached: %s", error.c_str());
             }
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
     {
         marlo::app::CMainWnd mainWnd(instanceMessage);
         mainWnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572);
-        marlo::app::LanguageSettings::ApplyLanguage(marlo::app::LanguageSettings::ReadSavedLanguage());
+        marlo::app::LanguageSettings::ApplyLanguage(
+            marlo::app::LanguageSettings::ReadSavedLanguage());
         mainWnd.ResizeClient(800, 572);
         mainWnd.CenterWindow();
         if (reportReady) {
@@ -137,9 +139,10 @@ int main(int argc, char** argv) {
 
         marlo::platform::MessageEndpoint endpoint;
         if (runtime) {
-            endpoint.Start(*runtime / "endpoint.sock", [&backend](const marlo::platform::EndpointRequest& r) {
-                return marlo::app::DeliverToWindow(backend.loop(), r);
-            });
+            endpoint.Start(*runtime / "endpoint.sock",
+                           [&backend](const marlo::platform::EndpointRequest& r) {
+                               return marlo::app::DeliverToWindow(backend.loop(), r);
+                           });
         }
         const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
         QSocketNotifier onSignal(signalFd, QSocketNotifier::Read);

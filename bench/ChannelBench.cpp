@@ -15,8 +15,9 @@ namespace {
 struct Rig {
     explicit Rig(bool usbTiming) : server(dir.path(), Options(usbTiming)) {
         const auto node = server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard"));
-        channel.cable().Open((dir.path() / "dev" / *node).string() + "#vid_320f&pid_5055&mi_01&col04",
-                             true, true, true, false);
+        channel.cable().Open(
+            (dir.path() / "dev" / *node).string() + "#vid_320f&pid_5055&mi_01&col04", true, true,
+            true, false);
         channel.SetConnected(true);
         channel.SetMode(1);
     }
@@ -54,6 +55,9 @@ void BM_BlockWrite512WithUsbTiming(benchmark::State& state) {
     // Ten reports of 56 bytes (the last 8), each a 2 ms round trip at best.
     state.counters["floor_ms"] = 20;
 }
-BENCHMARK(BM_BlockWrite512WithUsbTiming)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
+BENCHMARK(BM_BlockWrite512WithUsbTiming)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(50);
 
 }  // namespace

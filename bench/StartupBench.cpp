@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
         const std::string runtime = (dir / "run").string();
         mkdir(runtime.c_str(), 0700);
         int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return 1;
+        if (pipe2(out, O_CLOEXEC) != 0)
+            return 1;
         const auto start = std::chrono::steady_clock::now();
         const pid_t pid = fork();
         if (pid == 0) {
@@ -62,10 +63,13 @@ int main(int argc, char** argv) {
         while (seen.find("ready\n") == std::string::npos && poll(&p, 1, 20000) > 0) {
             char buffer[256];
             const ssize_t n = read(out[0], buffer, sizeof buffer);
-            if (n <= 0) break;
+            if (n <= 0)
+                break;
             seen.append(buffer, static_cast<size_t>(n));
         }
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
         // Let the first layout settle before reading the memory.
         usleep(200 * 1000);
         rss.push_back(RssKb(pid));
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
     std::printf("startup to laid-out main window: median %.1f ms, worst %.1f ms (%d runs)\n",
                 times[times.size() / 2], times.back(), runs);
     std::printf("resident memory after start: median %.1f MB, worst %.1f MB\n",
-                static_cast<double>(rss[rss.size() / 2]) / 1024.0, static_cast<double>(rss.back()) / 1024.0);
+                static_cast<double>(rss[rss.size() / 2]) / 1024.0,
+                static_cast<double>(rss.back()) / 1024.0);
     return 0;
 }

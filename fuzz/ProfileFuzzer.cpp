@@ -16,7 +16,8 @@ namespace {
 
 const std::filesystem::path& Folder() {
     static const std::filesystem::path folder = [] {
-        auto f = std::filesystem::temp_directory_path() / ("marlo-fuzz-profile-" + std::to_string(getpid()));
+        auto f = std::filesystem::temp_directory_path() /
+                 ("marlo-fuzz-profile-" + std::to_string(getpid()));
         std::filesystem::create_directories(f);
         return f;
     }();
@@ -24,8 +25,8 @@ const std::filesystem::path& Folder() {
 }
 
 void Put(const std::filesystem::path& file, const uint8_t* data, size_t size) {
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data),
-                                                static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 template <typename T>

@@ -6,8 +6,12 @@
 namespace marlo::devices {
 namespace {
 
-constexpr uint32_t Key(uint32_t modifiers, uint32_t usage) { return 0x200000 | modifiers << 8 | usage; }
-constexpr uint32_t Code(uint32_t type, uint32_t v1, uint32_t v2) { return type << 16 | v1 << 8 | v2; }
+constexpr uint32_t Key(uint32_t modifiers, uint32_t usage) {
+    return 0x200000 | modifiers << 8 | usage;
+}
+constexpr uint32_t Code(uint32_t type, uint32_t v1, uint32_t v2) {
+    return type << 16 | v1 << 8 | v2;
+}
 
 std::array<uint32_t, kKeyPositions> Build() {
     std::array<uint32_t, kKeyPositions> t{};

@@ -24,13 +24,13 @@ void DebugReport(const char* title, std::span<const uint8_t> report) {
 
 // Clears the busy flag however the exchange ends.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(std::atomic<uint8_t>& flag) : flag_(flag) { flag_ = 1; }
     ~BusyScope() { flag_ = 0; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     std::atomic<uint8_t>& flag_;
 };
 
@@ -162,9 +162,9 @@ int CommandChannel::OneLocked(uint8_t command, uint16_t offset, std::span<const 
     static constexpr uint8_t kNoData[CommandReport::kMaxData] = {};
     // A read request names how many bytes it wants; its data bytes stay 0.
     const std::span<const uint8_t> payload =
-        readInto.empty() ? data
-                         : std::span<const uint8_t>(
-                               kNoData, std::min(readInto.size(), CommandReport::kMaxData));
+        readInto.empty()
+            ? data
+            : std::span<const uint8_t>(kNoData, std::min(readInto.size(), CommandReport::kMaxData));
     const CommandReport::Bytes request = CommandReport::Build(command, offset, payload);
     CommandReport::Bytes answer{};
     const int result = Exchange(request, answer, nullptr);
@@ -202,7 +202,9 @@ int CommandChannel::Chunked(uint8_t command, uint16_t base, std::span<uint8_t> r
     return kResultOk;
 }
 
-int CommandChannel::Begin() { return One(kCmdBegin, 0, {}, {}, Locking::kCommandLock); }
+int CommandChannel::Begin() {
+    return One(kCmdBegin, 0, {}, {}, Locking::kCommandLock);
+}
 
 int CommandChannel::End() {
     // The device needs a moment after the last write of a sequence.
@@ -238,8 +240,8 @@ int CommandChannel::WriteBlock(std::span<const uint8_t> data, int bank) {
         return kResultBadBank;
     }
     const size_t n = std::min<size_t>(data.size(), blockSize_);
-    return Chunked(kCmdWriteBlock, static_cast<uint16_t>(bank * 512), {}, data.first(n),
-                   chunkSize_, Locking::kCommandLock);
+    return Chunked(kCmdWriteBlock, static_cast<uint16_t>(bank * 512), {}, data.first(n), chunkSize_,
+                   Locking::kCommandLock);
 }
 
 int CommandChannel::WriteMask(uint8_t index, std::span<const uint8_t> data) {
@@ -290,8 +292,8 @@ int CommandChannel::ReadStatus(uint8_t offset, std::span<uint8_t> data) {
     if (data.empty()) {
         return kResultOk;
     }
-    return One(kCmdReadStatus, offset, {}, data.first(std::min(data.size(), CommandReport::kMaxData)),
-               Locking::kCommandLock);
+    return One(kCmdReadStatus, offset, {},
+               data.first(std::min(data.size(), CommandReport::kMaxData)), Locking::kCommandLock);
 }
 
 int CommandChannel::ReadSlots(std::span<uint8_t> data) {

@@ -14,10 +14,11 @@ namespace marlo::hid {
 // through its 2.4 GHz receiver. Every operation returns a result code (CommandReport.h).
 //
 // Locks, in the order they are taken when both are held: the command lock (held for all the
-// chunks of one command, so they stay together), then the exchange lock (pairs a request with its answer and keeps
-// interface reopening out of an exchange). The lighting lock guards one lighting chunk.
+// chunks of one command, so they stay together), then the exchange lock (pairs a request with its
+// answer and keeps interface reopening out of an exchange). The lighting lock guards one lighting
+// chunk.
 class CommandChannel {
-public:
+  public:
     static constexpr uint16_t kMaxBlockSize = 512;
     static constexpr uint32_t kCableTimeoutMs = 1000;
     static constexpr uint32_t kReceiverTimeoutMs = 5000;
@@ -71,7 +72,7 @@ public:
     int LightingControl();                                              // 0x1C
     int CheckLink();                                                    // 0xAA
 
-private:
+  private:
     enum class Locking { kCommandLock, kNoLock };
 
     // One report: writes `data`, or reads `readInto.size()` bytes (at most 56) into

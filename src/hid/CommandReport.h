@@ -13,7 +13,7 @@ namespace marlo::hid {
 //   command, byte 4 data length, bytes 5-6 offset (little-endian), byte 7 status (0 in a
 //   request; 0xFF and 0xFE are errors in an answer), bytes 8-63 data.
 class CommandReport {
-public:
+  public:
     static constexpr size_t kSize = 64;
     static constexpr uint8_t kReportId = 4;
     static constexpr size_t kDataOffset = 8;

@@ -10,7 +10,9 @@ DeviceDiscovery::DeviceDiscovery(DeviceSlots& slots, platform::MessageLoop& loop
                                  platform::WindowHandle window, uint32_t instanceMessage)
     : slots_(slots), loop_(loop), window_(window), instanceMessage_(instanceMessage) {}
 
-DeviceDiscovery::~DeviceDiscovery() { Stop(platform::kInfinite); }
+DeviceDiscovery::~DeviceDiscovery() {
+    Stop(platform::kInfinite);
+}
 
 bool DeviceDiscovery::Start() {
     return worker_.Start([this](platform::Event& stop) { Run(stop); });

@@ -16,7 +16,7 @@ namespace marlo::hid {
 // "device detached". Both are sent synchronously to the main window, so its handler sees the
 // slot as the message says. After the first complete listing it posts the instance message.
 class DeviceDiscovery {
-public:
+  public:
     static constexpr uint32_t kDeviceAttached = 0xC12;
     static constexpr uint32_t kDeviceDetached = 0xC13;
     static constexpr uint32_t kPassIntervalMs = 100;
@@ -38,7 +38,7 @@ public:
     // One pass: arrivals (while a slot is free) and removals. `stop` ends a waiting send.
     void RunPass(platform::Event* stop);
 
-private:
+  private:
     void Run(platform::Event& stop);
     void FindArrivals(platform::Event* stop);
     void CheckRemovals(platform::Event* stop);

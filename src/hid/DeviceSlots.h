@@ -13,7 +13,7 @@ namespace marlo::hid {
 // the only writer; the UI thread reads them (as copies) while it handles the attach and
 // detach messages, and at any other time.
 class DeviceSlots {
-public:
+  public:
     DeviceSlots();
 
     SupportedDeviceRecord Get(size_t index) const;
@@ -26,7 +26,7 @@ public:
                                          const std::string& path);
     void Release(size_t index);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::array<SupportedDeviceRecord, kSupportedDeviceCount> slots_;
 };

@@ -55,7 +55,9 @@ int OpenNode(const std::filesystem::path& node, bool read, bool write, bool* isS
 
 }  // namespace
 
-HidInterface::HidInterface() : root_(DefaultRoot()) { paths_.reserve(8); }
+HidInterface::HidInterface() : root_(DefaultRoot()) {
+    paths_.reserve(8);
+}
 
 HidInterface::~HidInterface() {
     Close();
@@ -90,9 +92,9 @@ bool HidInterface::Enumerate() {
             if (paths_.size() == paths_.capacity()) {
                 paths_.reserve(paths_.capacity() * 2);
             }
-            paths_.push_back(HidPath::Make(root_, node.name, node.attributes.vendorId,
-                                           node.attributes.productId, node.interfaceNumber,
-                                           node.collections > 1 ? static_cast<uint32_t>(c + 1) : 0));
+            paths_.push_back(HidPath::Make(
+                root_, node.name, node.attributes.vendorId, node.attributes.productId,
+                node.interfaceNumber, node.collections > 1 ? static_cast<uint32_t>(c + 1) : 0));
         }
     }
     cursor_ = 0;
@@ -285,7 +287,7 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
             // Reports without IDs get a 0 in front, so byte 0 is always the report ID.
             const size_t prefix = usesIds ? 0 : 1;
             const ssize_t got = isSocket ? recv(fd, report + prefix, kMaxReportBytes, 0)
-                                          : read(fd, report + prefix, kMaxReportBytes);
+                                         : read(fd, report + prefix, kMaxReportBytes);
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
                 continue;
             }
@@ -294,7 +296,8 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
                 break;
             }
             const size_t size = static_cast<size_t>(got) + prefix;
-            if (usesIds && std::find(wantedIds.begin(), wantedIds.end(), report[0]) == wantedIds.end()) {
+            if (usesIds &&
+                std::find(wantedIds.begin(), wantedIds.end(), report[0]) == wantedIds.end()) {
                 continue;  // a report of another collection of this node
             }
             const size_t copied = std::min<size_t>(size, length);
@@ -307,8 +310,8 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
             break;
         }
         if (!reading && (ready & POLLOUT)) {
-            const ssize_t put = isSocket ? send(fd, buffer, length, MSG_NOSIGNAL)
-                                          : write(fd, buffer, length);
+            const ssize_t put =
+                isSocket ? send(fd, buffer, length, MSG_NOSIGNAL) : write(fd, buffer, length);
             if (put < 0 && (errno == EAGAIN || errno == EINTR)) {
                 continue;
             }

@@ -22,7 +22,7 @@ namespace marlo::hid {
 // transfer then returns 0 at once. Reads and writes on one object are serialised by the
 // caller. The path list belongs to one thread (discovery).
 class HidInterface {
-public:
+  public:
     enum class Failure { kNone, kTimeout, kCancelled, kDisconnected, kNotOpen, kIoError };
 
     HidInterface();
@@ -78,7 +78,7 @@ public:
         return decoder_.entries(ReportType::kInput);
     }
 
-private:
+  private:
     enum class Direction { kRead, kWrite };
     // Registers a transfer; false when the interface cannot do it now.
     bool BeginTransfer(Direction direction, int* fd);

@@ -54,7 +54,9 @@ std::filesystem::path HidPath::DeviceNode(std::string_view path) {
     return std::filesystem::path(std::string(path.substr(0, path.find('#'))));
 }
 
-std::string HidPath::NodeName(std::string_view path) { return DeviceNode(path).filename().string(); }
+std::string HidPath::NodeName(std::string_view path) {
+    return DeviceNode(path).filename().string();
+}
 
 std::filesystem::path HidPath::Root(std::string_view path) {
     // <root>/dev/<node>: two levels up from the node.

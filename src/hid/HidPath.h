@@ -11,7 +11,7 @@ namespace marlo::hid {
 //   <root>/dev/hidraw3#vid_320f&pid_5055&mi_01&col04
 // The collection part is present only when the node has two or more top-level collections.
 class HidPath {
-public:
+  public:
     static std::string Make(const std::filesystem::path& root, std::string_view node,
                             uint16_t vendorId, uint16_t productId, uint32_t interfaceNumber,
                             uint32_t collectionNumber);
@@ -28,7 +28,8 @@ public:
     static std::string NodeName(std::string_view path);
     static std::filesystem::path Root(std::string_view path);
     // <root>/sys/class/hidraw/<node>
-    static std::filesystem::path SysfsNode(const std::filesystem::path& root, std::string_view node);
+    static std::filesystem::path SysfsNode(const std::filesystem::path& root,
+                                           std::string_view node);
 };
 
 }  // namespace marlo::hid

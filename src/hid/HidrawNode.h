@@ -19,7 +19,7 @@ struct HidrawNodeInfo {
 };
 
 class HidrawNode {
-public:
+  public:
     // Reads <root>/sys/class/hidraw/<node>/device/{uevent,report_descriptor}. Nothing when the
     // node is gone or what it holds cannot be parsed.
     static std::optional<HidrawNodeInfo> Read(const std::filesystem::path& root,

@@ -72,7 +72,8 @@ std::optional<std::vector<NodeIdentityCache::Node>> NodeIdentityCache::List(
                 continue;
             }
             struct stat st {};
-            if (lstat((folder / name).c_str(), &st) == 0 && SameTime(st.st_ctim, cached->second.changed)) {
+            if (lstat((folder / name).c_str(), &st) == 0 &&
+                SameTime(st.st_ctim, cached->second.changed)) {
                 seen.emplace(name, std::move(cached->second));
                 continue;
             }

@@ -20,7 +20,7 @@ namespace marlo::hid {
 // program at rest. A node is read again only when its class entry is a new one: another
 // inode in the listing, or, after the class folder itself changed, another change time.
 class NodeIdentityCache {
-public:
+  public:
     struct Node {
         std::string name;
         HidAttributes attributes;
@@ -32,7 +32,7 @@ public:
     // is no hidraw class folder; nothing when the folder cannot be listed.
     std::optional<std::vector<Node>> List(const std::filesystem::path& root);
 
-private:
+  private:
     struct Entry {
         ino_t inode = 0;
         timespec changed{};

@@ -95,7 +95,8 @@ std::vector<uint16_t> ReportDecoder::UsagesSet(ReportType type, uint8_t reportId
             continue;
         }
         for (uint32_t element = 0; element < f.reportCount; ++element) {
-            const uint32_t raw = ExtractBits(data, f.bitOffset + element * f.reportSize, f.reportSize);
+            const uint32_t raw =
+                ExtractBits(data, f.bitOffset + element * f.reportSize, f.reportSize);
             uint16_t usage = 0;
             if (f.variable) {
                 usage = raw != 0 ? f.UsageOfElement(element) : 0;

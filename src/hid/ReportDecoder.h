@@ -13,7 +13,7 @@ namespace marlo::hid {
 // Entries of a report type are one button entry per button capability, then one value entry
 // per usage of each value capability.
 class ReportDecoder {
-public:
+  public:
     ReportDecoder() = default;
     explicit ReportDecoder(const TopLevelCollection& collection);
 
@@ -27,7 +27,7 @@ public:
     uint16_t buttonCaps(ReportType type) const { return buttonCaps_[static_cast<int>(type)]; }
     uint16_t valueCaps(ReportType type) const { return valueCaps_[static_cast<int>(type)]; }
 
-private:
+  private:
     // The usages set in the report's button fields of one usage page, in field order.
     std::vector<uint16_t> UsagesSet(ReportType type, uint8_t reportId, uint16_t usagePage,
                                     std::span<const uint8_t> data) const;

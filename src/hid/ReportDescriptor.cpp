@@ -45,10 +45,14 @@ uint32_t Unsigned(std::span<const uint8_t> data) {
 int32_t Signed(std::span<const uint8_t> data) {
     const uint32_t v = Unsigned(data);
     switch (data.size()) {
-        case 1: return static_cast<int8_t>(v);
-        case 2: return static_cast<int16_t>(v);
-        case 4: return static_cast<int32_t>(v);
-        default: return 0;
+        case 1:
+            return static_cast<int8_t>(v);
+        case 2:
+            return static_cast<int16_t>(v);
+        case 4:
+            return static_cast<int32_t>(v);
+        default:
+            return 0;
     }
 }
 
@@ -144,13 +148,19 @@ std::optional<ReportDescriptor> ReportDescriptor::Parse(std::span<const uint8_t>
 
         if (type == 1) {  // global
             switch (tag) {
-                case 0x0: global.usagePage = static_cast<uint16_t>(Unsigned(data)); break;
-                case 0x1: global.logicalMin = Signed(data); break;
+                case 0x0:
+                    global.usagePage = static_cast<uint16_t>(Unsigned(data));
+                    break;
+                case 0x1:
+                    global.logicalMin = Signed(data);
+                    break;
                 case 0x2:
                     global.logicalMax = Signed(data);
                     global.logicalMaxSize = static_cast<uint32_t>(size);
                     break;
-                case 0x7: global.reportSize = Unsigned(data); break;
+                case 0x7:
+                    global.reportSize = Unsigned(data);
+                    break;
                 case 0x8: {
                     const uint32_t id = Unsigned(data);
                     if (id == 0 || id > 255) {
@@ -161,7 +171,9 @@ std::optional<ReportDescriptor> ReportDescriptor::Parse(std::span<const uint8_t>
                     result.usesReportIds_ = true;
                     break;
                 }
-                case 0x9: global.reportCount = Unsigned(data); break;
+                case 0x9:
+                    global.reportCount = Unsigned(data);
+                    break;
                 case 0xA:
                     if (stack.size() >= kMaxPushDepth) {
                         Fail(error, "too many pushes", at);
@@ -177,7 +189,8 @@ std::optional<ReportDescriptor> ReportDescriptor::Parse(std::span<const uint8_t>
                     global = stack.back();
                     stack.pop_back();
                     break;
-                default: break;  // physical range, units: not needed here
+                default:
+                    break;  // physical range, units: not needed here
             }
             continue;
         }
@@ -188,13 +201,20 @@ std::optional<ReportDescriptor> ReportDescriptor::Parse(std::span<const uint8_t>
                 case 0x0:
                     if (local.usages.size() < kMaxUsagesPerItem) {
                         local.usages.push_back(usage);
-                        local.usagePages.push_back(
-                            size == 4 ? static_cast<uint16_t>(value >> 16) : global.usagePage);
+                        local.usagePages.push_back(size == 4 ? static_cast<uint16_t>(value >> 16)
+                                                             : global.usagePage);
                     }
                     break;
-                case 0x1: local.usageMin = usage; local.haveMin = true; break;
-                case 0x2: local.usageMax = usage; local.haveMax = true; break;
-                default: break;
+                case 0x1:
+                    local.usageMin = usage;
+                    local.haveMin = true;
+                    break;
+                case 0x2:
+                    local.usageMax = usage;
+                    local.haveMax = true;
+                    break;
+                default:
+                    break;
             }
             continue;
         }
@@ -230,9 +250,9 @@ std::optional<ReportDescriptor> ReportDescriptor::Parse(std::span<const uint8_t>
                 Fail(error, "report size or count out of range", at);
                 return std::nullopt;
             }
-            const ReportType reportType =
-                tag == 0x8 ? ReportType::kInput : tag == 0x9 ? ReportType::kOutput
-                                                             : ReportType::kFeature;
+            const ReportType reportType = tag == 0x8   ? ReportType::kInput
+                                          : tag == 0x9 ? ReportType::kOutput
+                                                       : ReportType::kFeature;
             const int t = static_cast<int>(reportType);
             uint32_t& used = bitsUsed[t][global.reportId];
             const uint32_t bits = global.reportSize * global.reportCount;
@@ -256,9 +276,8 @@ std::optional<ReportDescriptor> ReportDescriptor::Parse(std::span<const uint8_t>
             // as unsigned when the minimum is not negative, as common descriptors intend.
             if (field.logicalMin >= 0 && field.logicalMax < field.logicalMin &&
                 global.logicalMaxSize < 4) {
-                field.logicalMax = static_cast<int32_t>(
-                    static_cast<uint32_t>(field.logicalMax) &
-                    ((1u << (8 * global.logicalMaxSize)) - 1));
+                field.logicalMax = static_cast<int32_t>(static_cast<uint32_t>(field.logicalMax) &
+                                                        ((1u << (8 * global.logicalMaxSize)) - 1));
             }
             field.usages = local.usages;
             field.isRange = local.haveMin && local.haveMax && local.usageMin <= local.usageMax;

@@ -17,9 +17,9 @@ struct ReportField {
     uint8_t reportId = 0;
     uint16_t usagePage = 0;
     bool constant = false;
-    bool variable = false;  // else an array of usage indices
-    uint32_t bitOffset = 0;  // from the first bit after the report ID byte
-    uint32_t reportSize = 0;  // bits per element
+    bool variable = false;     // else an array of usage indices
+    uint32_t bitOffset = 0;    // from the first bit after the report ID byte
+    uint32_t reportSize = 0;   // bits per element
     uint32_t reportCount = 0;  // elements
     int32_t logicalMin = 0;
     int32_t logicalMax = 0;
@@ -53,7 +53,7 @@ struct TopLevelCollection {
 // run past the end, more pushes than pops can hold, absurd report sizes and oversized
 // descriptors are refused, never read out of bounds.
 class ReportDescriptor {
-public:
+  public:
     // The kernel's limit for a report descriptor.
     static constexpr size_t kMaxBytes = 4096;
 
@@ -66,7 +66,7 @@ public:
     // The top-level collection that owns input reports with this ID, or -1.
     int CollectionOfInputReport(uint8_t reportId) const;
 
-private:
+  private:
     std::vector<TopLevelCollection> collections_;
     bool usesReportIds_ = false;
 };

@@ -10,7 +10,7 @@ namespace marlo::platform {
 // The process-wide sink for free-text debug lines (UTF-8). Lines go to stderr when the
 // environment has MARLO_DEBUG=1 or a program enabled it (--debug), and to every live capture.
 class DebugOutput {
-public:
+  public:
     static void Write(std::string_view line);
     static void Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
     static void SetStderrEnabled(bool enabled);
@@ -20,7 +20,7 @@ public:
 
     // Collects every line written while it lives (tests).
     class Capture {
-    public:
+      public:
         Capture();
         ~Capture();
         Capture(const Capture&) = delete;
@@ -30,7 +30,7 @@ public:
         bool Contains(std::string_view text) const;
         void Clear();
 
-    private:
+      private:
         friend class DebugOutput;
         void Add(std::string_view line);
         mutable std::mutex mutex_;

@@ -22,7 +22,9 @@ Event::Event(Reset reset, bool initiallySignalled)
     }
 }
 
-Event::~Event() { close(fd_); }
+Event::~Event() {
+    close(fd_);
+}
 
 void Event::Set() {
     const uint64_t one = 1;
@@ -87,7 +89,8 @@ std::optional<size_t> WaitAny(std::span<Event* const> events, uint32_t timeoutMs
         if (left == 0) {
             return std::nullopt;
         }
-        const int pollMs = left == kInfinite ? -1 : static_cast<int>(std::min<uint32_t>(left, 1u << 30));
+        const int pollMs =
+            left == kInfinite ? -1 : static_cast<int>(std::min<uint32_t>(left, 1u << 30));
         const int n = poll(fds.data(), fds.size(), pollMs);
         if (n < 0 && errno != EINTR) {
             return std::nullopt;

@@ -15,7 +15,7 @@ inline constexpr uint32_t kInfinite = 0xFFFFFFFF;
 // file descriptor. A manual-reset event stays signalled until Reset; an auto-reset event is
 // consumed by the one wait that it releases.
 class Event {
-public:
+  public:
     enum class Reset { kManual, kAuto };
 
     explicit Event(Reset reset, bool initiallySignalled = false);
@@ -36,7 +36,7 @@ public:
     // Waits for this event alone; true when it was signalled within the timeout.
     bool Wait(uint32_t timeoutMs);
 
-private:
+  private:
     Reset reset_;
     int fd_;
 };

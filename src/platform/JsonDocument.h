@@ -10,7 +10,7 @@ namespace marlo::platform {
 
 // JSON documents on disk (UTF-8, no byte-order mark).
 class JsonDocument {
-public:
+  public:
     // Documents larger than this are not read: no document of the program comes near it, and
     // reading an arbitrary file into memory whole must stay bounded.
     static constexpr size_t kMaxBytes = 64 * 1024 * 1024;

@@ -22,8 +22,10 @@ constexpr size_t kMaxHeader = 4096;
 bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t n = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         text.remove_prefix(static_cast<size_t>(n));
     }
     return true;
@@ -42,16 +44,20 @@ std::optional<std::string> Line(const std::string& text, size_t& pos) {
 
 template <typename T>
 std::optional<T> Number(const std::optional<std::string>& text) {
-    if (!text) return std::nullopt;
+    if (!text)
+        return std::nullopt;
     T value{};
     const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (ec != std::errc() || end != text->data() + text->size() || text->empty()) return std::nullopt;
+    if (ec != std::errc() || end != text->data() + text->size() || text->empty())
+        return std::nullopt;
     return value;
 }
 
 }  // namespace
 
-MessageEndpoint::~MessageEndpoint() { Stop(); }
+MessageEndpoint::~MessageEndpoint() {
+    Stop();
+}
 
 std::optional<std::filesystem::path> MessageEndpoint::DefaultPath() {
     const auto dir = PrivateRuntimeDir();
@@ -107,7 +113,8 @@ void MessageEndpoint::Serve(Event& stop) {
                 char discard[4096];
                 for (uint32_t left; (left = RemainingMs(200, start)) > 0;) {
                     pollfd p{client, POLLIN, 0};
-                    if (poll(&p, 1, static_cast<int>(left)) <= 0 || recv(client, discard, sizeof discard, 0) <= 0) {
+                    if (poll(&p, 1, static_cast<int>(left)) <= 0 ||
+                        recv(client, discard, sizeof discard, 0) <= 0) {
                         break;
                     }
                 }
@@ -144,8 +151,10 @@ void MessageEndpoint::Answer(int client, Event& stop) {
         }
         char buffer[65536];
         const ssize_t n = recv(client, buffer, sizeof buffer, 0);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        if (n <= 0) break;
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        if (n <= 0)
+            break;
         text.append(buffer, static_cast<size_t>(n));
     }
     WriteAll(client, "error malformed request\n");
@@ -196,7 +205,8 @@ std::string MessageEndpoint::Format(const EndpointRequest& r) {
            std::to_string(r.data.size()) + "\n" + r.data;
 }
 
-std::string MessageEndpoint::Send(const std::filesystem::path& socketPath, const EndpointRequest& request) {
+std::string MessageEndpoint::Send(const std::filesystem::path& socketPath,
+                                  const EndpointRequest& request) {
     const int fd = UnixSocket::Connect(socketPath, SOCK_STREAM);
     if (fd < 0) {
         return std::string("cannot reach the program: ") + std::strerror(errno);
@@ -208,7 +218,8 @@ std::string MessageEndpoint::Send(const std::filesystem::path& socketPath, const
         char buffer[256];
         for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
             answer.append(buffer, static_cast<size_t>(n));
-            if (answer.find('\n') != std::string::npos) break;
+            if (answer.find('\n') != std::string::npos)
+                break;
         }
     }
     close(fd);

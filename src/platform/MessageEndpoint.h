@@ -20,7 +20,7 @@ struct EndpointRequest {
     uint64_t wParam = 0;
     int64_t lParam = 0;
     uint32_t dataKind = 0;
-    std::string data;     // copy-data bytes
+    std::string data;  // copy-data bytes
 };
 
 // The program's message endpoint: a Unix socket in the private runtime folder through which
@@ -30,7 +30,7 @@ struct EndpointRequest {
 //   copydata\n<window>\n<kind>\n<length>\n<bytes>
 // answered "ok\n" or "error <reason>\n". The handler runs on the endpoint's own thread.
 class MessageEndpoint {
-public:
+  public:
     static constexpr size_t kMaxData = 1024 * 1024;
     using Handler = std::function<std::string(const EndpointRequest&)>;  // "" when delivered
 
@@ -49,9 +49,10 @@ public:
     static std::optional<EndpointRequest> Parse(const std::string& text);
     static std::string Format(const EndpointRequest& request);
     // Sends a request to the endpoint at `socketPath`; "" on success, else the reason.
-    static std::string Send(const std::filesystem::path& socketPath, const EndpointRequest& request);
+    static std::string Send(const std::filesystem::path& socketPath,
+                            const EndpointRequest& request);
 
-private:
+  private:
     void Serve(Event& stop);
     void Answer(int client, Event& stop);
 

@@ -15,7 +15,9 @@ struct MessageLoop::Pending {
 
 MessageLoop::MessageLoop() : uiThread_(std::this_thread::get_id()) {}
 
-MessageLoop::~MessageLoop() { AnswerAllPending(); }
+MessageLoop::~MessageLoop() {
+    AnswerAllPending();
+}
 
 void MessageLoop::AnswerAllPending() {
     std::deque<Item> left;
@@ -144,7 +146,9 @@ uint32_t MessageLoop::SetTimer(uint32_t intervalMs, std::function<void()> callba
     return id;
 }
 
-void MessageLoop::KillTimer(uint32_t id) { timers_.erase(id); }
+void MessageLoop::KillTimer(uint32_t id) {
+    timers_.erase(id);
+}
 
 uint32_t MessageLoop::RunDueTimers() {
     const uint64_t now = MonotonicMs();

@@ -22,7 +22,7 @@ using MessageHandler = std::function<intptr_t(uint32_t message, uintptr_t wParam
 // the UI thread has handled the message (or the sender's cancel event fires); a send from the
 // UI thread calls the handler at once; a post never waits.
 class MessageLoop {
-public:
+  public:
     MessageLoop();
     // Answers every send still waiting with 0.
     ~MessageLoop();
@@ -66,7 +66,7 @@ public:
     // Readable while work is queued: lets another loop (the display backend's) wait on it.
     int fd() const { return wake_.fd(); }
 
-private:
+  private:
     struct Pending;
     struct Item {
         WindowHandle window = 0;

@@ -9,7 +9,7 @@ namespace marlo::platform {
 // name for the life of the process; numbers differ between processes, so other programs name
 // messages, never number them.
 class MessageRegistry {
-public:
+  public:
     static constexpr uint32_t kFirst = 0xC000;
     static constexpr uint32_t kLast = 0xFFFF;
 

@@ -35,7 +35,9 @@ std::filesystem::path Ensured(std::filesystem::path folder) {
 
 }  // namespace
 
-std::filesystem::path Paths::DataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::filesystem::path Paths::DataHome() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
 
 std::filesystem::path Paths::ProductFolder() {
     return Ensured(DataHome() / kProductFolder);
@@ -67,6 +69,8 @@ std::filesystem::path Paths::ResourceDir() {
     return std::filesystem::path(MARLO_INSTALL_DATADIR) / "marlo-gear";
 }
 
-std::filesystem::path Paths::DefaultDataDir() { return ResourceDir() / "DefaultData"; }
+std::filesystem::path Paths::DefaultDataDir() {
+    return ResourceDir() / "DefaultData";
+}
 
 }  // namespace marlo::platform

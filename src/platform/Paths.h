@@ -9,7 +9,7 @@ namespace marlo::platform {
 // missing; a folder that cannot be created is still returned (the write into it then fails and
 // is reported where it happens).
 class Paths {
-public:
+  public:
     // The product's name as a folder: user data and configuration live under it.
     static constexpr std::string_view kProductFolder = "Marlo Gear";
 

@@ -12,7 +12,8 @@ namespace marlo::platform {
 
 std::optional<std::filesystem::path> PrivateRuntimeDir() {
     std::filesystem::path dir;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/') {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && runtime[0] == '/') {
         dir = std::filesystem::path(runtime) / "marlo-gear";
     } else {
         dir = "/tmp/marlo-gear-" + std::to_string(getuid());

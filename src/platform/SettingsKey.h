@@ -11,7 +11,7 @@ class SettingsStore;
 
 // An opened key of the settings store. It refers to its store, which must outlive it.
 class SettingsKey {
-public:
+  public:
     std::optional<uint32_t> ReadDword(std::string_view name) const;
     std::optional<std::string> ReadString(std::string_view name) const;
     bool WriteDword(std::string_view name, uint32_t value) const;
@@ -19,9 +19,10 @@ public:
 
     const std::string& path() const { return path_; }
 
-private:
+  private:
     friend class SettingsStore;
-    SettingsKey(const SettingsStore& store, std::string path) : store_(&store), path_(std::move(path)) {}
+    SettingsKey(const SettingsStore& store, std::string path)
+        : store_(&store), path_(std::move(path)) {}
 
     const SettingsStore* store_;
     std::string path_;

@@ -14,7 +14,7 @@ namespace {
 
 // Holds an exclusive flock on the store's lock file for its lifetime.
 class StoreLock {
-public:
+  public:
     explicit StoreLock(const std::filesystem::path& file)
         : fd_(open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
         if (fd_ >= 0) {
@@ -31,7 +31,7 @@ public:
     StoreLock& operator=(const StoreLock&) = delete;
     bool ok() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_;
 };
 

@@ -19,7 +19,7 @@ class SettingsKey;
 // Every read sees the file as it is now; every write is a locked read-modify-write followed by
 // an atomic replace, so two processes never lose each other's values.
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(std::filesystem::path file);
     // The store in the user's configuration folder.
     static SettingsStore UserStore();
@@ -31,7 +31,7 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
-private:
+  private:
     friend class SettingsKey;
     Json::Value Load() const;
     // Applies `change` to the stored document under the store's lock; false when the change

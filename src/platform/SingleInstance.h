@@ -7,7 +7,7 @@ namespace marlo::platform {
 // Holds the program's instance lock (an flock on a file in the private runtime folder) for
 // its lifetime. The lock goes with the process, however it ends.
 class SingleInstance {
-public:
+  public:
     explicit SingleInstance(const std::filesystem::path& lockFile);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
@@ -18,7 +18,7 @@ public:
     bool IsFirst() const { return first_; }
     bool AnotherIsRunning() const { return anotherRunning_; }
 
-private:
+  private:
     int fd_ = -1;
     bool first_ = false;
     bool anotherRunning_ = false;

@@ -8,7 +8,7 @@ namespace marlo::platform {
 
 // Unix socket helpers shared by the simulator, the transport and the message endpoint.
 class UnixSocket {
-public:
+  public:
     // The address of a socket file; false when the path is too long for one.
     static bool Address(const std::filesystem::path& path, sockaddr_un& address);
     // A listening socket of `type` (SOCK_STREAM, SOCK_SEQPACKET) at `path`, replacing a stale

@@ -12,7 +12,7 @@ namespace marlo::platform {
 // must let every one of its waits wake on it; there is no forced termination, so a worker that
 // honours its stop event always ends within the bound its owner waits.
 class WorkerThread {
-public:
+  public:
     enum class StopResult { kEnded, kTimedOut, kNotRunning };
     using Body = std::function<void(Event& stop)>;
 
@@ -35,7 +35,7 @@ public:
 
     Event& stopEvent() { return stop_; }
 
-private:
+  private:
     Event stop_{Event::Reset::kManual};
     Event ended_{Event::Reset::kManual};
     std::thread thread_;

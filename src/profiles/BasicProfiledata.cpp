@@ -60,15 +60,18 @@ Json::Value CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path
     return lightConfig_;
 }
 
-bool CBasicProfiledata::SaveProfile() { return SaveDeviceEntry(primary_, profilePath_); }
+bool CBasicProfiledata::SaveProfile() {
+    return SaveDeviceEntry(primary_, profilePath_);
+}
 
-bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree, const std::filesystem::path& path) {
+bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree,
+                                        const std::filesystem::path& path) {
     Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path);
     if (!document.isObject()) {
         document = Json::Value(Json::objectValue);
     }
-    Json::Value* slot =
-        F::ElementToWrite(F::ArrayMember(document, "Device"), static_cast<Json::ArrayIndex>(deviceIndex_));
+    Json::Value* slot = F::ElementToWrite(F::ArrayMember(document, "Device"),
+                                          static_cast<Json::ArrayIndex>(deviceIndex_));
     if (slot == nullptr) {
         return false;
     }
@@ -80,7 +83,8 @@ bool CBasicProfiledata::SaveSecondaryProfile(const std::filesystem::path& path) 
     return SaveDeviceEntry(secondary_, path);
 }
 
-bool CBasicProfiledata::WriteDocument(const Json::Value& document, const std::filesystem::path& path) {
+bool CBasicProfiledata::WriteDocument(const Json::Value& document,
+                                      const std::filesystem::path& path) {
     return platform::JsonDocument::Write(path, document);
 }
 
@@ -185,17 +189,19 @@ std::vector<LedEffectStep> CBasicProfiledata::GetLightEffectSteps() {
     effectSteps_.clear();
     const int select = GetLightInfo().selectItem;
     if (!lightConfig_.isNull() && select >= builtInLightEffects_) {
-        const Json::Value& effects =
-            F::Element(F::Member(lightConfig_, "LightInfo"), static_cast<Json::ArrayIndex>(deviceIndex_));
+        const Json::Value& effects = F::Element(F::Member(lightConfig_, "LightInfo"),
+                                                static_cast<Json::ArrayIndex>(deviceIndex_));
         const std::string guid = F::String(
-            F::Element(effects, static_cast<Json::ArrayIndex>(select - builtInLightEffects_)), "Guid");
+            F::Element(effects, static_cast<Json::ArrayIndex>(select - builtInLightEffects_)),
+            "Guid");
         // The effect file lies beside the light configuration; a name that would lead
         // elsewhere is refused.
         if (DocumentFiles::IsSafeStem(guid)) {
             const Json::Value file =
                 platform::JsonDocument::Read(lightConfigPath_.parent_path() / (guid + ".light"));
             const Json::Value& steps = F::Member(file, "LEDEffectList");
-            for (Json::ArrayIndex i = 0; steps.isArray() && i < steps.size() && i <= F::kMaxIndex; ++i) {
+            for (Json::ArrayIndex i = 0; steps.isArray() && i < steps.size() && i <= F::kMaxIndex;
+                 ++i) {
                 const Json::Value& e = steps[i];
                 LedEffectStep step;
                 step.ledRegMode = F::Byte(e, "LEDREGMode");
@@ -222,7 +228,8 @@ std::vector<KeyListEntry> CBasicProfiledata::ReadKeyList(const Json::Value& tree
         KeyListEntry entry;
         entry.keyIndex = static_cast<uint16_t>(i);
         entry.keyIndexAgain = static_cast<uint16_t>(i);
-        entry.assignment = Assignment::FromCode(static_cast<uint32_t>(F::Int(keys[i], "Assignment")));
+        entry.assignment =
+            Assignment::FromCode(static_cast<uint32_t>(F::Int(keys[i], "Assignment")));
         entry.defaultAssignment =
             Assignment::FromCode(static_cast<uint32_t>(F::Int(keys[i], "DefaultAssignment")));
         list.push_back(entry);

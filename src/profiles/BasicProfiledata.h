@@ -18,7 +18,7 @@ namespace marlo::profiles {
 // profile file that exists but cannot be used is kept beside itself as a backup before it is
 // replaced.
 class CBasicProfiledata {
-public:
+  public:
     CBasicProfiledata() = default;
     virtual ~CBasicProfiledata() = default;
     CBasicProfiledata(const CBasicProfiledata&) = delete;
@@ -61,12 +61,12 @@ public:
     const Json::Value& primaryTree() const { return primary_; }
     const Json::Value& secondaryTree() const { return secondary_; }
 
-protected:
+  protected:
     Json::Value& primary() { return primary_; }
     // A section of the primary tree to write into (made an object when it is not one).
     Json::Value& SectionToWrite(std::string_view name);
 
-private:
+  private:
     Json::Value LoadInto(Json::Value& tree, const std::filesystem::path& path);
     static std::vector<KeyListEntry> ReadKeyList(const Json::Value& tree);
     static void WriteKeyList(Json::Value& tree, const std::vector<KeyListEntry>& list);

@@ -9,7 +9,7 @@ namespace marlo::profiles {
 
 // How the profile module reads the documents it may replace.
 class DocumentFiles {
-public:
+  public:
     // The document at `file` when it is a JSON object. A file that exists but is not one
     // (unparsable, empty, another type) is kept beside itself as a backup, and null is
     // returned, so whatever replaces it never destroys the user's data.

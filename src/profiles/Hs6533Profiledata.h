@@ -8,7 +8,7 @@ namespace marlo::profiles {
 
 // The headset's profile: system settings, equaliser presets and custom presets.
 class CHs6533Profiledata : public CBasicProfiledata {
-public:
+  public:
     static constexpr int kBands = 10;
     static constexpr int kCustomEqType = 13;
     static constexpr int kMaxCustomPresets = 64;
@@ -28,7 +28,7 @@ public:
     std::vector<std::string> GetCustomEqNames();
     void SetCustomEqNames(const std::vector<std::string>& names);
 
-private:
+  private:
     std::vector<int32_t> BandsOf(std::string_view section, int index);
     void WriteBands(std::string_view section, int index, const std::vector<int32_t>& values);
 

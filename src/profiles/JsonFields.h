@@ -12,7 +12,7 @@ namespace marlo::profiles {
 // type reads as 0 (or empty), and a container of the wrong type is replaced when written
 // into, so a hostile document can neither crash the program nor grow it without bound.
 class JsonFields {
-public:
+  public:
     // Documents never index arrays beyond this: an index taken from a document or a caller
     // above it is refused rather than allocating up to it.
     static constexpr Json::ArrayIndex kMaxIndex = 4096;

@@ -7,7 +7,7 @@ namespace marlo::profiles {
 // The keyboard's profile: system settings and per-key custom light colours on top of the
 // common sections.
 class CKeyboardProfiledata : public CBasicProfiledata {
-public:
+  public:
     // Custom colour groups and keys per group beyond these are not written: the numbers come
     // from documents and callers, and must not grow a document without bound.
     static constexpr int kMaxCustomGroups = 64;
@@ -21,7 +21,7 @@ public:
     int GetCustomLightGroup();
     void SetCustomLightGroup(int group);
 
-private:
+  private:
     KeyboardSystemStages stages_;
     std::vector<CustomLightColor> customColors_;
     int customGroup_ = 0;

@@ -6,14 +6,14 @@ namespace marlo::profiles {
 // and the files as they were.
 enum class ListResult {
     kDone,
-    kLimitReached,    // 50 profiles or macros already
+    kLimitReached,  // 50 profiles or macros already
     kBlankName,
     kDuplicateName,
-    kLastProfile,     // the only profile cannot be deleted
-    kNoSelection,     // no entry at that index
-    kBadImport,       // not a document of the right kind
-    kUnsafeName,      // a file name from a document that would lead outside the folder
-    kFileError,       // a file could not be read or written
+    kLastProfile,  // the only profile cannot be deleted
+    kNoSelection,  // no entry at that index
+    kBadImport,    // not a document of the right kind
+    kUnsafeName,   // a file name from a document that would lead outside the folder
+    kFileError,    // a file could not be read or written
 };
 
 // A sentence for the user or the command line.

@@ -13,7 +13,7 @@ struct MacroEvent {
     std::string action;  // "down" presses; anything else releases
     int type = 0;        // 10 and 9 keyboard keys, 1 mouse button, 2-5 other mouse entries
     int button = 0;
-    std::string delay;   // milliseconds, decimal digits
+    std::string delay;  // milliseconds, decimal digits
 
     static MacroEvent FromJson(const Json::Value& object);
     Json::Value ToJson() const;

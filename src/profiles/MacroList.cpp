@@ -63,7 +63,8 @@ bool MacroList::RebuildFromMacroFiles() {
     if (found.empty()) {
         return false;
     }
-    std::sort(found.begin(), found.end(), [](const Row& a, const Row& b) { return a.guid < b.guid; });
+    std::sort(found.begin(), found.end(),
+              [](const Row& a, const Row& b) { return a.guid < b.guid; });
     rows_ = std::move(found);
     return WriteIndex();
 }
@@ -130,7 +131,7 @@ ListResult MacroList::SaveMacro(int row, std::vector<ActionRow>& actions) {
     const std::filesystem::path file = MacroFile(row);
     if (file.empty()) {
         return row < 0 || row >= static_cast<int>(rows_.size()) ? ListResult::kNoSelection
-                                                                 : ListResult::kUnsafeName;
+                                                                : ListResult::kUnsafeName;
     }
     Json::Value macro(Json::objectValue);
     macro["MacroName"] = rows_[static_cast<size_t>(row)].name;

@@ -14,7 +14,7 @@ namespace marlo::profiles {
 // A device's macros: the index "macro.config" ({ "MacroInfo": [ { "MacroName", "Guid" } ] })
 // and one <Guid>.mac file per macro with its events.
 class MacroList {
-public:
+  public:
     static constexpr size_t kMaxMacros = 50;
     static constexpr int kVersion = 64;
 
@@ -52,7 +52,7 @@ public:
     std::filesystem::path MacroFile(int row) const;
     const std::filesystem::path& indexFile() const { return indexFile_; }
 
-private:
+  private:
     bool WriteIndex() const;
     bool RebuildFromMacroFiles();
 

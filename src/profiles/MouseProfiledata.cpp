@@ -86,8 +86,9 @@ std::vector<CorrectEntry> CMouseProfiledata::GetCorrectEntries() {
     const Json::Value& list = F::Member(primaryTree(), "CorrectInfo");
     for (Json::ArrayIndex i = 0; list.isArray() && i < list.size() && i <= F::kMaxIndex; ++i) {
         const Json::Value& e = list[i];
-        corrections_.push_back(CorrectEntry{F::Byte(e, "CorrectPixThresh"), F::Byte(e, "CorrectMinSq"),
-                                            F::Byte(e, "CorrectSelect"), F::String(e, "CorrectName")});
+        corrections_.push_back(CorrectEntry{F::Byte(e, "CorrectPixThresh"),
+                                            F::Byte(e, "CorrectMinSq"), F::Byte(e, "CorrectSelect"),
+                                            F::String(e, "CorrectName")});
     }
     return corrections_;
 }

@@ -6,7 +6,7 @@ namespace marlo::profiles {
 
 // The mouse's profile: DPI stages, system settings and report rate, sensor corrections.
 class CMouseProfiledata : public CBasicProfiledata {
-public:
+  public:
     // The stages read from the tree replace the kept ones by position; the kept list never
     // shrinks. With no "StageDPIs" the kept list comes back unchanged.
     std::vector<DpiStage> GetDpiStages();
@@ -17,7 +17,7 @@ public:
     void SetMouseSystemStages(const MouseSystemStages& stages);
     std::vector<CorrectEntry> GetCorrectEntries();
 
-private:
+  private:
     std::vector<DpiStage> dpiStages_;
     int activeStage_ = 0;
     MouseSystemStages systemStages_;

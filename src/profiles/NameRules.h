@@ -8,7 +8,7 @@ namespace marlo::profiles {
 
 // Names of list entries as the user sees them.
 class NameRules {
-public:
+  public:
     // Equal ignoring the case of ASCII letters.
     static bool SameName(std::string_view a, std::string_view b);
     static bool Contains(const std::vector<std::string>& names, std::string_view name,

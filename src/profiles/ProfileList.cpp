@@ -25,7 +25,9 @@ Json::Value Entry(const std::string& name, const std::string& uuid) {
     return e;
 }
 
-const Json::Value& Entries(const Json::Value& list) { return F::Member(list, "profilelist"); }
+const Json::Value& Entries(const Json::Value& list) {
+    return F::Member(list, "profilelist");
+}
 
 std::string UuidAt(const Json::Value& list, int index) {
     return index < 0 ? std::string()
@@ -217,7 +219,8 @@ ListResult ProfileList::RenameProfile(const std::string& name) {
         return ListResult::kDone;  // the file is made from the default when it is loaded
     }
     document["profilename"] = name;
-    return platform::JsonDocument::Write(file, document) ? ListResult::kDone : ListResult::kFileError;
+    return platform::JsonDocument::Write(file, document) ? ListResult::kDone
+                                                         : ListResult::kFileError;
 }
 
 ListResult ProfileList::DeleteProfile() {

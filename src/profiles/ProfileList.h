@@ -15,7 +15,7 @@ namespace marlo::profiles {
 // every operation and written back at once; `names()` mirrors it in order, as the profile
 // combo box shows it.
 class ProfileList {
-public:
+  public:
     static constexpr size_t kMaxProfiles = 50;
     static constexpr int kHeadsetPageKind = 7;
 
@@ -48,7 +48,7 @@ public:
 
     const std::filesystem::path& listFile() const { return listFile_; }
 
-private:
+  private:
     Json::Value ReadList() const;
     bool WriteList(const Json::Value& list) const;
     // Rebuilds the list from the profile files in the folder (oldest first); false when

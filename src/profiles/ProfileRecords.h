@@ -20,7 +20,7 @@ struct LightInfo {
     uint8_t blue = 0;
     uint8_t unused1 = 0;
     uint8_t unused2 = 0;
-    uint8_t present = 0;     // "LightList" entries: 1 when the element was not null
+    uint8_t present = 0;  // "LightList" entries: 1 when the element was not null
     uint8_t zzccLedMode = 0;
     uint8_t customGroup = 0;
     uint8_t oldLedMode = 0;

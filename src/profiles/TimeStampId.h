@@ -12,7 +12,7 @@ namespace marlo::profiles {
 // never one whose file already exists in `folder`: the time moves on by a millisecond until
 // it is free.
 class TimeStampId {
-public:
+  public:
     static std::string Next(const std::filesystem::path& folder, std::string_view extension);
     // The name of a moment given in milliseconds since the epoch, in local time.
     static std::string Format(int64_t epochMs);

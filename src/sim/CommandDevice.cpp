@@ -84,7 +84,8 @@ std::optional<Report> CommandDevice::EventReport(uint16_t code) const {
     if (!hasEvents_) {
         return std::nullopt;
     }
-    return Report{kEventReportId, static_cast<uint8_t>(code & 0xFF), static_cast<uint8_t>(code >> 8)};
+    return Report{kEventReportId, static_cast<uint8_t>(code & 0xFF),
+                  static_cast<uint8_t>(code >> 8)};
 }
 
 Json::Value CommandDevice::Dump() const {

@@ -12,7 +12,7 @@ namespace marlo::sim {
 // request with a wrong checksum, more than 56 data bytes or a size other than 64 is refused
 // with status 0xFF. Subclasses answer the commands they know.
 class CommandDevice : public SimDevice {
-public:
+  public:
     static constexpr uint8_t kCommandReportId = 4;
     static constexpr uint8_t kEventReportId = 3;
     static constexpr size_t kReportSize = 64;
@@ -38,7 +38,7 @@ public:
     std::optional<Report> EventReport(uint16_t code) const override;
     Json::Value Dump() const override;
 
-protected:
+  protected:
     // Answers one well-formed request.
     virtual Report Answer(Request request) = 0;
     // Output reports of other IDs; none answered by default.
@@ -46,7 +46,7 @@ protected:
     // Adds the device's own state to a dump.
     virtual void DumpState(Json::Value& dump) const = 0;
 
-public:
+  public:
     // Helpers for the answers of every device.
     static Report AnswerFor(Request request, uint8_t status);
     static uint8_t DataLength(Request request) { return request[4]; }
@@ -59,7 +59,7 @@ public:
     static Report WriteArea(Request request, std::vector<uint8_t>& area);
     static std::string Hex(std::span<const uint8_t> bytes);
 
-private:
+  private:
     SimDeviceInfo info_;
     bool hasEvents_;
     uint64_t requests_ = 0;

@@ -7,7 +7,7 @@ namespace marlo::sim {
 
 // Report descriptors of the emulated devices.
 class Descriptors {
-public:
+  public:
     // The keyboard's interface 1: keyboard, system control, device events (consumer page,
     // 16-bit codes, report ID 3) and the command collection (vendor page 0xFF1C usage 0x92,
     // 64-byte reports under report ID 4).

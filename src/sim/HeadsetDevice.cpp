@@ -7,10 +7,10 @@
 namespace marlo::sim {
 
 HeadsetDevice::HeadsetDevice()
-    : CommandDevice(SimDeviceInfo{"headset", SimCatalog::kHeadsetVendor,
-                                  SimCatalog::kHeadsetProduct, 0x0100, 3, "Marlo Gear Headset",
-                                  Descriptors::HeadsetInterface3()},
-                    false),
+    : CommandDevice(
+          SimDeviceInfo{"headset", SimCatalog::kHeadsetVendor, SimCatalog::kHeadsetProduct, 0x0100,
+                        3, "Marlo Gear Headset", Descriptors::HeadsetInterface3()},
+          false),
       settings_(kSettingsSize, 0),
       status_{0x01, 0x50, 0x00, 0x00, 0x01, 0x00} {
     settings_[1] = 1;  // lighting mode 1 at full brightness
@@ -21,16 +21,21 @@ Report HeadsetDevice::Answer(Request request) {
     switch (request[3]) {
         case hid::kCmdBegin:
         case hid::kCmdEnd:
-        case hid::kCmdLightingControl: return AnswerFor(request, 0);
-        case hid::kCmdReadSettings: return ReadArea(request, settings_);
-        case hid::kCmdWriteSettings: return WriteArea(request, settings_);
-        case hid::kCmdReadStatus: return ReadArea(request, status_);
+        case hid::kCmdLightingControl:
+            return AnswerFor(request, 0);
+        case hid::kCmdReadSettings:
+            return ReadArea(request, settings_);
+        case hid::kCmdWriteSettings:
+            return WriteArea(request, settings_);
+        case hid::kCmdReadStatus:
+            return ReadArea(request, status_);
         case hid::kCmdLinkCheck: {
             Report answer = AnswerFor(request, 0);
             answer[8] = 0xFF;
             return answer;
         }
-        default: return AnswerFor(request, kRefused);
+        default:
+            return AnswerFor(request, kRefused);
     }
 }
 
@@ -48,7 +53,8 @@ std::vector<Report> HeadsetDevice::HandleOtherReport(std::span<const uint8_t> re
     const int first = reg < 3 ? 0 : 7;
     const int count = reg < 3 ? 7 : 6;
     for (int i = 0; i < count; ++i) {
-        leds_[static_cast<size_t>(first + i)][static_cast<size_t>(colour)] = report[4 + static_cast<size_t>(i)];
+        leds_[static_cast<size_t>(first + i)][static_cast<size_t>(colour)] =
+            report[4 + static_cast<size_t>(i)];
     }
     return {};
 }

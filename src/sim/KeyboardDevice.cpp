@@ -6,9 +6,9 @@
 namespace marlo::sim {
 
 KeyboardDevice::KeyboardDevice()
-    : CommandDevice(SimDeviceInfo{"keyboard", SimCatalog::kKeyboardVendor,
-                                  SimCatalog::kKeyboardProduct, 0x0105, 1, "Marlo Gear Keyboard",
-                                  Descriptors::KeyboardInterface1()},
-                    true) {}
+    : CommandDevice(
+          SimDeviceInfo{"keyboard", SimCatalog::kKeyboardVendor, SimCatalog::kKeyboardProduct,
+                        0x0105, 1, "Marlo Gear Keyboard", Descriptors::KeyboardInterface1()},
+          true) {}
 
 }  // namespace marlo::sim

@@ -7,15 +7,15 @@ namespace marlo::sim {
 
 // The keyboard on its cable: interface 1 with its event and command collections.
 class KeyboardDevice : public CommandDevice {
-public:
+  public:
     KeyboardDevice();
     KeyboardModel& model() { return model_; }
 
-protected:
+  protected:
     Report Answer(Request request) override { return model_.Answer(request); }
     void DumpState(Json::Value& dump) const override { model_.Dump(dump); }
 
-private:
+  private:
     KeyboardModel model_;
 };
 

@@ -11,7 +11,9 @@ namespace {
 
 // Slot k holds the key of position (k * 37 + 11) mod 126: a fixed shuffle of the 126 keyed
 // positions (37 and 126 share no factor, so every position gets exactly one slot).
-int PositionOfSlot(int slot) { return (slot * 37 + 11) % KeyboardModel::kKeySlots; }
+int PositionOfSlot(int slot) {
+    return (slot * 37 + 11) % KeyboardModel::kKeySlots;
+}
 
 }  // namespace
 
@@ -71,19 +73,35 @@ Report KeyboardModel::WriteMacros(Request request) {
 
 Report KeyboardModel::Answer(Request request) {
     switch (request[3]) {
-        case hid::kCmdBegin: ++begins_; return CommandDevice::AnswerFor(request, 0);
-        case hid::kCmdEnd: ++ends_; return CommandDevice::AnswerFor(request, 0);
-        case hid::kCmdReadInfo: return CommandDevice::ReadArea(request, info_);
-        case hid::kCmdReadSettings: return CommandDevice::ReadArea(request, settings_);
-        case hid::kCmdWriteSettings: return CommandDevice::WriteArea(request, settings_);
-        case hid::kCmdReadBlock: return CommandDevice::ReadArea(request, block_);
-        case hid::kCmdWriteBlock: return CommandDevice::WriteArea(request, block_);
-        case hid::kCmdWriteMask: return CommandDevice::WriteArea(request, mask_);
-        case hid::kCmdLightingStream: ++frameChunks_; return CommandDevice::WriteArea(request, frame_);
-        case hid::kCmdWriteMacros: return WriteMacros(request);
-        case hid::kCmdWriteShoot: return CommandDevice::WriteArea(request, shoot_);
-        case hid::kCmdReadStatus: return CommandDevice::ReadArea(request, status_);
-        case hid::kCmdReadSlots: return CommandDevice::ReadArea(request, slots_);
+        case hid::kCmdBegin:
+            ++begins_;
+            return CommandDevice::AnswerFor(request, 0);
+        case hid::kCmdEnd:
+            ++ends_;
+            return CommandDevice::AnswerFor(request, 0);
+        case hid::kCmdReadInfo:
+            return CommandDevice::ReadArea(request, info_);
+        case hid::kCmdReadSettings:
+            return CommandDevice::ReadArea(request, settings_);
+        case hid::kCmdWriteSettings:
+            return CommandDevice::WriteArea(request, settings_);
+        case hid::kCmdReadBlock:
+            return CommandDevice::ReadArea(request, block_);
+        case hid::kCmdWriteBlock:
+            return CommandDevice::WriteArea(request, block_);
+        case hid::kCmdWriteMask:
+            return CommandDevice::WriteArea(request, mask_);
+        case hid::kCmdLightingStream:
+            ++frameChunks_;
+            return CommandDevice::WriteArea(request, frame_);
+        case hid::kCmdWriteMacros:
+            return WriteMacros(request);
+        case hid::kCmdWriteShoot:
+            return CommandDevice::WriteArea(request, shoot_);
+        case hid::kCmdReadStatus:
+            return CommandDevice::ReadArea(request, status_);
+        case hid::kCmdReadSlots:
+            return CommandDevice::ReadArea(request, slots_);
         case hid::kCmdLightingControl:
             ++lightingControls_;
             return CommandDevice::AnswerFor(request, 0);
@@ -92,7 +110,8 @@ Report KeyboardModel::Answer(Request request) {
             answer[8] = 0xFF;  // reached over the cable: always linked
             return answer;
         }
-        default: return CommandDevice::AnswerFor(request, CommandDevice::kRefused);
+        default:
+            return CommandDevice::AnswerFor(request, CommandDevice::kRefused);
     }
 }
 

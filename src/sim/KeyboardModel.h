@@ -11,7 +11,7 @@ namespace marlo::sim {
 
 // What the keyboard keeps and how it answers each command, whichever way it is reached.
 class KeyboardModel {
-public:
+  public:
     static constexpr uint8_t kKeySlots = 126;
     static constexpr uint8_t kMacroUnits = 32;  // macro memory in units of 128 bytes
     static constexpr uint16_t kFirmwareVersion = 0x0102;
@@ -36,7 +36,7 @@ public:
     const std::vector<uint8_t>& macroMemory() const { return macros_; }
     const std::vector<uint8_t>& mask() const { return mask_; }
 
-private:
+  private:
     Report WriteMacros(CommandDevice::Request request);
 
     std::vector<uint8_t> info_;

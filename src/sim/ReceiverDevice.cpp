@@ -7,10 +7,10 @@
 namespace marlo::sim {
 
 ReceiverDevice::ReceiverDevice()
-    : CommandDevice(SimDeviceInfo{"receiver", SimCatalog::kKeyboardVendor,
-                                  SimCatalog::kReceiverProduct, 0x0100, 1, "Marlo Gear Receiver",
-                                  Descriptors::KeyboardInterface1()},
-                    true) {}
+    : CommandDevice(
+          SimDeviceInfo{"receiver", SimCatalog::kKeyboardVendor, SimCatalog::kReceiverProduct,
+                        0x0100, 1, "Marlo Gear Receiver", Descriptors::KeyboardInterface1()},
+          true) {}
 
 Report ReceiverDevice::Answer(Request request) {
     if (request[3] == hid::kCmdLinkCheck) {

@@ -9,17 +9,17 @@ namespace marlo::sim {
 // keyboard is linked it passes every command through; while it is not, it answers with
 // command code 0xAA. The link check (0xAA) answers 0xFF in byte 8 while linked.
 class ReceiverDevice : public CommandDevice {
-public:
+  public:
     ReceiverDevice();
     KeyboardModel& model() { return model_; }
     void SetLinked(bool linked) { linked_ = linked; }
     bool linked() const { return linked_; }
 
-protected:
+  protected:
     Report Answer(Request request) override;
     void DumpState(Json::Value& dump) const override;
 
-private:
+  private:
     KeyboardModel model_;
     bool linked_ = true;
 };

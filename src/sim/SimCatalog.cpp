@@ -16,16 +16,16 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
         return std::make_unique<ReceiverDevice>();
     }
     if (kind == "keyboard-if0") {
-        return std::make_unique<PlainDevice>(SimDeviceInfo{
-            "keyboard-if0", kKeyboardVendor, kKeyboardProduct, 0x0105, 0, "Marlo Gear Keyboard",
-            Descriptors::KeyboardInterface0()});
+        return std::make_unique<PlainDevice>(
+            SimDeviceInfo{"keyboard-if0", kKeyboardVendor, kKeyboardProduct, 0x0105, 0,
+                          "Marlo Gear Keyboard", Descriptors::KeyboardInterface0()});
     }
     if (kind == "headset") {
         return std::make_unique<HeadsetDevice>();
     }
     if (kind == "mouse") {
-        return std::make_unique<PlainDevice>(
-            SimDeviceInfo{"mouse", 0x046D, 0xC077, 0x7200, 0, "Optical Mouse", Descriptors::Mouse()});
+        return std::make_unique<PlainDevice>(SimDeviceInfo{"mouse", 0x046D, 0xC077, 0x7200, 0,
+                                                           "Optical Mouse", Descriptors::Mouse()});
     }
     return nullptr;
 }

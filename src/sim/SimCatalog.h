@@ -11,7 +11,7 @@ namespace marlo::sim {
 
 // The kinds of device the simulator can plug, by name.
 class SimCatalog {
-public:
+  public:
     static constexpr uint16_t kKeyboardVendor = 0x320F;
     static constexpr uint16_t kKeyboardProduct = 0x5055;
     // The receiver's product ID is the emulator's own choice.

@@ -64,7 +64,8 @@ std::string SimConsole::Execute(std::string_view line) {
                     : "error cannot plug " + name + " (name taken?)\n";
     }
     if (op == "unplug" && w.size() == 2) {
-        return server_.Unplug(w[1]) ? "ok unplugged " + w[1] + "\n" : "error no device " + w[1] + "\n";
+        return server_.Unplug(w[1]) ? "ok unplugged " + w[1] + "\n"
+                                    : "error no device " + w[1] + "\n";
     }
     if (op == "event" && w.size() == 3) {
         uint32_t code = 0;

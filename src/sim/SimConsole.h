@@ -13,7 +13,7 @@ namespace marlo::sim {
 //   dump NAME | list | paths | help | quit
 // Every answer is text ending in a line end: "ok ..." or "error ...", or a JSON dump.
 class SimConsole {
-public:
+  public:
     explicit SimConsole(SimServer& server) : server_(server) {}
 
     std::string Execute(std::string_view line);
@@ -21,7 +21,7 @@ public:
 
     static const char* Help();
 
-private:
+  private:
     SimServer& server_;
     bool quit_ = false;
 };

@@ -25,7 +25,7 @@ struct SimDeviceInfo {
 
 // One emulated HID node. The server calls it on its own thread only.
 class SimDevice {
-public:
+  public:
     virtual ~SimDevice() = default;
 
     virtual const SimDeviceInfo& info() const = 0;
@@ -35,7 +35,10 @@ public:
     virtual std::vector<Report> HandleOutput(std::span<const uint8_t> report) = 0;
 
     // The input report a device event with this code produces, if the device has events.
-    virtual std::optional<Report> EventReport(uint16_t code) const { (void)code; return std::nullopt; }
+    virtual std::optional<Report> EventReport(uint16_t code) const {
+        (void)code;
+        return std::nullopt;
+    }
 
     // The device's state for inspection.
     virtual Json::Value Dump() const = 0;

@@ -37,11 +37,12 @@ constexpr size_t kMaxDatagram = 16384;
 
 std::string Uevent(const SimDeviceInfo& info) {
     char text[512];
-    std::snprintf(text, sizeof text,
-                  "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=%s\n"
-                  "HID_PHYS=usb-marlo-sim-1/input%u\nHID_UNIQ=\nMODALIAS=hid:b0003g0001v%08Xp%08X\n",
-                  info.vendorId, info.productId, info.productName.c_str(), info.interfaceNumber,
-                  info.vendorId, info.productId);
+    std::snprintf(
+        text, sizeof text,
+        "DRIVER=hid-generic\nHID_ID=0003:%08X:%08X\nHID_NAME=%s\n"
+        "HID_PHYS=usb-marlo-sim-1/input%u\nHID_UNIQ=\nMODALIAS=hid:b0003g0001v%08Xp%08X\n",
+        info.vendorId, info.productId, info.productName.c_str(), info.interfaceNumber,
+        info.vendorId, info.productId);
     return text;
 }
 
@@ -112,7 +113,8 @@ void SimServer::Run(platform::Event& stop) {
             const uint64_t due = std::min_element(pending_.begin(), pending_.end(),
                                                   [](const Pending& a, const Pending& b) {
                                                       return a.dueMs < b.dueMs;
-                                                  })->dueMs;
+                                                  })
+                                     ->dueMs;
             const uint64_t now = MonotonicMs();
             timeout = due <= now ? 0 : static_cast<int>(due - now);
         }
@@ -209,15 +211,19 @@ void SimServer::HandleOutputNow(const std::string& name, const Report& report) {
     SendAnswers(name, it->second->device->HandleOutput(report), MonotonicMs());
 }
 
-void SimServer::SendAnswers(const std::string& name, std::vector<Report> answers, uint64_t readyMs) {
+void SimServer::SendAnswers(const std::string& name, std::vector<Report> answers,
+                            uint64_t readyMs) {
     Node& node = *nodes_.at(name);
     if (answers.empty()) {
         return;
     }
     uint32_t delayMs = 0;
     switch (node.fault) {
-        case Fault::kNone: break;
-        case Fault::kNoAnswer: answers.clear(); break;
+        case Fault::kNone:
+            break;
+        case Fault::kNoAnswer:
+            answers.clear();
+            break;
         case Fault::kWrongCode:
             for (Report& a : answers) {
                 if (a.size() > 3) {
@@ -233,7 +239,9 @@ void SimServer::SendAnswers(const std::string& name, std::vector<Report> answers
                 }
             }
             break;
-        case Fault::kLate: delayMs = options_.lateAnswerMs; break;
+        case Fault::kLate:
+            delayMs = options_.lateAnswerMs;
+            break;
     }
     if (node.fault != Fault::kNone && node.faultRemaining > 0 && --node.faultRemaining == 0) {
         node.fault = Fault::kNone;
@@ -284,9 +292,9 @@ bool SimServer::MakeSysfs(const std::string& node, const SimDeviceInfo& info) {
         !platform::WriteFileAtomically(hidDevice / "uevent", Uevent(info))) {
         return false;
     }
-    std::filesystem::create_directory_symlink(
-        std::filesystem::path("../../../devices/marlo-sim") / (node + "-usb") / (node + "-intf") / "hid",
-        classEntry / "device", ec);
+    std::filesystem::create_directory_symlink(std::filesystem::path("../../../devices/marlo-sim") /
+                                                  (node + "-usb") / (node + "-intf") / "hid",
+                                              classEntry / "device", ec);
     return !ec;
 }
 
@@ -317,7 +325,8 @@ std::optional<std::string> SimServer::Plug(const std::string& name,
         for (int i = 0;; ++i) {
             nodeName = "hidraw" + std::to_string(i);
             std::error_code ec;
-            if (!taken.contains(nodeName) && !std::filesystem::exists(root_ / "dev" / nodeName, ec)) {
+            if (!taken.contains(nodeName) &&
+                !std::filesystem::exists(root_ / "dev" / nodeName, ec)) {
                 break;
             }
         }
@@ -449,9 +458,12 @@ bool SimServer::WithDevice(const std::string& name, const std::function<void(Sim
 
 std::optional<Fault> SimServer::ParseFault(const std::string& text) {
     static const std::pair<const char*, Fault> kNames[] = {
-        {"none", Fault::kNone},         {"no-answer", Fault::kNoAnswer},
-        {"wrong-code", Fault::kWrongCode}, {"status-ff", Fault::kStatusFF},
-        {"status-fe", Fault::kStatusFE}, {"late", Fault::kLate},
+        {"none", Fault::kNone},
+        {"no-answer", Fault::kNoAnswer},
+        {"wrong-code", Fault::kWrongCode},
+        {"status-ff", Fault::kStatusFF},
+        {"status-fe", Fault::kStatusFE},
+        {"late", Fault::kLate},
     };
     for (const auto& [n, f] : kNames) {
         if (text == n) {

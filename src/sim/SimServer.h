@@ -31,7 +31,7 @@ enum class Fault { kNone, kNoAnswer, kWrongCode, kStatusFF, kStatusFE, kLate };
 // Unplugging removes the socket and the sysfs folder and closes the connections. All socket
 // work happens on the server's own thread; the public calls may come from any thread.
 class SimServer {
-public:
+  public:
     struct Options {
         // One report per millisecond each way, as a full-speed USB interrupt endpoint.
         bool usbTiming = false;
@@ -67,7 +67,7 @@ public:
 
     static std::optional<Fault> ParseFault(const std::string& text);
 
-private:
+  private:
     struct Node;
     struct Pending {
         uint64_t dueMs;

@@ -60,7 +60,8 @@ int CContainerUI::GetItemIndex(const CControlUI* control) const {
 
 CControlUI* CContainerUI::FindSubControl(std::string_view name) {
     for (const auto& item : items_) {
-        if (CControlUI* found = item->FindControl([&](CControlUI* c) { return c->GetName() == name; })) {
+        if (CControlUI* found =
+                item->FindControl([&](CControlUI* c) { return c->GetName() == name; })) {
             return found;
         }
     }

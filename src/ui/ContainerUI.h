@@ -9,7 +9,7 @@ namespace marlo::ui {
 
 // A control that owns children, in order. With "vscrollbar" it scrolls its content.
 class CContainerUI : public CControlUI {
-public:
+  public:
     std::string_view GetClass() const override { return "ContainerUI"; }
 
     // Takes ownership. False (and the control is destroyed) when it cannot be added.
@@ -34,19 +34,19 @@ public:
     int GetScrollPos() const { return scrollPos_; }
     void SetScrollPos(int pos);
 
-private:
+  private:
     std::vector<std::unique_ptr<CControlUI>> items_;
     bool scrollable_ = false;
     int scrollPos_ = 0;
 };
 
 class CVerticalLayoutUI : public CContainerUI {
-public:
+  public:
     std::string_view GetClass() const override { return "VerticalLayoutUI"; }
 };
 
 class CHorizontalLayoutUI : public CContainerUI {
-public:
+  public:
     std::string_view GetClass() const override { return "HorizontalLayoutUI"; }
 };
 

@@ -13,7 +13,7 @@ class CControlUI;
 // Classes the program adds to the toolkit, by class name ("CSelectPanelUI"). A skin element
 // whose tag is the class name without "C" and "UI" ("SelectPanel") is built as that class.
 class CControlFactory {
-public:
+  public:
     using Creator = std::function<std::unique_ptr<CControlUI>()>;
 
     static CControlFactory& GetInstance();
@@ -23,7 +23,7 @@ public:
     std::unique_ptr<CControlUI> CreateControl(std::string_view className) const;
     bool IsRegistered(std::string_view className) const;
 
-private:
+  private:
     std::map<std::string, Creator, std::less<>> creators_;
 };
 

@@ -9,7 +9,9 @@ namespace marlo::ui {
 
 namespace {
 
-bool IsTrue(std::string_view v) { return v == "true" || v == "1"; }
+bool IsTrue(std::string_view v) {
+    return v == "true" || v == "1";
+}
 
 }  // namespace
 
@@ -55,7 +57,9 @@ void CControlUI::SetEnabled(bool enabled) {
     Invalidate();
 }
 
-bool CControlUI::IsFocused() const { return manager_ != nullptr && manager_->GetFocus() == this; }
+bool CControlUI::IsFocused() const {
+    return manager_ != nullptr && manager_->GetFocus() == this;
+}
 
 void CControlUI::SetFocus() {
     if (manager_ != nullptr) {

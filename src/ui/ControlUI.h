@@ -17,7 +17,7 @@ class CPaintManagerUI;
 // tree. A container owns its children; every other pointer to a control is non-owning and
 // valid while the control is in its window's tree.
 class CControlUI {
-public:
+  public:
     CControlUI() = default;
     virtual ~CControlUI() = default;
     CControlUI(const CControlUI&) = delete;
@@ -33,7 +33,10 @@ public:
     virtual void SetText(std::string text);
     std::string GetShownText() const;
     const std::string& GetToolTip() const { return tooltip_; }
-    void SetToolTip(std::string tooltip) { tooltip_ = std::move(tooltip); Invalidate(); }
+    void SetToolTip(std::string tooltip) {
+        tooltip_ = std::move(tooltip);
+        Invalidate();
+    }
 
     // Own flag, and whether this control and all its parents are visible.
     virtual void SetVisible(bool visible);
@@ -50,12 +53,17 @@ public:
     uintptr_t GetTag() const { return tag_; }
     void SetTag(uintptr_t tag) { tag_ = tag; }
     bool IsResourceText() const { return resourceText_; }
-    void SetResourceText(bool on) { resourceText_ = on; Invalidate(); }
+    void SetResourceText(bool on) {
+        resourceText_ = on;
+        Invalidate();
+    }
 
     // Every attribute is kept by name; the ones a class understands also change its state.
     virtual void SetAttribute(std::string_view name, std::string_view value);
     std::optional<std::string> GetAttribute(std::string_view name) const;
-    const std::map<std::string, std::string, std::less<>>& attributes() const { return attributes_; }
+    const std::map<std::string, std::string, std::less<>>& attributes() const {
+        return attributes_;
+    }
     // A colour attribute such as "bkcolor" (0 when absent).
     uint32_t GetColorAttribute(std::string_view name) const;
 
@@ -76,10 +84,10 @@ public:
     // Tells the display backend that what this control shows has changed.
     void Invalidate();
 
-protected:
+  protected:
     void SendNotify(const char* type, uintptr_t wParam = 0, intptr_t lParam = 0);
 
-private:
+  private:
     std::string name_;
     std::string text_;
     std::string tooltip_;

@@ -71,13 +71,17 @@ std::vector<std::pair<std::string, std::string>> ParseAttributeList(std::string_
     std::vector<std::pair<std::string, std::string>> pairs;
     size_t i = 0;
     while (i < list.size()) {
-        while (i < list.size() && list[i] == ' ') ++i;
+        while (i < list.size() && list[i] == ' ')
+            ++i;
         const size_t eq = list.find('=', i);
-        if (eq == std::string_view::npos || eq + 1 >= list.size()) break;
+        if (eq == std::string_view::npos || eq + 1 >= list.size())
+            break;
         const char quote = list[eq + 1];
-        if (quote != '"' && quote != '\'') break;
+        if (quote != '"' && quote != '\'')
+            break;
         const size_t end = list.find(quote, eq + 2);
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         pairs.emplace_back(std::string(list.substr(i, eq - i)),
                            std::string(list.substr(eq + 2, end - eq - 2)));
         i = end + 1;
@@ -134,7 +138,8 @@ std::unique_ptr<CControlUI> CDialogBuilder::CreateFromText(std::string_view xml,
     return Build(std::string(xml), std::string(sourceName), 0);
 }
 
-void CDialogBuilder::Error(const Source& source, const pugi::xml_node& node, const std::string& message) {
+void CDialogBuilder::Error(const Source& source, const pugi::xml_node& node,
+                           const std::string& message) {
     errors_.push_back(source.name + ":" + std::to_string(LineOf(source.text, node.offset_debug())) +
                       ": " + message);
     platform::DebugOutput::Write(errors_.back());
@@ -173,8 +178,9 @@ std::unique_ptr<CControlUI> CDialogBuilder::Build(const std::string& text, const
         const std::string_view tag = child.name();
         if (tag == "Font") {
             if (manager_ != nullptr) {
-                FontInfo font{child.attribute("name").as_string(), child.attribute("size").as_int(14),
-                              child.attribute("bold").as_bool(), child.attribute("underline").as_bool(),
+                FontInfo font{child.attribute("name").as_string(),
+                              child.attribute("size").as_int(14), child.attribute("bold").as_bool(),
+                              child.attribute("underline").as_bool(),
                               child.attribute("italic").as_bool()};
                 manager_->AddFont(child.attribute("id").as_int(-1), font,
                                   child.attribute("default").as_bool());
@@ -187,7 +193,8 @@ std::unique_ptr<CControlUI> CDialogBuilder::Build(const std::string& text, const
         } else if (!control) {
             control = BuildControl(child, source, depth);
         } else {
-            Error(source, child, "a window has one root control; <" + std::string(tag) + "> left out");
+            Error(source, child,
+                  "a window has one root control; <" + std::string(tag) + "> left out");
         }
     }
     return control;
@@ -247,7 +254,8 @@ std::unique_ptr<CControlUI> CDialogBuilder::BuildControl(const pugi::xml_node& n
             continue;
         }
         if (container == nullptr) {
-            Error(source, child, "<" + tag + "> holds no controls; <" + child.name() + "> left out");
+            Error(source, child,
+                  "<" + tag + "> holds no controls; <" + child.name() + "> left out");
             continue;
         }
         const int count = std::string_view(child.name()) == "Include"

@@ -16,7 +16,7 @@ class CPaintManagerUI;
 
 // Asked for every element class the builder does not know.
 class IDialogBuilderCallback {
-public:
+  public:
     virtual ~IDialogBuilderCallback() = default;
     virtual std::unique_ptr<CControlUI> CreateControl(std::string_view className) = 0;
 };
@@ -30,7 +30,7 @@ public:
 // Malformed XML, an unknown class, or an include that cannot be built is an error naming the
 // file and line; the element is left out and the rest of the tree is still built.
 class CDialogBuilder {
-public:
+  public:
     std::unique_ptr<CControlUI> Create(std::string_view fileOrResource,
                                        IDialogBuilderCallback* callback = nullptr,
                                        CPaintManagerUI* manager = nullptr);
@@ -43,10 +43,9 @@ public:
     // The tag a control of a class is written with: "ButtonUI" → "Button".
     static std::string TagOf(std::string_view className);
 
-private:
+  private:
     struct Source;
-    std::unique_ptr<CControlUI> Build(const std::string& text, const std::string& name,
-                                      int depth);
+    std::unique_ptr<CControlUI> Build(const std::string& text, const std::string& name, int depth);
     std::unique_ptr<CControlUI> BuildControl(const pugi::xml_node& node, const Source& source,
                                              int depth);
     std::unique_ptr<CControlUI> MakeControl(const std::string& tag);

@@ -29,7 +29,7 @@ struct UiRect {
 // control tree is the one source of truth; a backend only mirrors it and turns the person's
 // input into the controls' own events. Headless (tests, the command line) or Qt.
 class IDisplayBackend {
-public:
+  public:
     virtual ~IDisplayBackend() = default;
 
     virtual platform::MessageLoop& loop() = 0;
@@ -45,6 +45,8 @@ public:
     virtual void TreeAttached(CPaintManagerUI* manager) = 0;
     // What a control shows changed.
     virtual void ControlChanged(CPaintManagerUI* manager, CControlUI* control) = 0;
+    // The window's DPI changed: sizes and fonts are laid out again.
+    virtual void DpiChanged(CPaintManagerUI* manager) = 0;
     // A control leaves its window's tree (its peer goes).
     virtual void ControlRemoved(CPaintManagerUI* manager, CControlUI* control) = 0;
 

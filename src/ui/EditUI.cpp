@@ -52,8 +52,10 @@ void CEditUI::ClampToBounds() {
     const std::string text = GetText();
     std::from_chars(text.data(), text.data() + text.size(), value);
     int bounded = value;
-    if (minValue_ && bounded < *minValue_) bounded = *minValue_;
-    if (maxValue_ && bounded > *maxValue_) bounded = *maxValue_;
+    if (minValue_ && bounded < *minValue_)
+        bounded = *minValue_;
+    if (maxValue_ && bounded > *maxValue_)
+        bounded = *maxValue_;
     if (bounded != value) {
         SetText(std::to_string(bounded));
         SendNotify(notify::kTextChanged);
@@ -85,7 +87,8 @@ void CEditUI::DoEvent(TEventUI& event) {
                 caret_ -= LastCharLength(text, caret_);
             } else if (event.key == kVkRight && caret_ < text.size()) {
                 ++caret_;
-                while (caret_ < text.size() && (static_cast<unsigned char>(text[caret_]) & 0xC0) == 0x80) {
+                while (caret_ < text.size() &&
+                       (static_cast<unsigned char>(text[caret_]) & 0xC0) == 0x80) {
                     ++caret_;
                 }
             } else if (event.key == kVkHome) {
@@ -95,7 +98,8 @@ void CEditUI::DoEvent(TEventUI& event) {
             }
             return;
         case UiEventType::kChar: {
-            if (readOnly_ || event.key < 0x20 || (digitsOnly_ && (event.key < '0' || event.key > '9'))) {
+            if (readOnly_ || event.key < 0x20 ||
+                (digitsOnly_ && (event.key < '0' || event.key > '9'))) {
                 return;
             }
             const std::string add = Utf8(event.key);
@@ -109,7 +113,8 @@ void CEditUI::DoEvent(TEventUI& event) {
             SendNotify(notify::kTextChanged);
             return;
         }
-        default: CLabelUI::DoEvent(event);
+        default:
+            CLabelUI::DoEvent(event);
     }
 }
 

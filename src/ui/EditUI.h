@@ -10,7 +10,7 @@ namespace marlo::ui {
 // "number" it takes digits only, and "minvalue"/"maxvalue" bound the number when it loses
 // focus. The caret is a byte position in the UTF-8 text.
 class CEditUI : public CLabelUI {
-public:
+  public:
     std::string_view GetClass() const override { return "EditUI"; }
     bool IsFocusable() const override { return true; }
 
@@ -32,7 +32,7 @@ public:
     // Brings a number inside the bounds; called when the edit loses focus.
     void ClampToBounds();
 
-private:
+  private:
     bool digitsOnly_ = false;
     bool readOnly_ = false;
     std::optional<int> minValue_;
@@ -43,7 +43,7 @@ private:
 
 // A multi-line text box with the same editing.
 class CRichEditUI : public CEditUI {
-public:
+  public:
     std::string_view GetClass() const override { return "RichEditUI"; }
 };
 

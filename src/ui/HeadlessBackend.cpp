@@ -12,9 +12,13 @@ HeadlessBackend::HeadlessBackend() : previous_(CPaintManagerUI::GetBackend()) {
     CPaintManagerUI::SetBackend(this);
 }
 
-HeadlessBackend::~HeadlessBackend() { CPaintManagerUI::SetBackend(previous_); }
+HeadlessBackend::~HeadlessBackend() {
+    CPaintManagerUI::SetBackend(previous_);
+}
 
-void HeadlessBackend::WindowCreated(CWindowWnd* window) { windows_.push_back(window); }
+void HeadlessBackend::WindowCreated(CWindowWnd* window) {
+    windows_.push_back(window);
+}
 
 void HeadlessBackend::WindowDestroyed(CWindowWnd* window) {
     std::erase(windows_, window);

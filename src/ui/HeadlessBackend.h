@@ -14,7 +14,7 @@ namespace marlo::ui {
 // the UI thread's loop, keeps what a screen would show (windows, the front window, tray
 // icons, open menus, fonts), and counts how often each control asked to be redrawn.
 class HeadlessBackend : public IDisplayBackend {
-public:
+  public:
     HeadlessBackend();
     ~HeadlessBackend() override;
 
@@ -26,12 +26,16 @@ public:
     void WindowChanged(CWindowWnd*) override {}
     void BringToFront(CWindowWnd* window) override { front_ = window; }
     void TreeAttached(CPaintManagerUI*) override {}
+    void DpiChanged(CPaintManagerUI*) override {}
     void ControlChanged(CPaintManagerUI*, CControlUI* control) override { ++redraws_[control]; }
     void ControlRemoved(CPaintManagerUI*, CControlUI* control) override { redraws_.erase(control); }
 
     UiRect ScreenRect() const override { return screen_; }
     int ScreenDpi() const override { return dpi_; }
-    void SetScreen(UiRect screen, int dpi) { screen_ = screen; dpi_ = dpi; }
+    void SetScreen(UiRect screen, int dpi) {
+        screen_ = screen;
+        dpi_ = dpi;
+    }
 
     bool TrayAvailable() const override { return trayAvailable_; }
     void SetTrayAvailable(bool available) { trayAvailable_ = available; }
@@ -58,7 +62,7 @@ public:
     // Runs the loop for a while (timers and posted calls).
     void RunFor(uint32_t ms) { loop_.RunFor(ms); }
 
-private:
+  private:
     platform::MessageLoop loop_;
     IDisplayBackend* previous_;
     std::vector<CWindowWnd*> windows_;

@@ -14,7 +14,7 @@ class CPaintManagerUI;
 // backend's peers use, so the notifications are exactly those of a real screen. Every call
 // returns false when the named control is missing, hidden or disabled.
 class HeadlessUser {
-public:
+  public:
     explicit HeadlessUser(CPaintManagerUI& manager) : manager_(manager) {}
 
     bool Click(std::string_view name);
@@ -29,7 +29,7 @@ public:
     bool PressKey(std::string_view name, uint32_t key);
     bool Focus(std::string_view name);
 
-private:
+  private:
     CControlUI* Usable(std::string_view name) const;
     CPaintManagerUI& manager_;
 };

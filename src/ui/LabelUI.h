@@ -5,17 +5,17 @@
 namespace marlo::ui {
 
 class CLabelUI : public CControlUI {
-public:
+  public:
     std::string_view GetClass() const override { return "LabelUI"; }
 };
 
 class CTextUI : public CLabelUI {
-public:
+  public:
     std::string_view GetClass() const override { return "TextUI"; }
 };
 
 class CButtonUI : public CLabelUI {
-public:
+  public:
     std::string_view GetClass() const override { return "ButtonUI"; }
     bool IsFocusable() const override { return true; }
 };

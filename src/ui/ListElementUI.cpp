@@ -32,9 +32,13 @@ bool CListLabelElementUI::Activate() {
     return Select();
 }
 
-bool CListLabelElementUI::Select(bool takeFocus) { return SelectItem(*this, takeFocus); }
+bool CListLabelElementUI::Select(bool takeFocus) {
+    return SelectItem(*this, takeFocus);
+}
 
-void CListLabelElementUI::DoEvent(TEventUI& event) { ItemEvent<CListLabelElementUI, CLabelUI>(*this, event); }
+void CListLabelElementUI::DoEvent(TEventUI& event) {
+    ItemEvent<CListLabelElementUI, CLabelUI>(*this, event);
+}
 
 bool CListContainerElementUI::Activate() {
     if (!IsVisible() || !IsEnabled()) {
@@ -44,7 +48,9 @@ bool CListContainerElementUI::Activate() {
     return Select();
 }
 
-bool CListContainerElementUI::Select(bool takeFocus) { return SelectItem(*this, takeFocus); }
+bool CListContainerElementUI::Select(bool takeFocus) {
+    return SelectItem(*this, takeFocus);
+}
 
 void CListContainerElementUI::DoEvent(TEventUI& event) {
     ItemEvent<CListContainerElementUI, CContainerUI>(*this, event);

@@ -6,7 +6,7 @@ class CControlUI;
 
 // What a combo box or list offers its items.
 class IListOwnerUI {
-public:
+  public:
     virtual ~IListOwnerUI() = default;
     virtual bool SelectItem(int index, bool takeFocus = false, bool triggerEvent = true) = 0;
     virtual int GetCurSel() const = 0;
@@ -17,14 +17,14 @@ public:
 
 // What an item of a combo box or list knows of its owner.
 class IListItemUI {
-public:
+  public:
     virtual ~IListItemUI() = default;
     IListOwnerUI* GetOwner() const { return owner_; }
     void SetOwner(IListOwnerUI* owner) { owner_ = owner; }
     bool IsSelected() const { return selected_; }
     void SetSelectedState(bool selected) { selected_ = selected; }
 
-private:
+  private:
     IListOwnerUI* owner_ = nullptr;
     bool selected_ = false;
 };

@@ -6,7 +6,9 @@
 
 namespace marlo::ui {
 
-IListItemUI* CListOwnerUI::AsItem(CControlUI* control) { return dynamic_cast<IListItemUI*>(control); }
+IListItemUI* CListOwnerUI::AsItem(CControlUI* control) {
+    return dynamic_cast<IListItemUI*>(control);
+}
 
 bool CListOwnerUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     IListItemUI* item = AsItem(control.get());

@@ -9,7 +9,7 @@ namespace marlo::ui {
 // "itemselect" from the owner when the selection changes (wParam the new index, lParam the
 // old), "itemactivate" from the item when it is activated.
 class CListOwnerUI : public CVerticalLayoutUI, public IListOwnerUI {
-public:
+  public:
     bool AddAt(std::unique_ptr<CControlUI> control, int index) override;
     bool Remove(CControlUI* control) override;
     void RemoveAll() override;
@@ -21,7 +21,7 @@ public:
 
     void DoEvent(TEventUI& event) override;
 
-private:
+  private:
     static IListItemUI* AsItem(CControlUI* control);
     int curSel_ = -1;
 };

@@ -5,7 +5,7 @@
 namespace marlo::ui {
 
 class CListUI : public CListOwnerUI {
-public:
+  public:
     std::string_view GetClass() const override { return "ListUI"; }
     bool IsFocusable() const override { return true; }
 };
@@ -13,17 +13,20 @@ public:
 // A drop-down list: shows the selected item's text; a click opens the drop list
 // ("dropdown"), from which the user selects an item.
 class CComboUI : public CListOwnerUI {
-public:
+  public:
     std::string_view GetClass() const override { return "ComboUI"; }
     bool IsFocusable() const override { return true; }
 
     std::string GetText() const override;
     bool Activate() override;
     bool IsDropped() const { return dropped_; }
-    void CloseDropList() { dropped_ = false; Invalidate(); }
+    void CloseDropList() {
+        dropped_ = false;
+        Invalidate();
+    }
     bool SelectItem(int index, bool takeFocus = false, bool triggerEvent = true) override;
 
-private:
+  private:
     bool dropped_ = false;
 };
 

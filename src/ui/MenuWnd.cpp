@@ -12,11 +12,14 @@
 
 namespace marlo::ui {
 
-CMenuWnd::~CMenuWnd() { Close(); }
+CMenuWnd::~CMenuWnd() {
+    Close();
+}
 
 bool CMenuWnd::Init(platform::WindowHandle owner, const std::string& xml, int x, int y,
                     uint32_t alignment) {
-    const std::string path = !xml.empty() && xml.front() == '/' ? xml : CPaintManagerUI::GetResourcePath() + xml;
+    const std::string path =
+        !xml.empty() && xml.front() == '/' ? xml : CPaintManagerUI::GetResourcePath() + xml;
     pugi::xml_document doc;
     const pugi::xml_parse_result result = doc.load_file(path.c_str());
     if (!result) {
@@ -25,12 +28,11 @@ bool CMenuWnd::Init(platform::WindowHandle owner, const std::string& xml, int x,
     }
     items_.clear();
     for (const pugi::xml_node& node : doc.child("Menu").children("MenuElement")) {
-        items_.push_back(Item{node.attribute("name").as_string(), node.attribute("text").as_string(),
-                              node.attribute("userdata").as_string(),
-                              node.attribute("resourcetext").as_bool(),
-                              node.attribute("checked").as_bool(),
-                              node.attribute("visible").as_bool(true),
-                              node.attribute("enabled").as_bool(true)});
+        items_.push_back(
+            Item{node.attribute("name").as_string(), node.attribute("text").as_string(),
+                 node.attribute("userdata").as_string(), node.attribute("resourcetext").as_bool(),
+                 node.attribute("checked").as_bool(), node.attribute("visible").as_bool(true),
+                 node.attribute("enabled").as_bool(true)});
     }
     owner_ = owner;
     x_ = x;
@@ -55,11 +57,13 @@ bool CMenuWnd::Choose(std::string_view name) {
         if (item.name != name || !item.visible || !item.enabled) {
             continue;
         }
-        auto cmd = std::make_unique<MenuCmd>(MenuCmd{item.name, item.userData, ShownText(item), item.checked});
+        auto cmd = std::make_unique<MenuCmd>(
+            MenuCmd{item.name, item.userData, ShownText(item), item.checked});
         IDisplayBackend* backend = CPaintManagerUI::GetBackend();
         Close();
         if (backend != nullptr &&
-            backend->loop().PostMessage(owner_, kWmMenuCommand, reinterpret_cast<uintptr_t>(cmd.get()), 0)) {
+            backend->loop().PostMessage(owner_, kWmMenuCommand,
+                                        reinterpret_cast<uintptr_t>(cmd.get()), 0)) {
             cmd.release();  // the owner frees it
         }
         return true;

@@ -22,10 +22,14 @@ struct MenuCmd {
 //   <Menu><MenuElement name="exit" text="menu_exit" resourcetext="true" userdata=""/></Menu>
 // shown at a point with alignment flags; the chosen item reaches the owner as a MenuCmd.
 class CMenuWnd {
-public:
+  public:
     // Where the menu lies relative to the point.
-    enum Alignment : uint32_t { kAlignLeft = 1 << 1, kAlignTop = 1 << 2, kAlignRight = 1 << 3,
-                                kAlignBottom = 1 << 4 };
+    enum Alignment : uint32_t {
+        kAlignLeft = 1 << 1,
+        kAlignTop = 1 << 2,
+        kAlignRight = 1 << 3,
+        kAlignBottom = 1 << 4
+    };
 
     struct Item {
         std::string name;
@@ -44,7 +48,8 @@ public:
 
     // Reads the menu (relative names under the resource path) and shows it. False when the
     // file cannot be read.
-    bool Init(platform::WindowHandle owner, const std::string& xml, int x, int y, uint32_t alignment);
+    bool Init(platform::WindowHandle owner, const std::string& xml, int x, int y,
+              uint32_t alignment);
     const std::vector<Item>& items() const { return items_; }
     std::string ShownText(const Item& item) const;
     int x() const { return x_; }
@@ -57,7 +62,7 @@ public:
     bool Choose(std::string_view name);
     void Close();
 
-private:
+  private:
     platform::WindowHandle owner_ = 0;
     std::vector<Item> items_;
     int x_ = 0;

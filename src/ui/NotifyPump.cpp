@@ -6,7 +6,9 @@ bool CNotifyPump::AddVirtualWnd(const std::string& name, CNotifyPump* pump) {
     return pump != nullptr && virtualWnds_.emplace(name, pump).second;
 }
 
-bool CNotifyPump::RemoveVirtualWnd(const std::string& name) { return virtualWnds_.erase(name) > 0; }
+bool CNotifyPump::RemoveVirtualWnd(const std::string& name) {
+    return virtualWnds_.erase(name) > 0;
+}
 
 void CNotifyPump::NotifyPump(TNotifyUI& msg) {
     if (!msg.sVirtualWnd.empty()) {

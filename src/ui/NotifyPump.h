@@ -12,7 +12,7 @@ namespace marlo::ui {
 // as virtual windows: a notification from a control inside an element with
 // virtualwnd="name" goes to the pump registered under that name.
 class CNotifyPump {
-public:
+  public:
     virtual ~CNotifyPump() = default;
 
     bool AddVirtualWnd(const std::string& name, CNotifyPump* pump);
@@ -22,11 +22,11 @@ public:
     // This pump's own map only; false when no handler took the type.
     bool LoopDispatch(TNotifyUI& msg);
 
-protected:
+  protected:
     // Adds a message-map entry.
     void OnNotify(const std::string& type, std::function<void(TNotifyUI&)> handler);
 
-private:
+  private:
     std::map<std::string, CNotifyPump*> virtualWnds_;
     std::map<std::string, std::function<void(TNotifyUI&)>> handlers_;
 };

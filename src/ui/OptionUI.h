@@ -7,7 +7,7 @@ namespace marlo::ui {
 // A button with a selected state. Options with the same "group" in one window are exclusive:
 // selecting one deselects the others, and clicking a selected grouped option keeps it.
 class COptionUI : public CButtonUI {
-public:
+  public:
     std::string_view GetClass() const override { return "OptionUI"; }
 
     bool IsSelected() const { return selected_; }
@@ -21,14 +21,14 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) override;
     void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
 
-private:
+  private:
     bool selected_ = false;
     std::string group_;
 };
 
 // An option that toggles: a click selects and deselects it, group or not.
 class CCheckBoxUI : public COptionUI {
-public:
+  public:
     std::string_view GetClass() const override { return "CheckBoxUI"; }
     bool GetCheck() const { return IsSelected(); }
     void SetCheck(bool check, bool triggerEvent = true) { Selected(check, triggerEvent); }

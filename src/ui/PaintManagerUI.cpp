@@ -27,7 +27,9 @@ Globals& G() {
 
 }  // namespace
 
-CPaintManagerUI::CPaintManagerUI() { G().managers.push_back(this); }
+CPaintManagerUI::CPaintManagerUI() {
+    G().managers.push_back(this);
+}
 
 CPaintManagerUI::~CPaintManagerUI() {
     *alive_ = false;
@@ -46,14 +48,24 @@ CPaintManagerUI::~CPaintManagerUI() {
 void CPaintManagerUI::SetInstancePath(const std::string& path) {
     G().instancePath = path.empty() || path.back() == '/' ? path : path + "/";
 }
-const std::string& CPaintManagerUI::GetInstancePath() { return G().instancePath; }
+const std::string& CPaintManagerUI::GetInstancePath() {
+    return G().instancePath;
+}
 void CPaintManagerUI::SetResourcePath(const std::string& path) {
     G().resourcePath = path.empty() || path.back() == '/' ? path : path + "/";
 }
-const std::string& CPaintManagerUI::GetResourcePath() { return G().resourcePath; }
-void CPaintManagerUI::SetBackend(IDisplayBackend* backend) { G().backend = backend; }
-IDisplayBackend* CPaintManagerUI::GetBackend() { return G().backend; }
-std::vector<CPaintManagerUI*> CPaintManagerUI::AllManagers() { return G().managers; }
+const std::string& CPaintManagerUI::GetResourcePath() {
+    return G().resourcePath;
+}
+void CPaintManagerUI::SetBackend(IDisplayBackend* backend) {
+    G().backend = backend;
+}
+IDisplayBackend* CPaintManagerUI::GetBackend() {
+    return G().backend;
+}
+std::vector<CPaintManagerUI*> CPaintManagerUI::AllManagers() {
+    return G().managers;
+}
 
 bool CPaintManagerUI::AttachDialog(std::unique_ptr<CControlUI> root) {
     if (!root) {
@@ -104,7 +116,9 @@ void CPaintManagerUI::AddNotifier(INotifyUI* notifier) {
     }
 }
 
-void CPaintManagerUI::RemoveNotifier(INotifyUI* notifier) { std::erase(notifiers_, notifier); }
+void CPaintManagerUI::RemoveNotifier(INotifyUI* notifier) {
+    std::erase(notifiers_, notifier);
+}
 
 void CPaintManagerUI::SendNotify(CControlUI* control, const char* type, uintptr_t wParam,
                                  intptr_t lParam) {
@@ -137,7 +151,8 @@ void CPaintManagerUI::PostNotify(CControlUI* control, const char* type, uintptr_
             return;
         }
         // The control may have left the tree meanwhile.
-        if (control != nullptr && (!root_ || !root_->FindControl([control](CControlUI* c) { return c == control; }))) {
+        if (control != nullptr &&
+            (!root_ || !root_->FindControl([control](CControlUI* c) { return c == control; }))) {
             return;
         }
         SendNotify(control, type.c_str(), wParam, lParam);
@@ -201,9 +216,13 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
 }
 
 void CPaintManagerUI::SetDPI(int dpi) {
-    dpi_ = std::clamp(dpi, 48, 480);
-    if (root_) {
-        root_->Invalidate();
+    const int bounded = std::clamp(dpi, 48, 480);
+    if (bounded == dpi_) {
+        return;
+    }
+    dpi_ = bounded;
+    if (G().backend != nullptr && root_) {
+        G().backend->DpiChanged(this);
     }
 }
 
@@ -219,7 +238,8 @@ const FontInfo* CPaintManagerUI::GetFont(int id) const {
     return it == fonts_.end() ? nullptr : &it->second;
 }
 
-void CPaintManagerUI::AddDefaultAttributeList(const std::string& className, const std::string& attributes) {
+void CPaintManagerUI::AddDefaultAttributeList(const std::string& className,
+                                              const std::string& attributes) {
     defaultAttributes_[className] = attributes;
 }
 
@@ -269,7 +289,8 @@ void CPaintManagerUI::RenameControl(CControlUI* control, const std::string& oldN
 }
 
 void CPaintManagerUI::ForgetControl(CControlUI* control) {
-    if (const auto it = names_.find(control->GetName()); it != names_.end() && it->second == control) {
+    if (const auto it = names_.find(control->GetName());
+        it != names_.end() && it->second == control) {
         names_.erase(it);
     }
     if (focus_ == control) {
@@ -278,7 +299,9 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     KillTimers(control);
     for (auto& [group, members] : optionGroups_) {
         members.erase(std::remove_if(members.begin(), members.end(),
-                                     [control](COptionUI* o) { return static_cast<CControlUI*>(o) == control; }),
+                                     [control](COptionUI* o) {
+                                         return static_cast<CControlUI*>(o) == control;
+                                     }),
                       members.end());
     }
     if (G().backend != nullptr) {

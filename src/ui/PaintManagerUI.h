@@ -28,7 +28,7 @@ struct FontInfo {
 // focus, option groups, the DPI, the font table and default attributes per class. Also the
 // process-wide instance path, resource path and display backend.
 class CPaintManagerUI {
-public:
+  public:
     CPaintManagerUI();
     ~CPaintManagerUI();
     CPaintManagerUI(const CPaintManagerUI&) = delete;
@@ -56,14 +56,18 @@ public:
     CControlUI* FindSubControlByName(CControlUI* parent, std::string_view name) const;
     std::vector<CControlUI*> FindControlsByClass(std::string_view className) const;
     template <typename T>
-    T* Find(std::string_view name) const { return dynamic_cast<T*>(FindControl(name)); }
+    T* Find(std::string_view name) const {
+        return dynamic_cast<T*>(FindControl(name));
+    }
 
     void AddNotifier(INotifyUI* notifier);
     void RemoveNotifier(INotifyUI* notifier);
     // Calls every notifier now, on the calling (UI) thread.
-    void SendNotify(CControlUI* control, const char* type, uintptr_t wParam = 0, intptr_t lParam = 0);
+    void SendNotify(CControlUI* control, const char* type, uintptr_t wParam = 0,
+                    intptr_t lParam = 0);
     // Sends the notification from the loop, after the current handler has returned.
-    void PostNotify(CControlUI* control, const char* type, uintptr_t wParam = 0, intptr_t lParam = 0);
+    void PostNotify(CControlUI* control, const char* type, uintptr_t wParam = 0,
+                    intptr_t lParam = 0);
 
     // A timer on a control: "timer" notifications from it with wParam = id, every `elapseMs`
     // until killed. Setting an existing id restarts it.
@@ -101,7 +105,7 @@ public:
     void ForgetControl(CControlUI* control);
     void ControlChanged(CControlUI* control);
 
-private:
+  private:
     CWindowWnd* window_ = nullptr;
     std::unique_ptr<CControlUI> root_;
     std::map<std::string, CControlUI*, std::less<>> names_;

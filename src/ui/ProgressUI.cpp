@@ -23,9 +23,12 @@ void CProgressUI::SetValue(int value) {
 void CProgressUI::SetAttribute(std::string_view name, std::string_view value) {
     int n = 0;
     if (std::from_chars(value.data(), value.data() + value.size(), n).ec == std::errc()) {
-        if (name == "min") SetMinValue(n);
-        else if (name == "max") SetMaxValue(n);
-        else if (name == "value") SetValue(n);
+        if (name == "min")
+            SetMinValue(n);
+        else if (name == "max")
+            SetMaxValue(n);
+        else if (name == "value")
+            SetValue(n);
     }
     CLabelUI::SetAttribute(name, value);
 }

@@ -5,7 +5,7 @@
 namespace marlo::ui {
 
 class CProgressUI : public CLabelUI {
-public:
+  public:
     std::string_view GetClass() const override { return "ProgressUI"; }
 
     int GetMinValue() const { return min_; }
@@ -17,7 +17,7 @@ public:
     virtual void SetValue(int value);
     void SetAttribute(std::string_view name, std::string_view value) override;
 
-private:
+  private:
     int min_ = 0;
     int max_ = 100;
     int value_ = 0;
@@ -26,7 +26,7 @@ private:
 // A progress bar the user drags: "movevaluechanged" while the thumb moves, "valuechanged"
 // when it is released.
 class CSliderUI : public CProgressUI {
-public:
+  public:
     std::string_view GetClass() const override { return "SliderUI"; }
     bool IsFocusable() const override { return true; }
 
@@ -35,7 +35,7 @@ public:
     void ReleaseThumb();
     void DoEvent(TEventUI& event) override;
 
-private:
+  private:
     bool dragging_ = false;
 };
 

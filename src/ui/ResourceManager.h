@@ -10,7 +10,7 @@ class CControlUI;
 
 // Lets the program supply texts for controls itself before the language file is asked.
 class IQueryControlText {
-public:
+  public:
     virtual ~IQueryControlText() = default;
     // Empty when the program has no text of its own for this identifier.
     virtual std::string QueryControlText(std::string_view id, const CControlUI* control) = 0;
@@ -20,7 +20,7 @@ public:
 // file is XML, one element per text identifier:
 //   <Language name="en_US"><Text id="message_text_7">Not enough macro memory</Text></Language>
 class CResourceManager {
-public:
+  public:
     static CResourceManager& GetInstance();
 
     // Reads <Res><Xml name="XML_MAIN" file="main.xml"/>…</Res>; false when it cannot.
@@ -42,7 +42,7 @@ public:
     // Forgets the resource list, the texts and the query interface.
     void Release();
 
-private:
+  private:
     std::map<std::string, std::string, std::less<>> resources_;
     std::map<std::string, std::string, std::less<>> texts_;
     std::string language_;

@@ -6,7 +6,7 @@ namespace marlo::ui {
 
 // Shows one child page at a time.
 class CTabLayoutUI : public CContainerUI {
-public:
+  public:
     std::string_view GetClass() const override { return "TabLayoutUI"; }
 
     int GetCurSel() const { return curSel_; }
@@ -17,7 +17,7 @@ public:
     bool AddAt(std::unique_ptr<CControlUI> control, int index) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
 
-private:
+  private:
     int curSel_ = -1;
     int wanted_ = 0;  // from the "selectedid" attribute, applied as pages arrive
 };

@@ -5,7 +5,9 @@
 
 namespace marlo::ui {
 
-CTrayIcon::~CTrayIcon() { DeleteTrayIcon(); }
+CTrayIcon::~CTrayIcon() {
+    DeleteTrayIcon();
+}
 
 bool CTrayIcon::CreateTrayIcon(platform::WindowHandle owner, uint32_t iconResource,
                                const std::string& tooltip, uint32_t callbackMessage) {

@@ -10,15 +10,15 @@ namespace marlo::ui {
 // The program's icon in the desktop's notification area. Clicks on it reach the owner window
 // as the callback message, with the mouse message (kWmLButtonUp, kWmRButtonUp) in lParam.
 class CTrayIcon {
-public:
+  public:
     CTrayIcon() = default;
     ~CTrayIcon();
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
     // False when the desktop has no notification area (the icon is then not shown).
-    bool CreateTrayIcon(platform::WindowHandle owner, uint32_t iconResource, const std::string& tooltip,
-                        uint32_t callbackMessage);
+    bool CreateTrayIcon(platform::WindowHandle owner, uint32_t iconResource,
+                        const std::string& tooltip, uint32_t callbackMessage);
     void DeleteTrayIcon();
     void SetTooltipText(const std::string& tooltip);
 
@@ -28,7 +28,7 @@ public:
     // The display backend reports a click with its mouse message.
     void OnClick(intptr_t mouseMessage);
 
-private:
+  private:
     platform::WindowHandle owner_ = 0;
     uint32_t icon_ = 0;
     uint32_t callbackMessage_ = 0;

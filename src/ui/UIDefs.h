@@ -58,7 +58,7 @@ struct TNotifyUI {
 };
 
 class INotifyUI {
-public:
+  public:
     virtual ~INotifyUI() = default;
     virtual void Notify(TNotifyUI& msg) = 0;
 };

@@ -6,9 +6,13 @@
 
 namespace marlo::ui {
 
-WindowImplBase::WindowImplBase() { manager_.Init(this); }
+WindowImplBase::WindowImplBase() {
+    manager_.Init(this);
+}
 
-WindowImplBase::~WindowImplBase() { manager_.RemoveNotifier(this); }
+WindowImplBase::~WindowImplBase() {
+    manager_.RemoveNotifier(this);
+}
 
 intptr_t WindowImplBase::HandleCustomMessage(uint32_t, uintptr_t, intptr_t, bool& handled) {
     handled = false;
@@ -27,7 +31,8 @@ intptr_t WindowImplBase::OnCreate() {
     const std::string size = manager_.GetWindowAttribute("size");
     int w = 0;
     int h = 0;
-    if (const size_t comma = size.find(','); comma != std::string::npos &&
+    if (const size_t comma = size.find(',');
+        comma != std::string::npos &&
         std::from_chars(size.data(), size.data() + comma, w).ec == std::errc() &&
         std::from_chars(size.data() + comma + 1, size.data() + size.size(), h).ec == std::errc() &&
         w > 0 && h > 0) {

@@ -14,9 +14,11 @@ namespace marlo::ui {
 // into the window's paint manager, InitWindow runs, and "windowinit" is sent once from the
 // loop when the window is first laid out. Notifications go through the notify pump;
 // messages through HandleCustomMessage first.
-class WindowImplBase : public CWindowWnd, public CNotifyPump, public INotifyUI,
+class WindowImplBase : public CWindowWnd,
+                       public CNotifyPump,
+                       public INotifyUI,
                        public IDialogBuilderCallback {
-public:
+  public:
     WindowImplBase();
     ~WindowImplBase() override;
 
@@ -31,13 +33,13 @@ public:
     // Errors of building the skin ("file:line: message").
     const std::vector<std::string>& skinErrors() const { return skinErrors_; }
 
-protected:
+  protected:
     intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     virtual intptr_t OnCreate();
 
     CPaintManagerUI manager_;
 
-private:
+  private:
     std::vector<std::string> skinErrors_;
 };
 

@@ -8,7 +8,9 @@ namespace marlo::ui {
 
 namespace {
 
-IDisplayBackend& Backend() { return *CPaintManagerUI::GetBackend(); }
+IDisplayBackend& Backend() {
+    return *CPaintManagerUI::GetBackend();
+}
 
 std::vector<CWindowWnd*>& Live() {
     static std::vector<CWindowWnd*> windows;

@@ -20,7 +20,7 @@ inline constexpr uintptr_t kScRestore = 0xF120;
 // A top-level window: a handle of the UI thread's message loop, a native window of the
 // display backend, its geometry and visibility, and a modal loop.
 class CWindowWnd {
-public:
+  public:
     CWindowWnd() = default;
     virtual ~CWindowWnd();
     CWindowWnd(const CWindowWnd&) = delete;
@@ -65,14 +65,14 @@ public:
     intptr_t SendMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     bool PostMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 
-protected:
+  protected:
     virtual intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // Called after the window is destroyed (the object may delete itself here).
     virtual void OnFinalMessage() {}
     // Destroys the native window and the handle: WM_DESTROY first.
     void DestroyWindow();
 
-private:
+  private:
     platform::WindowHandle handle_ = 0;
     CWindowWnd* parent_ = nullptr;
     std::string title_;

@@ -19,12 +19,13 @@ namespace marlo::app {
 namespace {
 
 class MainWndTest : public ::testing::Test {
-protected:
+  protected:
     MainWndTest()
         : resources_("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR)),
           data_("XDG_DATA_HOME", (dir_ / "data").string()) {
         ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
-        ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
+        ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) +
+                                                         "/skin/res.xml");
     }
     ~MainWndTest() override { ui::CResourceManager::GetInstance().Release(); }
 
@@ -69,9 +70,11 @@ TEST_F(MainWndTest, StartsInTheTrayAndTheTrayTogglesIt) {
 }
 
 TEST_F(MainWndTest, SkinDpiFollowsTheMonitor) {
-    const std::pair<ui::UiRect, int> cases[] = {
-        {{0, 0, 1920, 1080}, 144}, {{0, 0, 1501, 961}, 144}, {{0, 0, 1500, 1080}, 96},
-        {{0, 0, 1920, 960}, 96}, {{0, 0, 1366, 768}, 96}};
+    const std::pair<ui::UiRect, int> cases[] = {{{0, 0, 1920, 1080}, 144},
+                                                {{0, 0, 1501, 961}, 144},
+                                                {{0, 0, 1500, 1080}, 96},
+                                                {{0, 0, 1920, 960}, 96},
+                                                {{0, 0, 1366, 768}, 96}};
     for (const auto& [monitor, dpi] : cases) {
         EXPECT_EQ(CMainWnd::SkinDpiFor(monitor), dpi) << monitor.width << "x" << monitor.height;
     }
@@ -96,7 +99,8 @@ TEST_F(MainWndTest, CloseButtonHidesAndExitEndsWithZero) {
     backend_.RunFor(40);  // the menu opens from a 10 ms timer
     ASSERT_NE(backend_.openMenu(), nullptr);
     std::vector<std::string> names;
-    for (const auto& item : backend_.openMenu()->items()) names.push_back(item.name);
+    for (const auto& item : backend_.openMenu()->items())
+        names.push_back(item.name);
     EXPECT_EQ(names, (std::vector<std::string>{"about_menu", "setwnd_menu", "exit"}));
     ASSERT_TRUE(backend_.ChooseMenuItem("exit"));
     backend_.RunFor(20);

@@ -1,7 +1,7 @@
 // The program as a person starts it, on the offscreen display: start and end, a second start,
 // messages from the command line.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -23,7 +23,7 @@ const std::string kBin = MARLO_BIN_DIR;
 
 // A child process with its own XDG folders, its output read back.
 class Process {
-public:
+  public:
     Process(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
         int out[2];
         int err[2];
@@ -33,9 +33,11 @@ public:
         if (pid_ == 0) {
             dup2(out[1], 1);
             dup2(err[1], 2);
-            for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+            for (const std::string& e : env)
+                putenv(const_cast<char*>(e.c_str()));
             std::vector<char*> args;
-            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+            for (const std::string& a : argv)
+                args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
             execv(args[0], args.data());
             _exit(127);
@@ -57,7 +59,8 @@ public:
     bool WaitForLine(const std::string& line, int ms) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (std::chrono::steady_clock::now() < end) {
-            if (stdout_.find(line + "\n") != std::string::npos) return true;
+            if (stdout_.find(line + "\n") != std::string::npos)
+                return true;
             Drain(out_, stdout_, 50);
         }
         return stdout_.find(line + "\n") != std::string::npos;
@@ -83,13 +86,14 @@ public:
         return stderr_;
     }
 
-private:
+  private:
     static void Drain(int fd, std::string& into, int ms) {
         pollfd p{fd, POLLIN, 0};
         while (poll(&p, 1, ms) > 0 && (p.revents & POLLIN)) {
             char buffer[4096];
             const ssize_t n = read(fd, buffer, sizeof buffer);
-            if (n <= 0) return;
+            if (n <= 0)
+                return;
             into.append(buffer, static_cast<size_t>(n));
             ms = 0;
         }
@@ -103,13 +107,13 @@ private:
 };
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     ProgramTest() {
         std::filesystem::create_directories(dir_ / "run");
         chmod((dir_ / "run").c_str(), 0700);
         env_ = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + (dir_ / "run").string(),
-                "XDG_DATA_HOME=" + (dir_ / "data").string(), "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
-                "MARLO_DEBUG=1"};
+                "XDG_DATA_HOME=" + (dir_ / "data").string(),
+                "XDG_CONFIG_HOME=" + (dir_ / "config").string(), "MARLO_DEBUG=1"};
     }
     std::unique_ptr<Process> Program(std::vector<std::string> args = {}) {
         args.insert(args.begin(), kBin + "/marlo-gear");
@@ -134,7 +138,8 @@ TEST_F(ProgramTest, ASecondStartEndsAndBringsTheFirstToTheFront) {
     auto second = Program();
     EXPECT_EQ(second->Wait(10000), 0);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (first->Stderr().find("软件标示 ") == std::string::npos && std::chrono::steady_clock::now() < until) {
+    while (first->Stderr().find("软件标示 ") == std::string::npos &&
+           std::chrono::steady_clock::now() < until) {
     }
     EXPECT_NE(first->Stderr().find("，0d1d"), std::string::npos) << first->Stderr();
 

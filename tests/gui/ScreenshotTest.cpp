@@ -27,7 +27,8 @@ TEST(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
     QApplication application(argc, argv);
     marlo::ui::QtBackend backend;
     marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
-    marlo::ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
+    marlo::ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) +
+                                                            "/skin/res.xml");
     marlo::ui::CResourceManager::GetInstance().LoadLanguage("lang_en_US.xml");
     {
         marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"));

@@ -20,7 +20,7 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 class CommandChannelTest : public ::testing::Test {
-protected:
+  protected:
     CommandChannelTest() : server_(dir_.path(), Options()) {
         server_.Plug("keyboard", sim::SimCatalog::Create("keyboard"));
         server_.Plug("receiver", sim::SimCatalog::Create("receiver"));
@@ -43,9 +43,8 @@ protected:
     // What the device received, as (command, offset, length).
     std::vector<CommandDevice::LoggedRequest> Log(const std::string& name) {
         std::vector<CommandDevice::LoggedRequest> log;
-        server_.WithDevice(name, [&](sim::SimDevice& d) {
-            log = dynamic_cast<CommandDevice&>(d).requestLog();
-        });
+        server_.WithDevice(
+            name, [&](sim::SimDevice& d) { log = dynamic_cast<CommandDevice&>(d).requestLog(); });
         return log;
     }
     std::vector<uint8_t> Settings(const std::string& name) {

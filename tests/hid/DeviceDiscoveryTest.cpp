@@ -31,7 +31,7 @@ struct Message {
 
 // A main window stand-in: records what discovery tells it, checking the slot on arrival.
 class DiscoveryTest : public ::testing::Test {
-protected:
+  protected:
     DiscoveryTest()
         : server_(dir_.path()),
           window_(loop_.CreateWindow([this](uint32_t m, uintptr_t w, intptr_t) -> intptr_t {
@@ -133,7 +133,8 @@ TEST_F(DiscoveryTest, AnInterfaceThatCannotBeOpenedIsTriedAgain) {
     std::ofstream(device / "uevent") << "HID_ID=0003:00000C76:00001630\nHID_PHYS=usb-x/input3\n";
     const auto descriptor = sim::Descriptors::HeadsetInterface3();
     std::ofstream(device / "report_descriptor", std::ios::binary)
-        .write(reinterpret_cast<const char*>(descriptor.data()), static_cast<std::streamsize>(descriptor.size()));
+        .write(reinterpret_cast<const char*>(descriptor.data()),
+               static_cast<std::streamsize>(descriptor.size()));
     EXPECT_TRUE(Slots(Pass(), DeviceDiscovery::kDeviceAttached).empty());
 
     const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);

@@ -18,7 +18,7 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 class HidTransportTest : public ::testing::Test {
-protected:
+  protected:
     HidTransportTest() : server_(dir_.path()) {}
 
     std::string Plug(const std::string& kind, const std::string& name = "") {
@@ -34,9 +34,7 @@ protected:
         }
         return paths;
     }
-    std::string KeyboardPath(int collection) {
-        return HidPath(collection);
-    }
+    std::string KeyboardPath(int collection) { return HidPath(collection); }
     std::string HidPath(int collection, const std::string& node = "hidraw0") {
         char suffix[64];
         std::snprintf(suffix, sizeof suffix, "#vid_320f&pid_5055&mi_01&col%02x", collection);
@@ -98,7 +96,8 @@ TEST_F(HidTransportTest, NodesThatVanishOrCannotBeReadAreSkipped) {
     // descriptor is garbage.
     std::filesystem::create_directories(dir_ / "sys/class/hidraw/hidraw7/device");
     std::filesystem::create_directories(dir_ / "sys/class/hidraw/hidraw8/device");
-    std::ofstream(dir_ / "sys/class/hidraw/hidraw8/device/uevent") << "HID_ID=0003:00000001:00000002\n";
+    std::ofstream(dir_ / "sys/class/hidraw/hidraw8/device/uevent")
+        << "HID_ID=0003:00000001:00000002\n";
     std::ofstream(dir_ / "sys/class/hidraw/hidraw8/device/report_descriptor") << "\xC0\xC0";
     EXPECT_EQ(Paths().size(), 4u);
 
@@ -126,7 +125,8 @@ TEST_F(HidTransportTest, OpenLearnsIdentityAndCapabilitiesOfItsCollection) {
 
     EXPECT_FALSE(hid.Open(KeyboardPath(5), true, true, true, false)) << "no fifth collection";
     EXPECT_FALSE(hid.IsOpen());
-    EXPECT_FALSE(hid.Open((dir_ / "dev/hidraw9").string() + "#vid_1&pid_2", true, true, true, false));
+    EXPECT_FALSE(
+        hid.Open((dir_ / "dev/hidraw9").string() + "#vid_1&pid_2", true, true, true, false));
 }
 
 TEST_F(HidTransportTest, ReadsOnlyTheReportsOfItsOwnCollection) {

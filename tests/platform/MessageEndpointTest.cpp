@@ -35,16 +35,21 @@ TEST(MessageEndpointTest, RequestsParseAndFormatBack) {
     ASSERT_TRUE(block);
     EXPECT_EQ(block->data, copy.data);
 
-    const char* malformed[] = {"", "post\n", "post\nw\nname\n1\n", "post\nw\n\n1\n2\n",
-                               "post\nw\nn\nx\n2\n", "copydata\nw\n1\n10\nshort",
-                               "copydata\nw\n1\n99999999999\n", "other\nw\n"};
+    const char* malformed[] = {"",
+                               "post\n",
+                               "post\nw\nname\n1\n",
+                               "post\nw\n\n1\n2\n",
+                               "post\nw\nn\nx\n2\n",
+                               "copydata\nw\n1\n10\nshort",
+                               "copydata\nw\n1\n99999999999\n",
+                               "other\nw\n"};
     for (const char* text : malformed) {
         EXPECT_FALSE(MessageEndpoint::Parse(text)) << text;
     }
 }
 
 class MessageEndpointServeTest : public ::testing::Test {
-protected:
+  protected:
     void Start() {
         ASSERT_TRUE(endpoint_.Start(dir_ / "endpoint.sock", [this](const EndpointRequest& r) {
             std::lock_guard lock(mutex_);
@@ -85,7 +90,8 @@ TEST_F(MessageEndpointServeTest, OtherUsersAreRefused) {
     const pid_t pid = fork();
     if (pid == 0) {
         close(pipeFds[0]);
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
         EndpointRequest request;
         request.message = "Marlo Gear";
         const std::string answer = MessageEndpoint::Send(dir_ / "endpoint.sock", request);

@@ -24,11 +24,12 @@ TEST(MessageRegistryTest, SameNameSameNumberFromC000) {
 TEST(MessageLoopTest, SendFromAnotherThreadWaitsForTheUiThread) {
     MessageLoop loop;
     std::atomic<bool> handled{false};
-    const WindowHandle w = loop.CreateWindow([&](uint32_t m, uintptr_t wp, intptr_t lp) -> intptr_t {
-        EXPECT_TRUE(loop.OnUiThread());
-        handled = true;
-        return static_cast<intptr_t>(m + wp) + lp;
-    });
+    const WindowHandle w =
+        loop.CreateWindow([&](uint32_t m, uintptr_t wp, intptr_t lp) -> intptr_t {
+            EXPECT_TRUE(loop.OnUiThread());
+            handled = true;
+            return static_cast<intptr_t>(m + wp) + lp;
+        });
     intptr_t result = 0;
     std::thread sender([&] {
         result = loop.SendMessage(w, 0xC12, 3, 4);
@@ -62,12 +63,14 @@ TEST(MessageLoopTest, PostDoesNotWaitAndMessagesKeepTheirOrder) {
 
 TEST(MessageLoopTest, SendsThatCannotBeHandledReturnZero) {
     MessageLoop loop;
-    const WindowHandle w = loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 5; });
+    const WindowHandle w =
+        loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 5; });
     loop.DestroyWindow(w);
     EXPECT_FALSE(loop.IsWindow(w));
     EXPECT_FALSE(loop.PostMessage(w, 1, 0, 0));
 
-    const WindowHandle live = loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 5; });
+    const WindowHandle live =
+        loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 5; });
     // A sender whose cancel event fires stops waiting for a UI thread that is not running.
     Event cancel(Event::Reset::kManual);
     intptr_t result = -1;

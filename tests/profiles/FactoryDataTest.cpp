@@ -13,13 +13,20 @@ const std::filesystem::path kData = MARLO_DEFAULT_DATA;
 
 TEST(FactoryDataTest, EveryDefaultProfileHasItsSections) {
     const std::pair<const char*, std::vector<const char*>> models[] = {
-        {"keyboard", {"LightInfo", "AudioLightInfo", "LightList", "KeyList", "SystemStages", "CustomLightMode"}},
-        {"mouse", {"LightInfo", "LightList", "KeyList", "DPIStages", "SystemStages", "ReportStages", "CorrectInfo"}},
+        {"keyboard",
+         {"LightInfo", "AudioLightInfo", "LightList", "KeyList", "SystemStages",
+          "CustomLightMode"}},
+        {"mouse",
+         {"LightInfo", "LightList", "KeyList", "DPIStages", "SystemStages", "ReportStages",
+          "CorrectInfo"}},
         {"MousePad", {"LightInfo", "LightList"}},
-        {"HD", {"LightInfo", "SystemSetStages", "EQHzValueInfo", "CustomEQHzValueInfo", "CustomEQNameInfo"}},
+        {"HD",
+         {"LightInfo", "SystemSetStages", "EQHzValueInfo", "CustomEQHzValueInfo",
+          "CustomEQNameInfo"}},
     };
     for (const auto& [model, sections] : models) {
-        const Json::Value doc = platform::JsonDocument::Read(kData / (std::string(model) + ".Json"));
+        const Json::Value doc =
+            platform::JsonDocument::Read(kData / (std::string(model) + ".Json"));
         ASSERT_TRUE(doc["Device"][0].isObject()) << model;
         for (const char* section : sections) {
             EXPECT_TRUE(doc["Device"][0].isMember(section)) << model << " " << section;
@@ -35,8 +42,12 @@ TEST(FactoryDataTest, KeyboardKeyListIsTheIdentityTable) {
     const Json::Value& keys = doc["Device"][0]["KeyList"];
     ASSERT_EQ(keys.size(), static_cast<unsigned>(devices::kKeyPositions));
     for (int p = 0; p < devices::kKeyPositions; ++p) {
-        EXPECT_EQ(keys[p]["Assignment"].asUInt(), devices::KeyIdentityCodes()[static_cast<size_t>(p)]) << p;
-        EXPECT_EQ(keys[p]["DefaultAssignment"].asUInt(), devices::KeyIdentityCodes()[static_cast<size_t>(p)]) << p;
+        EXPECT_EQ(keys[p]["Assignment"].asUInt(),
+                  devices::KeyIdentityCodes()[static_cast<size_t>(p)])
+            << p;
+        EXPECT_EQ(keys[p]["DefaultAssignment"].asUInt(),
+                  devices::KeyIdentityCodes()[static_cast<size_t>(p)])
+            << p;
     }
 }
 
@@ -52,7 +63,8 @@ TEST(FactoryDataTest, HeadsetPresetsHaveTenBands) {
 }
 
 TEST(FactoryDataTest, LanguagesAndLightingModes) {
-    const Json::Value languages = platform::JsonDocument::Read(kData / "Language.config")["Language"];
+    const Json::Value languages =
+        platform::JsonDocument::Read(kData / "Language.config")["Language"];
     ASSERT_GE(languages.size(), 16u);
     EXPECT_EQ(languages[0]["Language_name"].asString(), "zh_CN");
     EXPECT_EQ(languages[2]["Language_name"].asString(), "zh_TW");
@@ -66,7 +78,9 @@ TEST(FactoryDataTest, LanguagesAndLightingModes) {
     EXPECT_EQ(models[1]["Model"].asString(), "keyboard");
     EXPECT_GE(models[1]["Modes"].size(), 46u) << "the keyboard's mode indexes go up to 45";
     EXPECT_TRUE(platform::JsonDocument::Read(kData / "korva_light.config")["LightInfo"].isArray());
-    EXPECT_EQ(platform::JsonDocument::Read(kData / "AudioFile.json")["Device"]["AudioLightInfo"].size(), 17u);
+    EXPECT_EQ(
+        platform::JsonDocument::Read(kData / "AudioFile.json")["Device"]["AudioLightInfo"].size(),
+        17u);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(MacroEventTest, DeviceRecords) {
 }
 
 class MacroListTest : public ::testing::Test {
-protected:
+  protected:
     MacroList Load() {
         MacroList macros(dir_.path());
         macros.LoadMacroList();
@@ -98,7 +98,8 @@ TEST_F(MacroListTest, DeleteRemovesFileAndEntryAndKeepsOrder) {
 TEST_F(MacroListTest, ImportExportAndRefusals) {
     MacroList macros = Load();
     const auto source = dir_ / "combo.mac";
-    const std::string bytes = R"({"MacroName":"combo","Events":[{"Action":"down","Type":10,"Button":4,"Delay":"20"}]})";
+    const std::string bytes =
+        R"({"MacroName":"combo","Events":[{"Action":"down","Type":10,"Button":4,"Delay":"20"}]})";
     std::ofstream(source) << bytes;
     ASSERT_EQ(macros.ImportMacro(source), ListResult::kDone);
     EXPECT_EQ(*platform::ReadWholeFile(macros.MacroFile(0), 1000), bytes) << "copied byte for byte";
@@ -126,8 +127,9 @@ TEST_F(MacroListTest, UnreadableIndexIsKeptAndRebuiltAndUnsafeGuidsRefused) {
     EXPECT_EQ(rebuilt.rows()[1].name, "burst");
 
     std::ofstream(dir_ / "victim.mac") << "keep";
-    JsonDocument::Write(dir_ / "macro.config",
-                        JsonDocument::Parse(R"({"MacroInfo": [{"MacroName": "x", "Guid": "../victim"},
+    JsonDocument::Write(
+        dir_ / "macro.config",
+        JsonDocument::Parse(R"({"MacroInfo": [{"MacroName": "x", "Guid": "../victim"},
                                                               {"MacroName": "y", "Guid": "a/b"}]})"));
     std::filesystem::create_directories(dir_ / "sub");
     std::filesystem::copy_file(dir_ / "macro.config", dir_ / "sub/macro.config");

@@ -16,7 +16,7 @@ namespace {
 using platform::JsonDocument;
 
 class ProfileListTest : public ::testing::Test {
-protected:
+  protected:
     ProfileListTest() {
         std::filesystem::create_directories(folder());
         JsonDocument::Write(dir_ / "default.Json",
@@ -107,8 +107,11 @@ TEST_F(ProfileListTest, ImportRefusesWhatIsNotAProfile) {
     list.Load();
     const auto before = ListFile();
     const std::pair<const char*, const char*> cases[] = {
-        {"missing.json", nullptr}, {"text.json", "not json"}, {"array.json", "[1, 2]"},
-        {"nodevice.json", R"({"profilename": "x"})"}, {"object.json", R"({"Device": {"a": 1}})"}};
+        {"missing.json", nullptr},
+        {"text.json", "not json"},
+        {"array.json", "[1, 2]"},
+        {"nodevice.json", R"({"profilename": "x"})"},
+        {"object.json", R"({"Device": {"a": 1}})"}};
     for (const auto& [name, content] : cases) {
         if (content != nullptr) {
             std::ofstream(dir_ / name) << content;

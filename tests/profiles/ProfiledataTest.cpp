@@ -14,10 +14,12 @@ namespace {
 
 using platform::JsonDocument;
 
-Json::Value Parse(const char* text) { return JsonDocument::Parse(text); }
+Json::Value Parse(const char* text) {
+    return JsonDocument::Parse(text);
+}
 
 class ProfiledataTest : public ::testing::Test {
-protected:
+  protected:
     // A profile object pointed at a default profile holding `factoryTree`.
     template <typename T>
     void SetUpProfile(T& data, const Json::Value& factoryTree) {
@@ -119,7 +121,8 @@ TEST_F(ProfiledataTest, EqualiserSlotsAndCompletion) {
     }
     SetUpProfile(headset, tree);
     headset.LoadProfile(dir_ / "p.Json");
-    const std::pair<int, int> cases[] = {{0, 1}, {1, 1}, {7, 7}, {12, 12}, {14, 1}, {20, 1}, {-3, 1}};
+    const std::pair<int, int> cases[] = {{0, 1},  {1, 1},  {7, 7}, {12, 12},
+                                         {14, 1}, {20, 1}, {-3, 1}};
     for (const auto& [type, slot] : cases) {
         const auto values = headset.GetEqValues(type);
         ASSERT_EQ(values.size(), 10u) << type;
@@ -196,7 +199,8 @@ TEST_F(ProfiledataTest, CustomColoursAreCompletedAndIndexesFromDocumentsAreBound
     const auto colors = keyboard.GetCustomLightColors(0, 3);
     ASSERT_EQ(colors.size(), 3u);
     EXPECT_EQ(colors[0].red, 9);
-    EXPECT_EQ(keyboard.primaryTree()["CustomLightMode"]["LightColorInfo"][0][2]["Alpha"].asInt(), 0);
+    EXPECT_EQ(keyboard.primaryTree()["CustomLightMode"]["LightColorInfo"][0][2]["Alpha"].asInt(),
+              0);
     EXPECT_EQ(keyboard.GetCustomLightColors(1, 2).size(), 2u) << "a null group is completed";
     // A group index taken from a document does not grow the document to that size.
     const int group = keyboard.GetCustomLightGroup();

@@ -38,7 +38,7 @@ Result RunCommand(const std::string& command) {
 
 // marlo-sim in the background, until the test ends.
 class Simulator {
-public:
+  public:
     Simulator(const std::filesystem::path& root, const std::string& plug) {
         int out[2];
         EXPECT_EQ(pipe(out), 0);
@@ -69,7 +69,7 @@ public:
     }
     bool ready() const { return ready_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     FILE* stdout_ = nullptr;
     bool ready_ = false;
@@ -100,16 +100,19 @@ TEST(ToolsTest, HidListShowsEverySimulatedInterface) {
     marlo::test::TempDir dir;
     Simulator sim(dir.path(), "keyboard,headset");
     ASSERT_TRUE(sim.ready());
-    const Result list = RunCommand(kBin + "/marloctl --hid-root " + dir.path().string() + " hid list");
+    const Result list =
+        RunCommand(kBin + "/marloctl --hid-root " + dir.path().string() + " hid list");
     EXPECT_EQ(list.status, 0);
     const std::string root = dir.path().string();
-    EXPECT_NE(list.out.find(root + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04 vid=320f pid=5055 "
-                                   "ver=0105 if=1 col=4 page=ff1c usage=0092 in=64 out=64 feat=0\n"),
-              std::string::npos)
+    EXPECT_NE(
+        list.out.find(root + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04 vid=320f pid=5055 "
+                             "ver=0105 if=1 col=4 page=ff1c usage=0092 in=64 out=64 feat=0\n"),
+        std::string::npos)
         << list.out;
-    EXPECT_NE(list.out.find(root + "/dev/hidraw1#vid_0c76&pid_1630&mi_03 vid=0c76 pid=1630 "
-                                   "ver=0100 if=3 col=0 page=000c usage=0001 in=64 out=64 feat=0\n"),
-              std::string::npos)
+    EXPECT_NE(
+        list.out.find(root + "/dev/hidraw1#vid_0c76&pid_1630&mi_03 vid=0c76 pid=1630 "
+                             "ver=0100 if=3 col=0 page=000c usage=0001 in=64 out=64 feat=0\n"),
+        std::string::npos)
         << list.out;
     const std::regex line(R"(\S+ vid=[0-9a-f]{4} pid=[0-9a-f]{4} ver=[0-9a-f]{4} if=\d+ col=\d+ )"
                           R"(page=[0-9a-f]{4} usage=[0-9a-f]{4} in=\d+ out=\d+ feat=\d+)");
@@ -145,7 +148,8 @@ TEST(ToolsTest, RawRunsOneChannelOperation) {
                             dir.path().string() + "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04' ";
     const Result info = RunCommand(raw + "--mode 1 info");
     EXPECT_EQ(info.status, 0);
-    EXPECT_TRUE(std::regex_match(info.out, std::regex("result 1\ndata 0f32[0-9a-f]{60} version 0102\n")))
+    EXPECT_TRUE(
+        std::regex_match(info.out, std::regex("result 1\ndata 0f32[0-9a-f]{60} version 0102\n")))
         << info.out;
     EXPECT_EQ(RunCommand(raw + "write 0x20 a1b2c3").out, "result 1\n");
     EXPECT_EQ(RunCommand(raw + "read 32 3").out, "result 1\ndata a1b2c3\n");
@@ -170,9 +174,9 @@ TEST(ToolsTest, WatchAndDevicesReportTheSupportedDevices) {
                                "10 7 0 " + root + "/dev/hidraw2#vid_0c76&pid_1630&mi_03\n");
     const Result watch = RunCommand(kBin + "/marloctl --hid-root " + root + " watch --seconds 1");
     EXPECT_EQ(watch.status, 0);
-    EXPECT_TRUE(std::regex_match(
-        watch.out, std::regex("\\d+ attached 1 \\S+col03\n\\d+ attached 0 \\S+col04\n"
-                              "\\d+ attached 10 \\S+mi_03\n\\d+ ready\n")))
+    EXPECT_TRUE(std::regex_match(watch.out,
+                                 std::regex("\\d+ attached 1 \\S+col03\n\\d+ attached 0 \\S+col04\n"
+                                            "\\d+ attached 10 \\S+mi_03\n\\d+ ready\n")))
         << watch.out;
     EXPECT_EQ(RunCommand(kBin + "/marloctl watch --seconds x").status, 2);
 }
@@ -180,11 +184,13 @@ TEST(ToolsTest, WatchAndDevicesReportTheSupportedDevices) {
 TEST(ToolsTest, SkinTreePrintsTheLayoutAndReportsErrors) {
     const Result main = RunCommand(kBin + "/marloctl skin tree XML_MAIN");
     EXPECT_EQ(main.status, 0);
-    EXPECT_EQ(main.out.rfind("VerticalLayout root\n  HorizontalLayout topbar\n    Label title\n", 0), 0u)
+    EXPECT_EQ(
+        main.out.rfind("VerticalLayout root\n  HorizontalLayout topbar\n    Label title\n", 0), 0u)
         << main.out;
     EXPECT_NE(main.out.find("\n    VerticalLayout No_device_Link\n"), std::string::npos);
     marlo::test::TempDir dir;
-    std::ofstream(dir / "bad.xml") << "<Window><VerticalLayout>\n<Bogus/><Button name=\"b\"/></VerticalLayout></Window>";
+    std::ofstream(dir / "bad.xml")
+        << "<Window><VerticalLayout>\n<Bogus/><Button name=\"b\"/></VerticalLayout></Window>";
     const Result bad = RunCommand(kBin + "/marloctl skin tree " + (dir / "bad.xml").string());
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out, "VerticalLayout -\n  Button b\n");

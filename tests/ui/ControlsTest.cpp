@@ -14,7 +14,7 @@ namespace {
 using Seen = std::vector<std::string>;
 
 class ControlsTest : public ToolkitFixture {
-protected:
+  protected:
     void SetUp() override {
         Build(R"(<Window><VerticalLayout name="root">
             <Button name="btn"/><Button name="off" enabled="false"/>
@@ -95,7 +95,8 @@ TEST_F(ControlsTest, ComboAndListSelection) {
     auto* combo = Find<CComboUI>("combo");
     EXPECT_EQ(combo->GetCurSel(), -1);
     ASSERT_TRUE(user_.PickComboItem("combo", 1));
-    EXPECT_EQ(Take(), (Seen{"setfocus:combo", "dropdown:combo", "itemclick:c1", "itemselect:combo"}));
+    EXPECT_EQ(Take(),
+              (Seen{"setfocus:combo", "dropdown:combo", "itemclick:c1", "itemselect:combo"}));
     EXPECT_EQ(combo->GetText(), "one");
     EXPECT_FALSE(combo->IsDropped());
     combo->SelectItem(0, false, false);
@@ -148,7 +149,9 @@ TEST_F(ControlsTest, TimersKilledInTheirHandlerFireOnce) {
     int periodic = 0;
     struct Counter : INotifyUI {
         int* count;
-        void Notify(TNotifyUI& msg) override { *count += msg.sType == notify::kTimer && msg.wParam == 7; }
+        void Notify(TNotifyUI& msg) override {
+            *count += msg.sType == notify::kTimer && msg.wParam == 7;
+        }
     } counter;
     counter.count = &periodic;
     manager_.AddNotifier(&counter);

@@ -16,9 +16,23 @@ namespace {
 class DialogBuilderTest : public ToolkitFixture {};
 
 TEST_F(DialogBuilderTest, EveryControlKindIsBuiltFromItsTag) {
-    const char* tags[] = {"Control", "Container", "VerticalLayout", "HorizontalLayout", "TabLayout",
-                          "Label", "Text", "Button", "Option", "CheckBox", "Edit", "RichEdit",
-                          "Progress", "Slider", "Combo", "List", "ListLabelElement",
+    const char* tags[] = {"Control",
+                          "Container",
+                          "VerticalLayout",
+                          "HorizontalLayout",
+                          "TabLayout",
+                          "Label",
+                          "Text",
+                          "Button",
+                          "Option",
+                          "CheckBox",
+                          "Edit",
+                          "RichEdit",
+                          "Progress",
+                          "Slider",
+                          "Combo",
+                          "List",
+                          "ListLabelElement",
                           "ListContainerElement"};
     std::string xml = "<Window><VerticalLayout name=\"root\">";
     for (const char* tag : tags) {
@@ -36,8 +50,9 @@ TEST_F(DialogBuilderTest, EveryControlKindIsBuiltFromItsTag) {
 }
 
 TEST_F(DialogBuilderTest, ErrorsNameFileAndLineAndTheRestIsBuilt) {
-    Build("<Window>\n<VerticalLayout name=\"root\">\n<Bogus name=\"x\"/>\n<Button name=\"b\"/>\n"
-          "<Label name=\"l\"><Button name=\"inner\"/></Label>\n</VerticalLayout></Window>");
+    Build(
+        "<Window>\n<VerticalLayout name=\"root\">\n<Bogus name=\"x\"/>\n<Button name=\"b\"/>\n"
+        "<Label name=\"l\"><Button name=\"inner\"/></Label>\n</VerticalLayout></Window>");
     ASSERT_EQ(errors_.size(), 2u);
     EXPECT_EQ(errors_[0], "test.xml:3: unknown control class <Bogus>");
     EXPECT_NE(errors_[1].find("test.xml:5:"), std::string::npos);
@@ -45,8 +60,8 @@ TEST_F(DialogBuilderTest, ErrorsNameFileAndLineAndTheRestIsBuilt) {
     EXPECT_EQ(manager_.FindControl("x"), nullptr);
 
     CDialogBuilder broken;
-    auto partial = broken.CreateFromText("<Window>\n<VerticalLayout name=\"v\">\n<Button name=\"ok\"/>\n<Label",
-                                         "broken.xml");
+    auto partial = broken.CreateFromText(
+        "<Window>\n<VerticalLayout name=\"v\">\n<Button name=\"ok\"/>\n<Label", "broken.xml");
     ASSERT_EQ(broken.errors().size(), 1u);
     EXPECT_EQ(broken.errors()[0].rfind("broken.xml:4:", 0), 0u) << broken.errors()[0];
     ASSERT_NE(partial, nullptr);
@@ -58,12 +73,12 @@ TEST_F(DialogBuilderTest, ErrorsNameFileAndLineAndTheRestIsBuilt) {
 
 // One of the program's own classes, registered with the factory as start-up does.
 class CSelectPanelUI : public CHorizontalLayoutUI {
-public:
+  public:
     std::string_view GetClass() const override { return "SelectPanelUI"; }
 };
 
 class CallbackControl : public CControlUI {
-public:
+  public:
     std::string_view GetClass() const override { return "DeviceKeyButtonUI"; }
 };
 
@@ -76,10 +91,13 @@ struct Callback : IDialogBuilderCallback {
 };
 
 TEST_F(DialogBuilderTest, FactoryCallbackDefaultsFontsIncludesAndWindowAttributes) {
-    CControlFactory::GetInstance().RegistControl("CSelectPanelUI", [] { return std::make_unique<CSelectPanelUI>(); });
+    CControlFactory::GetInstance().RegistControl("CSelectPanelUI",
+                                                 [] { return std::make_unique<CSelectPanelUI>(); });
     marlo::test::TempDir dir;
-    std::ofstream(dir / "part.xml") << "<Window><HorizontalLayout name=\"included\"><Button name=\"inc_btn\"/></HorizontalLayout></Window>";
-    std::ofstream(dir / "loop.xml") << "<Window><VerticalLayout><Include source=\"loop.xml\"/></VerticalLayout></Window>";
+    std::ofstream(dir / "part.xml") << "<Window><HorizontalLayout name=\"included\"><Button "
+                                       "name=\"inc_btn\"/></HorizontalLayout></Window>";
+    std::ofstream(dir / "loop.xml")
+        << "<Window><VerticalLayout><Include source=\"loop.xml\"/></VerticalLayout></Window>";
     CPaintManagerUI::SetResourcePath(dir.path().string());
     Callback callback;
     CDialogBuilder builder;
@@ -92,13 +110,15 @@ TEST_F(DialogBuilderTest, FactoryCallbackDefaultsFontsIncludesAndWindowAttribute
             <Include source="part.xml"/>
             <Include source="loop.xml"/>
             <KeySetControl name="unknown"/>
-        </VerticalLayout></Window>)", "main.xml", &callback, &manager_);
+        </VerticalLayout></Window>)",
+                                       "main.xml", &callback, &manager_);
     manager_.AttachDialog(std::move(root));
     EXPECT_EQ(manager_.FindControl("panel")->GetClass(), "SelectPanelUI");
     EXPECT_EQ(manager_.FindControl("key_12")->GetClass(), "DeviceKeyButtonUI");
     EXPECT_EQ(manager_.FindControl("key_12")->GetUserData(), "light_3");
     EXPECT_EQ(callback.asked, (std::vector<std::string>{"DeviceKeyButton", "KeySetControl"}));
-    EXPECT_EQ(manager_.FindControl("b1")->GetToolTip(), "own") << "the element's own attribute wins";
+    EXPECT_EQ(manager_.FindControl("b1")->GetToolTip(), "own")
+        << "the element's own attribute wins";
     EXPECT_EQ(manager_.FindControl("b2")->GetToolTip(), "hint");
     EXPECT_EQ(manager_.FindControl("b2")->GetColorAttribute("textcolor"), 0xFFFF0000u);
     EXPECT_NE(manager_.FindControl("inc_btn"), nullptr);

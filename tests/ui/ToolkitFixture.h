@@ -15,7 +15,7 @@ namespace marlo::ui::test {
 
 // A window's manager with a tree built from XML text, and a recorder of its notifications.
 class ToolkitFixture : public ::testing::Test, public INotifyUI {
-protected:
+  protected:
     void Build(const std::string& xml) {
         CDialogBuilder builder;
         manager_.AttachDialog(builder.CreateFromText(xml, "test.xml", nullptr, &manager_));
@@ -30,7 +30,9 @@ protected:
     }
     std::vector<std::string> Take() { return std::exchange(seen_, {}); }
     template <typename T>
-    T* Find(std::string_view name) { return manager_.Find<T>(name); }
+    T* Find(std::string_view name) {
+        return manager_.Find<T>(name);
+    }
 
     HeadlessBackend backend_;
     CPaintManagerUI manager_;

@@ -18,13 +18,15 @@ namespace {
 constexpr uint32_t kTrayMessage = kWmUser + 1;
 
 class TestWindow : public WindowImplBase {
-public:
+  public:
     explicit TestWindow(std::string skin) : skin_(std::move(skin)) {
         OnNotify(notify::kWindowInit, [this](TNotifyUI&) { ++windowInits; });
         OnNotify(notify::kClick, [this](TNotifyUI& msg) {
             clicks.push_back(msg.pSender->GetName());
-            if (msg.pSender->GetName() == "okbtn") Close(1);
-            if (msg.pSender->GetName() == "cancelbtn") Close(0);
+            if (msg.pSender->GetName() == "okbtn")
+                Close(1);
+            if (msg.pSender->GetName() == "cancelbtn")
+                Close(0);
         });
     }
     std::string GetWindowClassName() const override { return "TestWnd"; }
@@ -55,7 +57,7 @@ public:
 };
 
 class WindowsTest : public ::testing::Test {
-protected:
+  protected:
     WindowsTest() {
         CPaintManagerUI::SetResourcePath(dir_.path().string());
         std::ofstream(dir_ / "dialog.xml") << R"(<Window size="420,200"><VerticalLayout name="root">
@@ -64,8 +66,10 @@ protected:
             <HorizontalLayout virtualwnd="page"><Button name="page_btn"/></HorizontalLayout>
             </VerticalLayout></Window>)";
         std::filesystem::create_directories(dir_ / "lang");
-        std::ofstream(dir_ / "lang/en.xml") << R"(<Language name="en"><Text id="message_ok">OK</Text></Language>)";
-        std::ofstream(dir_ / "lang/de.xml") << R"(<Language name="de"><Text id="message_ok">Jawohl</Text></Language>)";
+        std::ofstream(dir_ / "lang/en.xml")
+            << R"(<Language name="en"><Text id="message_ok">OK</Text></Language>)";
+        std::ofstream(dir_ / "lang/de.xml")
+            << R"(<Language name="de"><Text id="message_ok">Jawohl</Text></Language>)";
         std::ofstream(dir_ / "menu.xml") << R"(<Menu><MenuElement name="about_menu" text="About"/>
             <MenuElement name="exit" text="message_ok" resourcetext="true"/><MenuElement name="off" enabled="false"/></Menu>)";
     }
@@ -86,9 +90,8 @@ TEST_F(WindowsTest, CreateInitAndModalResults) {
         EXPECT_EQ(window.initWindows, 1);
         EXPECT_EQ(window.windowInits, 0) << "windowinit comes from the loop";
         // The user clicks once the modal loop runs.
-        backend_.loop().Post([&window, button = button] {
-            HeadlessUser(window.GetPaintManager()).Click(button);
-        });
+        backend_.loop().Post(
+            [&window, button = button] { HeadlessUser(window.GetPaintManager()).Click(button); });
         EXPECT_EQ(window.ShowModal(), result);
         EXPECT_EQ(window.windowInits, 1);
         EXPECT_TRUE(window.destroyed);
@@ -99,7 +102,10 @@ TEST_F(WindowsTest, CreateInitAndModalResults) {
 TEST_F(WindowsTest, VirtualWindowsGetTheirOwnNotifications) {
     struct Page : CNotifyPump {
         std::vector<std::string> clicks;
-        Page() { OnNotify(notify::kClick, [this](TNotifyUI& m) { clicks.push_back(m.pSender->GetName()); }); }
+        Page() {
+            OnNotify(notify::kClick,
+                     [this](TNotifyUI& m) { clicks.push_back(m.pSender->GetName()); });
+        }
     } page;
     TestWindow window("dialog.xml");
     window.Create(nullptr, "w", 0, 0, 10, 10);
@@ -154,7 +160,8 @@ TEST_F(WindowsTest, MenuCommandsAndTrayClicksReachTheOwner) {
     EXPECT_EQ(window.trayClicks, std::vector<intptr_t>{kWmRButtonUp});
 
     CMenuWnd menu;
-    ASSERT_TRUE(menu.Init(window.GetHWND(), "menu.xml", 100, 200, CMenuWnd::kAlignLeft | CMenuWnd::kAlignBottom));
+    ASSERT_TRUE(menu.Init(window.GetHWND(), "menu.xml", 100, 200,
+                          CMenuWnd::kAlignLeft | CMenuWnd::kAlignBottom));
     EXPECT_EQ(backend_.openMenu(), &menu);
     EXPECT_FALSE(backend_.ChooseMenuItem("off")) << "a disabled item";
     ASSERT_TRUE(backend_.ChooseMenuItem("exit"));

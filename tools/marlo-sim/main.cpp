@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
             const size_t eq = f.find('=');
             std::string spec = eq == std::string::npos ? f : f.substr(eq + 1);
             const size_t colon = spec.find(':');
-            const std::string count = colon == std::string::npos ? "" : " " + spec.substr(colon + 1);
+            const std::string count =
+                colon == std::string::npos ? "" : " " + spec.substr(colon + 1);
             spec = spec.substr(0, colon);
             std::fputs(console.Execute("fault " + f.substr(0, eq) + " " + spec + count).c_str(),
                        stdout);
@@ -113,9 +114,8 @@ int main(int argc, char** argv) {
         bool stdinOpen = true;
         std::string stdinLine;
         while (!console.quitRequested()) {
-            std::vector<pollfd> fds = {{signalFd, POLLIN, 0},
-                                       {stdinOpen ? 0 : -1, POLLIN, 0},
-                                       {control, POLLIN, 0}};
+            std::vector<pollfd> fds = {
+                {signalFd, POLLIN, 0}, {stdinOpen ? 0 : -1, POLLIN, 0}, {control, POLLIN, 0}};
             for (const auto& [fd, partial] : clients) {
                 fds.push_back({fd, POLLIN, 0});
             }

@@ -24,11 +24,12 @@ int HidCommand(Args args) {
         }
         const auto& a = probe.attributes();
         const auto& c = probe.capabilities();
-        std::printf("%s vid=%04x pid=%04x ver=%04x if=%u col=%u page=%04x usage=%04x in=%u out=%u "
-                    "feat=%u\n",
-                    path->c_str(), a.vendorId, a.productId, a.version, probe.interfaceNumber(),
-                    probe.collectionNumber(), c.usagePage, c.usage, c.inputReportLength,
-                    c.outputReportLength, c.featureReportLength);
+        std::printf(
+            "%s vid=%04x pid=%04x ver=%04x if=%u col=%u page=%04x usage=%04x in=%u out=%u "
+            "feat=%u\n",
+            path->c_str(), a.vendorId, a.productId, a.version, probe.interfaceNumber(),
+            probe.collectionNumber(), c.usagePage, c.usage, c.inputReportLength,
+            c.outputReportLength, c.featureReportLength);
         probe.Close();
     }
     return kOk;

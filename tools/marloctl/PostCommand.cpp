@@ -13,8 +13,10 @@ namespace {
 template <typename T>
 bool Parse(std::string_view text, T& value) {
     const bool hex = text.starts_with("0x") || text.starts_with("0X");
-    if (hex) text.remove_prefix(2);
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
+    if (hex)
+        text.remove_prefix(2);
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
     return ec == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
@@ -57,7 +59,8 @@ int CopyDataCommand(Args args) {
     if (args.size() != 2 || !Parse(args[0], request.dataKind)) {
         return Usage("copydata KIND FILE [--window TITLE]");
     }
-    const auto data = marlo::platform::ReadWholeFile(std::string(args[1]), marlo::platform::MessageEndpoint::kMaxData);
+    const auto data = marlo::platform::ReadWholeFile(std::string(args[1]),
+                                                     marlo::platform::MessageEndpoint::kMaxData);
     if (!data) {
         std::fprintf(stderr, "marloctl: cannot read %.*s (or it is over 1 MiB)\n",
                      static_cast<int>(args[1].size()), args[1].data());

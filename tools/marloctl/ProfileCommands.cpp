@@ -16,10 +16,14 @@ using marlo::profiles::ListResult;
 
 // The device models and the kind of page each has.
 std::optional<int> PageKindOf(std::string_view model) {
-    if (model == "keyboard") return 1;
-    if (model == "mouse") return 2;
-    if (model == "MousePad") return 3;
-    if (model == "HD") return 7;
+    if (model == "keyboard")
+        return 1;
+    if (model == "mouse")
+        return 2;
+    if (model == "MousePad")
+        return 3;
+    if (model == "HD")
+        return 7;
     return std::nullopt;
 }
 
@@ -58,7 +62,8 @@ int ProfileCommand(Args args) {
     const Args rest = args.subspan(3);
     using marlo::platform::Paths;
     marlo::profiles::ProfileList list(Paths::UserDataFolder(model),
-                                      Paths::DefaultDataDir() / (model + ".Json"), *PageKindOf(model));
+                                      Paths::DefaultDataDir() / (model + ".Json"),
+                                      *PageKindOf(model));
     list.Load();
     if (op == "list" && rest.empty()) {
         for (size_t i = 0; i < list.names().size(); ++i) {
@@ -68,13 +73,20 @@ int ProfileCommand(Args args) {
         }
         return kOk;
     }
-    if (op == "new" && rest.empty()) return Report(list.NewProfile());
-    if (op == "copy" && rest.empty()) return Report(list.CopyProfile());
-    if (op == "delete" && rest.empty()) return Report(list.DeleteProfile());
-    if (op == "reset" && rest.empty()) return Report(list.ResetProfile());
-    if (op == "rename" && rest.size() == 1) return Report(list.RenameProfile(std::string(rest[0])));
-    if (op == "import" && rest.size() == 1) return Report(list.ImportProfile(std::string(rest[0])));
-    if (op == "export" && rest.size() == 1) return Report(list.ExportProfile(std::string(rest[0])));
+    if (op == "new" && rest.empty())
+        return Report(list.NewProfile());
+    if (op == "copy" && rest.empty())
+        return Report(list.CopyProfile());
+    if (op == "delete" && rest.empty())
+        return Report(list.DeleteProfile());
+    if (op == "reset" && rest.empty())
+        return Report(list.ResetProfile());
+    if (op == "rename" && rest.size() == 1)
+        return Report(list.RenameProfile(std::string(rest[0])));
+    if (op == "import" && rest.size() == 1)
+        return Report(list.ImportProfile(std::string(rest[0])));
+    if (op == "export" && rest.size() == 1)
+        return Report(list.ExportProfile(std::string(rest[0])));
     if (op == "select" && rest.size() == 1) {
         const auto index = Index(rest[0]);
         return index ? Report(list.SelectProfile(*index)) : Usage(kProfileUsage);
@@ -95,17 +107,22 @@ int MacroCommand(Args args) {
     const int row = rowArg.value_or(-1);
     if (op == "list" && rest.empty()) {
         for (size_t i = 0; i < macros.rows().size(); ++i) {
-            std::printf("%zu %s %s\n", i, macros.rows()[i].name.c_str(), macros.rows()[i].guid.c_str());
+            std::printf("%zu %s %s\n", i, macros.rows()[i].name.c_str(),
+                        macros.rows()[i].guid.c_str());
         }
         return kOk;
     }
-    if (op == "new" && rest.empty()) return Report(macros.NewMacro());
-    if (op == "import" && rest.size() == 1) return Report(macros.ImportMacro(std::string(rest[0])));
+    if (op == "new" && rest.empty())
+        return Report(macros.NewMacro());
+    if (op == "import" && rest.size() == 1)
+        return Report(macros.ImportMacro(std::string(rest[0])));
     if (!rowArg) {
         return Usage(kMacroUsage);
     }
-    if (op == "rename" && rest.size() == 2) return Report(macros.RenameMacro(row, std::string(rest[1])));
-    if (op == "delete" && rest.size() == 1) return Report(macros.DeleteMacro(row));
+    if (op == "rename" && rest.size() == 2)
+        return Report(macros.RenameMacro(row, std::string(rest[1])));
+    if (op == "delete" && rest.size() == 1)
+        return Report(macros.DeleteMacro(row));
     if (op == "export" && rest.size() == 2) {
         return Report(macros.ExportMacro(row, std::string(rest[1])));
     }

@@ -24,7 +24,8 @@ std::optional<uint32_t> Number(std::string_view text) {
         text.remove_prefix(2);
     }
     uint32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
     if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
         return std::nullopt;
     }

@@ -14,7 +14,9 @@ namespace {
 
 std::atomic<bool> gInterrupted{false};
 
-void OnSignal(int) { gInterrupted = true; }
+void OnSignal(int) {
+    gInterrupted = true;
+}
 
 }  // namespace
 

@@ -30,7 +30,9 @@
 namespace marlo::ui {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 std::vector<int> Numbers(const std::string& text) {
     std::vector<int> numbers;
@@ -60,28 +62,40 @@ QString Rgba(uint32_t argb) {
 // A Windows virtual-key code for the keys the controls act on.
 uint32_t VirtualKey(int key) {
     switch (key) {
-        case Qt::Key_Backspace: return kVkBack;
-        case Qt::Key_Tab: return kVkTab;
+        case Qt::Key_Backspace:
+            return kVkBack;
+        case Qt::Key_Tab:
+            return kVkTab;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return kVkReturn;
-        case Qt::Key_Escape: return kVkEscape;
-        case Qt::Key_End: return kVkEnd;
-        case Qt::Key_Home: return kVkHome;
-        case Qt::Key_Left: return kVkLeft;
-        case Qt::Key_Up: return kVkUp;
-        case Qt::Key_Right: return kVkRight;
-        case Qt::Key_Down: return kVkDown;
-        case Qt::Key_Delete: return kVkDelete;
-        default: return 0;
+        case Qt::Key_Enter:
+            return kVkReturn;
+        case Qt::Key_Escape:
+            return kVkEscape;
+        case Qt::Key_End:
+            return kVkEnd;
+        case Qt::Key_Home:
+            return kVkHome;
+        case Qt::Key_Left:
+            return kVkLeft;
+        case Qt::Key_Up:
+            return kVkUp;
+        case Qt::Key_Right:
+            return kVkRight;
+        case Qt::Key_Down:
+            return kVkDown;
+        case Qt::Key_Delete:
+            return kVkDelete;
+        default:
+            return 0;
     }
 }
 
 // Turns the person's input on a peer into the control's own events.
 class PeerInput : public QObject {
-public:
+  public:
     PeerInput(CControlUI* control, QObject* parent) : QObject(parent), control_(control) {}
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
             case QEvent::FocusIn:
@@ -119,17 +133,19 @@ protected:
                     return true;
                 }
                 return false;
-            default: return false;
+            default:
+                return false;
         }
     }
 
-private:
+  private:
     CControlUI* control_;
 };
 
 }  // namespace
 
-ControlPeers::ControlPeers(CPaintManagerUI& manager, QWidget* host) : manager_(manager), host_(host) {}
+ControlPeers::ControlPeers(CPaintManagerUI& manager, QWidget* host)
+    : manager_(manager), host_(host) {}
 
 ControlPeers::~ControlPeers() = default;
 
@@ -160,7 +176,8 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
     if (auto* combo = dynamic_cast<CComboUI*>(control)) {
         auto* box = new QComboBox(parent);
         QObject::connect(box, &QComboBox::activated, box, [this, combo](int index) {
-            if (mirroring_) return;
+            if (mirroring_)
+                return;
             combo->Activate();
             if (CControlUI* item = combo->GetItemAt(index)) {
                 TEventUI up{UiEventType::kButtonUp};
@@ -191,7 +208,8 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         auto* check = new QCheckBox(parent);
         check->setFocusPolicy(Qt::NoFocus);
         QObject::connect(check, &QCheckBox::clicked, check, [this, control] {
-            if (!mirroring_) control->Activate();
+            if (!mirroring_)
+                control->Activate();
             Update(control);
         });
         peer = check;
@@ -199,9 +217,11 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         auto* button = new QPushButton(parent);
         button->setCheckable(dynamic_cast<COptionUI*>(control) != nullptr);
         button->setFlat(true);
-        button->setFocusPolicy(Qt::NoFocus);  // buttons do not take the focus, as in the skin's toolkit
+        button->setFocusPolicy(
+            Qt::NoFocus);  // buttons do not take the focus, as in the skin's toolkit
         QObject::connect(button, &QPushButton::clicked, button, [this, control] {
-            if (!mirroring_) control->Activate();
+            if (!mirroring_)
+                control->Activate();
             Update(control);
         });
         peer = button;
@@ -210,10 +230,12 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
     } else if (auto* slider = dynamic_cast<CSliderUI*>(control)) {
         auto* s = new QSlider(Qt::Horizontal, parent);
         QObject::connect(s, &QSlider::sliderMoved, s, [this, slider](int v) {
-            if (!mirroring_) slider->MoveThumb(v);
+            if (!mirroring_)
+                slider->MoveThumb(v);
         });
         QObject::connect(s, &QSlider::sliderReleased, s, [this, slider] {
-            if (!mirroring_) slider->ReleaseThumb();
+            if (!mirroring_)
+                slider->ReleaseThumb();
         });
         QObject::connect(s, &QSlider::valueChanged, s, [this, s, slider](int v) {
             if (!mirroring_ && !s->isSliderDown() && v != slider->GetValue()) {
@@ -284,7 +306,8 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     if (auto* label = qobject_cast<QLabel*>(peer)) {
         label->setText(text);
         const auto align = control->GetAttribute("align");
-        label->setAlignment(align && *align == "center" ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        label->setAlignment(align && *align == "center" ? Qt::AlignCenter
+                                                        : Qt::AlignLeft | Qt::AlignVCenter);
     } else if (auto* check = qobject_cast<QCheckBox*>(peer)) {
         check->setText(text);
         check->setChecked(static_cast<COptionUI*>(control)->IsSelected());
@@ -297,8 +320,10 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         if (edit->text() != text) {
             edit->setText(text);
         }
-        edit->setCursorPosition(static_cast<int>(QString::fromStdString(control->GetText().substr(
-            0, static_cast<CEditUI*>(control)->GetCaret())).size()));
+        edit->setCursorPosition(static_cast<int>(
+            QString::fromStdString(
+                control->GetText().substr(0, static_cast<CEditUI*>(control)->GetCaret()))
+                .size()));
     } else if (auto* slider = qobject_cast<QSlider*>(peer)) {
         auto* s = static_cast<CSliderUI*>(control);
         slider->setRange(s->GetMinValue(), s->GetMaxValue());
@@ -330,12 +355,15 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     if (const uint32_t fg = control->GetColorAttribute("textcolor")) {
         style += "color:" + Rgba(fg) + ";";
     }
-    if (auto* option = dynamic_cast<COptionUI*>(control); option != nullptr && option->IsSelected()) {
+    if (auto* option = dynamic_cast<COptionUI*>(control);
+        option != nullptr && option->IsSelected()) {
         if (const uint32_t sel = control->GetColorAttribute("selectedbkcolor")) {
             style += "background-color:" + Rgba(sel) + ";";
         }
     }
-    if (const auto selectorStyle = style.isEmpty() ? QString() : QString("%1{%2}").arg(peer->metaObject()->className(), style);
+    if (const auto selectorStyle =
+            style.isEmpty() ? QString()
+                            : QString("%1{%2}").arg(peer->metaObject()->className(), style);
         peer->styleSheet() != selectorStyle) {
         peer->setStyleSheet(selectorStyle);
     }
@@ -345,7 +373,8 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
 void ControlPeers::Update(CControlUI* control) {
     if (QWidget* existing = PeerOf(control)) {
         Mirror(control, existing);
-    } else if (CControlUI* parent = control->GetParent(); parent != nullptr && PeerOf(parent) != nullptr) {
+    } else if (CControlUI* parent = control->GetParent();
+               parent != nullptr && PeerOf(parent) != nullptr) {
         // A control added after the tree was shown: give it a peer in its parent's layout.
         QWidget* parentPeer = PeerOf(parent);
         QWidget* peer = MakePeer(control, parentPeer);

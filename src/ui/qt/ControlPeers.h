@@ -14,7 +14,7 @@ class CPaintManagerUI;
 // value, items) and turns the person's input into the control's own events, so the
 // notifications are those of the headless backend.
 class ControlPeers {
-public:
+  public:
     ControlPeers(CPaintManagerUI& manager, QWidget* host);
     ~ControlPeers();
     ControlPeers(const ControlPeers&) = delete;
@@ -28,7 +28,7 @@ public:
     // Re-applies sizes for another DPI.
     void Rescale();
 
-private:
+  private:
     QWidget* MakePeer(CControlUI* control, QWidget* parent);
     void Mirror(CControlUI* control, QWidget* peer);
     void ApplyGeometry(CControlUI* control, QWidget* peer);

@@ -56,7 +56,8 @@ void QtBackend::RunModal(const std::function<bool()>& done) {
     QEventLoop modal;
     QTimer check;
     QObject::connect(&check, &QTimer::timeout, &modal, [&] {
-        if (done() || loop_.quitting()) modal.quit();
+        if (done() || loop_.quitting())
+            modal.quit();
     });
     check.start(10);
     if (!done()) {
@@ -109,6 +110,12 @@ void QtBackend::TreeAttached(CPaintManagerUI* manager) {
     }
 }
 
+void QtBackend::DpiChanged(CPaintManagerUI* manager) {
+    if (QtWindow* w = WidgetOf(manager); w != nullptr && w->peers() != nullptr) {
+        w->peers()->Rescale();
+    }
+}
+
 void QtBackend::ControlChanged(CPaintManagerUI* manager, CControlUI* control) {
     if (QtWindow* w = WidgetOf(manager); w != nullptr && w->peers() != nullptr) {
         w->peers()->Update(control);
@@ -132,10 +139,14 @@ UiRect QtBackend::ScreenRect() const {
 
 int QtBackend::ScreenDpi() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen == nullptr ? 96 : static_cast<int>(screen->logicalDotsPerInch() * screen->devicePixelRatio());
+    return screen == nullptr
+               ? 96
+               : static_cast<int>(screen->logicalDotsPerInch() * screen->devicePixelRatio());
 }
 
-bool QtBackend::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtBackend::TrayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void QtBackend::TrayChanged(CTrayIcon* icon) {
     auto& tray = trays_[icon];
@@ -154,29 +165,36 @@ void QtBackend::TrayChanged(CTrayIcon* icon) {
     tray->show();
 }
 
-void QtBackend::TrayRemoved(CTrayIcon* icon) { trays_.erase(icon); }
+void QtBackend::TrayRemoved(CTrayIcon* icon) {
+    trays_.erase(icon);
+}
 
 void QtBackend::MenuShown(CMenuWnd* menu) {
     auto* popup = new QMenu();
     popup->setAttribute(Qt::WA_DeleteOnClose);
     for (const CMenuWnd::Item& item : menu->items()) {
-        if (!item.visible) continue;
+        if (!item.visible)
+            continue;
         QAction* action = popup->addAction(QString::fromStdString(menu->ShownText(item)));
         action->setEnabled(item.enabled);
         action->setCheckable(item.checked);
         action->setChecked(item.checked);
-        QObject::connect(action, &QAction::triggered, &context_, [menu, name = item.name] { menu->Choose(name); });
+        QObject::connect(action, &QAction::triggered, &context_,
+                         [menu, name = item.name] { menu->Choose(name); });
     }
     QObject::connect(popup, &QMenu::aboutToHide, &context_, [this, menu] {
         // Closing without a choice; a choice closes the menu itself first.
         QTimer::singleShot(0, &context_, [this, menu] {
-            if (menus_.contains(menu)) menu->Close();
+            if (menus_.contains(menu))
+                menu->Close();
         });
     });
     menus_[menu] = popup;
     QPoint at(menu->x(), menu->y());
-    if (menu->alignment() & CMenuWnd::kAlignBottom) at.ry() -= popup->sizeHint().height();
-    if (menu->alignment() & CMenuWnd::kAlignRight) at.rx() -= popup->sizeHint().width();
+    if (menu->alignment() & CMenuWnd::kAlignBottom)
+        at.ry() -= popup->sizeHint().height();
+    if (menu->alignment() & CMenuWnd::kAlignRight)
+        at.rx() -= popup->sizeHint().width();
     popup->popup(at);
 }
 
@@ -189,13 +207,14 @@ void QtBackend::MenuClosed(CMenuWnd* menu) {
 }
 
 std::string QtBackend::AddFontFromMemory(const std::vector<uint8_t>& data) {
-    const int id = QFontDatabase::addApplicationFontFromData(
-        QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+    const int id = QFontDatabase::addApplicationFontFromData(QByteArray(
+        reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
     if (id < 0) {
         return {};
     }
     const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    const std::string family = families.isEmpty() ? "font-" + std::to_string(id) : families.front().toStdString();
+    const std::string family =
+        families.isEmpty() ? "font-" + std::to_string(id) : families.front().toStdString();
     fonts_[family] = id;
     return family;
 }
@@ -216,7 +235,8 @@ QIcon QtBackend::AppIcon() {
     p.setPen(Qt::NoPen);
     p.drawEllipse(2, 2, 60, 60);
     p.setPen(QPen(Qt::white, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygon({QPoint(16, 44), QPoint(16, 20), QPoint(32, 36), QPoint(48, 20), QPoint(48, 44)}));
+    p.drawPolyline(
+        QPolygon({QPoint(16, 44), QPoint(16, 20), QPoint(32, 36), QPoint(48, 20), QPoint(48, 44)}));
     return QIcon(pixmap);
 }
 

@@ -22,7 +22,7 @@ class QtWindow;
 // UI thread's message loop pumped from Qt's event loop (its fd and its next timer), the
 // system tray, popup menus and application fonts. Create it after the QApplication.
 class QtBackend : public IDisplayBackend {
-public:
+  public:
     QtBackend();
     ~QtBackend() override;
 
@@ -34,6 +34,7 @@ public:
     void WindowChanged(CWindowWnd* window) override;
     void BringToFront(CWindowWnd* window) override;
     void TreeAttached(CPaintManagerUI* manager) override;
+    void DpiChanged(CPaintManagerUI* manager) override;
     void ControlChanged(CPaintManagerUI* manager, CControlUI* control) override;
     void ControlRemoved(CPaintManagerUI* manager, CControlUI* control) override;
 
@@ -54,7 +55,7 @@ public:
     // The program's icon (resource 107), drawn.
     static QIcon AppIcon();
 
-private:
+  private:
     void Pump();
     QtWindow* WidgetOf(CPaintManagerUI* manager) const;
 

@@ -13,7 +13,8 @@
 
 namespace marlo::ui {
 
-QtWindow::QtWindow(CWindowWnd* window) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), window_(window) {
+QtWindow::QtWindow(CWindowWnd* window)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), window_(window) {
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet("QtWindow{background-color:#16181D;} QWidget{color:#E8E8E8;}");
 }
@@ -38,13 +39,16 @@ void QtWindow::Sync() {
     if (isVisible()) {
         switch (window_->GetState()) {
             case CWindowWnd::State::kMinimized:
-                if (!isMinimized()) showMinimized();
+                if (!isMinimized())
+                    showMinimized();
                 break;
             case CWindowWnd::State::kMaximized:
-                if (!isMaximized()) showMaximized();
+                if (!isMaximized())
+                    showMaximized();
                 break;
             case CWindowWnd::State::kNormal:
-                if (isMinimized() || isMaximized()) showNormal();
+                if (isMinimized() || isMaximized())
+                    showNormal();
                 break;
         }
     }
@@ -61,7 +65,8 @@ bool QtWindow::InCaption(const QPoint& pos) const {
     const char* end = p + caption.size();
     for (int& v : values) {
         const auto [next, ec] = std::from_chars(p, end, v);
-        if (ec != std::errc()) break;
+        if (ec != std::errc())
+            break;
         p = next < end ? next + 1 : end;
     }
     return pos.y() < manager_->Scale(values[3]);
@@ -86,7 +91,8 @@ void QtWindow::showEvent(QShowEvent* event) {
     // in the low word of wParam.
     auto report = [this] {
         const QScreen* s = windowHandle()->screen();
-        if (s == nullptr) return;
+        if (s == nullptr)
+            return;
         const int dpi = static_cast<int>(s->logicalDotsPerInch() * s->devicePixelRatio());
         if (dpi != dpi_) {
             dpi_ = dpi;

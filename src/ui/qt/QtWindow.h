@@ -14,7 +14,7 @@ class CPaintManagerUI;
 // The top-level widget of one toolkit window: frameless, dragged by the skin's caption area,
 // holding the peers of the window's controls.
 class QtWindow : public QWidget {
-public:
+  public:
     explicit QtWindow(CWindowWnd* window);
     ~QtWindow() override;
 
@@ -24,12 +24,12 @@ public:
     // Geometry, title, visibility from the toolkit window.
     void Sync();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     bool InCaption(const QPoint& pos) const;
 
     CWindowWnd* window_;
