@@ -196,6 +196,43 @@ TEST(ToolsTest, SkinTreePrintsTheLayoutAndReportsErrors) {
     EXPECT_EQ(bad.out, "VerticalLayout -\n  Button b\n");
 }
 
+TEST(ToolsTest, ProfileAndMacroCommandsWorkOnTheUsersFolder) {
+    marlo::test::TempDir dir;
+    const std::string cli = "XDG_DATA_HOME=" + dir.path().string() + " " + kBin + "/marloctl ";
+    const std::regex listLine(R"(0 \* profile1 \d{4}_\d\d_\d\d_\d\d_\d\d_\d\d_\d{3}\n)");
+    const Result first = RunCommand(cli + "profile --device keyboard list");
+    EXPECT_EQ(first.status, 0);
+    EXPECT_TRUE(std::regex_match(first.out, listLine)) << first.out;
+    EXPECT_EQ(RunCommand(cli + "profile --device keyboard new").status, 0);
+    EXPECT_EQ(RunCommand(cli + "profile --device keyboard rename Profile1").status, 1)
+        << "another profile has that name";
+    EXPECT_EQ(RunCommand(cli + "profile --device keyboard select 0").status, 0);
+    EXPECT_EQ(RunCommand(cli + "profile --device keyboard delete").status, 0);
+    EXPECT_EQ(RunCommand(cli + "profile --device keyboard delete").status, 1) << "the last one";
+    EXPECT_EQ(
+        RunCommand(cli + "profile --device keyboard export " + (dir / "out.json").string()).status,
+        0);
+    EXPECT_EQ(
+        RunCommand(cli + "profile --device keyboard import " + (dir / "out.json").string()).status,
+        0);
+    const Result list = RunCommand(cli + "profile --device keyboard list");
+    EXPECT_NE(list.out.find("1 - out "), std::string::npos) << list.out;
+    EXPECT_EQ(RunCommand(cli + "profile --device toaster list").status, 2);
+
+    EXPECT_EQ(RunCommand(cli + "macro --device keyboard new").status, 0);
+    std::ofstream(dir / "combo.mac")
+        << R"({"Events": [{"Action": "down", "Type": 10, "Button": 65, "Delay": "300"}]})";
+    EXPECT_EQ(
+        RunCommand(cli + "macro --device keyboard import " + (dir / "combo.mac").string()).status,
+        0);
+    const Result macros = RunCommand(cli + "macro --device keyboard list");
+    EXPECT_TRUE(std::regex_match(macros.out, std::regex(R"(0 macro_1 \S+\n1 macro_2 \S+\n)")))
+        << macros.out;
+    EXPECT_EQ(RunCommand(cli + "macro --device keyboard show 1").out, "down 10 65 300 2c018a41\n");
+    EXPECT_EQ(RunCommand(cli + "macro --device keyboard show 7").status, 1);
+    EXPECT_EQ(RunCommand(cli + "macro --device keyboard rename x y").status, 2);
+}
+
 TEST(ToolsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunCommand(kBin + "/marloctl").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl hid").status, 2);
