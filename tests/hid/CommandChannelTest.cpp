@@ -32,7 +32,7 @@ class CommandChannelTest : public ::testing::Test {
 
     static sim::SimServer::Options Options() {
         sim::SimServer::Options options;
-        options.lateAnswerMs = 500;
+        options.lateAnswerMs = 900;
         return options;
     }
     std::string Path(const std::string& node, uint16_t product) {
@@ -175,7 +175,7 @@ TEST_F(CommandChannelTest, LateAnswerOfAnEarlierRequestIsSkippedOnce) {
     server_.SetFault("keyboard", sim::Fault::kLate, 1);
     uint8_t info[32];
     EXPECT_EQ(channel_.ReadInfo(info, nullptr), kResultNone) << "two reads, nothing came";
-    std::this_thread::sleep_for(milliseconds(250));  // the late answer is now waiting
+    std::this_thread::sleep_for(milliseconds(700));  // the late answer is now waiting
     std::vector<uint8_t> block(3);
     EXPECT_EQ(channel_.ReadSettings(1, block), kResultOk);
     EXPECT_EQ(block, (std::vector<uint8_t>{1, 4, 2})) << "the settings, not the info";
