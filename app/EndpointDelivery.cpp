@@ -1,11 +1,11 @@
 #include "EndpointDelivery.h"
 
-#include <charconv>
 #include <chrono>
 #include <future>
 #include <memory>
 
 #include "platform/MessageRegistry.h"
+#include "platform/NumberText.h"
 #include "ui/UIDefs.h"
 #include "ui/WindowWnd.h"
 
@@ -14,12 +14,8 @@ namespace {
 
 // A message named by a number ("0xC15", "3093") or by a registered name.
 uint32_t MessageNumber(const std::string& name) {
-    uint32_t number = 0;
-    const bool hex = name.starts_with("0x") || name.starts_with("0X");
-    const char* begin = name.data() + (hex ? 2 : 0);
-    const auto [end, ec] = std::from_chars(begin, name.data() + name.size(), number, hex ? 16 : 10);
-    if (ec == std::errc() && end == name.data() + name.size() && begin != end) {
-        return number;
+    if (const auto number = platform::NumberText::Parse<uint32_t>(name)) {
+        return *number;
     }
     return platform::MessageRegistry::Register(name);
 }

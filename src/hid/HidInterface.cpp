@@ -248,16 +248,10 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
         return 0;
     }
     // The handle and the report ID filter cannot change while a transfer is in flight: Close
-    // waits for it. The filter is copied only to read it without the lock.
-    std::vector<uint8_t> wantedIds;
-    bool usesIds = false;
-    bool isSocket = false;
-    {
-        std::lock_guard lock(mutex_);
-        wantedIds = inputReportIds_;
-        usesIds = usesReportIds_;
-        isSocket = isSocket_;
-    }
+    // and Open wait for it under the lock BeginTransfer took, so they are read without it.
+    const std::vector<uint8_t>& wantedIds = inputReportIds_;
+    const bool usesIds = usesReportIds_;
+    const bool isSocket = isSocket_;
     const bool reading = direction == Direction::kRead;
     uint8_t report[kMaxReportBytes + 1];
     const uint64_t start = platform::MonotonicMs();

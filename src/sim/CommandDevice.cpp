@@ -1,21 +1,9 @@
 #include "sim/CommandDevice.h"
 
-#include <cstdio>
-
 #include "hid/CommandReport.h"
+#include "platform/NumberText.h"
 
 namespace marlo::sim {
-
-std::string CommandDevice::Hex(std::span<const uint8_t> bytes) {
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    char b[3];
-    for (uint8_t v : bytes) {
-        std::snprintf(b, sizeof b, "%02x", v);
-        text += b;
-    }
-    return text;
-}
 
 Report CommandDevice::AnswerFor(Request request, uint8_t status) {
     Report answer(kReportSize, 0);
@@ -94,7 +82,7 @@ Json::Value CommandDevice::Dump() const {
     dump["requests"] = Json::UInt64(requests_);
     dump["refused"] = Json::UInt64(refused_);
     dump["otherReports"] = Json::UInt64(otherReports_);
-    dump["lastRequest"] = Hex(lastRequest_);
+    dump["lastRequest"] = platform::NumberText::ToHex(lastRequest_);
     DumpState(dump);
     return dump;
 }

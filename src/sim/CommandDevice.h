@@ -57,7 +57,6 @@ class CommandDevice : public SimDevice {
     // it does not fit inside the area.
     static Report ReadArea(Request request, const std::vector<uint8_t>& area);
     static Report WriteArea(Request request, std::vector<uint8_t>& area);
-    static std::string Hex(std::span<const uint8_t> bytes);
 
   private:
     SimDeviceInfo info_;

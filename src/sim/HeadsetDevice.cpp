@@ -1,6 +1,7 @@
 #include "sim/HeadsetDevice.h"
 
 #include "hid/CommandReport.h"
+#include "platform/NumberText.h"
 #include "sim/Descriptors.h"
 #include "sim/SimCatalog.h"
 
@@ -60,13 +61,13 @@ std::vector<Report> HeadsetDevice::HandleOtherReport(std::span<const uint8_t> re
 }
 
 void HeadsetDevice::DumpState(Json::Value& dump) const {
-    dump["settings"] = Hex(settings_);
-    dump["status"] = Hex(status_);
+    dump["settings"] = platform::NumberText::ToHex(settings_);
+    dump["status"] = platform::NumberText::ToHex(status_);
     dump["lightingReports"] = lightingReports_;
     dump["badLightingReports"] = badLightingReports_;
     Json::Value leds(Json::arrayValue);
     for (const auto& led : leds_) {
-        leds.append(Hex(led));
+        leds.append(platform::NumberText::ToHex(led));
     }
     dump["leds"] = leds;
 }

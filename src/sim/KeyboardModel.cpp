@@ -2,6 +2,7 @@
 
 #include "devices/KeyIdentityTable.h"
 #include "hid/CommandReport.h"
+#include "platform/NumberText.h"
 
 namespace marlo::sim {
 
@@ -116,16 +117,16 @@ Report KeyboardModel::Answer(Request request) {
 }
 
 void KeyboardModel::Dump(Json::Value& dump) const {
-    dump["info"] = CommandDevice::Hex(info_);
+    dump["info"] = platform::NumberText::ToHex(info_);
     dump["keySlots"] = kKeySlots;
-    dump["keyTable"] = CommandDevice::Hex(std::span(block_).first(kKeySlots * 3u));
-    dump["slotTable"] = CommandDevice::Hex(slots_);
-    dump["settings"] = CommandDevice::Hex(settings_);
-    dump["macroMemory"] = CommandDevice::Hex(macros_);
-    dump["lastFrame"] = CommandDevice::Hex(frame_);
+    dump["keyTable"] = platform::NumberText::ToHex(std::span(block_).first(kKeySlots * 3u));
+    dump["slotTable"] = platform::NumberText::ToHex(slots_);
+    dump["settings"] = platform::NumberText::ToHex(settings_);
+    dump["macroMemory"] = platform::NumberText::ToHex(macros_);
+    dump["lastFrame"] = platform::NumberText::ToHex(frame_);
     dump["frameChunks"] = frameChunks_;
-    dump["selectionMask"] = CommandDevice::Hex(mask_);
-    dump["status"] = CommandDevice::Hex(status_);
+    dump["selectionMask"] = platform::NumberText::ToHex(mask_);
+    dump["status"] = platform::NumberText::ToHex(status_);
     dump["begins"] = begins_;
     dump["ends"] = ends_;
     dump["lightingControls"] = lightingControls_;

@@ -2,11 +2,11 @@
 
 #include <json/writer.h>
 
-#include <charconv>
 #include <sstream>
 #include <vector>
 
 #include "hid/HidInterface.h"
+#include "platform/NumberText.h"
 #include "sim/ReceiverDevice.h"
 #include "sim/SimCatalog.h"
 
@@ -20,15 +20,6 @@ std::vector<std::string> Words(std::string_view line) {
         words.push_back(w);
     }
     return words;
-}
-
-// Decimal or 0x-hexadecimal.
-bool ParseNumber(const std::string& text, uint32_t& value) {
-    const bool hex = text.starts_with("0x") || text.starts_with("0X");
-    const char* begin = text.data() + (hex ? 2 : 0);
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(begin, end, value, hex ? 16 : 10);
-    return ec == std::errc() && ptr == end && begin != end;
 }
 
 }  // namespace
@@ -68,22 +59,23 @@ std::string SimConsole::Execute(std::string_view line) {
                                     : "error no device " + w[1] + "\n";
     }
     if (op == "event" && w.size() == 3) {
-        uint32_t code = 0;
-        if (!ParseNumber(w[2], code) || code > 0xFFFF) {
+        const auto code = platform::NumberText::Parse<uint32_t>(w[2]);
+        if (!code || *code > 0xFFFF) {
             return "error bad code " + w[2] + "\n";
         }
-        return server_.InjectEvent(w[1], static_cast<uint16_t>(code))
+        return server_.InjectEvent(w[1], static_cast<uint16_t>(*code))
                    ? "ok event " + w[1] + " " + w[2] + "\n"
                    : "error no device with events named " + w[1] + "\n";
     }
     if (op == "fault" && (w.size() == 3 || w.size() == 4)) {
         const auto fault = SimServer::ParseFault(w[2]);
-        uint32_t count = 0;
-        if (!fault || (w.size() == 4 && !ParseNumber(w[3], count))) {
+        const auto count = w.size() == 4 ? platform::NumberText::Parse<uint32_t>(w[3])
+                                         : std::optional<uint32_t>(0);
+        if (!fault || !count) {
             return "error bad fault\n";
         }
-        return server_.SetFault(w[1], *fault, count) ? "ok fault " + w[1] + " " + w[2] + "\n"
-                                                     : "error no device " + w[1] + "\n";
+        return server_.SetFault(w[1], *fault, *count) ? "ok fault " + w[1] + " " + w[2] + "\n"
+                                                      : "error no device " + w[1] + "\n";
     }
     if (op == "link" && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
         bool isReceiver = false;

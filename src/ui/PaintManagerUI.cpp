@@ -1,7 +1,6 @@
 #include "ui/PaintManagerUI.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 #include "platform/MessageLoop.h"

@@ -1,23 +1,20 @@
 // marloctl post and marloctl copydata: messages to the running program's windows.
-#include <charconv>
 #include <cstdio>
 #include <string>
 
 #include "Commands.h"
 #include "platform/AtomicFile.h"
 #include "platform/MessageEndpoint.h"
+#include "platform/NumberText.h"
 
 namespace marloctl {
 namespace {
 
 template <typename T>
 bool Parse(std::string_view text, T& value) {
-    const bool hex = text.starts_with("0x") || text.starts_with("0X");
-    if (hex)
-        text.remove_prefix(2);
-    const auto [end, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+    const auto parsed = marlo::platform::NumberText::Parse<T>(text);
+    value = parsed.value_or(T{});
+    return parsed.has_value();
 }
 
 int Deliver(const marlo::platform::EndpointRequest& request) {

@@ -1,6 +1,5 @@
 // marloctl raw: one operation of the command channel on one interface, for people probing a
 // device and for scripts.
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "Commands.h"
 #include "hid/CommandChannel.h"
+#include "platform/NumberText.h"
 
 namespace marloctl {
 namespace {
@@ -19,43 +19,7 @@ constexpr const char* kRawUsage =
     "      write-shoot HEX | read-status OFFSET LEN | read-slots | lighting-control | link";
 
 std::optional<uint32_t> Number(std::string_view text) {
-    const bool hex = text.starts_with("0x") || text.starts_with("0X");
-    if (hex) {
-        text.remove_prefix(2);
-    }
-    uint32_t value = 0;
-    const auto [end, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<std::vector<uint8_t>> HexBytes(std::string_view text) {
-    if (text.size() % 2 != 0) {
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i < text.size(); i += 2) {
-        uint8_t b = 0;
-        const auto [end, ec] = std::from_chars(text.data() + i, text.data() + i + 2, b, 16);
-        if (ec != std::errc() || end != text.data() + i + 2) {
-            return std::nullopt;
-        }
-        bytes.push_back(b);
-    }
-    return bytes;
-}
-
-std::string Hex(std::span<const uint8_t> bytes) {
-    std::string text;
-    char b[3];
-    for (uint8_t v : bytes) {
-        std::snprintf(b, sizeof b, "%02x", v);
-        text += b;
-    }
-    return text;
+    return marlo::platform::NumberText::Parse<uint32_t>(text);
 }
 
 }  // namespace
@@ -97,13 +61,13 @@ int RawCommand(Args args) {
     const uint32_t a2 = second.value_or(0);
     std::optional<std::vector<uint8_t>> hex;
     if (name == "write" || name == "write-mask") {
-        hex = arity(2) ? HexBytes(op[2]) : std::nullopt;
+        hex = arity(2) ? marlo::platform::NumberText::FromHex(op[2]) : std::nullopt;
         if (!hex || !first) {
             return Usage(kRawUsage);
         }
     } else if (name == "write-block" || name == "stream" || name == "write-macros" ||
                name == "write-shoot") {
-        hex = arity(1) ? HexBytes(op[1]) : std::nullopt;
+        hex = arity(1) ? marlo::platform::NumberText::FromHex(op[1]) : std::nullopt;
         if (!hex) {
             return Usage(kRawUsage);
         }
@@ -175,9 +139,10 @@ int RawCommand(Args args) {
     std::printf("result %d\n", result);
     if (!data.empty() || name == "read" || name == "read-status") {
         if (showVersion) {
-            std::printf("data %s version %04x\n", Hex(data).c_str(), version);
+            std::printf("data %s version %04x\n", marlo::platform::NumberText::ToHex(data).c_str(),
+                        version);
         } else {
-            std::printf("data %s\n", Hex(data).c_str());
+            std::printf("data %s\n", marlo::platform::NumberText::ToHex(data).c_str());
         }
     }
     return result == marlo::hid::kResultOk ? kOk : kRefused;
