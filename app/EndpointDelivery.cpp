@@ -1,8 +1,7 @@
 #include "EndpointDelivery.h"
 
-#include <chrono>
-#include <future>
 #include <memory>
+#include <mutex>
 
 #include "platform/MessageRegistry.h"
 #include "platform/NumberText.h"
@@ -12,43 +11,78 @@
 namespace marlo::app {
 namespace {
 
-// A message named by a number ("0xC15", "3093") or by a registered name.
-uint32_t MessageNumber(const std::string& name) {
-    if (const auto number = platform::NumberText::Parse<uint32_t>(name)) {
-        return *number;
+constexpr uint32_t kAcceptedPrivate[] = {0xC00, 0xC15, 0x218};
+
+// What the UI thread found, read by the endpoint's thread once the call has returned.
+struct Outcome {
+    std::mutex mutex;
+    std::string error;
+    void Fail(std::string why) {
+        std::lock_guard lock(mutex);
+        error = std::move(why);
     }
-    return platform::MessageRegistry::Register(name);
-}
+    std::string Take() {
+        std::lock_guard lock(mutex);
+        return error;
+    }
+};
 
 }  // namespace
 
-std::string DeliverToWindow(platform::MessageLoop& loop, const platform::EndpointRequest& request) {
-    auto result = std::make_shared<std::promise<std::string>>();
-    std::future<std::string> done = result->get_future();
-    loop.Post([request, result] {
-        const std::string target = request.window.empty() ? "MainWnd" : request.window;
-        ui::CWindowWnd* window = ui::CWindowWnd::FindWindow(target);
-        if (window == nullptr) {
-            result->set_value("no window " + target);
-            return;
+std::optional<uint32_t> AcceptedMessage(const std::string& name) {
+    if (const auto number = platform::NumberText::Parse<uint32_t>(name)) {
+        for (const uint32_t accepted : kAcceptedPrivate) {
+            if (*number == accepted) {
+                return accepted;
+            }
         }
-        if (request.kind == platform::EndpointRequest::Kind::kPost) {
-            const uint32_t message = MessageNumber(request.message);
-            result->set_value(message != 0 &&
-                                      window->PostMessage(message, request.wParam, request.lParam)
-                                  ? ""
-                                  : "cannot post " + request.message);
-            return;
+        if (!platform::MessageRegistry::NameOf(*number).empty()) {
+            return *number;
         }
-        const ui::CopyDataStruct block{request.dataKind, static_cast<uint32_t>(request.data.size()),
-                                       request.data.data()};
-        window->SendMessage(ui::kWmCopyData, 0, reinterpret_cast<intptr_t>(&block));
-        result->set_value("");
-    });
-    if (done.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
-        return "the program did not answer";
+        return std::nullopt;
     }
-    return done.get();
+    // Only names this program registered itself: another program cannot grow the registry.
+    if (const uint32_t registered = platform::MessageRegistry::Find(name); registered != 0) {
+        return registered;
+    }
+    return std::nullopt;
+}
+
+std::string DeliverToWindow(platform::MessageLoop& loop, const platform::EndpointRequest& request) {
+    uint32_t message = ui::kWmCopyData;
+    if (request.kind == platform::EndpointRequest::Kind::kPost) {
+        const auto accepted = AcceptedMessage(request.message);
+        if (!accepted) {
+            return "message " + request.message + " is not accepted from other programs";
+        }
+        message = *accepted;
+    }
+    auto outcome = std::make_shared<Outcome>();
+    const auto delivered = loop.CallWithin(
+        [&request, message, outcome]() -> intptr_t {
+            const std::string target = request.window.empty() ? "MainWnd" : request.window;
+            ui::CWindowWnd* window = ui::CWindowWnd::FindWindow(target);
+            if (window == nullptr) {
+                outcome->Fail("no window " + target);
+                return 0;
+            }
+            if (request.kind == platform::EndpointRequest::Kind::kPost) {
+                if (!window->PostMessage(message, request.wParam,
+                                         static_cast<intptr_t>(request.lParam))) {
+                    outcome->Fail("cannot post " + request.message);
+                }
+                return 0;
+            }
+            window->SendPayload(ui::kWmCopyData, ui::CopyDataBlock{request.dataKind, request.data});
+            return 0;
+        },
+        kDeliveryTimeoutMs);
+    // The call either ran to its end (request stays valid until then: CallWithin waits for a
+    // started call) or was withdrawn before it started.
+    if (!delivered) {
+        return "the program did not take the request in time; it was withdrawn";
+    }
+    return outcome->Take();
 }
 
 }  // namespace marlo::app

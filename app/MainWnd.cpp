@@ -194,14 +194,12 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
                 SetTimer(kTimerTrayMenu, 10);
             }
             return 0;
-        case ui::kWmMenuCommand: {
-            const std::unique_ptr<ui::MenuCmd> cmd(reinterpret_cast<ui::MenuCmd*>(wParam));
+        case ui::kWmMenuCommand:
             handled = true;
-            if (cmd) {
+            if (const auto* cmd = MessagePayload<ui::MenuCmd>()) {
                 OnMenuCommand(*cmd);
             }
             return 0;
-        }
         case ui::kWmDpiChanged:
             manager_.SetDPI(static_cast<int>(wParam & 0xFFFF));
             ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
@@ -213,12 +211,12 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
             FitToScreen();
             return 0;
         case ui::kWmCopyData: {
-            const auto* data = reinterpret_cast<const ui::CopyDataStruct*>(lParam);
-            if (data != nullptr && data->cbData > 0 && (data->dwData == 1 || data->dwData == 2)) {
+            const auto* block = MessagePayload<ui::CopyDataBlock>();
+            if (block != nullptr && !block->bytes.empty() && (block->kind == 1 || block->kind == 2)) {
                 // A block longer than its buffer is cut to the buffer's size.
-                auto& buffer = data->dwData == 1 ? spectrum_ : colours_;
-                const auto* bytes = static_cast<const uint8_t*>(data->lpData);
-                buffer.assign(bytes, bytes + std::min<uint32_t>(data->cbData, kCopyDataBufferSize));
+                auto& buffer = block->kind == 1 ? spectrum_ : colours_;
+                const auto* bytes = reinterpret_cast<const uint8_t*>(block->bytes.data());
+                buffer.assign(bytes, bytes + std::min<size_t>(block->bytes.size(), kCopyDataBufferSize));
             }
             return 0;
         }

@@ -36,6 +36,13 @@ constexpr const char* kUsage =
     "usage: marlo-gear [--debug] [--hid-root DIR] [--report-ready]\n"
     "The configurator for Marlo keyboards, mice, mouse pads and headsets.\n";
 
+// Start-up failures: the reason on stderr (and the debug output), exit status 1.
+int Fail(const std::string& why) {
+    std::fprintf(stderr, "marlo-gear: %s\n", why.c_str());
+    DebugOutput::Printf("%s", why.c_str());
+    return 1;
+}
+
 constexpr std::array<const char*, 4> kFonts = {
     "Font/Simplified_Chinese.ttf", "Font/Skarn-Regular.otf", "Font/NotoSansThai-Regular.ttf",
     "Font/NotoSansCJKtc-Regular.otf"};
@@ -69,9 +76,15 @@ int main(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         } else {
+            std::fprintf(stderr, "marlo-gear: unknown argument '%s'\n", arg.c_str());
             std::fputs(kUsage, stderr);
-            return 0;  // every path out of the program ends with 0
+            return 2;
         }
+    }
+    // Refused before anything is made: without a home, or with another user's folders, the
+    // program could only lose what a person sets.
+    if (const auto problem = marlo::platform::Paths::CheckUserFolders()) {
+        return Fail(*problem);
     }
 
     QApplication application(argc, argv);
@@ -88,26 +101,32 @@ int main(int argc, char** argv) {
     const uint32_t instanceMessage = marlo::platform::MessageRegistry::Register("Marlo Gear");
     DebugOutput::Printf("软件标示：%u", instanceMessage);
     if (instanceMessage < 0xC000 || instanceMessage > 0xFFFF) {
-        return 0;
+        return Fail("the instance message could not be registered");
     }
 
-    // 3. One instance: a second start asks the first to come to the front, and ends.
+    // 3. One instance: a second start asks the first to come to the front, and ends. Without
+    // the lock this start cannot tell whether another runs, so it does not run (two would
+    // fight over the devices and the endpoint).
     const auto runtime = marlo::platform::PrivateRuntimeDir();
-    std::unique_ptr<marlo::platform::SingleInstance> instance;
-    if (runtime) {
-        instance = std::make_unique<marlo::platform::SingleInstance>(*runtime / "instance.lock");
-        if (instance->AnotherIsRunning()) {
-            marlo::platform::EndpointRequest request;
-            request.window = "MainWnd";
-            request.message = "Marlo Gear";
-            request.lParam = 1;
-            const std::string error =
-                marlo::platform::MessageEndpoint::Send(*runtime / "endpoint.sock", request);
-            if (!error.empty()) {
-                DebugOutput::Printf("the running program was not reached: %s", error.c_str());
-            }
-            return 0;
+    if (!runtime) {
+        return Fail("no private runtime folder ($XDG_RUNTIME_DIR/marlo-gear) could be had; "
+                    "see --debug for why");
+    }
+    auto instance = std::make_unique<marlo::platform::SingleInstance>(*runtime / "instance.lock");
+    if (instance->state() == marlo::platform::SingleInstance::State::kFailed) {
+        return Fail(instance->error());
+    }
+    if (instance->AnotherIsRunning()) {
+        marlo::platform::EndpointRequest request;
+        request.window = "MainWnd";
+        request.message = "Marlo Gear";
+        request.lParam = 1;
+        const std::string error =
+            marlo::platform::MessageEndpoint::Send(*runtime / "endpoint.sock", request);
+        if (!error.empty()) {
+            return Fail("another instance runs but was not reached: " + error);
         }
+        return 0;
     }
 
     // 4. The skin.
@@ -138,13 +157,16 @@ int main(int argc, char** argv) {
         }
 
         marlo::platform::MessageEndpoint endpoint;
-        if (runtime) {
-            endpoint.Start(*runtime / "endpoint.sock",
-                           [&backend](const marlo::platform::EndpointRequest& r) {
-                               return marlo::app::DeliverToWindow(backend.loop(), r);
-                           });
+        if (!endpoint.Start(*runtime / "endpoint.sock",
+                            [&backend](const marlo::platform::EndpointRequest& r) {
+                                return marlo::app::DeliverToWindow(backend.loop(), r);
+                            })) {
+            return Fail(std::string("cannot open the message endpoint: ") + std::strerror(errno));
         }
         const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+        if (signalFd < 0) {
+            return Fail(std::string("cannot watch for stop signals: ") + std::strerror(errno));
+        }
         QSocketNotifier onSignal(signalFd, QSocketNotifier::Read);
         QObject::connect(&onSignal, &QSocketNotifier::activated, &onSignal, [&] {
             signalfd_siginfo info{};
@@ -161,6 +183,7 @@ int main(int argc, char** argv) {
         endpoint.Stop();
     }
     // 8. Teardown in reverse: window (above), resources, instance lock, fonts.
+    // (The early returns above unwind the same objects in the same order.)
     marlo::ui::CResourceManager::GetInstance().Release();
     instance.reset();
     return exitCode;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "hid/DeviceLockFile.h"
 #include "platform/DebugOutput.h"
 
 namespace marlo::hid {
@@ -22,17 +23,27 @@ void DebugReport(const char* title, std::span<const uint8_t> report) {
     DebugOutput::Write(CommandReport::DebugLine(report, 1));
 }
 
-// Clears the busy flag however the exchange ends.
+// Counts an exchange in progress however it ends.
 class BusyScope {
   public:
-    explicit BusyScope(std::atomic<uint8_t>& flag) : flag_(flag) { flag_ = 1; }
-    ~BusyScope() { flag_ = 0; }
+    explicit BusyScope(std::atomic<int>& count) : count_(count) { ++count_; }
+    ~BusyScope() { --count_; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
   private:
-    std::atomic<uint8_t>& flag_;
+    std::atomic<int>& count_;
 };
+
+// Reports that wait before a request are answers of requests this handle did not make (another
+// program's, or one that timed out here): they are dropped so they cannot pass for the answer.
+void DrainStale(HidInterface& hid) {
+    CommandReport::Bytes stale{};
+    uint32_t moved = 0;
+    for (int i = 0; i < 64 && hid.Read(stale.data(), static_cast<uint32_t>(stale.size()), &moved, 0) == 1; ++i) {
+        DebugOutput::Printf("dropped a waiting report of command 0x%02x", stale[3]);
+    }
+}
 
 }  // namespace
 
@@ -59,6 +70,56 @@ void CommandChannel::SetTimeouts(uint32_t cableMs, uint32_t receiverMs) {
     receiverTimeoutMs_ = receiverMs;
 }
 
+bool CommandChannel::OpenInterface(Path which, const std::string& path) {
+    std::lock_guard lock(exchangeLock_);
+    return (which == Path::kCable ? cable_ : receiver_).Open(path, true, true, true, false);
+}
+
+void CommandChannel::CloseInterface(Path which) {
+    std::lock_guard lock(exchangeLock_);
+    (which == Path::kCable ? cable_ : receiver_).Close();
+}
+
+bool CommandChannel::LockDevice(platform::FileLock& lock, uint32_t waitMs) {
+    const auto file = DeviceLockFile(Selected().path());
+    if (!file) {
+        return true;
+    }
+    if (lock.Acquire(*file, waitMs)) {
+        return true;
+    }
+    if (waitMs > 0) {
+        DebugOutput::Printf("the device is busy in another program: %s", file->c_str());
+    }
+    return false;
+}
+
+int CommandChannel::ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t timeoutMs,
+                                   const CommandReport::Bytes& out, CommandReport::Bytes& in,
+                                   uint32_t* moved) {
+    DrainStale(hid);
+    if (hid.Write(out.data(), static_cast<uint32_t>(out.size()), moved, timeoutMs) != 1) {
+        return kResultWriteFailed;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        in.fill(0);
+        if (hid.Read(in.data(), static_cast<uint32_t>(in.size()), moved, timeoutMs) != 1) {
+            continue;  // nothing came within the time: one more wait, as for a late answer
+        }
+        if (in[3] == out[3]) {
+            return kResultOk;
+        }
+        if (viaReceiver && in[3] == kCmdLinkCheck) {
+            return kResultNotLinked;
+        }
+        DebugOutput::Printf("dropped an answer of command 0x%02x (waiting for 0x%02x)", in[3],
+                            out[3]);
+    }
+    in.fill(0);
+    *moved = 0;
+    return kResultNone;
+}
+
 int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer,
                              uint32_t* received) {
     const BusyScope busy(busy_);
@@ -72,32 +133,18 @@ int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t
     std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
     DebugReport("命令", out);
 
-    const bool viaReceiver = receiverMode_;
-    HidInterface& hid = viaReceiver ? receiver_ : cable_;
-    const uint32_t timeout = viaReceiver ? receiverTimeoutMs_.load() : cableTimeoutMs_.load();
-    uint32_t moved = 0;
-    {
-        std::lock_guard lock(exchangeLock_);
-        if (hid.Write(out.data(), static_cast<uint32_t>(out.size()), &moved, timeout) != 1) {
-            return kResultWriteFailed;
-        }
-    }
     CommandReport::Bytes in{};
-    int result = kResultNone;
+    uint32_t moved = 0;
+    int result;
     {
         std::lock_guard lock(exchangeLock_);
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            in.fill(0);
-            result = hid.Read(in.data(), static_cast<uint32_t>(in.size()), &moved, timeout);
-            if (in[3] == out[3]) {
-                break;
-            }
-            if (viaReceiver && in[3] == kCmdLinkCheck) {
-                result = kResultNotLinked;
-                break;
-            }
-            // An answer of an earlier request (or none): one more read.
-        }
+        const bool viaReceiver = receiverMode_;
+        HidInterface& hid = viaReceiver ? receiver_ : cable_;
+        const uint32_t timeout = viaReceiver ? receiverTimeoutMs_.load() : cableTimeoutMs_.load();
+        result = ExchangeLocked(hid, viaReceiver, timeout, out, in, &moved);
+    }
+    if (result == kResultWriteFailed) {
+        return result;
     }
     if (received != nullptr && result == kResultOk) {
         *received = moved;
@@ -117,19 +164,15 @@ int CommandChannel::ExchangeCable(std::span<const uint8_t> request, std::span<ui
     }
     CommandReport::Bytes out{};
     std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
-    const uint32_t timeout = cableTimeoutMs_;
-    uint32_t moved = 0;
-    {
-        std::lock_guard lock(exchangeLock_);
-        if (cable_.Write(out.data(), static_cast<uint32_t>(out.size()), &moved, timeout) != 1) {
-            return kResultWriteFailed;
-        }
-    }
     CommandReport::Bytes in{};
+    uint32_t moved = 0;
     int result;
     {
         std::lock_guard lock(exchangeLock_);
-        result = cable_.Read(in.data(), static_cast<uint32_t>(in.size()), &moved, timeout);
+        result = ExchangeLocked(cable_, false, cableTimeoutMs_, out, in, &moved);
+    }
+    if (result == kResultWriteFailed) {
+        return result;
     }
     if (received != nullptr && result == kResultOk) {
         *received = moved;
@@ -150,9 +193,13 @@ int CommandChannel::StatusOf(const CommandReport::Bytes& answer) {
 
 int CommandChannel::One(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
                         std::span<uint8_t> readInto, Locking locking) {
+    std::unique_lock lock(commandLock_, std::defer_lock);
     if (locking == Locking::kCommandLock) {
-        std::lock_guard lock(commandLock_);
-        return OneLocked(command, offset, data, readInto);
+        lock.lock();
+    }
+    platform::FileLock device;
+    if (!LockDevice(device, kDeviceLockWaitMs)) {
+        return kResultNone;
     }
     return OneLocked(command, offset, data, readInto);
 }
@@ -189,6 +236,10 @@ int CommandChannel::Chunked(uint8_t command, uint16_t base, std::span<uint8_t> r
         lock.lock();
     }
     const size_t length = readInto.empty() ? writeFrom.size() : readInto.size();
+    platform::FileLock device;
+    if (length > 0 && !LockDevice(device, kDeviceLockWaitMs)) {
+        return kResultNone;
+    }
     for (size_t position = 0; position < length; position += chunk) {
         const size_t n = std::min(chunk, length - position);
         const auto offset = static_cast<uint16_t>(base + position);
@@ -255,7 +306,7 @@ int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
     CommandReport::Bytes answer{};
     for (size_t position = 0; position < data.size(); position += chunk) {
         const size_t n = std::min(chunk, data.size() - position);
-        if (busy_) {
+        if (busy()) {
             DebugOutput::Write("放弃灯光数据");
             continue;  // a dropped chunk counts as sent: animation never waits for settings
         }
@@ -267,6 +318,12 @@ int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
         int result;
         {
             std::lock_guard lock(lightingLock_);
+            platform::FileLock device;
+            if (!LockDevice(device, 0)) {
+                // Another program is talking to the device: drop the chunk as when busy here.
+                DebugOutput::Write("放弃灯光数据");
+                continue;
+            }
             result = ExchangeCable(request, answer, nullptr);
         }
         if (result != kResultOk) {
@@ -314,7 +371,9 @@ int CommandChannel::CheckLink() {
     int result;
     {
         std::lock_guard lock(commandLock_);
-        result = Exchange(request, answer, nullptr);
+        platform::FileLock device;
+        result = LockDevice(device, kDeviceLockWaitMs) ? Exchange(request, answer, nullptr)
+                                                       : kResultNone;
     }
     return result == kResultOk && StatusOf(answer) == kResultOk &&
                    answer[CommandReport::kDataOffset] == 0xFF

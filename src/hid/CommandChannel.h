@@ -4,19 +4,25 @@
 #include <cstdint>
 #include <mutex>
 #include <span>
+#include <string>
 
 #include "hid/CommandReport.h"
 #include "hid/HidInterface.h"
+#include "platform/FileLock.h"
 
 namespace marlo::hid {
 
 // A device's serialised access to its command collection, over its own cable interface or
 // through its 2.4 GHz receiver. Every operation returns a result code (CommandReport.h).
 //
-// Locks, in the order they are taken when both are held: the command lock (held for all the
-// chunks of one command, so they stay together), then the exchange lock (pairs a request with its
-// answer and keeps interface reopening out of an exchange). The lighting lock guards one lighting
-// chunk.
+// Locks, in the order they are taken:
+//   1. the command lock (held for all the chunks of one command, so they stay together), or the
+//      lighting lock (one lighting chunk);
+//   2. the device lock: a file lock shared with the user's other programs (DeviceLockFile.h),
+//      held for a command's chunks and for one lighting chunk, since every program with the
+//      device open receives every answer;
+//   3. the exchange lock: one request and its answer, from the write to the last read, and any
+//      opening or closing of an interface, so an answer never goes to another exchange.
 class CommandChannel {
   public:
     static constexpr uint16_t kMaxBlockSize = 512;
@@ -27,16 +33,24 @@ class CommandChannel {
     CommandChannel(const CommandChannel&) = delete;
     CommandChannel& operator=(const CommandChannel&) = delete;
 
+    static constexpr uint32_t kDeviceLockWaitMs = 10000;
+
+    enum class Path { kCable, kReceiver };
+
     HidInterface& cable() { return cable_; }
     HidInterface& receiver() { return receiver_; }
-    // Held by the attachment logic while it opens or reopens an interface.
-    std::mutex& exchangeLock() { return exchangeLock_; }
+    // Opens (or reopens) one of the two interfaces for reading and writing, outside any
+    // exchange: an exchange in progress finishes first. False when it cannot be opened.
+    bool OpenInterface(Path which, const std::string& path);
+    // Closes one of the two interfaces outside any exchange.
+    void CloseInterface(Path which);
 
     void SetConnected(bool connected) { connected_ = connected; }
     bool connected() const { return connected_; }
     void SetHold(bool hold) { hold_ = hold; }
     bool hold() const { return hold_; }
-    bool busy() const { return busy_ != 0; }
+    // True while at least one exchange is in progress.
+    bool busy() const { return busy_.load() > 0; }
 
     // Mode 2 selects the receiver (chunks of 24 bytes); any other mode the cable (56).
     void SetMode(int mode);
@@ -48,11 +62,14 @@ class CommandChannel {
     // The waits of both paths (tests shorten them).
     void SetTimeouts(uint32_t cableMs, uint32_t receiverMs);
 
-    // One full exchange: writes the request (padded or cut to 64 bytes) and reads the answer,
-    // skipping one answer of another command; in receiver mode an answer with code 0xAA means
-    // the receiver did not reach the device.
+    // One full exchange: writes the request (padded or cut to 64 bytes) and reads its answer.
+    // Reports already waiting are drained first; an answer of another command (a late answer of
+    // an earlier request, or one meant for another program) is logged and dropped, at most
+    // twice, and when no answer of this command came the result is 0 with a zeroed answer. In
+    // receiver mode an answer with code 0xAA means the receiver did not reach the device.
     int Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer, uint32_t* received);
-    // The lighting stream's reduced exchange: cable only, one read, no matching.
+    // The lighting stream's exchange: cable only, no debug output, the busy state untouched;
+    // otherwise it keeps the same rules, so it never takes another command's answer.
     int ExchangeCable(std::span<const uint8_t> request, std::span<uint8_t> answer,
                       uint32_t* received);
 
@@ -75,6 +92,15 @@ class CommandChannel {
   private:
     enum class Locking { kCommandLock, kNoLock };
 
+    // The write of one request and the reads of its answer, with the exchange lock held.
+    int ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t timeoutMs,
+                       const CommandReport::Bytes& out, CommandReport::Bytes& in,
+                       uint32_t* moved);
+    // Takes the device lock of the selected interface's node for the caller's scope; false
+    // when another program holds it past the wait (or it cannot be made: then the
+    // command goes on without it, as nothing else could take it either).
+    bool LockDevice(platform::FileLock& lock, uint32_t waitMs);
+
     // One report: writes `data`, or reads `readInto.size()` bytes (at most 56) into
     // `readInto`; the answer's status turns into -102 or -103.
     int One(uint8_t command, uint16_t offset, std::span<const uint8_t> data,
@@ -94,15 +120,15 @@ class CommandChannel {
     }
 
     std::atomic<uint16_t> blockSize_{kMaxBlockSize};
-    // A plain flag read without a lock: it only steers the dropping of lighting chunks.
-    std::atomic<uint8_t> busy_{0};
+    // The exchanges in progress: a count, since command 23 runs beside other commands.
+    std::atomic<int> busy_{0};
     std::atomic<bool> connected_{false};
     std::atomic<bool> hold_{false};
     HidInterface cable_;
     HidInterface receiver_;
     std::mutex commandLock_;   // 1st
-    std::mutex exchangeLock_;  // 2nd
-    std::mutex lightingLock_;
+    std::mutex lightingLock_;  // 1st, for a lighting chunk
+    std::mutex exchangeLock_;  // 3rd (the device lock is 2nd)
     std::atomic<bool> receiverMode_{false};
     std::atomic<uint8_t> chunkSize_{24};
     std::atomic<uint32_t> cableTimeoutMs_{kCableTimeoutMs};

@@ -14,6 +14,7 @@
 
 #include "hid/HidPath.h"
 #include "hid/HidrawNode.h"
+#include "platform/DebugOutput.h"
 #include "platform/UnixSocket.h"
 
 namespace marlo::hid {
@@ -116,17 +117,19 @@ void HidInterface::FreePaths() {
 
 bool HidInterface::Open(const std::string& path, bool read, bool write, bool overlapped,
                         bool exclusive) {
-    std::unique_lock lock(mutex_);
-    readAccess_ = read;
-    writeAccess_ = write;
-    overlapped_ = overlapped;
-    exclusive_ = exclusive;
-    path_ = path;
-    CloseLocked(lock);
-
-    const std::filesystem::path root = HidPath::Root(path);
+    std::lock_guard opening(openMutex_);
+    {
+        std::unique_lock lock(mutex_);
+        CloseLocked(lock);
+        readAccess_ = read;
+        writeAccess_ = write;
+        overlapped_ = overlapped;
+        exclusive_ = exclusive;
+        path_ = path;
+    }
+    // The slow part, without the state lock: sysfs and the node itself.
     const std::string node = HidPath::NodeName(path);
-    const auto info = HidrawNode::Read(root, node);
+    const auto info = HidrawNode::Read(HidPath::Root(path), node);
     if (!info) {
         return false;
     }
@@ -134,6 +137,8 @@ bool HidInterface::Open(const std::string& path, bool read, bool write, bool ove
     const uint32_t collectionFromPath = HidPath::CollectionNumber(path);
     const size_t index = collectionFromPath == 0 ? 0 : collectionFromPath - 1;
     if (index >= collections.size()) {
+        platform::DebugOutput::Printf("%s: no collection %u in its report descriptor", node.c_str(),
+                                      collectionFromPath);
         return false;
     }
     bool isSocket = false;
@@ -142,33 +147,38 @@ bool HidInterface::Open(const std::string& path, bool read, bool write, bool ove
         return false;
     }
     const TopLevelCollection& collection = collections[index];
+    ReportDecoder decoder(collection);
+
+    std::lock_guard lock(mutex_);
     fd_ = fd;
     isSocket_ = isSocket;
     usesReportIds_ = info->descriptor.usesReportIds();
     inputReportIds_ = collection.reportIds[static_cast<int>(ReportType::kInput)];
     attributes_ = info->attributes;
-    decoder_ = ReportDecoder(collection);
     caps_.usage = collection.usage;
     caps_.usagePage = collection.usagePage;
     caps_.inputReportLength = collection.reportLength[0];
     caps_.outputReportLength = collection.reportLength[1];
     caps_.featureReportLength = collection.reportLength[2];
-    caps_.inputButtonCaps = decoder_.buttonCaps(ReportType::kInput);
-    caps_.inputValueCaps = decoder_.valueCaps(ReportType::kInput);
-    caps_.outputButtonCaps = decoder_.buttonCaps(ReportType::kOutput);
-    caps_.outputValueCaps = decoder_.valueCaps(ReportType::kOutput);
-    caps_.featureButtonCaps = decoder_.buttonCaps(ReportType::kFeature);
-    caps_.featureValueCaps = decoder_.valueCaps(ReportType::kFeature);
+    caps_.inputButtonCaps = decoder.buttonCaps(ReportType::kInput);
+    caps_.inputValueCaps = decoder.valueCaps(ReportType::kInput);
+    caps_.outputButtonCaps = decoder.buttonCaps(ReportType::kOutput);
+    caps_.outputValueCaps = decoder.valueCaps(ReportType::kOutput);
+    caps_.featureButtonCaps = decoder.buttonCaps(ReportType::kFeature);
+    caps_.featureValueCaps = decoder.valueCaps(ReportType::kFeature);
+    decoder_ = std::move(decoder);
     for (int t = 0; t < kReportTypeCount; ++t) {
         reportBuffers_[t].assign(collection.reportLength[t], 0);
     }
     interfaceNumber_ = HidPath::InterfaceNumber(path);
     collectionNumber_ = collectionFromPath;
-    lastFailure_ = Failure::kNone;
+    lastReadFailure_ = Failure::kNone;
+    lastWriteFailure_ = Failure::kNone;
     return true;
 }
 
 void HidInterface::Close() {
+    std::lock_guard opening(openMutex_);
     std::unique_lock lock(mutex_);
     CloseLocked(lock);
 }
@@ -201,16 +211,56 @@ bool HidInterface::IsOpen() const {
     return fd_ >= 0;
 }
 
-HidInterface::Failure HidInterface::lastFailure() const {
+HidInterface::Failure HidInterface::lastReadFailure() const {
     std::lock_guard lock(mutex_);
-    return lastFailure_;
+    return lastReadFailure_;
+}
+
+HidInterface::Failure HidInterface::lastWriteFailure() const {
+    std::lock_guard lock(mutex_);
+    return lastWriteFailure_;
+}
+
+HidAttributes HidInterface::attributes() const {
+    std::lock_guard lock(mutex_);
+    return attributes_;
+}
+
+HidCapabilities HidInterface::capabilities() const {
+    std::lock_guard lock(mutex_);
+    return caps_;
+}
+
+uint32_t HidInterface::interfaceNumber() const {
+    std::lock_guard lock(mutex_);
+    return interfaceNumber_;
+}
+
+uint32_t HidInterface::collectionNumber() const {
+    std::lock_guard lock(mutex_);
+    return collectionNumber_;
+}
+
+std::string HidInterface::path() const {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+std::vector<uint8_t> HidInterface::inputReport() const {
+    std::lock_guard lock(mutex_);
+    return reportBuffers_[0];
+}
+
+std::vector<HidDataEntry> HidInterface::inputEntries() const {
+    std::lock_guard lock(mutex_);
+    return decoder_.entries(ReportType::kInput);
 }
 
 bool HidInterface::BeginTransfer(Direction direction, int* fd) {
     std::lock_guard lock(mutex_);
     const bool allowed = direction == Direction::kRead ? readAccess_ : writeAccess_;
     if (fd_ < 0 || closing_ || !allowed) {
-        lastFailure_ = Failure::kNotOpen;
+        (direction == Direction::kRead ? lastReadFailure_ : lastWriteFailure_) = Failure::kNotOpen;
         return false;
     }
     ++inFlight_;
@@ -218,9 +268,9 @@ bool HidInterface::BeginTransfer(Direction direction, int* fd) {
     return true;
 }
 
-void HidInterface::EndTransfer(Failure failure) {
+void HidInterface::EndTransfer(Direction direction, Failure failure) {
     std::lock_guard lock(mutex_);
-    lastFailure_ = failure;
+    (direction == Direction::kRead ? lastReadFailure_ : lastWriteFailure_) = failure;
     if (--inFlight_ == 0) {
         transfersDone_.notify_all();
     }
@@ -257,8 +307,14 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
     const uint64_t start = platform::MonotonicMs();
     Failure failure = Failure::kTimeout;
     int result = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
+        // One deadline for the whole call: a node that keeps delivering reports of other
+        // collections must not keep it going.
         const uint32_t left = platform::RemainingMs(timeoutMs, start);
+        if (left == 0 && !first) {
+            failure = Failure::kTimeout;
+            break;
+        }
         pollfd fds[2] = {{cancel_.fd(), POLLIN, 0}, {fd, short(reading ? POLLIN : POLLOUT), 0}};
         const int n = poll(fds, 2, left == platform::kInfinite ? -1 : static_cast<int>(left));
         if (n < 0 && errno == EINTR) {
@@ -280,6 +336,7 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
         if (reading && (ready & POLLIN)) {
             // Reports without IDs get a 0 in front, so byte 0 is always the report ID.
             const size_t prefix = usesIds ? 0 : 1;
+            report[0] = 0;
             const ssize_t got = isSocket ? recv(fd, report + prefix, kMaxReportBytes, 0)
                                          : read(fd, report + prefix, kMaxReportBytes);
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
@@ -327,7 +384,7 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
             break;
         }
     }
-    EndTransfer(failure);
+    EndTransfer(direction, failure);
     return result;
 }
 
@@ -335,6 +392,7 @@ bool HidInterface::DecodeInput(const uint8_t* report, uint32_t length) {
     if (report == nullptr || length == 0) {
         return false;
     }
+    std::lock_guard lock(mutex_);
     return decoder_.Decode(ReportType::kInput, std::span(report, length));
 }
 

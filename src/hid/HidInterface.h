@@ -20,7 +20,8 @@ namespace marlo::hid {
 //
 // Threads: Read or Write may run on one thread while another calls Close or Open; that
 // transfer then returns 0 at once. Reads and writes on one object are serialised by the
-// caller. The path list belongs to one thread (discovery).
+// caller. The accessors of the open interface return copies taken under the lock, so they may
+// be called while another thread reopens it. The path list belongs to one thread (discovery).
 class HidInterface {
   public:
     enum class Failure { kNone, kTimeout, kCancelled, kDisconnected, kNotOpen, kIoError };
@@ -56,11 +57,14 @@ class HidInterface {
 
     // One input report of this interface's collection into `buffer` (byte 0 the report ID,
     // 0 for a node without report IDs). 1 on success, else 0; `transferred` the bytes moved.
+    // The timeout bounds the whole call, however many reports of other collections arrive;
+    // 0 takes only what is already waiting.
     int Read(uint8_t* buffer, uint32_t length, uint32_t* transferred, uint32_t timeoutMs);
     // One output report from `buffer`, byte 0 the report ID. 1 on success, else 0.
     int Write(const uint8_t* buffer, uint32_t length, uint32_t* transferred, uint32_t timeoutMs);
-    // How the last failed transfer on this object failed.
-    Failure lastFailure() const;
+    // How the last read, and the last write, on this object ended (kNone after a success).
+    Failure lastReadFailure() const;
+    Failure lastWriteFailure() const;
 
     // Decodes a received input report into the input data entries.
     bool DecodeInput(const uint8_t* report, uint32_t length);
@@ -68,21 +72,20 @@ class HidInterface {
     // Whether a path can still be opened: its node and its sysfs entry exist. Opens nothing.
     static bool IsPresent(const std::string& path);
 
-    const HidAttributes& attributes() const { return attributes_; }
-    const HidCapabilities& capabilities() const { return caps_; }
-    uint32_t interfaceNumber() const { return interfaceNumber_; }
-    uint32_t collectionNumber() const { return collectionNumber_; }
-    const std::string& path() const { return path_; }
-    std::vector<uint8_t>& inputReport() { return reportBuffers_[0]; }
-    const std::vector<HidDataEntry>& inputEntries() const {
-        return decoder_.entries(ReportType::kInput);
-    }
+    HidAttributes attributes() const;
+    HidCapabilities capabilities() const;
+    uint32_t interfaceNumber() const;
+    uint32_t collectionNumber() const;
+    std::string path() const;
+    // A zero-filled buffer of the input report's length.
+    std::vector<uint8_t> inputReport() const;
+    std::vector<HidDataEntry> inputEntries() const;
 
   private:
     enum class Direction { kRead, kWrite };
     // Registers a transfer; false when the interface cannot do it now.
     bool BeginTransfer(Direction direction, int* fd);
-    void EndTransfer(Failure failure);
+    void EndTransfer(Direction direction, Failure failure);
     int Transfer(Direction direction, uint8_t* buffer, uint32_t length, uint32_t* transferred,
                  uint32_t timeoutMs);
     void CloseLocked(std::unique_lock<std::mutex>& lock);
@@ -92,6 +95,14 @@ class HidInterface {
     size_t cursor_ = 0;
     NodeIdentityCache nodeCache_;
 
+    // Serialises Open and Close with each other; held across the blocking part of an open
+    // (reading sysfs, connecting), which `mutex_` is not, so transfers and accessors on other
+    // threads are never held up by it. Taken before `mutex_`.
+    std::mutex openMutex_;
+
+    // Guards everything below: the identity of the open interface, the handle and the transfer
+    // bookkeeping.
+    mutable std::mutex mutex_;
     bool readAccess_ = false;
     bool writeAccess_ = false;
     bool overlapped_ = false;
@@ -103,9 +114,6 @@ class HidInterface {
     std::vector<uint8_t> reportBuffers_[kReportTypeCount];
     uint32_t interfaceNumber_ = 0;
     uint32_t collectionNumber_ = 0;
-
-    // Guards the handle and the transfer bookkeeping below.
-    mutable std::mutex mutex_;
     std::condition_variable transfersDone_;
     int fd_ = -1;
     bool isSocket_ = false;
@@ -113,7 +121,8 @@ class HidInterface {
     std::vector<uint8_t> inputReportIds_;
     int inFlight_ = 0;
     bool closing_ = false;
-    Failure lastFailure_ = Failure::kNone;
+    Failure lastReadFailure_ = Failure::kNone;
+    Failure lastWriteFailure_ = Failure::kNone;
     // Raised by Close and Open while a transfer is in flight; manual-reset, so that a read
     // and a write in flight together both see it. Cleared once they have returned.
     platform::Event cancel_{platform::Event::Reset::kManual};

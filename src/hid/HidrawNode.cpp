@@ -7,6 +7,7 @@
 
 #include "hid/HidPath.h"
 #include "platform/AtomicFile.h"
+#include "platform/DebugOutput.h"
 
 namespace marlo::hid {
 namespace {
@@ -58,6 +59,20 @@ uint16_t ReadHexFile(const std::filesystem::path& file) {
 
 }  // namespace
 
+bool HidrawNode::ParseUevent(const std::string& text, HidAttributes& attributes,
+                             uint32_t& interfaceNumber) {
+    bool haveId = false;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("HID_ID=")) {
+            haveId = ParseHidId(line.substr(7), attributes);
+        } else if (line.starts_with("HID_PHYS=")) {
+            interfaceNumber = InterfaceFromPhys(line.substr(9));
+        }
+    }
+    return haveId;
+}
+
 std::optional<HidrawNodeInfo> HidrawNode::Read(const std::filesystem::path& root,
                                                const std::string& node) {
     const std::filesystem::path device = HidPath::SysfsNode(root, node) / "device";
@@ -68,23 +83,19 @@ std::optional<HidrawNodeInfo> HidrawNode::Read(const std::filesystem::path& root
         return std::nullopt;
     }
     HidrawNodeInfo info;
-    bool haveId = false;
-    std::istringstream lines(*uevent);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.starts_with("HID_ID=")) {
-            haveId = ParseHidId(line.substr(7), info.attributes);
-        } else if (line.starts_with("HID_PHYS=")) {
-            info.interfaceNumber = InterfaceFromPhys(line.substr(9));
-        }
-    }
-    if (!haveId) {
+    if (!ParseUevent(*uevent, info.attributes, info.interfaceNumber)) {
+        platform::DebugOutput::Printf("%s: ignored, its uevent has no usable HID_ID", node.c_str());
         return std::nullopt;
     }
     // The USB device two levels above the HID device carries the release number.
     info.attributes.version = ReadHexFile(device / ".." / ".." / "bcdDevice");
     const auto* data = reinterpret_cast<const uint8_t*>(descriptorBytes->data());
-    auto descriptor = ReportDescriptor::Parse(std::span(data, descriptorBytes->size()));
+    std::string why;
+    auto descriptor = ReportDescriptor::Parse(std::span(data, descriptorBytes->size()), &why);
     if (!descriptor || descriptor->collections().empty()) {
+        // The device stays invisible; say why, so a person can tell it from a missing device.
+        platform::DebugOutput::Printf("%s: report descriptor refused: %s", node.c_str(),
+                                      descriptor ? "no top-level collection" : why.c_str());
         return std::nullopt;
     }
     info.descriptor = std::move(*descriptor);

@@ -25,6 +25,11 @@ class HidrawNode {
     static std::optional<HidrawNodeInfo> Read(const std::filesystem::path& root,
                                               const std::string& node);
 
+    // Reads the vendor and product (HID_ID) and the interface number (the "/inputN" tail of
+    // HID_PHYS) from a uevent text; false when it has no usable HID_ID.
+    static bool ParseUevent(const std::string& text, HidAttributes& attributes,
+                            uint32_t& interfaceNumber);
+
     // True while both the device node and its sysfs entry exist.
     static bool Present(const std::filesystem::path& root, const std::string& node);
 };

@@ -2,56 +2,22 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 
 #include "platform/DebugOutput.h"
+#include "platform/FdIo.h"
 #include "platform/RuntimeDir.h"
 #include "platform/UnixSocket.h"
 
 namespace marlo::platform {
 namespace {
 
-constexpr uint32_t kRequestTimeoutMs = 2000;
-constexpr size_t kMaxHeader = 4096;
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = send(fd, text.data(), text.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        text.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// The next line of `text` from `pos`, without its line end.
-std::optional<std::string> Line(const std::string& text, size_t& pos) {
-    const size_t end = text.find('\n', pos);
-    if (end == std::string::npos) {
-        return std::nullopt;
-    }
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
-    return line;
-}
-
-template <typename T>
-std::optional<T> Number(const std::optional<std::string>& text) {
-    if (!text)
-        return std::nullopt;
-    T value{};
-    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), value);
-    if (ec != std::errc() || end != text->data() + text->size() || text->empty())
-        return std::nullopt;
-    return value;
-}
+constexpr uint32_t kAnswerTimeoutMs = 1000;
 
 }  // namespace
 
@@ -69,13 +35,22 @@ std::optional<std::filesystem::path> MessageEndpoint::DefaultPath() {
 
 bool MessageEndpoint::Start(const std::filesystem::path& socketPath, Handler handler) {
     if (listenFd_ >= 0) {
+        errno = EBUSY;
         return false;
     }
-    // A socket file left by a program that ended without cleaning up is replaced.
     const int fd = UnixSocket::Listen(socketPath, SOCK_STREAM, 16);
     if (fd < 0) {
         return false;
     }
+    struct stat st {};
+    if (stat(socketPath.c_str(), &st) != 0) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return false;
+    }
+    socketDevice_ = st.st_dev;
+    socketInode_ = st.st_ino;
     listenFd_ = fd;
     path_ = socketPath;
     handler_ = std::move(handler);
@@ -90,38 +65,70 @@ void MessageEndpoint::Stop() {
     worker_.Stop(kInfinite);
     close(listenFd_);
     listenFd_ = -1;
-    unlink(path_.c_str());
+    // Only the socket this endpoint made: another program may have put its own there since.
+    struct stat st {};
+    if (stat(path_.c_str(), &st) == 0 && st.st_dev == socketDevice_ && st.st_ino == socketInode_) {
+        unlink(path_.c_str());
+    }
+}
+
+void MessageEndpoint::Reap(bool all) {
+    for (auto it = connections_.begin(); it != connections_.end();) {
+        if (all || (*it)->finished) {
+            (*it)->thread.join();
+            it = connections_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void MessageEndpoint::Serve(Event& stop) {
     for (;;) {
         pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {listenFd_, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
-            return;
+        // Wakes now and then to join finished connections even when no new one comes.
+        const int n = poll(fds, 2, connections_.empty() ? -1 : 100);
+        if (n < 0 && errno != EINTR) {
+            break;
         }
         if (fds[0].revents & POLLIN) {
-            return;
+            break;
         }
-        if (fds[1].revents & POLLIN) {
-            const int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (client >= 0) {
-                Answer(client, stop);
-                // Closing with the peer's bytes unread would reset the connection and lose the
-                // answer: finish writing, then take what is left for a moment.
-                shutdown(client, SHUT_WR);
-                const uint64_t start = MonotonicMs();
-                char discard[4096];
-                for (uint32_t left; (left = RemainingMs(200, start)) > 0;) {
-                    pollfd p{client, POLLIN, 0};
-                    if (poll(&p, 1, static_cast<int>(left)) <= 0 ||
-                        recv(client, discard, sizeof discard, 0) <= 0) {
-                        break;
-                    }
+        Reap(false);
+        if ((fds[1].revents & POLLIN) == 0) {
+            continue;
+        }
+        const int client = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (client < 0) {
+            continue;
+        }
+        if (connections_.size() >= kMaxConnections) {
+            WriteAll(client, "error busy\n", 100);
+            close(client);
+            continue;
+        }
+        auto connection = std::make_unique<Connection>();
+        Connection* raw = connection.get();
+        connection->thread = std::thread([this, client, raw, &stop] {
+            Answer(client, stop);
+            // Closing with the peer's bytes unread would reset the connection and lose the
+            // answer: finish writing, then take what is left for a moment.
+            shutdown(client, SHUT_WR);
+            const uint64_t start = MonotonicMs();
+            char discard[4096];
+            for (uint32_t left; (left = RemainingMs(200, start)) > 0;) {
+                pollfd p[2] = {{client, POLLIN, 0}, {stop.fd(), POLLIN, 0}};
+                if (poll(p, 2, static_cast<int>(left)) <= 0 || (p[1].revents & POLLIN) ||
+                    recv(client, discard, sizeof discard, 0) <= 0) {
+                    break;
                 }
-                close(client);
             }
-        }
+            close(client);
+            raw->finished = true;
+        });
+        connections_.push_back(std::move(connection));
     }
+    Reap(true);
 }
 
 void MessageEndpoint::Answer(int client, Event& stop) {
@@ -129,21 +136,13 @@ void MessageEndpoint::Answer(int client, Event& stop) {
     socklen_t length = sizeof peer;
     if (getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != getuid()) {
         DebugOutput::Printf("refused a message from user %u", peer.uid);
-        WriteAll(client, "error refused: another user\n");
+        WriteAll(client, "error refused: another user\n", kAnswerTimeoutMs);
         return;
     }
-    // Read until the request is complete, the peer stops writing, or the time is up.
-    std::string text;
+    // Read until the request is whole, turns out malformed, the peer stops, or time is up.
+    EndpointReader reader;
     const uint64_t start = MonotonicMs();
-    for (;;) {
-        if (const auto request = Parse(text)) {
-            const std::string error = handler_(*request);
-            WriteAll(client, error.empty() ? "ok\n" : "error " + error + "\n");
-            return;
-        }
-        if (text.size() > kMaxHeader + kMaxData) {
-            break;
-        }
+    while (reader.state() == EndpointReader::State::kIncomplete) {
         const uint32_t left = RemainingMs(kRequestTimeoutMs, start);
         pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {client, POLLIN, 0}};
         if (left == 0 || poll(fds, 2, static_cast<int>(left)) <= 0 || (fds[0].revents & POLLIN)) {
@@ -151,58 +150,20 @@ void MessageEndpoint::Answer(int client, Event& stop) {
         }
         char buffer[65536];
         const ssize_t n = recv(client, buffer, sizeof buffer, 0);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             break;
-        text.append(buffer, static_cast<size_t>(n));
-    }
-    WriteAll(client, "error malformed request\n");
-}
-
-std::optional<EndpointRequest> MessageEndpoint::Parse(const std::string& text) {
-    size_t pos = 0;
-    const auto kind = Line(text, pos);
-    const auto window = Line(text, pos);
-    if (!kind || !window || window->size() > kMaxHeader) {
-        return std::nullopt;
-    }
-    EndpointRequest request;
-    request.window = *window;
-    if (*kind == "post") {
-        const auto message = Line(text, pos);
-        const auto w = Number<uint64_t>(Line(text, pos));
-        const auto l = Number<int64_t>(Line(text, pos));
-        if (!message || message->empty() || !w || !l) {
-            return std::nullopt;
         }
-        request.kind = EndpointRequest::Kind::kPost;
-        request.message = *message;
-        request.wParam = *w;
-        request.lParam = *l;
-        return request;
+        reader.Feed(std::string_view(buffer, static_cast<size_t>(n)));
     }
-    if (*kind == "copydata") {
-        const auto dataKind = Number<uint32_t>(Line(text, pos));
-        const auto size = Number<size_t>(Line(text, pos));
-        if (!dataKind || !size || *size > kMaxData || text.size() - pos < *size) {
-            return std::nullopt;
-        }
-        request.kind = EndpointRequest::Kind::kCopyData;
-        request.dataKind = *dataKind;
-        request.data = text.substr(pos, *size);
-        return request;
+    if (reader.state() != EndpointReader::State::kComplete) {
+        WriteAll(client, "error malformed request\n", kAnswerTimeoutMs);
+        return;
     }
-    return std::nullopt;
-}
-
-std::string MessageEndpoint::Format(const EndpointRequest& r) {
-    if (r.kind == EndpointRequest::Kind::kPost) {
-        return "post\n" + r.window + "\n" + r.message + "\n" + std::to_string(r.wParam) + "\n" +
-               std::to_string(r.lParam) + "\n";
-    }
-    return "copydata\n" + r.window + "\n" + std::to_string(r.dataKind) + "\n" +
-           std::to_string(r.data.size()) + "\n" + r.data;
+    const std::string error = handler_(reader.request());
+    WriteAll(client, error.empty() ? "ok\n" : "error " + error + "\n", kAnswerTimeoutMs);
 }
 
 std::string MessageEndpoint::Send(const std::filesystem::path& socketPath,
@@ -213,20 +174,22 @@ std::string MessageEndpoint::Send(const std::filesystem::path& socketPath,
     }
     timeval timeout{5, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     std::string answer;
-    if (WriteAll(fd, Format(request))) {
+    if (WriteAll(fd, EndpointReader::Format(request))) {
         char buffer[256];
-        for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+        for (ssize_t n; answer.size() < 4096 && (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
             answer.append(buffer, static_cast<size_t>(n));
-            if (answer.find('\n') != std::string::npos)
+            if (answer.find('\n') != std::string::npos) {
                 break;
+            }
         }
     }
     close(fd);
     if (answer == "ok\n") {
         return "";
     }
-    if (answer.starts_with("error ")) {
+    if (answer.starts_with("error ") && answer.ends_with("\n")) {
         return answer.substr(6, answer.size() - 7);
     }
     return "no answer";

@@ -6,11 +6,23 @@
 
 namespace marlo::platform {
 
+// A send's answer. Whether the handler runs is decided once, by whichever side gets there
+// first: the UI thread starting it, or the sender giving up on it.
 struct MessageLoop::Pending {
+    enum State : int { kQueued, kStarted, kAbandoned };
+
+    bool TryStart() { return Move(kStarted); }
+    bool TryAbandon() { return Move(kAbandoned); }
+
     Event done{Event::Reset::kManual};
     std::atomic<intptr_t> result{0};
-    // Set when the sender stopped waiting: the message is then not handled.
-    std::atomic<bool> abandoned{false};
+
+  private:
+    bool Move(State to) {
+        int expected = kQueued;
+        return state.compare_exchange_strong(expected, to);
+    }
+    std::atomic<int> state{kQueued};
 };
 
 MessageLoop::MessageLoop() : uiThread_(std::this_thread::get_id()) {}
@@ -50,7 +62,7 @@ bool MessageLoop::IsWindow(WindowHandle window) const {
 }
 
 intptr_t MessageLoop::Dispatch(WindowHandle window, uint32_t message, uintptr_t wParam,
-                               intptr_t lParam) {
+                               intptr_t lParam, const std::any* payload) {
     std::shared_ptr<MessageHandler> handler;
     {
         std::lock_guard lock(mutex_);
@@ -60,7 +72,12 @@ intptr_t MessageLoop::Dispatch(WindowHandle window, uint32_t message, uintptr_t 
         }
         handler = it->second;  // the window may be destroyed by its own handler
     }
-    return (*handler)(message, wParam, lParam);
+    // Nested dispatches (a modal loop inside a handler) see their own payload.
+    const std::any* outer = currentPayload_;
+    currentPayload_ = payload;
+    const intptr_t result = (*handler)(message, wParam, lParam);
+    currentPayload_ = outer;
+    return result;
 }
 
 intptr_t MessageLoop::SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -68,24 +85,62 @@ intptr_t MessageLoop::SendMessage(WindowHandle window, uint32_t message, uintptr
     if (OnUiThread()) {
         return Dispatch(window, message, wParam, lParam);
     }
+    return SendQueued(Item{window, message, wParam, lParam, nullptr, nullptr, {}}, cancel);
+}
+
+intptr_t MessageLoop::SendPayload(WindowHandle window, uint32_t message, std::any payload) {
+    if (OnUiThread()) {
+        return Dispatch(window, message, 0, 0, &payload);
+    }
+    return SendQueued(Item{window, message, 0, 0, nullptr, nullptr, std::move(payload)}, nullptr);
+}
+
+intptr_t MessageLoop::SendQueued(Item item, Event* cancel) {
     auto reply = std::make_shared<Pending>();
+    item.reply = reply;
     {
         std::lock_guard lock(mutex_);
-        if (quit_ || !windows_.contains(window)) {
+        if (quit_ || !windows_.contains(item.window)) {
             return 0;
         }
-        queue_.push_back(Item{window, message, wParam, lParam, nullptr, reply});
+        queue_.push_back(std::move(item));
     }
     wake_.Set();
     if (cancel != nullptr) {
-        if (WaitAny({&reply->done, cancel}, kInfinite) != 0u) {
-            reply->abandoned = true;
-            return 0;
+        if (WaitAny({&reply->done, cancel}, kInfinite) != 0u && reply->TryAbandon()) {
+            return 0;  // withdrawn before the handler started: it never will
         }
-    } else {
-        reply->done.Wait(kInfinite);
     }
+    reply->done.Wait(kInfinite);
     return reply->result;
+}
+
+std::optional<intptr_t> MessageLoop::CallWithin(std::function<intptr_t()> fn, uint32_t timeoutMs) {
+    auto reply = std::make_shared<Pending>();
+    {
+        std::lock_guard lock(mutex_);
+        if (quit_) {
+            return std::nullopt;
+        }
+        queue_.push_back(Item{0, 0, 0, 0,
+                              [reply, fn = std::move(fn)] {
+                                  if (reply->TryStart()) {
+                                      reply->result = fn();
+                                      reply->done.Set();
+                                  }
+                              },
+                              nullptr,
+                              {}});
+    }
+    wake_.Set();
+    if (!reply->done.Wait(timeoutMs) && reply->TryAbandon()) {
+        return std::nullopt;
+    }
+    // Started in time (or the loop ended: then it was never started and done stays unset).
+    if (!reply->done.Wait(kInfinite)) {
+        return std::nullopt;
+    }
+    return reply->result.load();
 }
 
 bool MessageLoop::PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
@@ -95,7 +150,19 @@ bool MessageLoop::PostMessage(WindowHandle window, uint32_t message, uintptr_t w
         if (!windows_.contains(window)) {
             return false;
         }
-        queue_.push_back(Item{window, message, wParam, lParam, nullptr, nullptr});
+        queue_.push_back(Item{window, message, wParam, lParam, nullptr, nullptr, {}});
+    }
+    wake_.Set();
+    return true;
+}
+
+bool MessageLoop::PostPayload(WindowHandle window, uint32_t message, std::any payload) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!windows_.contains(window)) {
+            return false;
+        }
+        queue_.push_back(Item{window, message, 0, 0, nullptr, nullptr, std::move(payload)});
     }
     wake_.Set();
     return true;
@@ -104,7 +171,7 @@ bool MessageLoop::PostMessage(WindowHandle window, uint32_t message, uintptr_t w
 void MessageLoop::Post(std::function<void()> fn) {
     {
         std::lock_guard lock(mutex_);
-        queue_.push_back(Item{0, 0, 0, 0, std::move(fn), nullptr});
+        queue_.push_back(Item{0, 0, 0, 0, std::move(fn), nullptr, {}});
     }
     wake_.Set();
 }
@@ -114,11 +181,11 @@ void MessageLoop::Handle(Item& item) {
         item.call();
         return;
     }
-    if (item.reply && item.reply->abandoned) {
-        item.reply->done.Set();
-        return;
+    if (item.reply && !item.reply->TryStart()) {
+        return;  // the sender gave up before it started
     }
-    const intptr_t result = Dispatch(item.window, item.message, item.wParam, item.lParam);
+    const intptr_t result = Dispatch(item.window, item.message, item.wParam, item.lParam,
+                                     item.payload.has_value() ? &item.payload : nullptr);
     if (item.reply) {
         item.reply->result = result;
         item.reply->done.Set();

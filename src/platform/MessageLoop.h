@@ -1,5 +1,6 @@
 #pragma once
 
+#include <any>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -7,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/Event.h"
@@ -21,6 +23,10 @@ using MessageHandler = std::function<intptr_t(uint32_t message, uintptr_t wParam
 // registered with it receive messages there, in order. A send from another thread waits until
 // the UI thread has handled the message (or the sender's cancel event fires); a send from the
 // UI thread calls the handler at once; a post never waits.
+//
+// wParam and lParam carry numbers only. A message that carries data carries it as an owned
+// payload (PostPayload, SendPayload), which the handler reads with CurrentPayload while it runs;
+// a payload still queued when the loop ends is simply destroyed with its item.
 class MessageLoop {
   public:
     MessageLoop();
@@ -34,10 +40,23 @@ class MessageLoop {
     bool IsWindow(WindowHandle window) const;
 
     // The handler's result, or 0 when the window does not exist, the loop ended or `cancel`
-    // was signalled before the message was handled.
+    // was signalled before the handler started. Once the handler has started, the send waits
+    // for it to finish even when `cancel` fires, and returns its result: a message is either
+    // handled and answered, or never handled.
     intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
                          Event* cancel = nullptr);
     bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    // A message with an owned payload (wParam and lParam 0).
+    bool PostPayload(WindowHandle window, uint32_t message, std::any payload);
+    intptr_t SendPayload(WindowHandle window, uint32_t message, std::any payload);
+    // The payload of the message being handled (UI thread, inside a handler); nothing for a
+    // message without one.
+    const std::any* CurrentPayload() const { return currentPayload_; }
+
+    // Runs `fn` on the UI thread and returns its result, unless the UI thread has not started
+    // it within `timeoutMs`: it is then withdrawn and never runs, and the result is nothing.
+    // Must not be called on the UI thread.
+    std::optional<intptr_t> CallWithin(std::function<intptr_t()> fn, uint32_t timeoutMs);
     // Runs `fn` on the UI thread, without waiting.
     void Post(std::function<void()> fn);
 
@@ -75,9 +94,13 @@ class MessageLoop {
         intptr_t lParam = 0;
         std::function<void()> call;
         std::shared_ptr<Pending> reply;  // set for sends
+        std::any payload;
     };
 
-    intptr_t Dispatch(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    intptr_t Dispatch(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam,
+                      const std::any* payload = nullptr);
+    // Queues a send from another thread and waits for its answer (see SendMessage).
+    intptr_t SendQueued(Item item, Event* cancel);
     void Handle(Item& item);
     void AnswerAllPending();
     // Runs the timers that are due; the milliseconds until the next one (kInfinite: none).
@@ -99,6 +122,7 @@ class MessageLoop {
     int exitCode_ = 0;
     Event wake_{Event::Reset::kAuto};
     // UI thread only.
+    const std::any* currentPayload_ = nullptr;
     std::map<uint32_t, Timer> timers_;
     uint32_t nextTimer_ = 1;
 };

@@ -39,6 +39,13 @@ uint32_t MessageRegistry::Register(std::string_view name) {
     return number;
 }
 
+uint32_t MessageRegistry::Find(std::string_view name) {
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    const auto it = r.byName.find(name);
+    return it == r.byName.end() ? 0 : it->second;
+}
+
 std::string_view MessageRegistry::NameOf(uint32_t message) {
     Registry& r = TheRegistry();
     std::lock_guard lock(r.mutex);

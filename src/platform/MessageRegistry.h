@@ -15,6 +15,8 @@ class MessageRegistry {
 
     // 0 when the name is empty or the range is used up.
     static uint32_t Register(std::string_view name);
+    // The number of a name registered before; 0 when it is not registered.
+    static uint32_t Find(std::string_view name);
     // The name of a registered number; empty when none.
     static std::string_view NameOf(uint32_t message);
 };

@@ -1,19 +1,26 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace marlo::platform {
 
 // Where the program keeps and finds its files. Folders that hold user data are created when
 // missing; a folder that cannot be created is still returned (the write into it then fails and
-// is reported where it happens).
+// is reported where it happens). Programs call CheckUserFolders before they use any of them.
 class Paths {
   public:
     // The product's name as a folder: user data and configuration live under it.
     static constexpr std::string_view kProductFolder = "Marlo Gear";
 
-    // $XDG_DATA_HOME, or ~/.local/share.
+    // Why this process may not keep user files, or nothing when it may: the user has no home
+    // folder (and no XDG folders), or the folders belong to another user (a program started
+    // by root with another user's home would leave root-owned folders that user cannot write).
+    static std::optional<std::string> CheckUserFolders();
+
+    // $XDG_DATA_HOME, or ~/.local/share; empty without a home folder.
     static std::filesystem::path DataHome();
     // DataHome/"Marlo Gear".
     static std::filesystem::path ProductFolder();

@@ -5,20 +5,22 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace marlo::platform {
 
 SingleInstance::SingleInstance(const std::filesystem::path& lockFile)
-    : fd_(open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    : fd_(open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
     if (fd_ < 0) {
-        first_ = true;  // without a lock file, start as the first instance
+        error_ = "cannot open the instance lock " + lockFile.string() + ": " + std::strerror(errno);
         return;
     }
     if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-        first_ = true;
+        state_ = State::kFirst;
+    } else if (errno == EWOULDBLOCK) {
+        state_ = State::kAnotherRunning;
     } else {
-        anotherRunning_ = errno == EWOULDBLOCK;
-        first_ = !anotherRunning_;
+        error_ = "cannot take the instance lock " + lockFile.string() + ": " + std::strerror(errno);
     }
 }
 

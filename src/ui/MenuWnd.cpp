@@ -57,14 +57,11 @@ bool CMenuWnd::Choose(std::string_view name) {
         if (item.name != name || !item.visible || !item.enabled) {
             continue;
         }
-        auto cmd = std::make_unique<MenuCmd>(
-            MenuCmd{item.name, item.userData, ShownText(item), item.checked});
+        MenuCmd cmd{item.name, item.userData, ShownText(item), item.checked};
         IDisplayBackend* backend = CPaintManagerUI::GetBackend();
         Close();
-        if (backend != nullptr &&
-            backend->loop().PostMessage(owner_, kWmMenuCommand,
-                                        reinterpret_cast<uintptr_t>(cmd.get()), 0)) {
-            cmd.release();  // the owner frees it
+        if (backend != nullptr) {
+            backend->loop().PostPayload(owner_, kWmMenuCommand, std::move(cmd));
         }
         return true;
     }

@@ -9,8 +9,7 @@
 
 namespace marlo::ui {
 
-// What a chosen menu item tells its owner window (kWmMenuCommand, wParam points to one; the
-// receiver owns it).
+// What a chosen menu item tells its owner window (kWmMenuCommand, as the message's payload).
 struct MenuCmd {
     std::string name;
     std::string userData;

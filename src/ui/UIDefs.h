@@ -13,19 +13,17 @@ inline constexpr uint32_t kWmClose = 0x0010;
 inline constexpr uint32_t kWmTimer = 0x0113;
 inline constexpr uint32_t kWmDpiChanged = 0x02E0;
 inline constexpr uint32_t kWmCopyData = 0x004A;
-// A chosen menu item reaches its owner window with this message; wParam points to a
-// MenuCmd that the receiver owns.
+// A chosen menu item reaches its owner window with this message; its payload is a MenuCmd.
 inline constexpr uint32_t kWmMenuCommand = kWmUser + 121;
 // Mouse buttons as the tray callback carries them in lParam.
 inline constexpr intptr_t kWmLButtonUp = 0x0202;
 inline constexpr intptr_t kWmRButtonUp = 0x0205;
 inline constexpr intptr_t kWmLButtonDblClk = 0x0203;
 
-// The block a WM_COPYDATA message points to (lParam); valid while the message is handled.
-struct CopyDataStruct {
-    uintptr_t dwData = 0;  // the block's kind
-    uint32_t cbData = 0;
-    const void* lpData = nullptr;
+// The block of a WM_COPYDATA message, carried as its payload (wParam and lParam are 0).
+struct CopyDataBlock {
+    uint32_t kind = 0;
+    std::string bytes;
 };
 
 // Notification types, exactly as handlers compare them.

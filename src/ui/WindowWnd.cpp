@@ -143,6 +143,19 @@ bool CWindowWnd::PostMessage(uint32_t message, uintptr_t wParam, intptr_t lParam
     return handle_ != 0 && Backend().loop().PostMessage(handle_, message, wParam, lParam);
 }
 
+intptr_t CWindowWnd::SendPayload(uint32_t message, std::any payload) {
+    return handle_ == 0 ? 0 : Backend().loop().SendPayload(handle_, message, std::move(payload));
+}
+
+bool CWindowWnd::PostPayload(uint32_t message, std::any payload) {
+    return handle_ != 0 && Backend().loop().PostPayload(handle_, message, std::move(payload));
+}
+
+const std::any* CWindowWnd::CurrentPayload() {
+    IDisplayBackend* backend = CPaintManagerUI::GetBackend();
+    return backend != nullptr ? backend->loop().CurrentPayload() : nullptr;
+}
+
 intptr_t CWindowWnd::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t) {
     if (message == kWmClose) {
         DestroyWindow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <any>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -64,8 +65,19 @@ class CWindowWnd {
 
     intptr_t SendMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
     bool PostMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+    // A message whose data travels as an owned payload (see platform::MessageLoop).
+    intptr_t SendPayload(uint32_t message, std::any payload);
+    bool PostPayload(uint32_t message, std::any payload);
 
   protected:
+    // The payload of the message being handled, when it is a T; else nothing.
+    template <typename T>
+    static const T* MessagePayload() {
+        const std::any* payload = CurrentPayload();
+        return payload != nullptr ? std::any_cast<T>(payload) : nullptr;
+    }
+    static const std::any* CurrentPayload();
+
     virtual intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     // Called after the window is destroyed (the object may delete itself here).
     virtual void OnFinalMessage() {}

@@ -148,7 +148,7 @@ TEST_F(HidTransportTest, ReadsOnlyTheReportsOfItsOwnCollection) {
     EXPECT_EQ(answer[0], 4);
     EXPECT_EQ(answer[3], 0x03);
     EXPECT_EQ(commands.Read(answer, 64, &n, 50), 0) << "the event is not a command answer";
-    EXPECT_EQ(commands.lastFailure(), HidInterface::Failure::kTimeout);
+    EXPECT_EQ(commands.lastReadFailure(), HidInterface::Failure::kTimeout);
     EXPECT_EQ(n, 0u);
 
     uint8_t event[3] = {};
@@ -202,7 +202,7 @@ TEST_F(HidTransportTest, UnpluggedDeviceFailsWithinTheTimeoutAndIsNoLongerPresen
     });
     EXPECT_EQ(hid.Read(buffer, 64, &n, 5000), 0) << "a read ends when the device leaves";
     unplugger.join();
-    EXPECT_EQ(hid.lastFailure(), HidInterface::Failure::kDisconnected);
+    EXPECT_EQ(hid.lastReadFailure(), HidInterface::Failure::kDisconnected);
     EXPECT_FALSE(HidInterface::IsPresent(KeyboardPath(4)));
 
     const auto request = Request(0x01);

@@ -21,7 +21,7 @@ TEST(MessageEndpointTest, RequestsParseAndFormatBack) {
     post.message = "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}";
     post.wParam = 1;
     post.lParam = -5;
-    const auto parsed = MessageEndpoint::Parse(MessageEndpoint::Format(post));
+    const auto parsed = EndpointReader::Parse(EndpointReader::Format(post));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->window, "Marlo Gear");
     EXPECT_EQ(parsed->message, post.message);
@@ -31,7 +31,7 @@ TEST(MessageEndpointTest, RequestsParseAndFormatBack) {
     copy.kind = EndpointRequest::Kind::kCopyData;
     copy.dataKind = 2;
     copy.data = std::string("a\nb\0c", 5);
-    const auto block = MessageEndpoint::Parse(MessageEndpoint::Format(copy));
+    const auto block = EndpointReader::Parse(EndpointReader::Format(copy));
     ASSERT_TRUE(block);
     EXPECT_EQ(block->data, copy.data);
 
@@ -44,7 +44,7 @@ TEST(MessageEndpointTest, RequestsParseAndFormatBack) {
                                "copydata\nw\n1\n99999999999\n",
                                "other\nw\n"};
     for (const char* text : malformed) {
-        EXPECT_FALSE(MessageEndpoint::Parse(text)) << text;
+        EXPECT_FALSE(EndpointReader::Parse(text)) << text;
     }
 }
 

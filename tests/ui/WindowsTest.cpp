@@ -32,11 +32,11 @@ class TestWindow : public WindowImplBase {
     std::string GetWindowClassName() const override { return "TestWnd"; }
     std::string GetSkinFile() override { return skin_; }
     void InitWindow() override { ++initWindows; }
-    intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
+    intptr_t HandleCustomMessage(uint32_t message, uintptr_t, intptr_t lParam,
                                  bool& handled) override {
         if (message == kWmMenuCommand) {
-            const std::unique_ptr<MenuCmd> cmd(reinterpret_cast<MenuCmd*>(wParam));
-            menuCommands.push_back(cmd->name + "/" + cmd->text);
+            const MenuCmd* cmd = MessagePayload<MenuCmd>();
+            menuCommands.push_back(cmd != nullptr ? cmd->name + "/" + cmd->text : "(none)");
             handled = true;
         } else if (message == kTrayMessage) {
             trayClicks.push_back(lParam);

@@ -1,0 +1,61 @@
+#include "platform/FileLock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "platform/Event.h"
+
+namespace marlo::platform {
+
+FileLock::~FileLock() {
+    Release();
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+bool FileLock::Acquire(const std::filesystem::path& file, uint32_t waitMs) {
+    Release();
+    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    // flock has no timed form: try, and sleep a little between tries. The holders keep it
+    // for milliseconds (one command's reports), so a short sleep costs little.
+    const uint64_t start = MonotonicMs();
+    for (;;) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            fd_ = fd;
+            return true;
+        }
+        const uint32_t left = RemainingMs(waitMs, start);
+        if ((errno != EWOULDBLOCK && errno != EINTR) || left == 0) {
+            close(fd);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<uint32_t>(left, 1)));
+    }
+}
+
+void FileLock::Release() {
+    if (fd_ >= 0) {
+        close(fd_);  // closing the last descriptor of the open file drops the lock
+        fd_ = -1;
+    }
+}
+
+}  // namespace marlo::platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace marlo::platform {
+
+// An exclusive advisory lock (flock) on a file, held from a successful Acquire until the
+// object goes or Release is called. Locks taken through different FileLock objects exclude
+// each other, within one process as across processes; the kernel drops the lock when the
+// holder dies, however it ends.
+class FileLock {
+  public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+
+    // Takes the lock on `file` (created with mode 0600 when missing), waiting up to `waitMs`
+    // for another holder (0: only tries; kInfinite: no limit). False when it could not be
+    // opened or was still held by another when the time ran out.
+    bool Acquire(const std::filesystem::path& file, uint32_t waitMs);
+    void Release();
+    bool held() const { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace marlo::platform
