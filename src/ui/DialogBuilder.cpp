@@ -27,6 +27,11 @@ namespace {
 // Includes and nesting are bounded: a layout that includes itself, or nests without end,
 // is an error, not a crash.
 constexpr int kMaxDepth = 128;
+// The work one layout may cause, includes and their counts multiplied out: elements built
+// (controls and includes) and includes within includes. The real skin's largest window builds
+// about two thousand controls.
+constexpr size_t kMaxElements = 50000;
+constexpr int kMaxIncludeDepth = 16;
 constexpr size_t kMaxLayoutBytes = 8 * 1024 * 1024;
 
 using Maker = std::function<std::unique_ptr<CControlUI>()>;
@@ -120,6 +125,7 @@ std::unique_ptr<CControlUI> CDialogBuilder::Create(std::string_view fileOrResour
                                                    CPaintManagerUI* manager) {
     callback_ = callback;
     manager_ = manager;
+    ResetBudget();
     const std::string path = Resolve(fileOrResource);
     const auto text = platform::ReadWholeFile(path, kMaxLayoutBytes);
     if (!text) {
@@ -135,7 +141,14 @@ std::unique_ptr<CControlUI> CDialogBuilder::CreateFromText(std::string_view xml,
                                                            CPaintManagerUI* manager) {
     callback_ = callback;
     manager_ = manager;
+    ResetBudget();
     return Build(std::string(xml), std::string(sourceName), 0);
+}
+
+void CDialogBuilder::ResetBudget() {
+    elementsBuilt_ = 0;
+    includeDepth_ = 0;
+    overBudget_ = false;
 }
 
 void CDialogBuilder::Error(const Source& source, const pugi::xml_node& node,
@@ -231,16 +244,35 @@ std::unique_ptr<CControlUI> CDialogBuilder::BuildControl(const pugi::xml_node& n
         Error(source, node, "layout nested too deep");
         return nullptr;
     }
+    if (elementsBuilt_ >= kMaxElements) {
+        if (!overBudget_) {
+            overBudget_ = true;
+            Error(source, node,
+                  "the layout builds more than " + std::to_string(kMaxElements) +
+                      " elements (an include that repeats itself?); the rest is left out");
+        }
+        return nullptr;
+    }
+    ++elementsBuilt_;
     const std::string tag = node.name();
     if (tag == "Include") {
         const std::string file = node.attribute("source").as_string();
+        if (includeDepth_ >= kMaxIncludeDepth) {
+            Error(source, node,
+                  "includes nested deeper than " + std::to_string(kMaxIncludeDepth) +
+                      " (does a layout include itself?); " + file + " left out");
+            return nullptr;
+        }
         const std::string path = Resolve(file);
         const auto text = platform::ReadWholeFile(path, kMaxLayoutBytes);
         if (!text) {
             Error(source, node, "cannot read included layout " + file);
             return nullptr;
         }
-        return Build(*text, path, depth + 1);
+        ++includeDepth_;
+        auto built = Build(*text, path, depth + 1);
+        --includeDepth_;
+        return built;
     }
     std::unique_ptr<CControlUI> control = MakeControl(tag);
     if (!control) {
@@ -261,7 +293,7 @@ std::unique_ptr<CControlUI> CDialogBuilder::BuildControl(const pugi::xml_node& n
         const int count = std::string_view(child.name()) == "Include"
                               ? std::max(1, std::min(child.attribute("count").as_int(1), 64))
                               : 1;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count && !overBudget_; ++i) {
             if (auto built = BuildControl(child, source, depth + 1)) {
                 container->Add(std::move(built));
             }

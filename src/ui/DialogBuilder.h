@@ -28,7 +28,9 @@ class IDialogBuilderCallback {
 // from the control factory, the toolkit's own next, unknown ones from the callback.
 //
 // Malformed XML, an unknown class, or an include that cannot be built is an error naming the
-// file and line; the element is left out and the rest of the tree is still built.
+// file and line; the element is left out and the rest of the tree is still built. The work of
+// one layout is bounded (elements built, includes within includes): past the bound it is an
+// error of the same kind, and the building stops.
 class CDialogBuilder {
   public:
     std::unique_ptr<CControlUI> Create(std::string_view fileOrResource,
@@ -52,10 +54,14 @@ class CDialogBuilder {
     void ApplyAttributes(CControlUI& control, const std::string& tag, const pugi::xml_node& node);
     void Error(const Source& source, const pugi::xml_node& node, const std::string& message);
     std::string Resolve(std::string_view fileOrResource) const;
+    void ResetBudget();
 
     IDialogBuilderCallback* callback_ = nullptr;
     CPaintManagerUI* manager_ = nullptr;
     std::vector<std::string> errors_;
+    size_t elementsBuilt_ = 0;
+    int includeDepth_ = 0;
+    bool overBudget_ = false;
 };
 
 }  // namespace marlo::ui

@@ -129,13 +129,42 @@ TEST_F(DialogBuilderTest, FactoryCallbackDefaultsFontsIncludesAndWindowAttribute
     bool loopReported = false;
     bool unknownReported = false;
     for (const auto& e : builder.errors()) {
-        loopReported |= e.find("nested too deep") != std::string::npos;
+        loopReported |= e.find("nested deeper") != std::string::npos;
         unknownReported |= e.find("<KeySetControl>") != std::string::npos;
     }
     EXPECT_TRUE(loopReported);
     EXPECT_TRUE(unknownReported);
     EXPECT_EQ(manager_.FindSubControlByName(manager_.FindControl("panel"), "key_12"),
               manager_.FindControl("key_12"));
+}
+
+TEST_F(DialogBuilderTest, ALayoutThatMultipliesItselfIsCutOffWithItsFileAndLine) {
+    // Each level includes itself 64 times: unbounded, it grows without end.
+    marlo::test::TempDir dir;
+    std::ofstream(dir / "bomb.xml") << "<Window><VerticalLayout>\n"
+                                       "  <Button/><Include source=\"bomb.xml\" count=\"64\"/>\n"
+                                       "</VerticalLayout></Window>";
+    CPaintManagerUI::SetResourcePath(dir.path().string());
+    CDialogBuilder builder;
+    auto root = builder.Create("bomb.xml");
+    ASSERT_NE(root, nullptr) << "what was built before the bound is kept";
+    size_t controls = 0;
+    std::function<void(const CControlUI&)> count = [&](const CControlUI& c) {
+        ++controls;
+        if (const auto* container = dynamic_cast<const CContainerUI*>(&c)) {
+            for (int i = 0; i < container->GetCount(); ++i) {
+                count(*container->GetItemAt(i));
+            }
+        }
+    };
+    count(*root);
+    EXPECT_LE(controls, 50000u);
+    ASSERT_FALSE(builder.errors().empty());
+    const bool named = std::any_of(builder.errors().begin(), builder.errors().end(),
+                                   [&](const std::string& e) {
+                                       return e.starts_with((dir / "bomb.xml").string() + ":2: ");
+                                   });
+    EXPECT_TRUE(named) << builder.errors().front();
 }
 
 TEST_F(DialogBuilderTest, ResourceNamesAndTheShippedSkin) {
