@@ -345,7 +345,7 @@ int CommandChannel::WriteShoot(std::span<const uint8_t> data) {
     return Chunked(kCmdWriteShoot, 0, {}, data, CommandReport::kMaxData, Locking::kNoLock);
 }
 
-int CommandChannel::ReadStatus(uint8_t offset, std::span<uint8_t> data) {
+int CommandChannel::ReadStatus(uint16_t offset, std::span<uint8_t> data) {
     if (data.empty()) {
         return kResultOk;
     }

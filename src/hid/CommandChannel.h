@@ -84,7 +84,7 @@ class CommandChannel {
     int StreamLighting(std::span<const uint8_t> data);                  // 0x12
     int WriteMacros(std::span<const uint8_t> data);                     // 0x15
     int WriteShoot(std::span<const uint8_t> data);                      // 0x17
-    int ReadStatus(uint8_t offset, std::span<uint8_t> data);            // 0x1A
+    int ReadStatus(uint16_t offset, std::span<uint8_t> data);           // 0x1A
     int ReadSlots(std::span<uint8_t> data);                             // 0x1B
     int LightingControl();                                              // 0x1C
     int CheckLink();                                                    // 0xAA

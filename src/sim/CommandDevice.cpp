@@ -1,6 +1,6 @@
 #include "sim/CommandDevice.h"
 
-#include "hid/CommandReport.h"
+#include "sim/RequestCodec.h"
 #include "platform/NumberText.h"
 
 namespace marlo::sim {
@@ -55,9 +55,7 @@ std::vector<Report> CommandDevice::HandleOutput(std::span<const uint8_t> report)
         log_.erase(log_.begin(), log_.begin() + kLogSize / 2);
     }
     log_.push_back({request[3], static_cast<uint16_t>(request[5] | (request[6] << 8)), request[4]});
-    const uint16_t checksum = static_cast<uint16_t>(request[1] | (request[2] << 8));
-    if (report.size() != kReportSize || checksum != hid::CommandReport::Checksum(request) ||
-        request[4] > hid::CommandReport::kMaxData) {
+    if (!RequestCodec::WellFormed(report)) {
         ++refused_;
         return {AnswerFor(request, kRefused)};
     }

@@ -59,27 +59,46 @@ SimServer::SimServer(std::filesystem::path root, Options options)
 }
 
 SimServer::~SimServer() {
-    Call([this] {
-        while (!nodes_.empty()) {
-            RemoveNode(*nodes_.begin()->second);
-        }
-    });
     worker_.Stop(platform::kInfinite);
+    // The server thread has ended: its nodes are this thread's now.
+    while (!nodes_.empty()) {
+        RemoveNode(*nodes_.begin()->second);
+    }
 }
 
-void SimServer::Call(const std::function<void()>& fn) {
+bool SimServer::Call(const std::function<void()>& fn) {
     if (std::this_thread::get_id() == serverThread_) {
         fn();
-        return;
+        return true;
     }
-    std::packaged_task<void()> task(fn);
-    std::future<void> done = task.get_future();
+    auto done = std::make_shared<std::promise<bool>>();
+    std::future<bool> ran = done->get_future();
     {
         std::lock_guard lock(callsMutex_);
-        calls_.emplace_back([&task] { task(); });
+        if (!serving_) {
+            return false;  // the server thread has ended: nothing would ever run it
+        }
+        calls_.push_back(QueuedCall{&fn, done});
     }
     wake_.Set();
-    done.wait();
+    return ran.get();
+}
+
+void SimServer::RunCalls(bool run) {
+    std::vector<QueuedCall> calls;
+    {
+        std::lock_guard lock(callsMutex_);
+        calls.swap(calls_);
+        if (!run) {
+            serving_ = false;
+        }
+    }
+    for (QueuedCall& call : calls) {
+        if (run) {
+            (*call.fn)();
+        }
+        call.done->set_value(run);
+    }
 }
 
 void SimServer::Schedule(uint64_t dueMs, std::function<void()> action) {
@@ -154,16 +173,11 @@ void SimServer::Run(platform::Event& stop) {
             p.action();
         }
         if (wake_.TryConsume()) {
-            std::vector<std::function<void()>> calls;
-            {
-                std::lock_guard lock(callsMutex_);
-                calls.swap(calls_);
-            }
-            for (auto& call : calls) {
-                call();
-            }
+            RunCalls(true);
         }
     }
+    // However the loop ended, the calls still queued are answered: they did not run.
+    RunCalls(false);
 }
 
 void SimServer::Accept(Node& node) {

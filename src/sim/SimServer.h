@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,8 +77,11 @@ class SimServer {
     };
 
     void Run(platform::Event& stop);
-    // Runs `fn` on the server thread and waits for it.
-    void Call(const std::function<void()>& fn);
+    // Runs `fn` on the server thread and waits for it; false (without running it) when the
+    // server thread has ended, so no caller ever waits for a thread that is gone.
+    bool Call(const std::function<void()>& fn);
+    // Runs (or, at the end of the server thread, refuses) the queued calls.
+    void RunCalls(bool run);
     void Schedule(uint64_t dueMs, std::function<void()> action);
     void Accept(Node& node);
     void Receive(Node& node, int fd);
@@ -93,7 +97,12 @@ class SimServer {
 
     // Calls queued for the server thread.
     std::mutex callsMutex_;
-    std::vector<std::function<void()>> calls_;
+    struct QueuedCall {
+        const std::function<void()>* fn;
+        std::shared_ptr<std::promise<bool>> done;
+    };
+    std::vector<QueuedCall> calls_;
+    bool serving_ = true;  // until the server thread ends
     platform::Event wake_{platform::Event::Reset::kAuto};
 
     // Owned by the server thread.

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FdIo.h"
 #include "platform/UnixSocket.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimConsole.h"
@@ -27,15 +29,13 @@ constexpr const char* kUsage =
     "Serves emulated HID devices under DIR (a new temporary folder by default) and takes\n"
     "commands on stdin and on DIR/marlo-sim.sock.\n";
 
-void WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
+// A command line longer than this is refused and its client dropped.
+constexpr size_t kMaxLine = 64 * 1024;
+// How long an answer may wait for a client that does not read it.
+constexpr uint32_t kReplyTimeoutMs = 1000;
+
+bool Failed(const std::string& answer) {
+    return answer.starts_with("error");
 }
 
 }  // namespace
@@ -71,12 +71,18 @@ int main(int argc, char** argv) {
         ownRoot = true;
     }
 
+    // A reader of stdout or a control client that goes away must not end the simulator.
+    signal(SIGPIPE, SIG_IGN);
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigprocmask(SIG_BLOCK, &signals, nullptr);
     const int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalFd < 0) {
+        std::perror("marlo-sim: signalfd");
+        return 1;
+    }
 
     int status = 0;
     {
@@ -88,7 +94,9 @@ int main(int argc, char** argv) {
             const size_t comma = plug.find(',', start);
             const std::string kind = plug.substr(start, comma - start);
             if (!kind.empty()) {
-                std::fputs(console.Execute("plug " + kind).c_str(), stdout);
+                const std::string answer = console.Execute("plug " + kind);
+                std::fputs(answer.c_str(), Failed(answer) ? stderr : stdout);
+                status = Failed(answer) ? 1 : status;
             }
             if (comma == std::string::npos) {
                 break;
@@ -102,13 +110,27 @@ int main(int argc, char** argv) {
             const std::string count =
                 colon == std::string::npos ? "" : " " + spec.substr(colon + 1);
             spec = spec.substr(0, colon);
-            std::fputs(console.Execute("fault " + f.substr(0, eq) + " " + spec + count).c_str(),
-                       stdout);
+            const std::string answer =
+                console.Execute("fault " + f.substr(0, eq) + " " + spec + count);
+            std::fputs(answer.c_str(), Failed(answer) ? stderr : stdout);
+            status = Failed(answer) ? 1 : status;
         }
         const std::filesystem::path controlPath = std::filesystem::path(root) / "marlo-sim.sock";
-        const int control = marlo::platform::UnixSocket::Listen(controlPath, SOCK_STREAM, 8);
-        std::printf("control %s\nready\n", controlPath.c_str());
-        std::fflush(stdout);
+        const int control = status == 0
+                                ? marlo::platform::UnixSocket::Listen(controlPath, SOCK_STREAM, 8)
+                                : -1;
+        if (status == 0 && control < 0) {
+            std::fprintf(stderr, "marlo-sim: cannot listen at %s: %s\n", controlPath.c_str(),
+                         std::strerror(errno));
+            status = 1;
+        }
+        if (status != 0) {
+            // Never "ready" for a simulator that is not what was asked for.
+            console.Execute("quit");
+        } else {
+            std::printf("control %s\nready\n", controlPath.c_str());
+            std::fflush(stdout);
+        }
 
         std::map<int, std::string> clients;  // fd -> partial line
         bool stdinOpen = true;
@@ -125,16 +147,28 @@ int main(int argc, char** argv) {
             if (fds[0].revents & POLLIN) {
                 break;
             }
+            // Reads what is there and answers each whole line; false when the source is done
+            // (closed, too long a line, or a client that does not take its answers).
             auto consume = [&](int fd, std::string& partial, int replyFd) {
                 char buffer[4096];
                 const ssize_t n = read(fd, buffer, sizeof buffer);
+                if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                    return true;
+                }
                 if (n <= 0) {
                     return false;
                 }
                 partial.append(buffer, static_cast<size_t>(n));
                 for (size_t eol; (eol = partial.find('\n')) != std::string::npos;) {
-                    WriteAll(replyFd, console.Execute(partial.substr(0, eol)));
+                    const std::string answer = console.Execute(partial.substr(0, eol));
                     partial.erase(0, eol + 1);
+                    if (!marlo::platform::WriteAll(replyFd, answer, kReplyTimeoutMs)) {
+                        return false;
+                    }
+                }
+                if (partial.size() > kMaxLine) {
+                    marlo::platform::WriteAll(replyFd, "error line too long\n", kReplyTimeoutMs);
+                    return false;
                 }
                 return true;
             };
@@ -143,7 +177,7 @@ int main(int argc, char** argv) {
                 stdinOpen = consume(0, stdinLine, 1);
             }
             if (fds[2].revents & POLLIN) {
-                const int client = accept4(control, nullptr, nullptr, SOCK_CLOEXEC);
+                const int client = accept4(control, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
                 if (client >= 0) {
                     clients[client];
                 }

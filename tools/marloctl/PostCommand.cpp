@@ -47,6 +47,10 @@ int PostCommand(Args args) {
     }
     request.kind = marlo::platform::EndpointRequest::Kind::kPost;
     request.message = std::string(args[0]);
+    if (request.message.find('\n') != std::string::npos ||
+        request.window.find('\n') != std::string::npos) {
+        return Usage("a message or window name holds no line end");
+    }
     return Deliver(request);
 }
 

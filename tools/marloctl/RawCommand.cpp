@@ -52,6 +52,9 @@ int RawCommand(Args args) {
     if (op.empty()) {
         return Usage(kRawUsage);
     }
+    if (blockSize && *blockSize > marlo::hid::CommandChannel::kMaxBlockSize) {
+        return Usage("--block-size takes at most 512");
+    }
     // Arguments of the operation, checked before anything is opened.
     const std::string_view name = op[0];
     auto arity = [&](size_t n) { return op.size() == n + 1; };
@@ -60,10 +63,19 @@ int RawCommand(Args args) {
     const uint32_t a1 = first.value_or(0);
     const uint32_t a2 = second.value_or(0);
     std::optional<std::vector<uint8_t>> hex;
+    // Offsets are the protocol's 16 bits: an area that would run past them is refused, never
+    // wrapped or cut.
+    constexpr uint32_t kOffsets = 0x10000;
     if (name == "write" || name == "write-mask") {
         hex = arity(2) ? marlo::platform::NumberText::FromHex(op[2]) : std::nullopt;
         if (!hex || !first) {
             return Usage(kRawUsage);
+        }
+        if (name == "write-mask" && (a1 > 0xFF || hex->size() > 56)) {
+            return Usage("write-mask takes an INDEX of 0 to 255 and at most 56 bytes");
+        }
+        if (name == "write" && (a1 >= kOffsets || hex->size() > kOffsets - a1)) {
+            return Usage("write: OFFSET and the bytes after it must lie within 0 to 0xFFFF");
         }
     } else if (name == "write-block" || name == "stream" || name == "write-macros" ||
                name == "write-shoot") {
@@ -72,16 +84,23 @@ int RawCommand(Args args) {
             return Usage(kRawUsage);
         }
     } else if (name == "read" || name == "read-status") {
-        if (!arity(2) || !first || !second || a1 > 0xFFFF || a2 > 0xFFFF) {
+        if (!arity(2) || !first || !second) {
             return Usage(kRawUsage);
+        }
+        if (a1 >= kOffsets || a2 > kOffsets - a1) {
+            return Usage("read: OFFSET and LEN must lie within 0 to 0xFFFF");
+        }
+        if (name == "read-status" && a2 > 56) {
+            return Usage("read-status reads at most 56 bytes (one report)");
         }
     } else if (!arity(0)) {
         return Usage(kRawUsage);
     }
 
     marlo::hid::CommandChannel channel;
-    marlo::hid::HidInterface& hid = viaReceiver ? channel.receiver() : channel.cable();
-    if (!hid.Open(path, true, true, true, false)) {
+    if (!channel.OpenInterface(viaReceiver ? marlo::hid::CommandChannel::Path::kReceiver
+                                           : marlo::hid::CommandChannel::Path::kCable,
+                               path)) {
         std::fprintf(stderr, "marloctl: cannot open %s\n", path.c_str());
         return kRefused;
     }
@@ -89,8 +108,8 @@ int RawCommand(Args args) {
     if (mode) {
         channel.SetMode(static_cast<int>(*mode));
     }
-    if (blockSize && channel.SetBlockSize(*blockSize) != 1) {
-        std::fprintf(stderr, "marloctl: block size %u refused (at most 512)\n", *blockSize);
+    if (blockSize) {
+        channel.SetBlockSize(*blockSize);  // within its range: checked above
     }
 
     std::vector<uint8_t> data;
@@ -125,7 +144,7 @@ int RawCommand(Args args) {
         result = channel.WriteShoot(*hex);
     } else if (name == "read-status") {
         data.resize(a2);
-        result = channel.ReadStatus(static_cast<uint8_t>(a1), data);
+        result = channel.ReadStatus(static_cast<uint16_t>(a1), data);
     } else if (name == "read-slots") {
         data.resize(channel.blockSize() / 3);
         result = channel.ReadSlots(data);
