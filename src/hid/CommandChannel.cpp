@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include <unistd.h>
+
 #include "hid/DeviceLockFile.h"
 #include "platform/DebugOutput.h"
 
@@ -37,15 +39,27 @@ class BusyScope {
 
 // Reports that wait before a request are answers of requests this handle did not make (another
 // program's, or one that timed out here): they are dropped so they cannot pass for the answer.
-void DrainStale(HidInterface& hid) {
+// With `settleMs`, it also waits that long after the last one for stragglers.
+void DrainStale(HidInterface& hid, uint32_t settleMs) {
     CommandReport::Bytes stale{};
     uint32_t moved = 0;
-    for (int i = 0; i < 64 && hid.Read(stale.data(), static_cast<uint32_t>(stale.size()), &moved, 0) == 1; ++i) {
+    for (int i = 0; i < 256; ++i) {
+        if (hid.Read(stale.data(), static_cast<uint32_t>(stale.size()), &moved, settleMs) != 1) {
+            break;
+        }
         DebugOutput::Printf("dropped a waiting report of command 0x%02x", stale[3]);
     }
 }
 
+// Names this channel in the device lock file: the process and a number of its own.
+uint64_t NewHolderId() {
+    static std::atomic<uint32_t> next{1};
+    return (static_cast<uint64_t>(getpid()) << 32) | next++;
+}
+
 }  // namespace
+
+CommandChannel::CommandChannel() : holderId_(NewHolderId()) {}
 
 void CommandChannel::SetMode(int mode) {
     if (mode == 2) {
@@ -86,6 +100,11 @@ bool CommandChannel::LockDevice(platform::FileLock& lock, uint32_t waitMs) {
         return true;
     }
     if (lock.Acquire(*file, waitMs)) {
+        // Another holder's last answers may still be on their way to this handle (every
+        // handle gets every report, one after the other): the next exchange waits for them.
+        if (lock.SwapHolder(holderId_) != holderId_) {
+            settle_ = true;
+        }
         return true;
     }
     if (waitMs > 0) {
@@ -97,7 +116,7 @@ bool CommandChannel::LockDevice(platform::FileLock& lock, uint32_t waitMs) {
 int CommandChannel::ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t timeoutMs,
                                    const CommandReport::Bytes& out, CommandReport::Bytes& in,
                                    uint32_t* moved) {
-    DrainStale(hid);
+    DrainStale(hid, settle_.exchange(false) ? kSettleMs : 0);
     if (hid.Write(out.data(), static_cast<uint32_t>(out.size()), moved, timeoutMs) != 1) {
         return kResultWriteFailed;
     }

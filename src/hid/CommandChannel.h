@@ -29,7 +29,11 @@ class CommandChannel {
     static constexpr uint32_t kCableTimeoutMs = 1000;
     static constexpr uint32_t kReceiverTimeoutMs = 5000;
 
-    CommandChannel() = default;
+    // How long the first exchange after another holder had the device waits for the last of
+    // that holder's answers to reach this handle.
+    static constexpr uint32_t kSettleMs = 2;
+
+    CommandChannel();
     CommandChannel(const CommandChannel&) = delete;
     CommandChannel& operator=(const CommandChannel&) = delete;
 
@@ -132,6 +136,8 @@ class CommandChannel {
     std::atomic<bool> receiverMode_{false};
     std::atomic<uint8_t> chunkSize_{24};
     std::atomic<uint32_t> cableTimeoutMs_{kCableTimeoutMs};
+    const uint64_t holderId_;
+    std::atomic<bool> settle_{false};
     std::atomic<uint32_t> receiverTimeoutMs_{kReceiverTimeoutMs};
 };
 

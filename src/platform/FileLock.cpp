@@ -51,6 +51,17 @@ bool FileLock::Acquire(const std::filesystem::path& file, uint32_t waitMs) {
     }
 }
 
+uint64_t FileLock::SwapHolder(uint64_t holder) {
+    uint64_t before = 0;
+    if (fd_ < 0 || pread(fd_, &before, sizeof before, 0) != sizeof before) {
+        before = 0;
+    }
+    if (fd_ >= 0 && pwrite(fd_, &holder, sizeof holder, 0) != sizeof holder) {
+        return 0;  // unrecorded: the next holder will take it for another's and settle
+    }
+    return before;
+}
+
 void FileLock::Release() {
     if (fd_ >= 0) {
         close(fd_);  // closing the last descriptor of the open file drops the lock

@@ -25,6 +25,10 @@ class FileLock {
     void Release();
     bool held() const { return fd_ >= 0; }
 
+    // For a held lock: records `holder` in the file and returns the holder recorded before
+    // (0 when none), so a holder can tell whether someone else had the lock in between.
+    uint64_t SwapHolder(uint64_t holder);
+
   private:
     int fd_ = -1;
 };

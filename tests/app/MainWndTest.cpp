@@ -150,5 +150,47 @@ TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
     EXPECT_EQ(missing, "no window NoSuchWindow");
 }
 
+TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
+    auto wnd = Start();
+    struct Case {
+        const char* message;
+        bool accepted;
+    };
+    // Copy-data, menu commands and other private numbers would carry pointers: never from
+    // outside. Unknown names are not registered on another program's behalf.
+    const Case cases[] = {{"0x4A", false},       {"74", false},         {"0x479", false},
+                          {"1145", false},       {"0x0401", false},     {"0x2E0", false},
+                          {"0xC12", false},      {"0xFFFF", false},     {"Not Registered", false},
+                          {"0xC00", true},       {"0xC15", true},       {"0x218", true},
+                          {"Marlo Gear", true}};
+    std::vector<std::string> answers(std::size(cases));
+    std::atomic<bool> finished{false};
+    std::thread other([&] {
+        for (size_t i = 0; i < std::size(cases); ++i) {
+            platform::EndpointRequest post;
+            post.message = cases[i].message;
+            post.wParam = 4096;  // as a made-up pointer would be
+            answers[i] = DeliverToWindow(backend_.loop(), post);
+        }
+        finished = true;
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!finished && std::chrono::steady_clock::now() < deadline) {
+        backend_.RunFor(5);
+    }
+    other.join();
+    backend_.RunFor(10);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        if (cases[i].accepted) {
+            EXPECT_EQ(answers[i], "") << cases[i].message;
+        } else {
+            EXPECT_EQ(answers[i], std::string("message ") + cases[i].message +
+                                      " is not accepted from other programs");
+        }
+    }
+    EXPECT_TRUE(wnd->IsWindow()) << "nothing posted from outside harmed the window";
+    EXPECT_EQ(platform::MessageRegistry::Find("Not Registered"), 0u);
+}
+
 }  // namespace
 }  // namespace marlo::app

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <span>
 #include <thread>
 
 #include "platform/DebugOutput.h"
@@ -251,6 +253,103 @@ TEST_F(CommandChannelTest, CommandsFromSeveralThreadsKeepTheirChunksTogether) {
         EXPECT_EQ(log[i + 1].offset, log[i].offset + 56) << "chunks of one write are adjacent";
         EXPECT_EQ(log[i].offset % 60, 0);
     }
+}
+
+// A keyboard that puts answers of another command (0x01, data 0x55) in front of its real
+// answer, as late answers of earlier requests would arrive.
+class StaleAnswersKeyboard : public sim::KeyboardDevice {
+  public:
+    explicit StaleAnswersKeyboard(int stale) : stale_(stale) {}
+    std::vector<sim::Report> HandleOutput(std::span<const uint8_t> report) override {
+        std::vector<sim::Report> answers = KeyboardDevice::HandleOutput(report);
+        sim::Report other(64, 0x55);
+        other[0] = 4;
+        other[3] = kCmdBegin;
+        other[7] = 0;
+        answers.insert(answers.begin(), static_cast<size_t>(stale_), other);
+        return answers;
+    }
+
+  private:
+    int stale_;
+};
+
+TEST_F(CommandChannelTest, AnswersOfOtherCommandsAreDroppedNeverTaken) {
+    for (const int stale : {1, 2}) {
+        const std::string name = "stale" + std::to_string(stale);
+        const auto node = server_.Plug(name, std::make_unique<StaleAnswersKeyboard>(stale));
+        ASSERT_TRUE(node);
+        CommandChannel channel;
+        ASSERT_TRUE(channel.OpenInterface(CommandChannel::Path::kCable, Path(*node, 0x5055)));
+        channel.SetConnected(true);
+        channel.SetMode(1);
+        channel.SetTimeouts(200, 200);
+        std::vector<uint8_t> block(3, 0xEE);
+        platform::DebugOutput::Capture capture;
+        const int result = channel.ReadSettings(1, block);
+        EXPECT_TRUE(capture.Contains("dropped an answer of command 0x01"));
+        if (stale == 1) {
+            EXPECT_EQ(result, kResultOk) << "one late answer is skipped";
+            EXPECT_EQ(block, (std::vector<uint8_t>{1, 4, 2}));
+        } else {
+            EXPECT_EQ(result, kResultNone) << "two answers of other commands are no answer";
+            EXPECT_EQ(block, (std::vector<uint8_t>(3, 0xEE))) << "none of their data is taken";
+            EXPECT_EQ(channel.StreamLighting(std::vector<uint8_t>(10, 1)), kResultNone)
+                << "the stream keeps the same rule";
+        }
+    }
+}
+
+TEST_F(CommandChannelTest, StreamAndSettingsWritesNeverTakeEachOthersAnswers) {
+    channel_.SetMode(1);
+    std::atomic<bool> done{false};
+    std::atomic<int> streamFailures{0};
+    std::thread stream([&] {
+        const std::vector<uint8_t> frame(378, 0x22);
+        while (!done) {
+            streamFailures += channel_.StreamLighting(frame) != kResultOk;
+        }
+    });
+    int writeFailures = 0;
+    int writes = 0;
+    const std::vector<uint8_t> data(20, 0x33);
+    for (const auto end = steady_clock::now() + milliseconds(1500); steady_clock::now() < end;) {
+        writeFailures += channel_.WriteSettings(100, data) != kResultOk;
+        ++writes;
+    }
+    done = true;
+    stream.join();
+    EXPECT_GT(writes, 50);
+    EXPECT_EQ(writeFailures, 0);
+    EXPECT_EQ(streamFailures.load(), 0);
+}
+
+TEST_F(CommandChannelTest, TwoProgramsOnOneDeviceReadOnlyTheirOwnAnswers) {
+    // A second channel on the same node stands for another program (marloctl beside the
+    // program): the device hands every answer to both handles.
+    channel_.SetMode(1);
+    CommandChannel other;
+    ASSERT_TRUE(other.OpenInterface(CommandChannel::Path::kCable, Path("hidraw0", 0x5055)));
+    other.SetConnected(true);
+    other.SetMode(1);
+    other.SetTimeouts(200, 200);
+    ASSERT_EQ(channel_.WriteSettings(0, std::vector<uint8_t>(8, 0xA0)), kResultOk);
+    ASSERT_EQ(channel_.WriteSettings(200, std::vector<uint8_t>(8, 0xB2)), kResultOk);
+    std::atomic<int> wrong{0};
+    auto reader = [&](CommandChannel& channel, uint16_t offset, uint8_t expected) {
+        std::vector<uint8_t> data(8);
+        for (int i = 0; i < 150; ++i) {
+            if (channel.ReadSettings(offset, data) != kResultOk ||
+                data != std::vector<uint8_t>(8, expected)) {
+                ++wrong;
+            }
+        }
+    };
+    std::thread first([&] { reader(channel_, 0, 0xA0); });
+    std::thread second([&] { reader(other, 200, 0xB2); });
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace

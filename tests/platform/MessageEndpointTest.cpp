@@ -1,6 +1,11 @@
 #include "platform/MessageEndpoint.h"
 
 #include <gtest/gtest.h>
+#include "platform/EndpointReader.h"
+#include "platform/UnixSocket.h"
+#include <chrono>
+#include <atomic>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -124,6 +129,118 @@ TEST_F(MessageEndpointServeTest, AStalledClientDoesNotBlockTheNextOne) {
     close(stalled);
     endpoint_.Stop();
     EXPECT_FALSE(std::filesystem::exists(dir_ / "endpoint.sock"));
+}
+
+// A raw connection to the endpoint: what a hostile or broken program can do.
+int ConnectTo(const std::filesystem::path& socket) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, socket.c_str());
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string SendRaw(const std::filesystem::path& socket, const std::string& bytes) {
+    const int fd = ConnectTo(socket);
+    if (fd < 0) {
+        return "(no connection)";
+    }
+    timeval timeout{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) {
+            break;  // the endpoint may stop reading an oversized request early
+        }
+        sent += static_cast<size_t>(n);
+    }
+    shutdown(fd, SHUT_WR);
+    std::string answer;
+    char buffer[256];
+    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+        answer.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return answer;
+}
+
+TEST_F(MessageEndpointServeTest, MalformedTruncatedAndOversizedRequestsAreRefused) {
+    Start();
+    const std::string cases[] = {
+        "",                                                       // nothing, then closed
+        "post\nw\nname\n1\n",                                     // truncated
+        "post\nw\nname\n1\nnot-a-number\n",                         // bad number
+        "copydata\nw\n1\n100\nshort",                              // block shorter than said
+        "copydata\nw\n1\n" + std::to_string(EndpointReader::kMaxData + 1) + "\n",  // too big
+        "post\n" + std::string(EndpointReader::kMaxLine + 10, 'w') + "\nm\n0\n0\n",  // long line
+        std::string(3 * 1024 * 1024, 'x'),                          // no line end at all
+        "send\nw\n",                                               // unknown kind
+    };
+    for (const std::string& text : cases) {
+        EXPECT_EQ(SendRaw(dir_ / "endpoint.sock", text), "error malformed request\n")
+            << text.substr(0, 40);
+    }
+    std::lock_guard lock(mutex_);
+    EXPECT_TRUE(received_.empty()) << "nothing malformed reaches the handler";
+}
+
+TEST_F(MessageEndpointServeTest, IdleConnectionsNeitherDelayNorBlockOthers) {
+    Start();
+    // More idle connections than the endpoint serves at once.
+    std::vector<int> idle;
+    for (size_t i = 0; i < MessageEndpoint::kMaxConnections + 4; ++i) {
+        idle.push_back(ConnectTo(dir_ / "endpoint.sock"));
+        ASSERT_GE(idle.back(), 0);
+    }
+    EndpointRequest request;
+    request.message = "m";
+    // Over the bound a connection is told so at once; once the idle ones are gone, posts get
+    // through, each without waiting for another's time-out.
+    EXPECT_EQ(MessageEndpoint::Send(dir_ / "endpoint.sock", request), "busy");
+    for (const int fd : idle) {
+        close(fd);
+    }
+    std::string answer = "busy";
+    for (int i = 0; i < 200 && answer == "busy"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        answer = MessageEndpoint::Send(dir_ / "endpoint.sock", request);
+    }
+    EXPECT_EQ(answer, "");
+    std::vector<std::thread> senders;
+    std::atomic<int> delivered{0};
+    const int slow = ConnectTo(dir_ / "endpoint.sock");  // holds a place, says nothing
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 8; ++i) {
+        senders.emplace_back([&] {
+            if (MessageEndpoint::Send(dir_ / "endpoint.sock", request).empty()) {
+                ++delivered;
+            }
+        });
+    }
+    for (auto& t : senders) {
+        t.join();
+    }
+    EXPECT_EQ(delivered, 8);
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(MessageEndpoint::kRequestTimeoutMs))
+        << "no post waits for the silent connection's time-out";
+    close(slow);
+}
+
+TEST_F(MessageEndpointServeTest, StopLeavesASocketItDoesNotOwn) {
+    Start();
+    // Another program has put its own socket at the path since.
+    std::filesystem::remove(dir_ / "endpoint.sock");
+    const int other = UnixSocket::Listen(dir_ / "endpoint.sock", SOCK_STREAM, 1);
+    ASSERT_GE(other, 0);
+    endpoint_.Stop();
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "endpoint.sock"));
+    close(other);
 }
 
 }  // namespace
