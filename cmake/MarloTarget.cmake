@@ -10,11 +10,19 @@ function(marlo_warnings target)
     endif()
 endfunction()
 
-# marlo_library(NAME SOURCES... [DEPS ...]): one static library per subsystem.
+# marlo_library(NAME SOURCES... [DEPS ...]): one static library per subsystem, in its own
+# folder under src/. Headers are included as "<folder>/<file>.h", and a library sees only its
+# own folder and those of the libraries it names in DEPS (and theirs): each library's include
+# directory holds nothing but a link to its own folder, so reaching up a layer does not compile.
 function(marlo_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+    set(layer ${CMAKE_BINARY_DIR}/layers/${name})
+    get_filename_component(parent ${layer}/${folder} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${layer}/${folder} SYMBOLIC)
+    target_include_directories(${name} PUBLIC ${layer})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     marlo_warnings(${name})
 endfunction()
