@@ -150,6 +150,9 @@ TEST_F(ProgramTest, ASecondStartEndsAndBringsTheFirstToTheFront) {
         {{kBin + "/marloctl", "post", "Marlo Gear", "0", "1", "--window", "Marlo Gear"}, 0},
         {{kBin + "/marloctl", "copydata", "1", (dir_ / "block.bin").string()}, 0},
         {{kBin + "/marloctl", "post", "x", "0", "0", "--window", "NoSuchWindow"}, 1},
+        // What another program could crash the program with is refused, and marloctl says so.
+        {{kBin + "/marloctl", "post", "0x4A", "0", "4096"}, 1},
+        {{kBin + "/marloctl", "post", "0x479", "4096", "0"}, 1},
     };
     for (const auto& [argv, status] : commands) {
         Process control(argv, env_);
@@ -157,6 +160,30 @@ TEST_F(ProgramTest, ASecondStartEndsAndBringsTheFirstToTheFront) {
     }
     first->Signal(SIGINT);
     EXPECT_EQ(first->Wait(10000), 0);
+}
+
+TEST_F(ProgramTest, StartUpFailsClosedWithAClearMessage) {
+    // The instance lock cannot be taken (its path is a folder): not even one instance runs,
+    // since it could not tell whether another does.
+    std::filesystem::create_directories(dir_ / "run/marlo-gear/instance.lock");
+    chmod((dir_ / "run/marlo-gear").c_str(), 0700);
+    auto locked = Program();
+    EXPECT_EQ(locked->Wait(10000), 1);
+    EXPECT_NE(locked->Stderr().find("marlo-gear: cannot open the instance lock"), std::string::npos)
+        << locked->Stderr();
+    std::filesystem::remove(dir_ / "run/marlo-gear/instance.lock");
+
+    if (geteuid() == 0) {
+        // Root with another user's folders (as under sudo) would leave folders that user cannot
+        // write: refused before anything is made.
+        std::filesystem::create_directories(dir_ / "data");
+        ASSERT_EQ(chown((dir_ / "data").c_str(), 65534, 65534), 0);
+        auto foreign = Program();
+        EXPECT_EQ(foreign->Wait(10000), 1);
+        EXPECT_NE(foreign->Stderr().find("belongs to user 65534"), std::string::npos)
+            << foreign->Stderr();
+        EXPECT_FALSE(std::filesystem::exists(dir_ / "data/Marlo Gear"));
+    }
 }
 
 }  // namespace

@@ -160,6 +160,68 @@ TEST(ToolsTest, RawRunsOneChannelOperation) {
     EXPECT_EQ(RunCommand(raw + "write 0 abc").status, 2) << "odd hex digits";
     EXPECT_EQ(RunCommand(raw + "frobnicate").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl raw /nonexistent/hidraw0 begin").status, 1);
+    // Values that do not fit the protocol are usage errors, never cut to fit.
+    for (const char* refused : {"--block-size 4294967295 begin", "--block-size 513 read-block",
+                                "write-mask 256 00", "read 65535 2", "write 65535 0102",
+                                "read-status 300 57"}) {
+        EXPECT_EQ(RunCommand(raw + refused).status, 2) << refused;
+    }
+    // The status area is reached at 16-bit offsets: 300 is 300, not 44.
+    EXPECT_EQ(RunCommand(raw + "read-status 300 4").out, "result -102\ndata 00000000\n");
+}
+
+TEST(ToolsTest, SimulatorIsNeverReadyWhenItCannotDoWhatWasAsked) {
+    marlo::test::TempDir dir;
+    const std::string sim = kBin + "/marlo-sim --root " + dir.path().string();
+    for (const std::string bad : {" --plug toaster", " --plug keyboard --fault nosuch=late",
+                                  " --plug keyboard --fault keyboard=sideways"}) {
+        const Result r = RunCommand(sim + bad + " </dev/null");
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_EQ(r.out.find("ready"), std::string::npos) << bad;
+    }
+}
+
+TEST(ToolsTest, ControlClientsThatMisbehaveHarmNobody) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path(), "keyboard");
+    ASSERT_TRUE(sim.ready());
+    auto open = [&] {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, (dir / "marlo-sim.sock").c_str());
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    // One asks for dumps and never reads them; one closes before its answer comes; one sends
+    // a line without end.
+    const int neverReads = open();
+    const std::string dumps = [] {
+        std::string text;
+        for (int i = 0; i < 2000; ++i) {
+            text += "dump keyboard\n";
+        }
+        return text;
+    }();
+    EXPECT_GT(send(neverReads, dumps.data(), dumps.size(), MSG_NOSIGNAL), 0);
+    const int closesEarly = open();
+    EXPECT_GT(send(closesEarly, dumps.data(), 1400, MSG_NOSIGNAL), 0);
+    close(closesEarly);
+    const int endless = open();
+    const std::string chunk(65536, 'x');
+    for (int i = 0; i < 4; ++i) {
+        if (send(endless, chunk.data(), chunk.size(), MSG_NOSIGNAL | MSG_DONTWAIT) <= 0) {
+            break;
+        }
+    }
+    // The simulator still serves everyone else.
+    std::string reply;
+    for (int i = 0; i < 50 && reply.empty(); ++i) {
+        reply = Control(dir.path(), "list");
+    }
+    EXPECT_EQ(reply.substr(0, 9), "keyboard ") << reply;
+    close(neverReads);
+    close(endless);
 }
 
 TEST(ToolsTest, WatchAndDevicesReportTheSupportedDevices) {
@@ -239,6 +301,8 @@ TEST(ToolsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunCommand(kBin + "/marloctl hid list extra").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl --no-such-option hid list").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marlo-sim --no-such-option").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marlo-gear --bogus").status, 2);
+    EXPECT_EQ(RunCommand(kBin + "/marloctl post 0xC15 0 0 --window 'a\nb'").status, 2);
 }
 
 }  // namespace
