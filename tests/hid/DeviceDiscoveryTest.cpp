@@ -1,6 +1,9 @@
 #include "hid/DeviceDiscovery.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
+#include <filesystem>
+#include "hid/CommandChannel.h"
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -224,6 +227,50 @@ TEST_F(DiscoveryTest, AFailedListingDoesNotEndDiscovery) {
     EXPECT_EQ(Slots(WaitFor(DeviceDiscovery::kDeviceAttached), DeviceDiscovery::kDeviceAttached),
               (std::vector<size_t>{10}));
     discovery_.Stop(1000);
+}
+
+size_t EntriesIn(const char* folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                             std::filesystem::directory_iterator()));
+}
+
+TEST_F(DiscoveryTest, PlugUnplugLoopGivesBackEveryDescriptorAndThread) {
+    // Once, so that what lives for the whole process (the server's thread, caches) is there.
+    ASSERT_TRUE(discovery_.Start());
+    Plug("keyboard");
+    WaitFor(DeviceDiscovery::kDeviceAttached);
+    server_.Unplug("keyboard");
+    WaitFor(DeviceDiscovery::kDeviceDetached);
+    ASSERT_EQ(discovery_.Stop(1000), platform::WorkerThread::StopResult::kEnded);
+    Take();
+    const size_t fds = EntriesIn("/proc/self/fd");
+    const size_t threads = EntriesIn("/proc/self/task");
+
+    ASSERT_TRUE(discovery_.Start());
+    for (int round = 0; round < 25; ++round) {
+        Plug("keyboard");
+        const auto attached = Slots(WaitFor(DeviceDiscovery::kDeviceAttached),
+                                    DeviceDiscovery::kDeviceAttached);
+        ASSERT_FALSE(attached.empty()) << "round " << round;
+        // What the program does with an arrival: open the command path, talk, close.
+        CommandChannel channel;
+        channel.SetTimeouts(200, 200);
+        for (const size_t slot : attached) {
+            const std::string path = slots_.Get(slot).devicePath;
+            if (path.find("col04") != std::string::npos) {
+                ASSERT_TRUE(channel.OpenInterface(CommandChannel::Path::kCable, path));
+                channel.SetConnected(true);
+                EXPECT_EQ(channel.Begin(), kResultOk);
+            }
+        }
+        server_.Unplug("keyboard");
+        EXPECT_FALSE(Slots(WaitFor(DeviceDiscovery::kDeviceDetached),
+                           DeviceDiscovery::kDeviceDetached)
+                         .empty());
+    }
+    ASSERT_EQ(discovery_.Stop(1000), platform::WorkerThread::StopResult::kEnded);
+    EXPECT_EQ(EntriesIn("/proc/self/fd"), fds) << "every descriptor is closed again";
+    EXPECT_EQ(EntriesIn("/proc/self/task"), threads) << "every thread has ended";
 }
 
 }  // namespace
