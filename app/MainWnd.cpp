@@ -212,11 +212,13 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
             return 0;
         case ui::kWmCopyData: {
             const auto* block = MessagePayload<ui::CopyDataBlock>();
-            if (block != nullptr && !block->bytes.empty() && (block->kind == 1 || block->kind == 2)) {
+            if (block != nullptr && !block->bytes.empty() &&
+                (block->kind == 1 || block->kind == 2)) {
                 // A block longer than its buffer is cut to the buffer's size.
                 auto& buffer = block->kind == 1 ? spectrum_ : colours_;
                 const auto* bytes = reinterpret_cast<const uint8_t*>(block->bytes.data());
-                buffer.assign(bytes, bytes + std::min<size_t>(block->bytes.size(), kCopyDataBufferSize));
+                buffer.assign(bytes,
+                              bytes + std::min<size_t>(block->bytes.size(), kCopyDataBufferSize));
             }
             return 0;
         }

@@ -109,8 +109,9 @@ int main(int argc, char** argv) {
     // fight over the devices and the endpoint).
     const auto runtime = marlo::platform::PrivateRuntimeDir();
     if (!runtime) {
-        return Fail("no private runtime folder ($XDG_RUNTIME_DIR/marlo-gear) could be had; "
-                    "see --debug for why");
+        return Fail(
+            "no private runtime folder ($XDG_RUNTIME_DIR/marlo-gear) could be had; "
+            "see --debug for why");
     }
     auto instance = std::make_unique<marlo::platform::SingleInstance>(*runtime / "instance.lock");
     if (instance->state() == marlo::platform::SingleInstance::State::kFailed) {

@@ -65,9 +65,10 @@ class ScriptedDevice : public marlo::sim::SimDevice {
 };
 
 struct Rig {
-    Rig() : root(std::filesystem::temp_directory_path() / ("marlo-fuzz-answers-" +
-                                                          std::to_string(getpid()))),
-            server(root) {
+    Rig()
+        : root(std::filesystem::temp_directory_path() /
+               ("marlo-fuzz-answers-" + std::to_string(getpid()))),
+          server(root) {
         auto owned = std::make_unique<ScriptedDevice>();
         device = owned.get();
         const auto node = server.Plug("scripted", std::move(owned));
@@ -95,7 +96,13 @@ struct Rig {
 
 void Check(int result) {
     switch (result) {
-        case 1: case 0: case -1: case -101: case -102: case -103: case -201:
+        case 1:
+        case 0:
+        case -1:
+        case -101:
+        case -102:
+        case -103:
+        case -201:
             return;
         default:
             std::abort();

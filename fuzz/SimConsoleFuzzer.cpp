@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         for (size_t at = 0; at < requests.size(); at += 64) {
             const std::string_view chunk = requests.substr(at, 64);
-            device->HandleOutput(std::span(reinterpret_cast<const uint8_t*>(chunk.data()),
-                                           chunk.size()));
+            device->HandleOutput(
+                std::span(reinterpret_cast<const uint8_t*>(chunk.data()), chunk.size()));
         }
         device->Dump();
     }

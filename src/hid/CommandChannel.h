@@ -98,8 +98,7 @@ class CommandChannel {
 
     // The write of one request and the reads of its answer, with the exchange lock held.
     int ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t timeoutMs,
-                       const CommandReport::Bytes& out, CommandReport::Bytes& in,
-                       uint32_t* moved);
+                       const CommandReport::Bytes& out, CommandReport::Bytes& in, uint32_t* moved);
     // Takes the device lock of the selected interface's node for the caller's scope; false
     // when another program holds it past the wait (or it cannot be made: then the
     // command goes on without it, as nothing else could take it either).

@@ -65,17 +65,16 @@ void DeviceDiscovery::FindArrivals(platform::Event* stop) {
         if (!hid_.Open(*path, true, false, true, false)) {
             continue;  // in use or going away: tried again on the next pass
         }
-        probe.vendorId = hid_.attributes().vendorId;
-        probe.productId = hid_.attributes().productId;
-        probe.usagePage = hid_.capabilities().usagePage;
-        probe.usage = hid_.capabilities().usage;
+        const HidAttributes attributes = hid_.attributes();
+        const HidCapabilities caps = hid_.capabilities();
+        probe.vendorId = attributes.vendorId;
+        probe.productId = attributes.productId;
+        probe.usagePage = caps.usagePage;
+        probe.usage = caps.usage;
         hid_.Close();
         const SupportedDeviceRecord* row = nullptr;
         for (const SupportedDeviceRecord& r : SupportedDevices()) {
-            if (r.vendorId == probe.vendorId && r.productId == probe.productId &&
-                r.collectionNumber == probe.collectionNumber &&
-                r.interfaceNumber == probe.interfaceNumber && r.usagePage == probe.usagePage &&
-                r.usage == probe.usage) {
+            if (r.DescribesCollection(probe)) {
                 row = &r;
                 break;
             }

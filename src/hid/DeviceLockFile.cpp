@@ -35,8 +35,9 @@ std::optional<std::filesystem::path> DeviceLockFile(std::string_view interfacePa
     }
     const std::string node = HidPath::NodeName(interfacePath);
     char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(Fnv1a(HidPath::DeviceNode(interfacePath).native())));
+    std::snprintf(
+        hash, sizeof hash, "%016llx",
+        static_cast<unsigned long long>(Fnv1a(HidPath::DeviceNode(interfacePath).native())));
     return folder / (node.substr(0, 64) + "-" + hash + ".lock");
 }
 

@@ -36,10 +36,7 @@ std::optional<size_t> DeviceSlots::ClaimFirstFree(const SupportedDeviceRecord& p
     std::lock_guard lock(mutex_);
     for (size_t i = 0; i < kSupportedDeviceCount; ++i) {
         SupportedDeviceRecord& slot = slots_[i];
-        if (slot.IsFree() && slot.vendorId == probe.vendorId && slot.productId == probe.productId &&
-            slot.collectionNumber == probe.collectionNumber &&
-            slot.interfaceNumber == probe.interfaceNumber && slot.usagePage == probe.usagePage &&
-            slot.usage == probe.usage) {
+        if (slot.IsFree() && slot.DescribesCollection(probe)) {
             slot.attached = 1;
             slot.devicePath = path;
             return i;

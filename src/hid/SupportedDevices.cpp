@@ -4,11 +4,15 @@
 
 namespace marlo::hid {
 
-bool SupportedDeviceRecord::IdentityEquals(const SupportedDeviceRecord& o) const {
+bool SupportedDeviceRecord::DescribesCollection(const SupportedDeviceRecord& o) const {
     return vendorId == o.vendorId && productId == o.productId &&
            interfaceNumber == o.interfaceNumber && collectionNumber == o.collectionNumber &&
-           productCode == o.productCode && collectionRole == o.collectionRole &&
            usagePage == o.usagePage && usage == o.usage;
+}
+
+bool SupportedDeviceRecord::IdentityEquals(const SupportedDeviceRecord& o) const {
+    return DescribesCollection(o) && productCode == o.productCode &&
+           collectionRole == o.collectionRole;
 }
 
 const std::array<SupportedDeviceRecord, kSupportedDeviceCount>& SupportedDevices() {

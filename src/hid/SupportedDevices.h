@@ -40,6 +40,9 @@ struct SupportedDeviceRecord {
 
     // Same collection: every field but attached, partner and path.
     bool IdentityEquals(const SupportedDeviceRecord& other) const;
+    // Whether an opened collection (its vendor, product, interface and collection numbers,
+    // usage page and usage) is the one this row describes.
+    bool DescribesCollection(const SupportedDeviceRecord& probe) const;
     bool IsFree() const { return attached == 0 && devicePath.empty(); }
 };
 

@@ -12,7 +12,6 @@
 namespace marlo::platform {
 namespace {
 
-
 void SyncFolder(const std::filesystem::path& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {

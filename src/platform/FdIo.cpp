@@ -29,8 +29,7 @@ bool WriteAll(int fd, std::string_view bytes, uint32_t timeoutMs) {
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             const uint32_t left = RemainingMs(timeoutMs, start);
             pollfd p{fd, POLLOUT, 0};
-            if (left == 0 ||
-                poll(&p, 1, left == kInfinite ? -1 : static_cast<int>(left)) <= 0 ||
+            if (left == 0 || poll(&p, 1, left == kInfinite ? -1 : static_cast<int>(left)) <= 0 ||
                 (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
                 return false;
             }

@@ -122,7 +122,10 @@ std::optional<intptr_t> MessageLoop::CallWithin(std::function<intptr_t()> fn, ui
         if (quit_) {
             return std::nullopt;
         }
-        queue_.push_back(Item{0, 0, 0, 0,
+        queue_.push_back(Item{0,
+                              0,
+                              0,
+                              0,
                               [reply, fn = std::move(fn)] {
                                   if (reply->TryStart()) {
                                       reply->result = fn();

@@ -76,8 +76,9 @@ std::optional<std::string> Paths::CheckUserFolders() {
     const std::filesystem::path data = XdgFolder("XDG_DATA_HOME", ".local/share");
     const std::filesystem::path config = XdgFolder("XDG_CONFIG_HOME", ".config");
     if (data.empty() || config.empty()) {
-        return std::string("this user has no home folder: set HOME (or XDG_DATA_HOME and "
-                           "XDG_CONFIG_HOME) to a folder of this user's");
+        return std::string(
+            "this user has no home folder: set HOME (or XDG_DATA_HOME and "
+            "XDG_CONFIG_HOME) to a folder of this user's");
     }
     for (const auto& folder : {data / kProductFolder, config / kProductFolder}) {
         if (auto problem = ForeignOwner(folder)) {

@@ -1,7 +1,7 @@
 #include "sim/CommandDevice.h"
 
-#include "sim/RequestCodec.h"
 #include "platform/NumberText.h"
+#include "sim/RequestCodec.h"
 
 namespace marlo::sim {
 

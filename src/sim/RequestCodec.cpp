@@ -28,8 +28,7 @@ uint16_t RequestCodec::ExpectedChecksum(std::span<const uint8_t> report) {
 
 bool RequestCodec::WellFormed(std::span<const uint8_t> report) {
     const Request r = Read(report);
-    return report.size() == kSize && r.checksum == ExpectedChecksum(report) &&
-           r.length <= kMaxData;
+    return report.size() == kSize && r.checksum == ExpectedChecksum(report) && r.length <= kMaxData;
 }
 
 }  // namespace marlo::sim

@@ -158,10 +158,10 @@ TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
     };
     // Copy-data, menu commands and other private numbers would carry pointers: never from
     // outside. Unknown names are not registered on another program's behalf.
-    const Case cases[] = {{"0x4A", false},       {"74", false},         {"0x479", false},
-                          {"1145", false},       {"0x0401", false},     {"0x2E0", false},
-                          {"0xC12", false},      {"0xFFFF", false},     {"Not Registered", false},
-                          {"0xC00", true},       {"0xC15", true},       {"0x218", true},
+    const Case cases[] = {{"0x4A", false},     {"74", false},     {"0x479", false},
+                          {"1145", false},     {"0x0401", false}, {"0x2E0", false},
+                          {"0xC12", false},    {"0xFFFF", false}, {"Not Registered", false},
+                          {"0xC00", true},     {"0xC15", true},   {"0x218", true},
                           {"Marlo Gear", true}};
     std::vector<std::string> answers(std::size(cases));
     std::atomic<bool> finished{false};

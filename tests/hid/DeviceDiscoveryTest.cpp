@@ -1,12 +1,12 @@
 #include "hid/DeviceDiscovery.h"
 
 #include <gtest/gtest.h>
-#include <iterator>
-#include <filesystem>
-#include "hid/CommandChannel.h"
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <filesystem>
+#include <iterator>
+#include "hid/CommandChannel.h"
 
 #include <chrono>
 #include <fstream>
@@ -249,8 +249,8 @@ TEST_F(DiscoveryTest, PlugUnplugLoopGivesBackEveryDescriptorAndThread) {
     ASSERT_TRUE(discovery_.Start());
     for (int round = 0; round < 25; ++round) {
         Plug("keyboard");
-        const auto attached = Slots(WaitFor(DeviceDiscovery::kDeviceAttached),
-                                    DeviceDiscovery::kDeviceAttached);
+        const auto attached =
+            Slots(WaitFor(DeviceDiscovery::kDeviceAttached), DeviceDiscovery::kDeviceAttached);
         ASSERT_FALSE(attached.empty()) << "round " << round;
         // What the program does with an arrival: open the command path, talk, close.
         CommandChannel channel;
@@ -264,13 +264,14 @@ TEST_F(DiscoveryTest, PlugUnplugLoopGivesBackEveryDescriptorAndThread) {
             }
         }
         server_.Unplug("keyboard");
-        EXPECT_FALSE(Slots(WaitFor(DeviceDiscovery::kDeviceDetached),
-                           DeviceDiscovery::kDeviceDetached)
-                         .empty());
+        EXPECT_FALSE(
+            Slots(WaitFor(DeviceDiscovery::kDeviceDetached), DeviceDiscovery::kDeviceDetached)
+                .empty());
     }
     ASSERT_EQ(discovery_.Stop(1000), platform::WorkerThread::StopResult::kEnded);
-    EXPECT_EQ(EntriesIn("/proc/self/fd"), fds) << "every descriptor is closed again";
-    EXPECT_EQ(EntriesIn("/proc/self/task"), threads) << "every thread has ended";
+    // No more than before (one of the baseline may be a connection still closing then).
+    EXPECT_LE(EntriesIn("/proc/self/fd"), fds) << "every descriptor is closed again";
+    EXPECT_LE(EntriesIn("/proc/self/task"), threads) << "every thread has ended";
 }
 
 }  // namespace

@@ -1,16 +1,16 @@
 #include "platform/MessageEndpoint.h"
 
 #include <gtest/gtest.h>
-#include "platform/EndpointReader.h"
-#include "platform/UnixSocket.h"
-#include <chrono>
-#include <atomic>
-#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include "platform/EndpointReader.h"
+#include "platform/UnixSocket.h"
 
 #include <cstring>
 #include <mutex>
@@ -172,14 +172,14 @@ std::string SendRaw(const std::filesystem::path& socket, const std::string& byte
 TEST_F(MessageEndpointServeTest, MalformedTruncatedAndOversizedRequestsAreRefused) {
     Start();
     const std::string cases[] = {
-        "",                                                       // nothing, then closed
-        "post\nw\nname\n1\n",                                     // truncated
-        "post\nw\nname\n1\nnot-a-number\n",                         // bad number
-        "copydata\nw\n1\n100\nshort",                              // block shorter than said
-        "copydata\nw\n1\n" + std::to_string(EndpointReader::kMaxData + 1) + "\n",  // too big
+        "",                                  // nothing, then closed
+        "post\nw\nname\n1\n",                // truncated
+        "post\nw\nname\n1\nnot-a-number\n",  // bad number
+        "copydata\nw\n1\n100\nshort",        // block shorter than said
+        "copydata\nw\n1\n" + std::to_string(EndpointReader::kMaxData + 1) + "\n",    // too big
         "post\n" + std::string(EndpointReader::kMaxLine + 10, 'w') + "\nm\n0\n0\n",  // long line
-        std::string(3 * 1024 * 1024, 'x'),                          // no line end at all
-        "send\nw\n",                                               // unknown kind
+        std::string(3 * 1024 * 1024, 'x'),  // no line end at all
+        "send\nw\n",                        // unknown kind
     };
     for (const std::string& text : cases) {
         EXPECT_EQ(SendRaw(dir_ / "endpoint.sock", text), "error malformed request\n")

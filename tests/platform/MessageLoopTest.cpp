@@ -1,10 +1,10 @@
 #include "platform/MessageLoop.h"
 
 #include <gtest/gtest.h>
-#include <vector>
-#include <string>
-#include <memory>
 #include <any>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <atomic>
 #include <thread>
@@ -124,12 +124,14 @@ TEST(MessageLoopTest, AWithdrawnSendOrCallNeverRunsLater) {
 TEST(MessageLoopTest, PayloadsAreOwnedAndSeenOnlyByTheirHandler) {
     auto loop = std::make_unique<MessageLoop>();
     std::vector<std::string> seen;
-    const WindowHandle window = loop->CreateWindow([&](uint32_t, uintptr_t w, intptr_t l) -> intptr_t {
-        const std::any* payload = loop->CurrentPayload();
-        seen.push_back(payload != nullptr ? std::any_cast<std::string>(*payload)
-                                          : "none " + std::to_string(w + static_cast<uintptr_t>(l)));
-        return 0;
-    });
+    const WindowHandle window =
+        loop->CreateWindow([&](uint32_t, uintptr_t w, intptr_t l) -> intptr_t {
+            const std::any* payload = loop->CurrentPayload();
+            seen.push_back(payload != nullptr
+                               ? std::any_cast<std::string>(*payload)
+                               : "none " + std::to_string(w + static_cast<uintptr_t>(l)));
+            return 0;
+        });
     ASSERT_TRUE(loop->PostPayload(window, 0xC100, std::string(1000, 'p')));
     ASSERT_TRUE(loop->PostMessage(window, 0xC101, 1, 2));
     loop->ProcessPending();

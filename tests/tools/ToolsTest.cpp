@@ -161,9 +161,9 @@ TEST(ToolsTest, RawRunsOneChannelOperation) {
     EXPECT_EQ(RunCommand(raw + "frobnicate").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl raw /nonexistent/hidraw0 begin").status, 1);
     // Values that do not fit the protocol are usage errors, never cut to fit.
-    for (const char* refused : {"--block-size 4294967295 begin", "--block-size 513 read-block",
-                                "write-mask 256 00", "read 65535 2", "write 65535 0102",
-                                "read-status 300 57"}) {
+    for (const char* refused :
+         {"--block-size 4294967295 begin", "--block-size 513 read-block", "write-mask 256 00",
+          "read 65535 2", "write 65535 0102", "read-status 300 57"}) {
         EXPECT_EQ(RunCommand(raw + refused).status, 2) << refused;
     }
     // The status area is reached at 16-bit offsets: 300 is 300, not 44.

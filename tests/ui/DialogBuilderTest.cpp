@@ -160,10 +160,9 @@ TEST_F(DialogBuilderTest, ALayoutThatMultipliesItselfIsCutOffWithItsFileAndLine)
     count(*root);
     EXPECT_LE(controls, 50000u);
     ASSERT_FALSE(builder.errors().empty());
-    const bool named = std::any_of(builder.errors().begin(), builder.errors().end(),
-                                   [&](const std::string& e) {
-                                       return e.starts_with((dir / "bomb.xml").string() + ":2: ");
-                                   });
+    const bool named = std::any_of(
+        builder.errors().begin(), builder.errors().end(),
+        [&](const std::string& e) { return e.starts_with((dir / "bomb.xml").string() + ":2: "); });
     EXPECT_TRUE(named) << builder.errors().front();
 }
 

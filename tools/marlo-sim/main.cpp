@@ -116,9 +116,8 @@ int main(int argc, char** argv) {
             status = Failed(answer) ? 1 : status;
         }
         const std::filesystem::path controlPath = std::filesystem::path(root) / "marlo-sim.sock";
-        const int control = status == 0
-                                ? marlo::platform::UnixSocket::Listen(controlPath, SOCK_STREAM, 8)
-                                : -1;
+        const int control =
+            status == 0 ? marlo::platform::UnixSocket::Listen(controlPath, SOCK_STREAM, 8) : -1;
         if (status == 0 && control < 0) {
             std::fprintf(stderr, "marlo-sim: cannot listen at %s: %s\n", controlPath.c_str(),
                          std::strerror(errno));
