@@ -7,10 +7,17 @@
 #include "ui/ResourceManager.h"
 
 namespace marlo::app {
+namespace {
+
+// The language table: sixteen short rows.
+constexpr size_t kMaxLanguageConfigBytes = 256 * 1024;
+
+}  // namespace
 
 Json::Value LanguageSettings::Languages() {
     const Json::Value document =
-        platform::JsonDocument::Read(platform::Paths::DefaultDataDir() / "Language.config");
+        platform::JsonDocument::Read(platform::Paths::DefaultDataDir() / "Language.config",
+                                     kMaxLanguageConfigBytes);
     const Json::Value* list =
         document.isObject() ? document.find("Language", "Language" + 8) : nullptr;
     return list != nullptr && list->isArray() ? *list : Json::Value(Json::arrayValue);

@@ -4,6 +4,7 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
+#include "platform/KeptDocument.h"
 #include "platform/Paths.h"
 #include "ui/ControlUI.h"
 #include "ui/ResourceManager.h"
@@ -50,13 +51,19 @@ void CMainWnd::OnWindowInit() {
 }
 
 void CMainWnd::LoadAudioStyles() {
+    // The person's styles; a file that cannot be used is kept aside before the factory copy
+    // takes its place, and one that cannot be set aside is left alone.
     const auto user = platform::Paths::ProductFolder() / "AudioFile.json";
-    Json::Value styles = platform::JsonDocument::Read(user);
-    if (styles.isNull()) {
-        styles = platform::JsonDocument::Read(platform::Paths::DefaultDataDir() / "AudioFile.json");
-        if (!styles.isNull()) {
-            platform::JsonDocument::Write(user, styles);
-        }
+    const auto isStyles = [](const Json::Value& v) { return v.isObject(); };
+    const platform::KeptDocument kept =
+        platform::KeptDocument::Read(user, kMaxStyleFileBytes, isStyles);
+    if (kept.usable() || kept.status == platform::KeptDocument::Status::kBlocked) {
+        return;
+    }
+    const Json::Value factory = platform::JsonDocument::Read(
+        platform::Paths::DefaultDataDir() / "AudioFile.json", kMaxStyleFileBytes);
+    if (isStyles(factory)) {
+        platform::JsonDocument::Write(user, factory);
     }
 }
 

@@ -1,10 +1,12 @@
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/FdIo.h"
@@ -27,7 +29,9 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     if (folder.empty()) {
         folder = ".";
     }
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string temp = (folder / ("." + target.filename().string() + std::string(kTemporaryMark) +
+                                  std::to_string(getpid()) + "-XXXXXX"))
+                           .string();
     const int fd = mkstemp(temp.data());
     if (fd < 0) {
         return false;
@@ -42,6 +46,29 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     }
     SyncFolder(folder);
     return true;
+}
+
+void RemoveStaleTemporaryFiles(const std::filesystem::path& folder, uint32_t olderThanSeconds) {
+    std::error_code ec;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (auto it = std::filesystem::directory_iterator(folder, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const size_t mark = name.rfind(kTemporaryMark);
+        if (name.empty() || name[0] != '.' || mark == std::string::npos) {
+            continue;
+        }
+        // ".<target>.tmp-<pid>-XXXXXX": a writer that is gone left it, or it is old.
+        const long pid = std::strtol(name.c_str() + mark + kTemporaryMark.size(), nullptr, 10);
+        const bool writerGone = pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+        std::error_code timeError;
+        const auto written = std::filesystem::last_write_time(it->path(), timeError);
+        const bool old = !timeError && now - written > std::chrono::seconds(olderThanSeconds);
+        if (writerGone || old) {
+            std::error_code removeError;
+            std::filesystem::remove(it->path(), removeError);
+        }
+    }
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, size_t maxBytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,7 +12,16 @@ namespace marlo::platform {
 // one whole: the bytes go to a temporary file in the same folder, which is flushed to disk and
 // then renamed over the target. On failure the temporary file is removed, the target is left
 // as it was, and false is returned. A new file gets mode 0644; an existing one keeps its mode.
+// The temporary file is ".<target name>.tmp-<pid>-XXXXXX", so that one left by a writer that
+// was killed can be recognised (see RemoveStaleTemporaryFiles).
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+
+inline constexpr std::string_view kTemporaryMark = ".tmp-";
+
+// Removes the temporary files of interrupted writes from `folder`: those whose writing process
+// is gone, and any older than `olderThanSeconds` (a write takes milliseconds).
+void RemoveStaleTemporaryFiles(const std::filesystem::path& folder,
+                               uint32_t olderThanSeconds = 600);
 
 // Reads a whole file. Nothing when it is missing, unreadable, not a regular file or larger
 // than `maxBytes`.

@@ -3,6 +3,9 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <memory>
 
 #include "platform/AtomicFile.h"
@@ -15,18 +18,50 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 }  // namespace
 
-Json::Value JsonDocument::Read(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-        DebugOutput::Write(file.string());
-        return Json::Value();
+JsonDocument::Loaded JsonDocument::Load(const std::filesystem::path& file, size_t maxBytes) {
+    Loaded loaded;
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0) {
+        loaded.status = errno == ENOENT || errno == ENOTDIR ? Loaded::Status::kMissing
+                                                            : Loaded::Status::kUnreadable;
+        return loaded;
     }
-    const std::optional<std::string> text = ReadWholeFile(file, kMaxBytes);
+    if (S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) > maxBytes) {
+        loaded.status = Loaded::Status::kTooLarge;
+        return loaded;
+    }
+    const std::optional<std::string> text = ReadWholeFile(file, maxBytes);
     if (!text) {
-        DebugOutput::Write(file.string());
-        return Json::Value();
+        loaded.status = Loaded::Status::kUnreadable;  // not a regular file, or unreadable
+        return loaded;
     }
-    return Parse(*text);
+    loaded.value = Parse(*text);
+    loaded.status = loaded.value.isNull() ? Loaded::Status::kMalformed : Loaded::Status::kOk;
+    return loaded;
+}
+
+const char* JsonDocument::Describe(Loaded::Status status) {
+    switch (status) {
+        case Loaded::Status::kOk:
+            return "usable";
+        case Loaded::Status::kMissing:
+            return "missing";
+        case Loaded::Status::kUnreadable:
+            return "unreadable";
+        case Loaded::Status::kTooLarge:
+            return "larger than any such document can be";
+        case Loaded::Status::kMalformed:
+            return "not valid JSON";
+    }
+    return "unusable";
+}
+
+Json::Value JsonDocument::Read(const std::filesystem::path& file, size_t maxBytes) {
+    Loaded loaded = Load(file, maxBytes);
+    if (loaded.status != Loaded::Status::kOk && loaded.status != Loaded::Status::kMalformed) {
+        DebugOutput::Write(file.string());
+    }
+    return std::move(loaded.value);
 }
 
 Json::Value JsonDocument::Parse(std::string_view text) {

@@ -15,9 +15,20 @@ class JsonDocument {
     // reading an arbitrary file into memory whole must stay bounded.
     static constexpr size_t kMaxBytes = 64 * 1024 * 1024;
 
+    // What reading a file gave: a document, or why not.
+    struct Loaded {
+        enum class Status { kOk, kMissing, kUnreadable, kTooLarge, kMalformed };
+        Status status = Status::kMissing;
+        Json::Value value;  // null unless kOk
+    };
+    // Reads a document of at most `maxBytes`. An empty file is malformed.
+    static Loaded Load(const std::filesystem::path& file, size_t maxBytes = kMaxBytes);
+    // A sentence for a status other than kOk.
+    static const char* Describe(Loaded::Status status);
+
     // A missing, unreadable, empty, oversized or malformed file gives a null value. Comments
     // are kept. A file that cannot be opened writes its path to the debug output.
-    static Json::Value Read(const std::filesystem::path& file);
+    static Json::Value Read(const std::filesystem::path& file, size_t maxBytes = kMaxBytes);
 
     // Parses text as a document; null when empty or malformed. Never throws.
     static Json::Value Parse(std::string_view text);

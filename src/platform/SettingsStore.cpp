@@ -6,6 +6,7 @@
 
 #include "platform/FileBackup.h"
 #include "platform/JsonDocument.h"
+#include "platform/KeptDocument.h"
 #include "platform/Paths.h"
 #include "platform/SettingsKey.h"
 
@@ -44,7 +45,7 @@ SettingsStore SettingsStore::UserStore() {
 }
 
 Json::Value SettingsStore::Load() const {
-    Json::Value document = JsonDocument::Read(file_);
+    Json::Value document = JsonDocument::Read(file_, kMaxBytes);
     return document.isObject() ? document : Json::Value(Json::objectValue);
 }
 
@@ -79,12 +80,14 @@ bool SettingsStore::Modify(const std::function<bool(Json::Value&)>& change) cons
     if (!lock.ok()) {
         return false;
     }
-    Json::Value document = JsonDocument::Read(file_);
-    if (!document.isObject()) {
-        // An existing store that cannot be parsed is kept, never silently overwritten.
-        KeepUnreadableFile(file_);
-        document = Json::Value(Json::objectValue);
+    // An existing store that cannot be used (malformed, not an object, too large) is kept
+    // aside, never silently overwritten; one that cannot even be set aside stays as it is.
+    const KeptDocument kept =
+        KeptDocument::Read(file_, kMaxBytes, [](const Json::Value& v) { return v.isObject(); });
+    if (kept.status == KeptDocument::Status::kBlocked) {
+        return false;
     }
+    Json::Value document = kept.usable() ? kept.value : Json::Value(Json::objectValue);
     if (!change(document)) {
         return false;
     }

@@ -20,6 +20,9 @@ class SettingsKey;
 // an atomic replace, so two processes never lose each other's values.
 class SettingsStore {
   public:
+    // A handful of keys and values; a store larger than this is not one of ours.
+    static constexpr size_t kMaxBytes = 1024 * 1024;
+
     explicit SettingsStore(std::filesystem::path file);
     // The store in the user's configuration folder.
     static SettingsStore UserStore();

@@ -3,6 +3,7 @@
 #include "platform/FileBackup.h"
 #include "platform/JsonDocument.h"
 #include "profiles/DocumentFiles.h"
+#include "profiles/DocumentLimits.h"
 #include "profiles/JsonFields.h"
 
 namespace marlo::profiles {
@@ -23,14 +24,15 @@ void CBasicProfiledata::SetDefaultProfilePath(const std::filesystem::path& path)
 
 Json::Value CBasicProfiledata::LoadInto(Json::Value& tree, const std::filesystem::path& path) {
     const auto index = static_cast<Json::ArrayIndex>(deviceIndex_);
-    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path);
+    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
     tree = F::Element(F::Member(document, "Device"), index);
     if (!tree.isObject()) {
         if (!F::Member(document, "Device").isNull()) {
             // An entry is there but unusable: keep the file before the entry is replaced.
             platform::KeepUnreadableFile(path);
         }
-        const Json::Value factory = platform::JsonDocument::Read(defaultProfilePath_);
+        const Json::Value factory =
+            platform::JsonDocument::Read(defaultProfilePath_, DocumentLimits::kProfileBytes);
         tree = F::Element(F::Member(factory, "Device"), index);
         if (!tree.isObject()) {
             tree = Json::Value();  // no usable default either: every getter reads zeros
@@ -56,7 +58,7 @@ Json::Value CBasicProfiledata::LoadSecondaryProfile(const std::filesystem::path&
 }
 
 Json::Value CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path) {
-    lightConfig_ = platform::JsonDocument::Read(path);
+    lightConfig_ = platform::JsonDocument::Read(path, DocumentLimits::kLightBytes);
     return lightConfig_;
 }
 
@@ -66,7 +68,7 @@ bool CBasicProfiledata::SaveProfile() {
 
 bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree,
                                         const std::filesystem::path& path) {
-    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path);
+    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
     if (!document.isObject()) {
         document = Json::Value(Json::objectValue);
     }
@@ -198,7 +200,8 @@ std::vector<LedEffectStep> CBasicProfiledata::GetLightEffectSteps() {
         // elsewhere is refused.
         if (DocumentFiles::IsSafeStem(guid)) {
             const Json::Value file =
-                platform::JsonDocument::Read(lightConfigPath_.parent_path() / (guid + ".light"));
+                platform::JsonDocument::Read(lightConfigPath_.parent_path() / (guid + ".light"),
+                                             DocumentLimits::kLightBytes);
             const Json::Value& steps = F::Member(file, "LEDEffectList");
             for (Json::ArrayIndex i = 0; steps.isArray() && i < steps.size() && i <= F::kMaxIndex;
                  ++i) {

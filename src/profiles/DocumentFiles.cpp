@@ -3,20 +3,30 @@
 #include "platform/DebugOutput.h"
 #include "platform/FileBackup.h"
 #include "platform/JsonDocument.h"
+#include "profiles/JsonFields.h"
 
 namespace marlo::profiles {
 
-Json::Value DocumentFiles::ReadObjectKeepingUnusable(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-        return Json::Value();
+platform::KeptDocument DocumentFiles::ReadKept(const std::filesystem::path& file, size_t maxBytes,
+                                               const platform::KeptDocument::Shape& shape) {
+    return platform::KeptDocument::Read(file, maxBytes, [&shape](const Json::Value& document) {
+        return document.isObject() && (!shape || shape(document));
+    });
+}
+
+Json::Value DocumentFiles::ReadObjectKeepingUnusable(const std::filesystem::path& file,
+                                                     size_t maxBytes,
+                                                     const platform::KeptDocument::Shape& shape) {
+    return ReadKept(file, maxBytes, shape).value;
+}
+
+bool DocumentFiles::IsProfileShape(const Json::Value& document) {
+    if (!document.isObject()) {
+        return false;
     }
-    Json::Value document = platform::JsonDocument::Read(file);
-    if (document.isObject()) {
-        return document;
-    }
-    platform::KeepUnreadableFile(file);
-    return Json::Value();
+    const Json::Value& devices = JsonFields::Member(document, "Device");
+    return devices.isNull() ||
+           (devices.isArray() && devices.size() <= DocumentLimits::kProfileDevices);
 }
 
 bool DocumentFiles::IsSafeStem(std::string_view stem) {

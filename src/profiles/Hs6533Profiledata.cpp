@@ -1,5 +1,7 @@
 #include "profiles/Hs6533Profiledata.h"
 
+#include "profiles/NameRules.h"
+
 #include "profiles/JsonFields.h"
 
 namespace marlo::profiles {
@@ -114,7 +116,12 @@ std::vector<std::string> CHs6533Profiledata::GetCustomEqNames() {
     return names;
 }
 
-void CHs6533Profiledata::SetCustomEqNames(const std::vector<std::string>& names) {
+bool CHs6533Profiledata::SetCustomEqNames(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (!name.empty() && !NameRules::IsAcceptable(name)) {
+            return false;
+        }
+    }
     Json::Value list(Json::arrayValue);
     for (const std::string& name : names) {
         Json::Value e(Json::objectValue);
@@ -122,6 +129,7 @@ void CHs6533Profiledata::SetCustomEqNames(const std::vector<std::string>& names)
         list.append(e);
     }
     F::Set(primary(), "CustomEQNameInfo", list);
+    return true;
 }
 
 }  // namespace marlo::profiles

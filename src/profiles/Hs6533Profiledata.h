@@ -26,7 +26,8 @@ class CHs6533Profiledata : public CBasicProfiledata {
     std::vector<int32_t> GetCustomEqValues(int number);
     void SetCustomEqValues(int number, const std::vector<int32_t>& values);
     std::vector<std::string> GetCustomEqNames();
-    void SetCustomEqNames(const std::vector<std::string>& names);
+    // False, and nothing changed, when a name has control characters or is over 64 bytes.
+    bool SetCustomEqNames(const std::vector<std::string>& names);
 
   private:
     std::vector<int32_t> BandsOf(std::string_view section, int index);

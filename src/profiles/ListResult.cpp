@@ -22,6 +22,10 @@ const char* Describe(ListResult result) {
             return "the list names a file outside the device's folder";
         case ListResult::kFileError:
             return "a file could not be read or written";
+        case ListResult::kBadName:
+            return "a name may hold at most 64 bytes and no control characters";
+        case ListResult::kTooLarge:
+            return "the file is larger than any document of its kind can be";
     }
     return "unknown result";
 }

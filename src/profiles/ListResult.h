@@ -14,6 +14,8 @@ enum class ListResult {
     kBadImport,    // not a document of the right kind
     kUnsafeName,   // a file name from a document that would lead outside the folder
     kFileError,    // a file could not be read or written
+    kBadName,      // control characters, or longer than a name may be
+    kTooLarge,     // the file is larger than any document of its kind can be
 };
 
 // A sentence for the user or the command line.

@@ -5,6 +5,8 @@
 #include "platform/AtomicFile.h"
 #include "platform/JsonDocument.h"
 #include "profiles/DocumentFiles.h"
+#include "profiles/DocumentLimits.h"
+#include "profiles/ProfileList.h"
 #include "profiles/JsonFields.h"
 #include "profiles/NameRules.h"
 #include "profiles/TimeStampId.h"
@@ -16,8 +18,30 @@ using F = JsonFields;
 namespace {
 
 constexpr const char* kMacroExtension = ".mac";
-// A macro file is small; anything near this is not one.
-constexpr size_t kMaxMacroFileBytes = 16 * 1024 * 1024;
+constexpr size_t kMaxMacroFileBytes = DocumentLimits::kMacroFileBytes;
+
+// The index: an object whose "MacroInfo", when present, is an array of at most 50 objects.
+bool IsIndexShape(const Json::Value& index) {
+    const Json::Value& info = F::Member(index, "MacroInfo");
+    if (info.isNull()) {
+        return true;
+    }
+    if (!info.isArray() || info.size() > MacroList::kMaxMacros) {
+        return false;
+    }
+    for (const Json::Value& row : info) {
+        if (!row.isObject()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A macro file: "Events" an array of at most the steps a device takes.
+bool IsMacroShape(const Json::Value& macro) {
+    const Json::Value& events = F::Member(macro, "Events");
+    return events.isArray() && events.size() <= DocumentLimits::kMacroSteps;
+}
 
 std::vector<std::string> Names(const std::vector<MacroList::Row>& rows) {
     std::vector<std::string> names;
@@ -52,36 +76,71 @@ bool MacroList::RebuildFromMacroFiles() {
         if (it->path().extension() != kMacroExtension) {
             continue;
         }
-        const Json::Value macro = platform::JsonDocument::Read(it->path());
-        if (!F::Member(macro, "Events").isArray()) {
+        const Json::Value macro = platform::JsonDocument::Read(it->path(), kMaxMacroFileBytes);
+        if (!IsMacroShape(macro)) {
             continue;
         }
         const std::string guid = it->path().stem().string();
         const std::string name = F::String(macro, "MacroName");
-        found.push_back(Row{name.empty() ? guid : name, guid});
+        found.push_back(Row{NameRules::IsAcceptable(name) ? name : guid, guid});
     }
+    rows_.clear();
     if (found.empty()) {
         return false;
     }
     std::sort(found.begin(), found.end(),
               [](const Row& a, const Row& b) { return a.guid < b.guid; });
+    if (found.size() > kMaxMacros) {
+        found.resize(kMaxMacros);
+    }
     rows_ = std::move(found);
+    notice_ += "the macro index was made again from " + std::to_string(rows_.size()) +
+               " macro files\n";
     return WriteIndex();
 }
 
-void MacroList::LoadMacroList() {
+bool MacroList::ReadIndex() {
+    const platform::KeptDocument kept =
+        DocumentFiles::ReadKept(indexFile_, DocumentLimits::kListBytes, IsIndexShape);
     rows_.clear();
-    std::error_code ec;
-    const bool existed = std::filesystem::exists(indexFile_, ec);
-    const Json::Value index = DocumentFiles::ReadObjectKeepingUnusable(indexFile_);
-    if (existed && index.isNull()) {
-        RebuildFromMacroFiles();
-        return;
+    if (!kept.problem.empty()) {
+        notice_ += kept.problem + "\n";
     }
-    const Json::Value& info = F::Member(index, "MacroInfo");
-    for (Json::ArrayIndex i = 0; info.isArray() && i < info.size() && i <= F::kMaxIndex; ++i) {
+    if (kept.status == platform::KeptDocument::Status::kBlocked) {
+        return false;  // nothing may replace it
+    }
+    if (kept.status == platform::KeptDocument::Status::kKeptAside) {
+        // The macros stay reachable: the index is made again from their files.
+        RebuildFromMacroFiles();
+        return true;
+    }
+    const Json::Value& info = F::Member(kept.value, "MacroInfo");
+    for (Json::ArrayIndex i = 0; info.isArray() && i < info.size(); ++i) {
         rows_.push_back(Row{F::String(info[i], "MacroName"), F::String(info[i], "Guid")});
     }
+    return true;
+}
+
+std::optional<platform::FileLock> MacroList::LockFolder() const {
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
+    platform::FileLock lock;
+    if (!lock.Acquire(folder_ / ProfileList::kListsLockName, ProfileList::kLockWaitMs)) {
+        return std::nullopt;
+    }
+    return lock;
+}
+
+void MacroList::LoadMacroList() {
+    notice_.clear();
+    const auto lock = LockFolder();
+    if (!lock) {
+        rows_.clear();
+        notice_ += "the macro folder is locked by another program\n";
+        return;
+    }
+    platform::RemoveStaleTemporaryFiles(folder_);
+    ReadIndex();
 }
 
 std::filesystem::path MacroList::MacroFile(int row) const {
@@ -92,20 +151,39 @@ std::filesystem::path MacroList::MacroFile(int row) const {
     return folder_ / (rows_[static_cast<size_t>(row)].guid + kMacroExtension);
 }
 
-ListResult MacroList::NewMacro() {
+ListResult MacroList::AddMacro(const std::string* bytes) {
+    // The folder lock is held. An imported macro's file is written before the index names it.
+    if (!ReadIndex()) {
+        return ListResult::kFileError;
+    }
     if (rows_.size() >= kMaxMacros) {
         return ListResult::kLimitReached;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    rows_.push_back(Row{NameRules::FirstFree(Names(rows_), "macro_%d"),
-                        TimeStampId::Next(folder_, kMacroExtension)});
+    const Row row{NameRules::FirstFree(Names(rows_), "macro_%d"),
+                  TimeStampId::Next(folder_, kMacroExtension)};
+    if (bytes != nullptr &&
+        !platform::WriteFileAtomically(folder_ / (row.guid + kMacroExtension), *bytes)) {
+        return ListResult::kFileError;
+    }
+    rows_.push_back(row);
     return WriteIndex() ? ListResult::kDone : ListResult::kFileError;
 }
 
+ListResult MacroList::NewMacro() {
+    const auto lock = LockFolder();
+    return lock ? AddMacro(nullptr) : ListResult::kFileError;
+}
+
 ListResult MacroList::RenameMacro(int row, const std::string& name) {
-    if (name.empty()) {
+    if (NameRules::IsBlank(name)) {
         return ListResult::kBlankName;
+    }
+    if (!NameRules::IsAcceptable(name)) {
+        return ListResult::kBadName;
+    }
+    const auto lock = LockFolder();
+    if (!lock || !ReadIndex()) {
+        return ListResult::kFileError;
     }
     if (row < 0 || row >= static_cast<int>(rows_.size())) {
         return ListResult::kNoSelection;
@@ -115,16 +193,25 @@ ListResult MacroList::RenameMacro(int row, const std::string& name) {
 }
 
 ListResult MacroList::DeleteMacro(int row) {
+    const auto lock = LockFolder();
+    if (!lock || !ReadIndex()) {
+        return ListResult::kFileError;
+    }
     if (row < 0 || row >= static_cast<int>(rows_.size())) {
         return ListResult::kNoSelection;
     }
     const std::filesystem::path file = MacroFile(row);
+    rows_.erase(rows_.begin() + row);
+    // The row goes first, then the file: a crash between leaves a file without a row (found
+    // again when the index is rebuilt), never a row without its file.
+    if (!WriteIndex()) {
+        return ListResult::kFileError;
+    }
     if (!file.empty()) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
     }
-    rows_.erase(rows_.begin() + row);
-    return WriteIndex() ? ListResult::kDone : ListResult::kFileError;
+    return ListResult::kDone;
 }
 
 ListResult MacroList::SaveMacro(int row, std::vector<ActionRow>& actions) {
@@ -138,6 +225,9 @@ ListResult MacroList::SaveMacro(int row, std::vector<ActionRow>& actions) {
     macro["Guid"] = rows_[static_cast<size_t>(row)].guid;
     Json::Value& events = F::ArrayMember(macro, "Events");
     for (ActionRow& action : actions) {
+        if (events.size() >= DocumentLimits::kMacroSteps) {
+            break;  // the longest macro a device takes
+        }
         if (action.delayText.empty()) {
             action.delayText = "0";
         }
@@ -161,9 +251,11 @@ std::vector<MacroEvent> MacroList::LoadMacro(int row) const {
     if (file.empty()) {
         return result;
     }
-    const Json::Value macro = platform::JsonDocument::Read(file);
+    const Json::Value macro = platform::JsonDocument::Read(file, kMaxMacroFileBytes);
     const Json::Value& events = F::Member(macro, "Events");
-    for (Json::ArrayIndex i = 0; events.isArray() && i < events.size() && i <= F::kMaxIndex; ++i) {
+    for (Json::ArrayIndex i = 0; events.isArray() && i < events.size() &&
+                                 i < DocumentLimits::kMacroSteps;
+         ++i) {
         result.push_back(MacroEvent::FromJson(events[i]));
     }
     return result;
@@ -183,16 +275,20 @@ ListResult MacroList::ExportMacro(int row, const std::filesystem::path& destinat
 }
 
 ListResult MacroList::ImportMacro(const std::filesystem::path& source) {
-    const auto bytes = platform::ReadWholeFile(source, kMaxMacroFileBytes);
-    if (!bytes || !F::Member(platform::JsonDocument::Parse(*bytes), "Events").isArray()) {
+    const platform::JsonDocument::Loaded loaded =
+        platform::JsonDocument::Load(source, kMaxMacroFileBytes);
+    if (loaded.status == platform::JsonDocument::Loaded::Status::kTooLarge) {
+        return ListResult::kTooLarge;
+    }
+    if (!IsMacroShape(loaded.value)) {
         return ListResult::kBadImport;
     }
-    if (const ListResult made = NewMacro(); made != ListResult::kDone) {
-        return made;
+    const auto bytes = platform::ReadWholeFile(source, kMaxMacroFileBytes);
+    if (!bytes) {
+        return ListResult::kBadImport;
     }
-    return platform::WriteFileAtomically(MacroFile(static_cast<int>(rows_.size()) - 1), *bytes)
-               ? ListResult::kDone
-               : ListResult::kFileError;
+    const auto lock = LockFolder();
+    return lock ? AddMacro(&*bytes) : ListResult::kFileError;
 }
 
 }  // namespace marlo::profiles

@@ -3,16 +3,20 @@
 #include <json/value.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/FileLock.h"
 #include "profiles/ListResult.h"
 #include "profiles/MacroEvent.h"
 
 namespace marlo::profiles {
 
 // A device's macros: the index "macro.config" ({ "MacroInfo": [ { "MacroName", "Guid" } ] })
-// and one <Guid>.mac file per macro with its events.
+// and one <Guid>.mac file per macro with its events. Operations on the index read it again
+// and write it back under the folder's lock file (the profile list's), so programs working
+// on one folder at a time lose nothing.
 class MacroList {
   public:
     static constexpr size_t kMaxMacros = 50;
@@ -51,14 +55,23 @@ class MacroList {
 
     std::filesystem::path MacroFile(int row) const;
     const std::filesystem::path& indexFile() const { return indexFile_; }
+    // What the last load found and did about it; empty when all was well.
+    const std::string& notice() const { return notice_; }
 
   private:
     bool WriteIndex() const;
     bool RebuildFromMacroFiles();
+    // Reads the index into the rows (rebuilding an unusable one); false when it is unusable
+    // and could not be set aside, so nothing may replace it. The folder lock is held.
+    bool ReadIndex();
+    // Adds a macro (its file from `bytes`, when given, written first). Lock held.
+    ListResult AddMacro(const std::string* bytes);
+    std::optional<platform::FileLock> LockFolder() const;
 
     std::filesystem::path folder_;
     std::filesystem::path indexFile_;
     std::vector<Row> rows_;
+    std::string notice_;
 };
 
 }  // namespace marlo::profiles

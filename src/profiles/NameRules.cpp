@@ -36,6 +36,34 @@ bool NameRules::IsBlank(std::string_view name) {
     return true;
 }
 
+bool NameRules::IsAcceptable(std::string_view name) {
+    if (IsBlank(name) || name.size() > kMaxNameBytes) {
+        return false;
+    }
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string NameRules::Printable(std::string_view name) {
+    std::string shown;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", u);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 std::string NameRules::FirstFree(const std::vector<std::string>& names, const char* pattern) {
     for (int n = 1;; ++n) {
         char candidate[64];

@@ -1,9 +1,14 @@
 #include "profiles/ProfileList.h"
 
 #include <algorithm>
+#include <chrono>
+
+#include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 
 #include "platform/JsonDocument.h"
 #include "profiles/DocumentFiles.h"
+#include "profiles/DocumentLimits.h"
 #include "profiles/JsonFields.h"
 #include "profiles/NameRules.h"
 #include "profiles/TimeStampId.h"
@@ -44,9 +49,53 @@ ProfileList::ProfileList(std::filesystem::path folder, std::filesystem::path def
       listFile_(folder_ / "ProfileList.ini"),
       pageKind_(pageKind) {}
 
+bool ProfileList::IsListShape(const Json::Value& list) {
+    const Json::Value& entries = Entries(list);
+    if (entries.isNull()) {
+        return true;  // an empty list
+    }
+    if (!entries.isArray() || entries.size() > kMaxProfiles) {
+        return false;
+    }
+    for (const Json::Value& entry : entries) {
+        if (!entry.isObject()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+platform::KeptDocument ProfileList::ReadListKept() const {
+    return DocumentFiles::ReadKept(listFile_, DocumentLimits::kListBytes, IsListShape);
+}
+
 Json::Value ProfileList::ReadList() const {
-    Json::Value list = DocumentFiles::ReadObjectKeepingUnusable(listFile_);
+    Json::Value list = ReadListKept().value;
     return list.isObject() ? list : Json::Value(Json::objectValue);
+}
+
+void ProfileList::TakeNames(const Json::Value& list) {
+    names_.clear();
+    const Json::Value& entries = Entries(list);
+    for (Json::ArrayIndex i = 0; entries.isArray() && i < entries.size() && i < kMaxProfiles; ++i) {
+        names_.push_back(F::String(entries[i], "profilename"));
+    }
+    int select = static_cast<int>(F::Int(list, "profileselect"));
+    if (select < 0 || select >= static_cast<int>(names_.size())) {
+        select = 0;  // a selection pointing nowhere would leave the device without a profile
+    }
+    selected_ = names_.empty() ? -1 : select;
+    selectedUuid_ = UuidAt(list, selected_);
+}
+
+std::optional<platform::FileLock> ProfileList::LockFolder() const {
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
+    platform::FileLock lock;
+    if (!lock.Acquire(folder_ / kListsLockName, kLockWaitMs)) {
+        return std::nullopt;
+    }
+    return lock;
 }
 
 bool ProfileList::WriteList(const Json::Value& list) const {
@@ -67,7 +116,7 @@ bool ProfileList::WriteProfile(Json::Value document, const std::string& uuid,
         return false;
     }
     if (!document.isObject()) {
-        document = platform::JsonDocument::Read(defaultProfile_);
+        document = platform::JsonDocument::Read(defaultProfile_, DocumentLimits::kProfileBytes);
         if (!document.isObject()) {
             document = Json::Value(Json::objectValue);
         }
@@ -77,15 +126,13 @@ bool ProfileList::WriteProfile(Json::Value document, const std::string& uuid,
     return platform::JsonDocument::Write(file, document);
 }
 
-std::string ProfileList::AppendEntry(Json::Value& list, const std::string& name) {
-    const std::string uuid = TimeStampId::Next(folder_, kProfileExtension);
-    F::ArrayMember(list, "profilelist").append(Entry(name, uuid));
-    names_.push_back(name);
-    return uuid;
-}
-
 bool ProfileList::RebuildFromProfileFiles() {
-    std::vector<std::pair<std::string, std::string>> found;  // uuid, name
+    struct Found {
+        std::string uuid;
+        std::string name;
+        std::filesystem::file_time_type written;
+    };
+    std::vector<Found> found;
     std::error_code ec;
     for (auto it = std::filesystem::directory_iterator(folder_, ec);
          !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
@@ -93,87 +140,145 @@ bool ProfileList::RebuildFromProfileFiles() {
         if (file.extension() != kProfileExtension || !it->is_regular_file(ec)) {
             continue;
         }
-        const Json::Value document = platform::JsonDocument::Read(file);
+        const Json::Value document =
+            platform::JsonDocument::Read(file, DocumentLimits::kProfileBytes);
         if (!F::Member(document, "Device").isArray()) {
             continue;  // not a profile
         }
-        const std::string uuid = file.stem().string();
         std::string name = F::String(document, "profilename");
-        found.emplace_back(uuid, name.empty() ? uuid : name);
+        if (!NameRules::IsAcceptable(name)) {
+            name = file.stem().string();
+        }
+        std::error_code timeError;
+        found.push_back({file.stem().string(), name, it->last_write_time(timeError)});
     }
     if (found.empty()) {
         return false;
     }
     // UUIDs are creation times: their order is the order the profiles were made in.
-    std::sort(found.begin(), found.end());
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return a.uuid < b.uuid; });
+    if (found.size() > kMaxProfiles) {
+        found.resize(kMaxProfiles);
+    }
+    // The one written last is the one the person used last: it stays selected.
+    size_t newest = 0;
+    for (size_t i = 1; i < found.size(); ++i) {
+        if (found[i].written > found[newest].written) {
+            newest = i;
+        }
+    }
     Json::Value list(Json::objectValue);
     Json::Value& entries = F::ArrayMember(list, "profilelist");
-    for (const auto& [uuid, name] : found) {
-        entries.append(Entry(name, uuid));
+    std::vector<std::string> names;
+    for (const Found& f : found) {
+        const std::string name =
+            NameRules::Contains(names, f.name) ? f.name + " (" + f.uuid + ")" : f.name;
+        names.push_back(name);
+        entries.append(Entry(name, f.uuid));
     }
-    list["profileselect"] = 0;
+    list["profileselect"] = static_cast<int>(newest);
+    notice_ += "the profile list was made again from " + std::to_string(found.size()) +
+               " profile files; \"" + NameRules::Printable(names[newest]) +
+               "\" (written last) is selected\n";
     return WriteList(list);
 }
 
 void ProfileList::Load() {
-    std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    Json::Value list = ReadList();
+    notice_.clear();
+    const auto lock = LockFolder();
+    if (!lock) {
+        notice_ += "the profile folder is locked by another program\n";
+        return;
+    }
+    platform::RemoveStaleTemporaryFiles(folder_);
+    const platform::KeptDocument kept = ReadListKept();
+    if (kept.status == platform::KeptDocument::Status::kBlocked) {
+        notice_ += kept.problem + "\n";
+        return;  // nothing replaces a list that could not be set aside
+    }
+    if (!kept.problem.empty()) {
+        notice_ += kept.problem + "\n";
+    }
+    Json::Value list = kept.usable() ? kept.value : Json::Value(Json::objectValue);
     if (!Entries(list).isArray() || Entries(list).empty()) {
         // Profiles already in the folder stay reachable: the list is made from them. Only a
-        // folder without any gets a fresh "profile1".
+        // folder without any gets a fresh "profile1", its file written before the list.
         if (RebuildFromProfileFiles()) {
             list = ReadList();
         } else {
-            names_.clear();
             list = Json::Value(Json::objectValue);
-            const std::string uuid = AppendEntry(list, "profile1");
+            const std::string uuid = TimeStampId::Next(folder_, kProfileExtension);
+            WriteProfile(Json::Value(), uuid, "profile1");
+            F::ArrayMember(list, "profilelist").append(Entry("profile1", uuid));
             list["profileselect"] = 0;
             WriteList(list);
-            WriteProfile(Json::Value(), uuid, "profile1");
         }
     }
-    names_.clear();
-    const Json::Value& entries = Entries(list);
-    for (Json::ArrayIndex i = 0; i < entries.size() && i <= F::kMaxIndex; ++i) {
-        names_.push_back(F::String(entries[i], "profilename"));
-    }
-    int select = static_cast<int>(F::Int(list, "profileselect"));
-    if (select < 0 || select >= static_cast<int>(names_.size())) {
-        select = 0;  // a selection pointing nowhere would leave the device without a profile
-    }
-    SelectProfile(select);
+    TakeNames(list);
 }
 
 ListResult ProfileList::SelectProfile(int index) {
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
+    Json::Value list = ReadList();
+    TakeNames(list);
     if (index < 0 || index >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
-    Json::Value list = ReadList();
     list["profileselect"] = index;
     selected_ = index;
     selectedUuid_ = UuidAt(list, index);
     return WriteList(list) ? ListResult::kDone : ListResult::kFileError;
 }
 
+ListResult ProfileList::AddProfile(Json::Value document, const std::string& name, bool select) {
+    // Under the folder lock: the UUID is unique against the files present, and the file is
+    // written before the list names it, so a crash leaves at worst a file without an entry
+    // (found again when the list is rebuilt), never an entry without its file.
+    Json::Value list = ReadList();
+    const std::string uuid = TimeStampId::Next(folder_, kProfileExtension);
+    if (!WriteProfile(std::move(document), uuid, name)) {
+        return ListResult::kFileError;
+    }
+    F::ArrayMember(list, "profilelist").append(Entry(name, uuid));
+    if (select) {
+        list["profileselect"] = static_cast<int>(Entries(list).size() - 1);
+    }
+    if (!WriteList(list)) {
+        std::error_code ec;
+        std::filesystem::remove(ProfileFile(uuid), ec);
+        return ListResult::kFileError;
+    }
+    TakeNames(list);
+    return ListResult::kDone;
+}
+
 ListResult ProfileList::NewProfile() {
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
+    TakeNames(ReadList());
     if (names_.size() >= kMaxProfiles) {
         return ListResult::kLimitReached;
     }
-    const std::string name = NameRules::FirstFree(names_, "profile%d");
-    Json::Value list = ReadList();
-    const std::string uuid = AppendEntry(list, name);
-    list["profileselect"] = static_cast<int>(names_.size() - 1);
-    const bool written = WriteList(list);
-    selected_ = static_cast<int>(names_.size() - 1);
-    selectedUuid_ = uuid;
-    return written && WriteProfile(Json::Value(), uuid, name) ? ListResult::kDone
-                                                              : ListResult::kFileError;
+    return AddProfile(Json::Value(), NameRules::FirstFree(names_, "profile%d"), true);
 }
 
 ListResult ProfileList::CopyProfile() {
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
+    TakeNames(ReadList());
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
+    }
+    if (names_.size() >= kMaxProfiles) {
+        return ListResult::kLimitReached;
     }
     const std::filesystem::path source = ProfileFile(selectedUuid_);
     if (source.empty()) {
@@ -183,26 +288,33 @@ ListResult ProfileList::CopyProfile() {
     while (NameRules::Contains(names_, name)) {
         name += " copy";
     }
-    Json::Value list = ReadList();
-    const std::string uuid = AppendEntry(list, name);
-    const bool written = WriteList(list);
-    const Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(source);
-    return written && WriteProfile(document, uuid, name) ? ListResult::kDone
-                                                         : ListResult::kFileError;
+    if (!NameRules::IsAcceptable(name)) {
+        name = NameRules::FirstFree(names_, "profile%d");
+    }
+    const Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(
+        source, DocumentLimits::kProfileBytes, DocumentFiles::IsProfileShape);
+    return AddProfile(document, name, false);
 }
 
 ListResult ProfileList::RenameProfile(const std::string& name) {
     if (NameRules::IsBlank(name)) {
         return ListResult::kBlankName;
     }
+    if (!NameRules::IsAcceptable(name)) {
+        return ListResult::kBadName;
+    }
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
+    Json::Value list = ReadList();
+    TakeNames(list);
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
     if (NameRules::Contains(names_, name, selected_)) {
         return ListResult::kDuplicateName;
     }
-    names_[static_cast<size_t>(selected_)] = name;
-    Json::Value list = ReadList();
     if (Json::Value* entry = F::ElementToWrite(F::ArrayMember(list, "profilelist"),
                                                static_cast<Json::ArrayIndex>(selected_))) {
         F::Set(*entry, "profilename", name);
@@ -210,11 +322,13 @@ ListResult ProfileList::RenameProfile(const std::string& name) {
     if (!WriteList(list)) {
         return ListResult::kFileError;
     }
+    names_[static_cast<size_t>(selected_)] = name;
     const std::filesystem::path file = ProfileFile(selectedUuid_);
     if (file.empty()) {
         return ListResult::kUnsafeName;
     }
-    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(file);
+    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(
+        file, DocumentLimits::kProfileBytes, DocumentFiles::IsProfileShape);
     if (!document.isObject()) {
         return ListResult::kDone;  // the file is made from the default when it is loaded
     }
@@ -224,6 +338,12 @@ ListResult ProfileList::RenameProfile(const std::string& name) {
 }
 
 ListResult ProfileList::DeleteProfile() {
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
+    Json::Value list = ReadList();
+    TakeNames(list);
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
@@ -232,24 +352,31 @@ ListResult ProfileList::DeleteProfile() {
     }
     const int removed = selected_;
     const int next = removed == 0 ? 0 : removed - 1;
-    Json::Value list = ReadList();
     Json::Value& entries = F::ArrayMember(list, "profilelist");
     Json::Value gone;
     entries.removeIndex(static_cast<Json::ArrayIndex>(removed), &gone);
+    list["profileselect"] = next;
+    // The entry goes first, then the file: a crash between leaves a file without an entry,
+    // never an entry without its file.
+    if (!WriteList(list)) {
+        return ListResult::kFileError;
+    }
     const std::filesystem::path file = ProfileFile(F::String(gone, "profileUUID"));
     if (!file.empty()) {
         std::error_code ec;
         std::filesystem::remove(file, ec);
     }
-    list["profileselect"] = next;
-    names_.erase(names_.begin() + removed);
-    selected_ = next;
-    selectedUuid_ = UuidAt(list, next);
-    return WriteList(list) ? ListResult::kDone : ListResult::kFileError;
+    TakeNames(list);
+    return ListResult::kDone;
 }
 
 ListResult ProfileList::ResetProfile() {
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
     const Json::Value list = ReadList();
+    TakeNames(list);
     const std::string uuid = UuidAt(list, selected_);
     const std::string name =
         F::String(F::Element(Entries(list), static_cast<Json::ArrayIndex>(std::max(selected_, 0))),
@@ -261,13 +388,14 @@ ListResult ProfileList::ResetProfile() {
     if (file.empty()) {
         return ListResult::kUnsafeName;
     }
-    Json::Value document = platform::JsonDocument::Read(defaultProfile_);
+    Json::Value document = platform::JsonDocument::Read(defaultProfile_, DocumentLimits::kProfileBytes);
     if (!document.isObject()) {
         return ListResult::kFileError;  // no factory settings to reset to
     }
     if (pageKind_ == kHeadsetPageKind) {
         // The headset's own equaliser presets survive a reset.
-        const Json::Value current = DocumentFiles::ReadObjectKeepingUnusable(file);
+        const Json::Value current = DocumentFiles::ReadObjectKeepingUnusable(
+            file, DocumentLimits::kProfileBytes, DocumentFiles::IsProfileShape);
         const Json::Value& tree = F::Element(F::Member(current, "Device"), 0);
         if (Json::Value* target = F::ElementToWrite(F::ArrayMember(document, "Device"), 0)) {
             for (const char* section : {"CustomEQNameInfo", "CustomEQHzValueInfo"}) {
@@ -282,19 +410,32 @@ ListResult ProfileList::ResetProfile() {
 }
 
 ListResult ProfileList::ImportProfile(const std::filesystem::path& source) {
-    Json::Value document = platform::JsonDocument::Read(source);
-    if (!F::Member(document, "Device").isArray()) {
+    const platform::JsonDocument::Loaded loaded =
+        platform::JsonDocument::Load(source, DocumentLimits::kProfileBytes);
+    if (loaded.status == platform::JsonDocument::Loaded::Status::kTooLarge) {
+        return ListResult::kTooLarge;
+    }
+    const Json::Value& document = loaded.value;
+    if (!F::Member(document, "Device").isArray() || !DocumentFiles::IsProfileShape(document)) {
         return ListResult::kBadImport;
     }
-    std::string name = source.stem().string();
-    for (int counter = 1; NameRules::Contains(names_, name); ++counter) {
-        name += "(" + std::to_string(counter) + ")";
+    std::string stem = source.stem().string();
+    if (!NameRules::IsAcceptable(stem) || stem.size() > NameRules::kMaxNameBytes - 8) {
+        return ListResult::kBadName;
     }
-    Json::Value list = ReadList();
-    const std::string uuid = AppendEntry(list, name);
-    const bool written = WriteList(list);
-    return written && WriteProfile(document, uuid, name) ? ListResult::kDone
-                                                         : ListResult::kFileError;
+    const auto lock = LockFolder();
+    if (!lock) {
+        return ListResult::kFileError;
+    }
+    TakeNames(ReadList());
+    if (names_.size() >= kMaxProfiles) {
+        return ListResult::kLimitReached;
+    }
+    std::string name = stem;
+    for (int counter = 1; NameRules::Contains(names_, name); ++counter) {
+        name = stem + "(" + std::to_string(counter) + ")";
+    }
+    return AddProfile(document, name, false);
 }
 
 ListResult ProfileList::ExportProfile(const std::filesystem::path& destination) {
@@ -302,7 +443,7 @@ ListResult ProfileList::ExportProfile(const std::filesystem::path& destination) 
     if (file.empty()) {
         return ListResult::kUnsafeName;
     }
-    const Json::Value document = platform::JsonDocument::Read(file);
+    const Json::Value document = platform::JsonDocument::Read(file, DocumentLimits::kProfileBytes);
     if (!document.isObject()) {
         return ListResult::kFileError;
     }
@@ -311,14 +452,22 @@ ListResult ProfileList::ExportProfile(const std::filesystem::path& destination) 
 }
 
 size_t ProfileList::GetProfileCount() const {
-    const Json::Value list = DocumentFiles::ReadObjectKeepingUnusable(listFile_);
-    const Json::Value& entries = Entries(list);
+    const Json::Value& entries = Entries(ReadList());
     return entries.isArray() ? entries.size() : 0;
 }
 
 std::filesystem::path ProfileList::GetProfilePathAt(int index) const {
-    const std::string uuid = UuidAt(DocumentFiles::ReadObjectKeepingUnusable(listFile_), index);
+    const std::string uuid = UuidAt(ReadList(), index);
     return uuid.empty() ? std::filesystem::path() : ProfileFile(uuid);
+}
+
+std::vector<std::string> ProfileList::Uuids() const {
+    std::vector<std::string> uuids;
+    const Json::Value list = ReadList();
+    for (size_t i = 0; i < names_.size(); ++i) {
+        uuids.push_back(UuidAt(list, static_cast<int>(i)));
+    }
+    return uuids;
 }
 
 }  // namespace marlo::profiles

@@ -2,18 +2,26 @@
 
 #include <json/value.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/FileLock.h"
+#include "platform/KeptDocument.h"
 #include "profiles/ListResult.h"
 
 namespace marlo::profiles {
 
 // A device's list of named profiles: ProfileList.ini in the device's folder (a JSON document
-// despite its name) and one <UUID>.Json file per profile. The list file is read again by
-// every operation and written back at once; `names()` mirrors it in order, as the profile
-// combo box shows it.
+// despite its name) and one <UUID>.Json file per profile. Every operation reads the list
+// again and writes it back at once, holding the folder's lock file across both, so programs
+// working on one folder at a time lose nothing; `names()` mirrors the list in order, as the
+// profile combo box shows it.
+//
+// A list that cannot be used (malformed, too large, of the wrong shape) is kept aside and
+// made again from the profile files, selecting the one written last; `notice()` says so.
 class ProfileList {
   public:
     static constexpr size_t kMaxProfiles = 50;
@@ -47,15 +55,30 @@ class ProfileList {
     std::filesystem::path GetProfilePathAt(int index) const;
 
     const std::filesystem::path& listFile() const { return listFile_; }
+    // The UUIDs of the entries in `names()` order, read once.
+    std::vector<std::string> Uuids() const;
+    // What the last Load found and did about it (a list made again, a file kept aside), one
+    // line per point; empty when all was well.
+    const std::string& notice() const { return notice_; }
+
+    // The lock file that list operations of this folder hold (the macro index's too).
+    static constexpr const char* kListsLockName = ".lists.lock";
+    static constexpr uint32_t kLockWaitMs = 10000;
 
   private:
+    static bool IsListShape(const Json::Value& list);
+    platform::KeptDocument ReadListKept() const;
     Json::Value ReadList() const;
+    // The names, the selection and its UUID from a list document.
+    void TakeNames(const Json::Value& list);
+    std::optional<platform::FileLock> LockFolder() const;
+    // Adds a profile made from `document` (the default when null) under `name`: the file
+    // first, then the entry. The folder lock must be held.
+    ListResult AddProfile(Json::Value document, const std::string& name, bool select);
     bool WriteList(const Json::Value& list) const;
     // Rebuilds the list from the profile files in the folder (oldest first); false when
     // there are none.
     bool RebuildFromProfileFiles();
-    // Appends an entry to the list document and the names; returns the new UUID.
-    std::string AppendEntry(Json::Value& list, const std::string& name);
     // Writes `document` (or the default profile when null) as the profile `uuid`, named.
     bool WriteProfile(Json::Value document, const std::string& uuid, const std::string& name) const;
     std::filesystem::path ProfileFile(const std::string& uuid) const;
@@ -67,6 +90,7 @@ class ProfileList {
     std::vector<std::string> names_;
     int selected_ = -1;
     std::string selectedUuid_;
+    std::string notice_;
 };
 
 }  // namespace marlo::profiles

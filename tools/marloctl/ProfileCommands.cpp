@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "platform/Paths.h"
 #include "profiles/MacroList.h"
+#include "profiles/NameRules.h"
 #include "profiles/ProfileList.h"
 
 namespace marloctl {
@@ -34,6 +36,17 @@ std::optional<int> Index(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+// What loading found (a list made again, a file kept aside), on stderr.
+void Notice(const std::string& notice) {
+    if (!notice.empty()) {
+        std::fprintf(stderr, "marloctl: %s", notice.c_str());
+    }
+}
+
+std::string Printable(std::string_view text) {
+    return marlo::profiles::NameRules::Printable(text);
 }
 
 int Report(ListResult result) {
@@ -65,11 +78,12 @@ int ProfileCommand(Args args) {
                                       Paths::DefaultDataDir() / (model + ".Json"),
                                       *PageKindOf(model));
     list.Load();
+    Notice(list.notice());
     if (op == "list" && rest.empty()) {
+        const std::vector<std::string> uuids = list.Uuids();  // the list is read once
         for (size_t i = 0; i < list.names().size(); ++i) {
-            const auto path = list.GetProfilePathAt(static_cast<int>(i));
             std::printf("%zu %c %s %s\n", i, static_cast<int>(i) == list.selected() ? '*' : '-',
-                        list.names()[i].c_str(), path.stem().c_str());
+                        Printable(list.names()[i]).c_str(), Printable(uuids[i]).c_str());
         }
         return kOk;
     }
@@ -103,12 +117,13 @@ int MacroCommand(Args args) {
     const Args rest = args.subspan(3);
     marlo::profiles::MacroList macros(marlo::platform::Paths::UserDataFolder(model));
     macros.LoadMacroList();
+    Notice(macros.notice());
     const std::optional<int> rowArg = rest.empty() ? std::nullopt : Index(rest[0]);
     const int row = rowArg.value_or(-1);
     if (op == "list" && rest.empty()) {
         for (size_t i = 0; i < macros.rows().size(); ++i) {
-            std::printf("%zu %s %s\n", i, macros.rows()[i].name.c_str(),
-                        macros.rows()[i].guid.c_str());
+            std::printf("%zu %s %s\n", i, Printable(macros.rows()[i].name).c_str(),
+                        Printable(macros.rows()[i].guid).c_str());
         }
         return kOk;
     }
