@@ -7,20 +7,12 @@
 #include "ui/ResourceManager.h"
 
 namespace marlo::app {
-namespace {
 
-// The language table: sixteen short rows.
-constexpr size_t kMaxLanguageConfigBytes = 256 * 1024;
-
-}  // namespace
-
-Json::Value LanguageSettings::Languages() {
-    const Json::Value document =
+profiles::LanguageTable LanguageSettings::Languages() {
+    // Factory data: read with its bound, never set aside (it is not the person's).
+    return profiles::LanguageTable::FromDocument(
         platform::JsonDocument::Read(platform::Paths::DefaultDataDir() / "Language.config",
-                                     kMaxLanguageConfigBytes);
-    const Json::Value* list =
-        document.isObject() ? document.find("Language", "Language" + 8) : nullptr;
-    return list != nullptr && list->isArray() ? *list : Json::Value(Json::arrayValue);
+                                     profiles::LanguageTable::kMaxFileBytes));
 }
 
 int LanguageSettings::ReadSavedLanguage() {
@@ -29,29 +21,18 @@ int LanguageSettings::ReadSavedLanguage() {
     if (const auto key = store.OpenKey(kKey)) {
         id = key->ReadDword("LANGUAGE").value_or(id);
     }
-    const Json::Value languages = Languages();
-    for (Json::ArrayIndex i = 0; i < languages.size(); ++i) {
-        const Json::Value& entry = languages[i];
-        if (entry.isObject() && entry["Language_ID"].isUInt() &&
-            entry["Language_ID"].asUInt() == id) {
-            return static_cast<int>(i);
-        }
-    }
-    return 0;
+    return static_cast<int>(Languages().IndexOf(id).value_or(0));
 }
 
 bool LanguageSettings::ApplyLanguage(int index) {
-    const Json::Value languages = Languages();
-    if (index < 0 || static_cast<Json::ArrayIndex>(index) >= languages.size() ||
-        !languages[index].isObject()) {
+    const profiles::LanguageTable table = Languages();
+    if (index < 0 || static_cast<size_t>(index) >= table.languages.size()) {
         return false;
     }
-    const Json::Value& entry = languages[index];
+    const profiles::LanguageTable::Language& language = table.languages[static_cast<size_t>(index)];
     auto& resources = ui::CResourceManager::GetInstance();
-    resources.SetLanguage(entry["Language_name"].isString() ? entry["Language_name"].asString()
-                                                            : "");
-    resources.LoadLanguage(entry["Language_file"].isString() ? entry["Language_file"].asString()
-                                                             : "");
+    resources.SetLanguage(language.name);
+    resources.LoadLanguage(language.file);
     resources.ReloadText();
     return true;
 }

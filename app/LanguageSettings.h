@@ -1,6 +1,6 @@
 #pragma once
 
-#include <json/value.h>
+#include "profiles/LanguageTable.h"
 
 #include <string>
 
@@ -17,7 +17,7 @@ class LanguageSettings {
     // Loads the language at `index` into the toolkit and re-texts every window. False when
     // the list has no such entry.
     static bool ApplyLanguage(int index);
-    static Json::Value Languages();
+    static profiles::LanguageTable Languages();
 };
 
 }  // namespace marlo::app

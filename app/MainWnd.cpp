@@ -6,6 +6,7 @@
 #include "platform/JsonDocument.h"
 #include "platform/KeptDocument.h"
 #include "platform/Paths.h"
+#include "profiles/AudioStyles.h"
 #include "ui/ControlUI.h"
 #include "ui/ResourceManager.h"
 
@@ -54,14 +55,14 @@ void CMainWnd::LoadAudioStyles() {
     // The person's styles; a file that cannot be used is kept aside before the factory copy
     // takes its place, and one that cannot be set aside is left alone.
     const auto user = platform::Paths::ProductFolder() / "AudioFile.json";
-    const auto isStyles = [](const Json::Value& v) { return v.isObject(); };
+    const auto isStyles = profiles::AudioStyles::IsStylesShape;
     const platform::KeptDocument kept =
-        platform::KeptDocument::Read(user, kMaxStyleFileBytes, isStyles);
+        platform::KeptDocument::Read(user, profiles::AudioStyles::kMaxFileBytes, isStyles);
     if (kept.usable() || kept.status == platform::KeptDocument::Status::kBlocked) {
         return;
     }
     const Json::Value factory = platform::JsonDocument::Read(
-        platform::Paths::DefaultDataDir() / "AudioFile.json", kMaxStyleFileBytes);
+        platform::Paths::DefaultDataDir() / "AudioFile.json", profiles::AudioStyles::kMaxFileBytes);
     if (isStyles(factory)) {
         platform::JsonDocument::Write(user, factory);
     }

@@ -28,8 +28,6 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     static constexpr int kBaseWidth = 1000;
     static constexpr int kBaseHeight = 640;
     static constexpr int kCopyDataBufferSize = 512;
-    // The audio-lighting styles file: a few kilobytes.
-    static constexpr size_t kMaxStyleFileBytes = 1024 * 1024;
 
     // `instanceMessage` is the number "Marlo Gear" registered to.
     explicit CMainWnd(uint32_t instanceMessage);

@@ -1,40 +1,35 @@
-// Any bytes as a macro index, a macro file or a profile list: the lists load, every event
-// turns into a device record, and no file outside the folder is touched.
-#include <unistd.h>
-
+// Any bytes as a macro index, a macro file or a profile list, in memory: the shapes are told,
+// the rows and events read, every event turns into a device record, and every row's file name
+// stays inside the folder.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <cstdlib>
+#include <string_view>
 
+#include "platform/JsonDocument.h"
+#include "profiles/DocumentFiles.h"
 #include "profiles/MacroList.h"
-#include "profiles/ProfileList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace marlo::profiles;
-    static const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("marlo-fuzz-macro-" + std::to_string(getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    for (const char* name : {"macro.config", "ProfileList.ini"}) {
-        std::ofstream(folder / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    MacroList macros(folder);
-    macros.LoadMacroList();
-    for (int row = 0; row < static_cast<int>(macros.rows().size()) && row < 8; ++row) {
-        const auto file = macros.MacroFile(row);
-        if (!file.empty()) {
-            std::ofstream(file, std::ios::binary)
-                .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    const Json::Value document = marlo::platform::JsonDocument::Parse(
+        std::string_view(reinterpret_cast<const char*>(data), size));
+    if (MacroList::IsIndexShape(document)) {
+        const auto rows = MacroList::RowsOf(document);
+        if (rows.size() > MacroList::kMaxMacros) {
+            std::abort();
         }
-        for (const MacroEvent& event : macros.LoadMacro(row)) {
+        for (const auto& row : rows) {
+            if (DocumentFiles::IsSafeStem(row.guid) && (row.guid.find('/') != std::string::npos ||
+                                                        row.guid.find("..") != std::string::npos)) {
+                std::abort();  // a row's file must name a file of the folder only
+            }
+        }
+    }
+    if (MacroList::IsMacroShape(document)) {
+        for (const MacroEvent& event : MacroList::EventsOf(document)) {
             EventToDeviceRecord(event);
         }
     }
-    ProfileList profiles(folder, folder / "missing-default.Json", 7);
-    profiles.Load();
-    profiles.GetProfilePathAt(profiles.selected());
     return 0;
 }

@@ -1,74 +1,61 @@
-// Any bytes as a profile file: loading it and every getter and setter of every device kind
-// neither crash nor read out of bounds, and saving writes a document that loads again.
-#include <unistd.h>
-
+// Any bytes as a profile document, in memory: parsing it and every getter and setter of every
+// device kind neither crash nor read out of bounds, and the tree they leave formats to a
+// document that parses again.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <cstdlib>
+#include <string_view>
 
+#include "platform/JsonDocument.h"
+#include "profiles/DocumentFiles.h"
 #include "profiles/Hs6533Profiledata.h"
 #include "profiles/KeyboardProfiledata.h"
 #include "profiles/MouseProfiledata.h"
 
 namespace {
 
-const std::filesystem::path& Folder() {
-    static const std::filesystem::path folder = [] {
-        auto f = std::filesystem::temp_directory_path() /
-                 ("marlo-fuzz-profile-" + std::to_string(getpid()));
-        std::filesystem::create_directories(f);
-        return f;
-    }();
-    return folder;
-}
-
-void Put(const std::filesystem::path& file, const uint8_t* data, size_t size) {
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
+using marlo::platform::JsonDocument;
 
 template <typename T>
-T& Load(T& data, const uint8_t* bytes, size_t size) {
-    const auto file = Folder() / "p.Json";
-    Put(file, bytes, size);
-    data.SetDefaultProfilePath(Folder() / "missing-default.Json");
-    data.SetProfilePath(file);
-    data.LoadProfile(file);
+void Exercise(T& data, const Json::Value& document) {
+    data.TakeProfileDocument(document);
     data.GetLightInfo();
     data.GetAudioLightInfo();
     data.GetLightList();
     data.SetKeyList(data.GetKeyList());
-    data.LoadLightConfig(file);
     data.GetLightEffectSteps();
-    return data;
+    if (JsonDocument::Parse(JsonDocument::Format(data.primaryTree())).isNull() &&
+        !data.primaryTree().isNull()) {
+        std::abort();  // what a profile holds must write out as a document that reads back
+    }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace marlo::profiles;
+    const Json::Value document =
+        JsonDocument::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    DocumentFiles::IsProfileShape(document);
+
     CKeyboardProfiledata keyboard;
-    Load(keyboard, data, size);
+    Exercise(keyboard, document);
     keyboard.SetKeyboardSystemStages(keyboard.GetKeyboardSystemStages());
     const int group = keyboard.GetCustomLightGroup();
     keyboard.SetCustomLightColors(keyboard.GetCustomLightColors(group, 8), group);
-    keyboard.SaveProfile();
 
     CMouseProfiledata mouse;
-    Load(mouse, data, size);
+    Exercise(mouse, document);
     mouse.SetDpiStages(mouse.GetDpiStages());
     mouse.SetMouseSystemStages(mouse.GetMouseSystemStages());
     mouse.GetCorrectEntries();
 
     CHs6533Profiledata headset;
-    Load(headset, data, size);
+    Exercise(headset, document);
     const auto stages = headset.GetHeadsetSystemSetStages();
     headset.SetEqValues(stages.eqType, headset.GetEqValues(stages.eqType));
     headset.SetCustomEqValues(stages.customEqSelectIndex,
                               headset.GetCustomEqValues(stages.customEqSelectIndex));
     headset.SetCustomEqNames(headset.GetCustomEqNames());
-    headset.SaveProfile();
     return 0;
 }

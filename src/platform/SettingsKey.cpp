@@ -5,8 +5,11 @@
 namespace marlo::platform {
 namespace {
 
-const Json::Value* FindValue(const Json::Value& document, const std::string& key,
+const Json::Value* FindValue(const Json::Value& document, std::string_view key,
                              std::string_view name) {
+    if (!document.isObject()) {
+        return nullptr;
+    }
     const Json::Value* k = document.find(key.data(), key.data() + key.size());
     if (k == nullptr || !k->isObject()) {
         return nullptr;
@@ -16,22 +19,30 @@ const Json::Value* FindValue(const Json::Value& document, const std::string& key
 
 }  // namespace
 
-std::optional<uint32_t> SettingsKey::ReadDword(std::string_view name) const {
-    const Json::Value document = store_->Load();
-    const Json::Value* v = FindValue(document, path_, name);
+std::optional<uint32_t> SettingsKey::DwordIn(const Json::Value& document, std::string_view key,
+                                             std::string_view name) {
+    const Json::Value* v = FindValue(document, key, name);
     if (v == nullptr || !v->isIntegral() || !v->isUInt()) {
         return std::nullopt;
     }
     return v->asUInt();
 }
 
-std::optional<std::string> SettingsKey::ReadString(std::string_view name) const {
-    const Json::Value document = store_->Load();
-    const Json::Value* v = FindValue(document, path_, name);
+std::optional<std::string> SettingsKey::StringIn(const Json::Value& document, std::string_view key,
+                                                 std::string_view name) {
+    const Json::Value* v = FindValue(document, key, name);
     if (v == nullptr || !v->isString()) {
         return std::nullopt;
     }
     return v->asString();
+}
+
+std::optional<uint32_t> SettingsKey::ReadDword(std::string_view name) const {
+    return DwordIn(store_->Load(), path_, name);
+}
+
+std::optional<std::string> SettingsKey::ReadString(std::string_view name) const {
+    return StringIn(store_->Load(), path_, name);
 }
 
 bool SettingsKey::WriteDword(std::string_view name, uint32_t value) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <json/value.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,13 @@ class SettingsKey {
     bool WriteString(std::string_view name, std::string_view value) const;
 
     const std::string& path() const { return path_; }
+
+    // A value under `key` of a store document, as the readers above take it: nothing when the
+    // key or the value is missing or of another type.
+    static std::optional<uint32_t> DwordIn(const Json::Value& document, std::string_view key,
+                                           std::string_view name);
+    static std::optional<std::string> StringIn(const Json::Value& document, std::string_view key,
+                                               std::string_view name);
 
   private:
     friend class SettingsStore;

@@ -24,7 +24,8 @@ void CBasicProfiledata::SetDefaultProfilePath(const std::filesystem::path& path)
 
 Json::Value CBasicProfiledata::LoadInto(Json::Value& tree, const std::filesystem::path& path) {
     const auto index = static_cast<Json::ArrayIndex>(deviceIndex_);
-    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
+    Json::Value document =
+        DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
     tree = F::Element(F::Member(document, "Device"), index);
     if (!tree.isObject()) {
         if (!F::Member(document, "Device").isNull()) {
@@ -49,6 +50,15 @@ Json::Value CBasicProfiledata::LoadInto(Json::Value& tree, const std::filesystem
     return tree;
 }
 
+Json::Value CBasicProfiledata::TakeProfileDocument(const Json::Value& document) {
+    primary_ =
+        F::Element(F::Member(document, "Device"), static_cast<Json::ArrayIndex>(deviceIndex_));
+    if (!primary_.isObject()) {
+        primary_ = Json::Value();
+    }
+    return primary_;
+}
+
 Json::Value CBasicProfiledata::LoadProfile(const std::filesystem::path& path) {
     return LoadInto(primary_, path);
 }
@@ -68,7 +78,8 @@ bool CBasicProfiledata::SaveProfile() {
 
 bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree,
                                         const std::filesystem::path& path) {
-    Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
+    Json::Value document =
+        DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
     if (!document.isObject()) {
         document = Json::Value(Json::objectValue);
     }
@@ -199,9 +210,8 @@ std::vector<LedEffectStep> CBasicProfiledata::GetLightEffectSteps() {
         // The effect file lies beside the light configuration; a name that would lead
         // elsewhere is refused.
         if (DocumentFiles::IsSafeStem(guid)) {
-            const Json::Value file =
-                platform::JsonDocument::Read(lightConfigPath_.parent_path() / (guid + ".light"),
-                                             DocumentLimits::kLightBytes);
+            const Json::Value file = platform::JsonDocument::Read(
+                lightConfigPath_.parent_path() / (guid + ".light"), DocumentLimits::kLightBytes);
             const Json::Value& steps = F::Member(file, "LEDEffectList");
             for (Json::ArrayIndex i = 0; steps.isArray() && i < steps.size() && i <= F::kMaxIndex;
                  ++i) {

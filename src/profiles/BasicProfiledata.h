@@ -40,6 +40,9 @@ class CBasicProfiledata {
     Json::Value LoadSecondaryProfile(const std::filesystem::path& path);
     // The light configuration document (null when missing or unreadable), kept.
     Json::Value LoadLightConfig(const std::filesystem::path& path);
+    // Takes the device's section tree from a profile document already in memory (null when
+    // it has none), without touching any file: what LoadProfile does after reading.
+    Json::Value TakeProfileDocument(const Json::Value& document);
 
     // Writing. Each returns false when the file could not be written.
     virtual bool SaveProfile();

@@ -6,9 +6,9 @@
 #include "platform/JsonDocument.h"
 #include "profiles/DocumentFiles.h"
 #include "profiles/DocumentLimits.h"
-#include "profiles/ProfileList.h"
 #include "profiles/JsonFields.h"
 #include "profiles/NameRules.h"
+#include "profiles/ProfileList.h"
 #include "profiles/TimeStampId.h"
 
 namespace marlo::profiles {
@@ -20,8 +20,9 @@ namespace {
 constexpr const char* kMacroExtension = ".mac";
 constexpr size_t kMaxMacroFileBytes = DocumentLimits::kMacroFileBytes;
 
-// The index: an object whose "MacroInfo", when present, is an array of at most 50 objects.
-bool IsIndexShape(const Json::Value& index) {
+}  // namespace
+
+bool MacroList::IsIndexShape(const Json::Value& index) {
     const Json::Value& info = F::Member(index, "MacroInfo");
     if (info.isNull()) {
         return true;
@@ -37,11 +38,31 @@ bool IsIndexShape(const Json::Value& index) {
     return true;
 }
 
-// A macro file: "Events" an array of at most the steps a device takes.
-bool IsMacroShape(const Json::Value& macro) {
+bool MacroList::IsMacroShape(const Json::Value& macro) {
     const Json::Value& events = F::Member(macro, "Events");
     return events.isArray() && events.size() <= DocumentLimits::kMacroSteps;
 }
+
+std::vector<MacroList::Row> MacroList::RowsOf(const Json::Value& index) {
+    std::vector<Row> rows;
+    const Json::Value& info = F::Member(index, "MacroInfo");
+    for (Json::ArrayIndex i = 0; info.isArray() && i < info.size() && i < kMaxMacros; ++i) {
+        rows.push_back(Row{F::String(info[i], "MacroName"), F::String(info[i], "Guid")});
+    }
+    return rows;
+}
+
+std::vector<MacroEvent> MacroList::EventsOf(const Json::Value& macro) {
+    std::vector<MacroEvent> result;
+    const Json::Value& events = F::Member(macro, "Events");
+    for (Json::ArrayIndex i = 0;
+         events.isArray() && i < events.size() && i < DocumentLimits::kMacroSteps; ++i) {
+        result.push_back(MacroEvent::FromJson(events[i]));
+    }
+    return result;
+}
+
+namespace {
 
 std::vector<std::string> Names(const std::vector<MacroList::Row>& rows) {
     std::vector<std::string> names;
@@ -94,8 +115,8 @@ bool MacroList::RebuildFromMacroFiles() {
         found.resize(kMaxMacros);
     }
     rows_ = std::move(found);
-    notice_ += "the macro index was made again from " + std::to_string(rows_.size()) +
-               " macro files\n";
+    notice_ +=
+        "the macro index was made again from " + std::to_string(rows_.size()) + " macro files\n";
     return WriteIndex();
 }
 
@@ -114,10 +135,7 @@ bool MacroList::ReadIndex() {
         RebuildFromMacroFiles();
         return true;
     }
-    const Json::Value& info = F::Member(kept.value, "MacroInfo");
-    for (Json::ArrayIndex i = 0; info.isArray() && i < info.size(); ++i) {
-        rows_.push_back(Row{F::String(info[i], "MacroName"), F::String(info[i], "Guid")});
-    }
+    rows_ = RowsOf(kept.value);
     return true;
 }
 
@@ -246,19 +264,11 @@ ListResult MacroList::SaveMacro(int row, std::vector<ActionRow>& actions) {
 }
 
 std::vector<MacroEvent> MacroList::LoadMacro(int row) const {
-    std::vector<MacroEvent> result;
     const std::filesystem::path file = MacroFile(row);
     if (file.empty()) {
-        return result;
+        return {};
     }
-    const Json::Value macro = platform::JsonDocument::Read(file, kMaxMacroFileBytes);
-    const Json::Value& events = F::Member(macro, "Events");
-    for (Json::ArrayIndex i = 0; events.isArray() && i < events.size() &&
-                                 i < DocumentLimits::kMacroSteps;
-         ++i) {
-        result.push_back(MacroEvent::FromJson(events[i]));
-    }
-    return result;
+    return EventsOf(platform::JsonDocument::Read(file, kMaxMacroFileBytes));
 }
 
 ListResult MacroList::ExportMacro(int row, const std::filesystem::path& destination) const {

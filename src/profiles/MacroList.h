@@ -55,6 +55,14 @@ class MacroList {
 
     std::filesystem::path MacroFile(int row) const;
     const std::filesystem::path& indexFile() const { return indexFile_; }
+    // The index: an object whose "MacroInfo", when present, is an array of at most
+    // kMaxMacros objects; its rows, in order.
+    static bool IsIndexShape(const Json::Value& index);
+    static std::vector<Row> RowsOf(const Json::Value& index);
+    // A macro file: "Events" an array of at most the steps a device takes; its events.
+    static bool IsMacroShape(const Json::Value& macro);
+    static std::vector<MacroEvent> EventsOf(const Json::Value& macro);
+
     // What the last load found and did about it; empty when all was well.
     const std::string& notice() const { return notice_; }
 

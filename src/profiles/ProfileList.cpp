@@ -388,7 +388,8 @@ ListResult ProfileList::ResetProfile() {
     if (file.empty()) {
         return ListResult::kUnsafeName;
     }
-    Json::Value document = platform::JsonDocument::Read(defaultProfile_, DocumentLimits::kProfileBytes);
+    Json::Value document =
+        platform::JsonDocument::Read(defaultProfile_, DocumentLimits::kProfileBytes);
     if (!document.isObject()) {
         return ListResult::kFileError;  // no factory settings to reset to
     }
@@ -419,8 +420,8 @@ ListResult ProfileList::ImportProfile(const std::filesystem::path& source) {
     if (!F::Member(document, "Device").isArray() || !DocumentFiles::IsProfileShape(document)) {
         return ListResult::kBadImport;
     }
-    std::string stem = source.stem().string();
-    if (!NameRules::IsAcceptable(stem) || stem.size() > NameRules::kMaxNameBytes - 8) {
+    const std::string stem = source.stem().string();
+    if (!NameRules::IsAcceptable(stem)) {
         return ListResult::kBadName;
     }
     const auto lock = LockFolder();
@@ -431,9 +432,13 @@ ListResult ProfileList::ImportProfile(const std::filesystem::path& source) {
     if (names_.size() >= kMaxProfiles) {
         return ListResult::kLimitReached;
     }
+    // The name takes counters until it is free: "a", "a(1)", "a(1)(2)".
     std::string name = stem;
     for (int counter = 1; NameRules::Contains(names_, name); ++counter) {
-        name = stem + "(" + std::to_string(counter) + ")";
+        name += "(" + std::to_string(counter) + ")";
+    }
+    if (!NameRules::IsAcceptable(name)) {
+        return ListResult::kBadName;
     }
     return AddProfile(document, name, false);
 }
@@ -452,7 +457,8 @@ ListResult ProfileList::ExportProfile(const std::filesystem::path& destination) 
 }
 
 size_t ProfileList::GetProfileCount() const {
-    const Json::Value& entries = Entries(ReadList());
+    const Json::Value list = ReadList();
+    const Json::Value& entries = Entries(list);
     return entries.isArray() ? entries.size() : 0;
 }
 

@@ -3,6 +3,9 @@
 #include "MainWnd.h"
 
 #include <gtest/gtest.h>
+#include <fstream>
+#include "platform/AtomicFile.h"
+#include "platform/JsonDocument.h"
 
 #include <atomic>
 #include <thread>
@@ -190,6 +193,21 @@ TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
     }
     EXPECT_TRUE(wnd->IsWindow()) << "nothing posted from outside harmed the window";
     EXPECT_EQ(platform::MessageRegistry::Find("Not Registered"), 0u);
+}
+
+TEST_F(MainWndTest, AnUnusableStylesFileIsKeptBeforeTheFactoryCopyReplacesIt) {
+    const auto folder = dir_ / "data" / "Marlo Gear";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "AudioFile.json") << "{ \"Device\": { cut short";
+    auto wnd = Start();
+    bool kept = false;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        kept |= e.path().filename().string().starts_with("AudioFile.json.unreadable-") &&
+                platform::ReadWholeFile(e.path(), 1000) == "{ \"Device\": { cut short";
+    }
+    EXPECT_TRUE(kept) << "the person's styles are kept beside";
+    EXPECT_TRUE(platform::JsonDocument::Read(folder / "AudioFile.json").isObject())
+        << "and the factory styles take their place";
 }
 
 }  // namespace

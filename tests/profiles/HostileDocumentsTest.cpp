@@ -56,13 +56,13 @@ class HostileDocumentsTest : public ::testing::Test {
 };
 
 TEST_F(HostileDocumentsTest, AnUnusableListIsKeptAndMadeAgainFromTheProfiles) {
-    const std::string oversized = R"({"profilelist": [], "pad": ")" +
-                                  std::string(DocumentLimits::kListBytes, 'x') + "\"}";
+    const std::string oversized =
+        R"({"profilelist": [], "pad": ")" + std::string(DocumentLimits::kListBytes, 'x') + "\"}";
     const std::string cases[] = {
-        R"({"profilelist":"oops"})",                     // wrong type
-        R"({"profilelist":[1,2]})",                      // entries that are not entries
+        R"({"profilelist":"oops"})",                       // wrong type
+        R"({"profilelist":[1,2]})",                        // entries that are not entries
         R"({"profilelist":[{"profilename":"Mine","prof)",  // cut short by a crash
-        oversized,                                       // larger than any list
+        oversized,                                         // larger than any list
     };
     for (const std::string& text : cases) {
         std::filesystem::remove_all(folder());
@@ -133,9 +133,9 @@ TEST_F(HostileDocumentsTest, NamesWithControlCharactersOrTooLongAreRefused) {
     MacroList macros(folder());
     macros.LoadMacroList();
     ASSERT_EQ(macros.NewMacro(), ListResult::kDone);
-    for (const std::string& bad : {std::string("evil\n1 * fake"), std::string("tab\there"),
-                                  std::string("bell\x07"), std::string(65, 'n'),
-                                  std::string(100 * 1024, 'n')}) {
+    for (const std::string& bad :
+         {std::string("evil\n1 * fake"), std::string("tab\there"), std::string("bell\x07"),
+          std::string(65, 'n'), std::string(100 * 1024, 'n')}) {
         EXPECT_EQ(list.RenameProfile(bad), ListResult::kBadName);
         EXPECT_EQ(macros.RenameMacro(0, bad), ListResult::kBadName);
     }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <json/value.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace marlo::profiles {
+
+// The audio-lighting styles file, AudioFile.json in the product folder:
+//   { "Device": { "AudioLightInfo": { "nAudioStyle": 0, "nStyleName1".."nStyleName4",
+//                                     "nStyleR0", "nStyleG0", "nStyleB0", ... "nStyleB3" } } }
+struct AudioStyles {
+    static constexpr size_t kStyles = 4;
+    // The file is a few hundred bytes.
+    static constexpr size_t kMaxFileBytes = 1024 * 1024;
+
+    struct Style {
+        std::string name;
+        uint8_t red = 0;
+        uint8_t green = 0;
+        uint8_t blue = 0;
+    };
+    int active = 0;  // 0..3
+    std::array<Style, kStyles> styles;
+
+    // Whether a document is a styles file at all: the two objects above. Members of the wrong
+    // type or out of range inside them read as defaults.
+    static bool IsStylesShape(const Json::Value& document);
+    // The styles of a document of that shape; nothing for another shape. A name that is not
+    // one a person could give (control characters, too long) reads as "Style N".
+    static std::optional<AudioStyles> FromDocument(const Json::Value& document);
+};
+
+}  // namespace marlo::profiles
