@@ -256,29 +256,30 @@ ListResult ProfileList::AddProfile(Json::Value document, const std::string& name
     return ListResult::kDone;
 }
 
-ListResult ProfileList::NewProfile() {
-    const auto lock = LockFolder();
+ListResult ProfileList::LockForAdding(std::optional<platform::FileLock>& lock) {
+    lock = LockFolder();
     if (!lock) {
         return ListResult::kFileError;
     }
     TakeNames(ReadList());
-    if (names_.size() >= kMaxProfiles) {
-        return ListResult::kLimitReached;
+    return names_.size() >= kMaxProfiles ? ListResult::kLimitReached : ListResult::kDone;
+}
+
+ListResult ProfileList::NewProfile() {
+    std::optional<platform::FileLock> lock;
+    if (const ListResult refused = LockForAdding(lock); refused != ListResult::kDone) {
+        return refused;
     }
     return AddProfile(Json::Value(), NameRules::FirstFree(names_, "profile%d"), true);
 }
 
 ListResult ProfileList::CopyProfile() {
-    const auto lock = LockFolder();
-    if (!lock) {
-        return ListResult::kFileError;
+    std::optional<platform::FileLock> lock;
+    if (const ListResult refused = LockForAdding(lock); refused != ListResult::kDone) {
+        return refused;
     }
-    TakeNames(ReadList());
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
-    }
-    if (names_.size() >= kMaxProfiles) {
-        return ListResult::kLimitReached;
     }
     const std::filesystem::path source = ProfileFile(selectedUuid_);
     if (source.empty()) {
@@ -424,13 +425,9 @@ ListResult ProfileList::ImportProfile(const std::filesystem::path& source) {
     if (!NameRules::IsAcceptable(stem)) {
         return ListResult::kBadName;
     }
-    const auto lock = LockFolder();
-    if (!lock) {
-        return ListResult::kFileError;
-    }
-    TakeNames(ReadList());
-    if (names_.size() >= kMaxProfiles) {
-        return ListResult::kLimitReached;
+    std::optional<platform::FileLock> lock;
+    if (const ListResult refused = LockForAdding(lock); refused != ListResult::kDone) {
+        return refused;
     }
     // The name takes counters until it is free: "a", "a(1)", "a(1)(2)".
     std::string name = stem;

@@ -72,6 +72,9 @@ class ProfileList {
     // The names, the selection and its UUID from a list document.
     void TakeNames(const Json::Value& list);
     std::optional<platform::FileLock> LockFolder() const;
+    // Takes the folder lock into `lock` and reads the list: kLimitReached when it is full,
+    // kFileError when the lock could not be had, else kDone.
+    ListResult LockForAdding(std::optional<platform::FileLock>& lock);
     // Adds a profile made from `document` (the default when null) under `name`: the file
     // first, then the entry. The folder lock must be held.
     ListResult AddProfile(Json::Value document, const std::string& name, bool select);
