@@ -1,42 +1,13 @@
 #include "platform/SettingsStore.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include "platform/FileBackup.h"
+#include "platform/Event.h"
+#include "platform/FileLock.h"
 #include "platform/JsonDocument.h"
 #include "platform/KeptDocument.h"
 #include "platform/Paths.h"
 #include "platform/SettingsKey.h"
 
 namespace marlo::platform {
-namespace {
-
-// Holds an exclusive flock on the store's lock file for its lifetime.
-class StoreLock {
-  public:
-    explicit StoreLock(const std::filesystem::path& file)
-        : fd_(open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_ >= 0) {
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~StoreLock() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-    bool ok() const { return fd_ >= 0; }
-
-  private:
-    int fd_;
-};
-
-}  // namespace
 
 SettingsStore::SettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
 
@@ -76,8 +47,9 @@ std::optional<SettingsKey> SettingsStore::CreateKey(std::string_view keyPath) co
 bool SettingsStore::Modify(const std::function<bool(Json::Value&)>& change) const {
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
-    const StoreLock lock(file_);
-    if (!lock.ok()) {
+    // Read, change and write under the store's lock file, so two programs lose nothing.
+    FileLock lock;
+    if (!lock.Acquire(file_.string() + ".lock", kInfinite)) {
         return false;
     }
     // An existing store that cannot be used (malformed, not an object, too large) is kept
