@@ -3,8 +3,10 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "hid/DeviceDiscovery.h"
 #include "platform/MessageRegistry.h"
@@ -77,8 +79,7 @@ void BM_PlugToAttached(benchmark::State& state) {
     discovery.SetRoot(m.dir.path());
     discovery.Start();
     m.loop.RunFor(300);
-    double worst = 0;
-    double total = 0;
+    std::vector<double> latencies;
     int n = 0;
     for (auto _ : state) {
         // Plug at a random point of the pass cycle.
@@ -90,14 +91,19 @@ void BM_PlugToAttached(benchmark::State& state) {
             m.loop.RunFor(1);
         }
         const double ms = std::chrono::duration<double, std::milli>(m.attachedAt - plugged).count();
-        worst = std::max(worst, ms);
-        total += ms;
+        latencies.push_back(ms);
         ++n;
         m.server.Unplug("headset");
         m.loop.RunFor(250);  // let the removal be seen
     }
-    state.counters["mean_ms"] = total / n;
-    state.counters["worst_ms"] = worst;
+    std::sort(latencies.begin(), latencies.end());
+    double total = 0;
+    for (const double ms : latencies) {
+        total += ms;
+    }
+    state.counters["mean_ms"] = total / static_cast<double>(latencies.size());
+    state.counters["median_ms"] = latencies[latencies.size() / 2];
+    state.counters["worst_ms"] = latencies.back();
     discovery.Stop(platform::kInfinite);
 }
 BENCHMARK(BM_PlugToAttached)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();

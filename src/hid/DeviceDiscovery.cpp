@@ -1,5 +1,8 @@
 #include "hid/DeviceDiscovery.h"
 
+#include <poll.h>
+
+#include "hid/NodeChangeWatch.h"
 #include "platform/DebugOutput.h"
 
 namespace marlo::hid {
@@ -23,13 +26,19 @@ platform::WorkerThread::StopResult DeviceDiscovery::Stop(uint32_t timeoutMs) {
 }
 
 void DeviceDiscovery::Run(platform::Event& stop) {
+    NodeChangeWatch changes(hid_.root());
     for (;;) {
         if (stop.Wait(1)) {
             DebugOutput::Write("抓取设备线程设定退出");
             return;
         }
         RunPass(&stop);
-        stop.Wait(kPassIntervalMs);  // the next turn sees the signal and ends
+        // Until the next poll, a change of the device nodes, or the stop signal (which the
+        // next turn sees, and ends).
+        pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {changes.fd(), POLLIN, 0}};
+        if (poll(fds, 2, kPassIntervalMs) > 0 && (fds[1].revents & POLLIN)) {
+            changes.Drain();
+        }
     }
 }
 

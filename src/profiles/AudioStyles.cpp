@@ -27,8 +27,8 @@ std::optional<AudioStyles> AudioStyles::FromDocument(const Json::Value& document
     const Json::Value& s = Section(document);
     AudioStyles result;
     const int64_t active = F::Int(s, "nAudioStyle");
-    result.active = active >= 0 && active < static_cast<int64_t>(kStyles) ? static_cast<int>(active)
-                                                                          : 0;
+    result.active =
+        active >= 0 && active < static_cast<int64_t>(kStyles) ? static_cast<int>(active) : 0;
     for (size_t i = 0; i < kStyles; ++i) {
         Style& style = result.styles[i];
         const std::string index = std::to_string(i);

@@ -314,10 +314,13 @@ bool SimServer::MakeSysfs(const std::string& node, const SimDeviceInfo& info) {
 
 void SimServer::RemoveNode(Node& node) {
     std::error_code ec;
+    // The node goes in the same order as the kernel's: sysfs first, then the device node.
     std::filesystem::remove_all(root_ / "sys/class/hidraw" / node.node, ec);
     std::filesystem::remove_all(root_ / "sys/devices/marlo-sim" / (node.node + "-usb"), ec);
     unlink((root_ / "dev" / node.node).c_str());
-    close(node.listenFd);
+    if (node.listenFd >= 0) {
+        close(node.listenFd);
+    }
     for (int fd : node.connections) {
         close(fd);
     }
@@ -348,11 +351,12 @@ std::optional<std::string> SimServer::Plug(const std::string& name,
         node->name = name;
         node->node = nodeName;
         node->device = std::move(device);
-        node->listenFd = platform::UnixSocket::Listen(root_ / "dev" / nodeName, SOCK_SEQPACKET, 64);
+        // As the kernel does: the sysfs entry is whole before the device node appears, so a
+        // program woken by the node finds everything it needs.
+        const bool made = MakeSysfs(nodeName, node->device->info());
+        node->listenFd =
+            made ? platform::UnixSocket::Listen(root_ / "dev" / nodeName, SOCK_SEQPACKET, 64) : -1;
         if (node->listenFd < 0) {
-            return;
-        }
-        if (!MakeSysfs(nodeName, node->device->info())) {
             Node& n = *node;
             nodes_[name] = std::move(node);
             RemoveNode(n);
