@@ -167,12 +167,13 @@ void MessageEndpoint::Answer(int client, Event& stop) {
 }
 
 std::string MessageEndpoint::Send(const std::filesystem::path& socketPath,
-                                  const EndpointRequest& request) {
+                                  const EndpointRequest& request, uint32_t timeoutMs) {
     const int fd = UnixSocket::Connect(socketPath, SOCK_STREAM);
     if (fd < 0) {
         return std::string("cannot reach the program: ") + std::strerror(errno);
     }
-    timeval timeout{5, 0};
+    timeval timeout{static_cast<time_t>(timeoutMs / 1000),
+                    static_cast<suseconds_t>(timeoutMs % 1000) * 1000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     std::string answer;

@@ -44,9 +44,10 @@ class MessageEndpoint {
     void Stop();
     const std::filesystem::path& path() const { return path_; }
 
-    // Sends a request to the endpoint at `socketPath`; "" on success, else the reason.
-    static std::string Send(const std::filesystem::path& socketPath,
-                            const EndpointRequest& request);
+    // Sends a request to the endpoint at `socketPath`, waiting at most `timeoutMs` for each
+    // step; "" on success, else the reason.
+    static std::string Send(const std::filesystem::path& socketPath, const EndpointRequest& request,
+                            uint32_t timeoutMs = 5000);
 
   private:
     struct Connection {

@@ -21,6 +21,7 @@ int ProfileCommand(Args args);
 int MacroCommand(Args args);
 int SkinCommand(Args args);
 int PostCommand(Args args);
+int ListenCommand(Args args);
 int CopyDataCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.

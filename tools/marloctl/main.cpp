@@ -26,6 +26,8 @@ constexpr const char* kHelp =
     "                   a copy-data block to a window of the running program\n"
     "  devices          the supported devices present, one slot per line\n"
     "  hid list         every HID interface path and its identity\n"
+    "  listen TITLE [--class CLASS] [--seconds S]\n"
+    "                   a window for the running program to send to; prints what it gets\n"
     "  macro --device MODEL list|new|rename ROW NAME|delete ROW|export ROW FILE|import FILE|show "
     "ROW\n"
     "                   a device's macros (MODEL: keyboard, mouse, MousePad, HD)\n"
@@ -89,6 +91,9 @@ int main(int argc, char** argv) {
     }
     if (command == "macro") {
         return MacroCommand(rest);
+    }
+    if (command == "listen") {
+        return ListenCommand(rest);
     }
     if (command == "post") {
         return PostCommand(rest);
