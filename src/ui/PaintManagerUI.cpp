@@ -62,6 +62,12 @@ void CPaintManagerUI::SetBackend(IDisplayBackend* backend) {
 IDisplayBackend* CPaintManagerUI::GetBackend() {
     return G().backend;
 }
+void CPaintManagerUI::SetAllDPI(int dpi) {
+    for (CPaintManagerUI* manager : AllManagers()) {
+        manager->SetDPI(dpi);
+    }
+}
+
 std::vector<CPaintManagerUI*> CPaintManagerUI::AllManagers() {
     return G().managers;
 }

@@ -81,6 +81,8 @@ class CPaintManagerUI {
 
     int GetDPI() const { return dpi_; }
     void SetDPI(int dpi);
+    // The same DPI for every window's manager.
+    static void SetAllDPI(int dpi);
     // A length at 96 DPI, in pixels at the manager's DPI.
     int Scale(int value) const { return value * dpi_ / 96; }
 

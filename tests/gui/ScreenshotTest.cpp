@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "MainWnd.h"
+#include "MsgWnd.h"
 #include "platform/MessageRegistry.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -61,6 +62,41 @@ TEST(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
         backend.loop().RunFor(20);
     }
     marlo::ui::CResourceManager::GetInstance().Release();
+}
+
+TEST(ScreenshotTest, MessageBoxIsDrawnInTheSkinsStyle) {
+    marlo::test::ScopedEnv platform("QT_QPA_PLATFORM", std::string("offscreen"));
+    int argc = 1;
+    char name[] = "screenshot_test";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    marlo::ui::QtBackend backend;
+    marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
+    auto& resources = marlo::ui::CResourceManager::GetInstance();
+    resources.LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
+    resources.LoadLanguage("lang_en_US.xml");
+    QImage image;
+    // Once the box runs its modal loop: a picture of it, then the confirm button's peer.
+    backend.loop().Post([&] {
+        auto* box = dynamic_cast<marlo::app::CMsgWnd*>(marlo::ui::CWindowWnd::FindWindow("MsgWnd"));
+        ASSERT_NE(box, nullptr);
+        QApplication::processEvents();
+        marlo::ui::QtWindow* widget = backend.WidgetOf(box);
+        ASSERT_NE(widget, nullptr);
+        const std::string file = std::string(MARLO_SCREENSHOT_DIR) + "/message-box.png";
+        ASSERT_TRUE(widget->grab().save(QString::fromStdString(file)));
+        image = QImage(QString::fromStdString(file));
+        auto* confirm = qobject_cast<QPushButton*>(
+            widget->peers()->PeerOf(box->GetPaintManager().FindControl("confirm_btn")));
+        ASSERT_NE(confirm, nullptr);
+        confirm->click();
+    });
+    EXPECT_EQ(marlo::app::CMsgWnd::ShowMessage(nullptr, "Marlo Gear", "message_ok", 96, true, 1),
+              1u);
+    EXPECT_EQ(image.width(), marlo::app::CMsgWnd::kBaseWidth);
+    EXPECT_EQ(image.height(), marlo::app::CMsgWnd::kBaseHeight);
+    EXPECT_LT(image.pixelColor(image.width() / 2, 60).lightness(), 80) << "the dark skin";
+    resources.Release();
 }
 
 }  // namespace

@@ -58,8 +58,9 @@ TEST(ListenTest, AListenerReceivesBroadcastsAndBlocksSentToItsTitle) {
     EXPECT_TRUE(OtherWindows::Send(*window, block));
 
     std::string lines;
-    const std::string expected = "message {4695579F-999A-41d4-9FAF-EFFCE93EBF16} 1 1\n"
-                                 "copydata 5 02030002\n";
+    const std::string expected =
+        "message {4695579F-999A-41d4-9FAF-EFFCE93EBF16} 1 1\n"
+        "copydata 5 02030002\n";
     for (int i = 0; i < 100 && lines.size() < expected.size(); ++i) {
         pollfd p{out[0], POLLIN, 0};
         if (poll(&p, 1, 50) > 0) {

@@ -351,6 +351,10 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     QString style;
     if (const uint32_t bk = control->GetColorAttribute("bkcolor")) {
         style += "background-color:" + Rgba(bk) + ";";
+        if (qobject_cast<QPushButton*>(peer) != nullptr) {
+            // A flat button paints a background of its own only without the native frame.
+            style += "border:none;border-radius:4px;";
+        }
     }
     if (const uint32_t fg = control->GetColorAttribute("textcolor")) {
         style += "color:" + Rgba(fg) + ";";
