@@ -158,4 +158,16 @@ TEST_F(ProfileCrashTest, ListingNeverPrintsARawControlCharacter) {
     EXPECT_NE(out.find("evil\\x0a1 * forged"), std::string::npos) << out;
 }
 
+TEST_F(ProfileCrashTest, AnotherUsersFoldersAreRefused) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to own a folder as another user";
+    }
+    // As under sudo: the data folder is another user's; nothing is made in it.
+    std::filesystem::create_directories(dir_ / "Marlo Gear");
+    ASSERT_EQ(chown((dir_ / "Marlo Gear").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Run({"profile", "--device", "keyboard", "list"}), 1);
+    EXPECT_EQ(Run({"macro", "--device", "keyboard", "new"}), 1);
+    EXPECT_FALSE(std::filesystem::exists(Folder()));
+}
+
 }  // namespace

@@ -49,6 +49,15 @@ std::string Printable(std::string_view text) {
     return marlo::profiles::NameRules::Printable(text);
 }
 
+// The user's folders must be the user's own: refused with the reason otherwise.
+bool UserFoldersUsable() {
+    if (const auto problem = marlo::platform::Paths::CheckUserFolders()) {
+        std::fprintf(stderr, "marloctl: %s\n", problem->c_str());
+        return false;
+    }
+    return true;
+}
+
 int Report(ListResult result) {
     if (result == ListResult::kDone) {
         return kOk;
@@ -69,6 +78,9 @@ constexpr const char* kMacroUsage =
 int ProfileCommand(Args args) {
     if (args.size() < 3 || args[0] != "--device" || !PageKindOf(args[1])) {
         return Usage(kProfileUsage);
+    }
+    if (!UserFoldersUsable()) {
+        return kRefused;
     }
     const std::string model(args[1]);
     const std::string_view op = args[2];
@@ -111,6 +123,9 @@ int ProfileCommand(Args args) {
 int MacroCommand(Args args) {
     if (args.size() < 3 || args[0] != "--device" || !PageKindOf(args[1])) {
         return Usage(kMacroUsage);
+    }
+    if (!UserFoldersUsable()) {
+        return kRefused;
     }
     const std::string model(args[1]);
     const std::string_view op = args[2];
