@@ -17,20 +17,33 @@
 
 namespace {
 
-TEST(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
-    marlo::test::TempDir dir;
-    marlo::test::ScopedEnv platform("QT_QPA_PLATFORM", std::string("offscreen"));
-    marlo::test::ScopedEnv data("XDG_DATA_HOME", dir.path().string());
-    marlo::test::ScopedEnv resources("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR));
-    int argc = 1;
-    char name[] = "screenshot_test";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
+// The Qt display on the offscreen platform, the real skin, English texts.
+class ScreenshotTest : public ::testing::Test {
+  protected:
+    ScreenshotTest()
+        : platform_("QT_QPA_PLATFORM", std::string("offscreen")),
+          data_("XDG_DATA_HOME", dir_.path().string()),
+          resources_("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR)),
+          application_(argc_, argv_) {
+        marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
+        auto& resources = marlo::ui::CResourceManager::GetInstance();
+        resources.LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
+        resources.LoadLanguage("lang_en_US.xml");
+    }
+    ~ScreenshotTest() override { marlo::ui::CResourceManager::GetInstance().Release(); }
+
+    marlo::test::TempDir dir_;
+    marlo::test::ScopedEnv platform_;
+    marlo::test::ScopedEnv data_;
+    marlo::test::ScopedEnv resources_;
+    int argc_ = 1;
+    char name_[16] = "screenshot_test";
+    char* argv_[2] = {name_, nullptr};
+    QApplication application_;
     marlo::ui::QtBackend backend;
-    marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
-    marlo::ui::CResourceManager::GetInstance().LoadResource(std::string(MARLO_DATA_DIR) +
-                                                            "/skin/res.xml");
-    marlo::ui::CResourceManager::GetInstance().LoadLanguage("lang_en_US.xml");
+};
+
+TEST_F(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
     {
         marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"));
         ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
@@ -61,20 +74,9 @@ TEST(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
         wnd.Exit();
         backend.loop().RunFor(20);
     }
-    marlo::ui::CResourceManager::GetInstance().Release();
 }
 
-TEST(ScreenshotTest, MessageBoxIsDrawnInTheSkinsStyle) {
-    marlo::test::ScopedEnv platform("QT_QPA_PLATFORM", std::string("offscreen"));
-    int argc = 1;
-    char name[] = "screenshot_test";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    marlo::ui::QtBackend backend;
-    marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
-    auto& resources = marlo::ui::CResourceManager::GetInstance();
-    resources.LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
-    resources.LoadLanguage("lang_en_US.xml");
+TEST_F(ScreenshotTest, MessageBoxIsDrawnInTheSkinsStyle) {
     QImage image;
     // Once the box runs its modal loop: a picture of it, then the confirm button's peer.
     backend.loop().Post([&] {
@@ -96,7 +98,6 @@ TEST(ScreenshotTest, MessageBoxIsDrawnInTheSkinsStyle) {
     EXPECT_EQ(image.width(), marlo::app::CMsgWnd::kBaseWidth);
     EXPECT_EQ(image.height(), marlo::app::CMsgWnd::kBaseHeight);
     EXPECT_LT(image.pixelColor(image.width() / 2, 60).lightness(), 80) << "the dark skin";
-    resources.Release();
 }
 
 }  // namespace
