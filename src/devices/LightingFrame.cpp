@@ -1,0 +1,72 @@
+#include "devices/LightingFrame.h"
+
+#include <algorithm>
+
+namespace marlo::devices {
+
+void LightingFrame::SetLightCount(size_t count) {
+    std::lock_guard lock(mutex_);
+    entries_.assign(count, LightEntry{});
+    effects_.assign(count, EffectRecord{});
+}
+
+size_t LightingFrame::lightCount() const {
+    std::lock_guard lock(mutex_);
+    return entries_.size();
+}
+
+bool LightingFrame::SetLight(size_t index, const LightEntry& entry) {
+    std::lock_guard lock(mutex_);
+    if (index >= entries_.size()) {
+        return false;
+    }
+    entries_[index] = entry;
+    return true;
+}
+
+LightEntry LightingFrame::GetLight(size_t index) const {
+    std::lock_guard lock(mutex_);
+    return index < entries_.size() ? entries_[index] : LightEntry{};
+}
+
+void LightingFrame::Fill(const Rgb& colour, uint8_t level) {
+    std::lock_guard lock(mutex_);
+    for (LightEntry& e : entries_) {
+        e.red = colour.red;
+        e.green = colour.green;
+        e.blue = colour.blue;
+        e.level = level;
+    }
+}
+
+void LightingFrame::Clear() {
+    std::lock_guard lock(mutex_);
+    std::fill(entries_.begin(), entries_.end(), LightEntry{});
+}
+
+std::vector<LightEntry> LightingFrame::Snapshot() const {
+    std::lock_guard lock(mutex_);
+    return entries_;
+}
+
+LightingFrame::EffectRecord LightingFrame::GetEffectRecord(size_t index) const {
+    std::lock_guard lock(mutex_);
+    return index < effects_.size() ? effects_[index] : EffectRecord{};
+}
+
+std::vector<uint8_t> LightingFrame::StreamBytes() const {
+    std::lock_guard lock(mutex_);
+    std::vector<uint8_t> bytes(std::min(entries_.size() * 3, kStreamBytes), 0);
+    for (size_t i = 0; i < entries_.size() && i * 3 + 2 < bytes.size(); ++i) {
+        if (i == kUnstreamedLight) {
+            continue;
+        }
+        const LightEntry& e = entries_[i];
+        bytes[i * 3] = static_cast<uint8_t>(e.red * e.level / 256);
+        bytes[i * 3 + 1] = static_cast<uint8_t>(e.green * e.level / 256);
+        bytes[i * 3 + 2] = static_cast<uint8_t>(e.blue * e.level / 256);
+    }
+    return bytes;
+}
+
+}  // namespace marlo::devices
