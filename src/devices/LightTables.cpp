@@ -51,8 +51,8 @@ uint8_t LightTables::Level(int brightnessLevel) {
 }
 
 const std::array<Rgb, 4>& LightTables::FourColours() {
-    static const std::array<Rgb, 4> colours = {
-        Rgb{0, 255, 180}, Rgb{0, 255, 0}, Rgb{255, 255, 255}, Rgb{255, 0, 0}};
+    static const std::array<Rgb, 4> colours = {Rgb{0, 255, 180}, Rgb{0, 255, 0}, Rgb{255, 255, 255},
+                                               Rgb{255, 0, 0}};
     return colours;
 }
 

@@ -80,8 +80,8 @@ void LightingEffects::StepBlink(LightingFrame& frame, const EffectSettings& sett
         frame.Fill({}, 0);
         return;
     }
-    const Rgb colour = settings.rainbow ? LightTables::ColourWheel(static_cast<size_t>(phase_))
-                                        : settings.colour;
+    const Rgb colour =
+        settings.rainbow ? LightTables::ColourWheel(static_cast<size_t>(phase_)) : settings.colour;
     frame.Fill(colour, LightTables::Level(settings.brightness));
 }
 

@@ -35,8 +35,7 @@ class LightingEffects {
     // profile colour (the wheel's with the rainbow flag), while off nothing.
     void StepBlink(LightingFrame& frame, const EffectSettings& settings, uint64_t nowMs);
     // As blink, through the four fixed colours, the next at each flip.
-    void StepBlinkFourColours(LightingFrame& frame, const EffectSettings& settings,
-                              uint64_t nowMs);
+    void StepBlinkFourColours(LightingFrame& frame, const EffectSettings& settings, uint64_t nowMs);
     static void StepOff(LightingFrame& frame);
 
     int phase() const { return phase_; }

@@ -1,0 +1,402 @@
+#include "devices/ZentrixUSBDevice.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+#include "devices/DeviceKeyButtonUI.h"
+#include "devices/SelectPanelUI.h"
+#include "devices/ThreadStop.h"
+#include "platform/DebugOutput.h"
+#include "platform/Paths.h"
+#include "ui/TabLayoutUI.h"
+
+namespace marlo::devices {
+
+using platform::DebugOutput;
+
+namespace {
+
+// "key_12" → 12 for the prefix "key_"; nothing for another name.
+std::optional<size_t> IndexAfter(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix) || name.size() == prefix.size()) {
+        return std::nullopt;
+    }
+    size_t index = 0;
+    const char* begin = name.data() + prefix.size();
+    const auto [end, ec] = std::from_chars(begin, name.data() + name.size(), index);
+    if (ec != std::errc() || end != name.data() + name.size()) {
+        return std::nullopt;
+    }
+    return index;
+}
+
+uint32_t Rgb24(const LightEntry& e) {
+    return (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
+}
+
+// How often the event thread looks at its stop event while it waits for a report.
+constexpr uint32_t kEventReadSliceMs = 100;
+
+}  // namespace
+
+CZentrixUSBDevice::CZentrixUSBDevice() = default;
+
+CZentrixUSBDevice::~CZentrixUSBDevice() {
+    StopLightingThread();
+    CloseEventInterface();
+    channel_.SetConnected(false);
+}
+
+void CZentrixUSBDevice::BuildPage() {
+    keyButtons_.assign(keyCount_, nullptr);
+    lightButtons_.assign(lightCount_, nullptr);
+    selectPanel_ = nullptr;
+    if (pagePath_.empty()) {
+        keyCount_ = 0;
+        SetLightCount(0);
+        keyButtons_.clear();
+        lightButtons_.clear();
+        return;
+    }
+    FindControl([this](ui::CControlUI* c) {
+        if (selectPanel_ == nullptr) {
+            selectPanel_ = dynamic_cast<CSelectPanelUI*>(c);
+        }
+        return false;  // visit everything: only the first panel is kept
+    });
+    if (selectPanel_ == nullptr) {
+        return;
+    }
+    for (int i = 0; i < selectPanel_->GetCount(); ++i) {
+        auto* button = dynamic_cast<CDeviceKeyButtonUI*>(selectPanel_->GetItemAt(i));
+        if (button == nullptr) {
+            continue;
+        }
+        const std::string& name = button->GetName();
+        if (const auto n = IndexAfter(name, "key_"); n && *n < keyCount_) {
+            keyButtons_[*n] = button;
+        } else if (const auto light = IndexAfter(name, "light_"); light && *light < lightCount_) {
+            lightButtons_[*light] = button;
+            button->SetKeyColour(0xFFFFFF);
+            button->SetLevel(255);
+            button->SetVisible(true);
+        }
+    }
+}
+
+void CZentrixUSBDevice::SetLightCount(size_t count) {
+    lightCount_ = count;
+    lightButtons_.resize(count, nullptr);
+    frame_.SetLightCount(count);  // clears the frame and the effect records, always
+}
+
+CDeviceKeyButtonUI* CZentrixUSBDevice::KeyButton(size_t index) const {
+    return index < keyButtons_.size() ? keyButtons_[index] : nullptr;
+}
+
+CDeviceKeyButtonUI* CZentrixUSBDevice::LightButton(size_t index) const {
+    return index < lightButtons_.size() ? lightButtons_[index] : nullptr;
+}
+
+void CZentrixUSBDevice::StepBreathing() {
+    std::lock_guard lock(effectLock_);
+    effects_.StepBreathing(frame_, CurrentEffect());
+}
+
+void CZentrixUSBDevice::StepBreathingFourColours() {
+    std::lock_guard lock(effectLock_);
+    effects_.StepBreathingFourColours(frame_, CurrentEffect());
+}
+
+void CZentrixUSBDevice::StepStatic() {
+    LightingEffects::StepStatic(frame_, CurrentEffect());
+}
+
+void CZentrixUSBDevice::StepColourCycle() {
+    std::lock_guard lock(effectLock_);
+    effects_.StepColourCycle(frame_, CurrentEffect());
+}
+
+void CZentrixUSBDevice::StepBlink() {
+    std::lock_guard lock(effectLock_);
+    effects_.StepBlink(frame_, CurrentEffect(), platform::MonotonicMs());
+}
+
+void CZentrixUSBDevice::StepBlinkFourColours() {
+    std::lock_guard lock(effectLock_);
+    effects_.StepBlinkFourColours(frame_, CurrentEffect(), platform::MonotonicMs());
+}
+
+void CZentrixUSBDevice::StepOff() {
+    LightingEffects::StepOff(frame_);
+}
+
+bool CZentrixUSBDevice::SetLight(size_t index, const LightEntry& entry) {
+    return frame_.SetLight(index, entry);
+}
+
+LightEntry CZentrixUSBDevice::GetLight(size_t index) const {
+    return frame_.GetLight(index);
+}
+
+void CZentrixUSBDevice::PresentFrame() {
+    if (!lightingControl_) {
+        return;
+    }
+    const std::vector<LightEntry> entries = frame_.Snapshot();
+    for (size_t i = 0; i < entries.size() && i < lightButtons_.size(); ++i) {
+        CDeviceKeyButtonUI* button = lightButtons_[i];
+        if (button != nullptr && IsVisible()) {
+            button->SetKeyColour(Rgb24(entries[i]));
+            button->SetLevel(entries[i].level);
+        }
+    }
+    if (receiver_) {
+        return;  // behind the receiver the page shows the frame; nothing is sent
+    }
+    // A frame that did not reach the device holds the next ones back for a moment instead of
+    // holding up the UI thread, which presents them.
+    const uint64_t now = platform::MonotonicMs();
+    if (now < streamHeldUntilMs_) {
+        return;
+    }
+    if (channel_.StreamLighting(frame_.StreamBytes()) != hid::kResultOk) {
+        streamHeldUntilMs_ = now + kStreamHoldOffMs;
+    }
+}
+
+void CZentrixUSBDevice::LightReactiveKeys() {
+    for (size_t i = 0; i < 9; ++i) {
+        if (ring_[i] != 0) {
+            reactive_[i] = 255;
+        }
+    }
+}
+
+void CZentrixUSBDevice::RotateRing(bool up) {
+    if (up) {
+        std::rotate(ring_.rbegin(), ring_.rbegin() + 1, ring_.rend());
+    } else {
+        std::rotate(ring_.begin(), ring_.begin() + 1, ring_.end());
+    }
+}
+
+void CZentrixUSBDevice::ClearReactive() {
+    reactive_.fill(0);
+    ring_.fill(0);
+}
+
+void CZentrixUSBDevice::SetRingEntry(size_t index, uint8_t value) {
+    if (index < kRingEntries) {
+        ring_[index] = value;
+    }
+}
+
+void CZentrixUSBDevice::SelectFunctionTab(int type) {
+    functionType_ = type;
+    auto* functions = dynamic_cast<ui::CTabLayoutUI*>(FindSubControl("device_function_switch"));
+    auto* keys = dynamic_cast<ui::CTabLayoutUI*>(FindSubControl("device_key_function_switch"));
+    auto keyPage = [&](int page) {
+        if (functions != nullptr) {
+            functions->SelectItem(0);
+        }
+        if (keys != nullptr) {
+            keys->SelectItem(page);
+        }
+    };
+    auto functionPage = [&](int page) {
+        if (functions != nullptr) {
+            functions->SelectItem(page);
+        }
+    };
+    switch (type) {
+        case 2:
+        case 6:
+            keyPage(1);
+            break;
+        case 3:
+        case 8:
+            functionPage(1);
+            break;
+        case 5:
+            functionPage(2);
+            break;
+        case 4:
+            if (productCode() == 1 || productCode() == 2) {
+                functionPage(3);
+            } else {
+                keyPage(2);
+            }
+            break;
+        case 7:
+            keyPage(2);
+            break;
+        default:
+            keyPage(0);
+            break;
+    }
+}
+
+void CZentrixUSBDevice::SetIdentity(const hid::SupportedDeviceRecord& record) {
+    identity_ = record;
+}
+
+void CZentrixUSBDevice::SetLightingControl(bool on) {
+    lightingControl_ = on;
+    if (on && productCode() == 1) {
+        channel_.LightingControl();
+    }
+}
+
+std::filesystem::path CZentrixUSBDevice::DefaultProfilePath() const {
+    return platform::Paths::DefaultDataDir() / (name_ + ".Json");
+}
+
+std::filesystem::path CZentrixUSBDevice::UserDataFolder() const {
+    return platform::Paths::UserDataFolder(name_);
+}
+
+bool CZentrixUSBDevice::OpenEventInterface(const std::string& path) {
+    if (!eventChannel_.connected()) {
+        if (!eventChannel_.OpenInterface(hid::CommandChannel::Path::kCable, path)) {
+            return false;
+        }
+        eventChannel_.SetConnected(true);
+    }
+    if (!eventThread_.IsRunning()) {
+        eventThread_.Start([this](platform::Event& stop) { RunEvents(stop); });
+    }
+    return true;
+}
+
+void CZentrixUSBDevice::CloseEventInterface() {
+    if (!eventChannel_.connected() && !eventThread_.IsRunning()) {
+        return;
+    }
+    StopDeviceThread(eventThread_);
+    eventChannel_.SetConnected(false);
+    eventChannel_.CloseInterface(hid::CommandChannel::Path::kCable);
+}
+
+void CZentrixUSBDevice::StartLightingThread() {
+    StopLightingThread();
+    lightingThread_.Start([this](platform::Event& stop) { RunLighting(stop); });
+}
+
+void CZentrixUSBDevice::StopLightingThread() {
+    if (lightingThread_.IsRunning()) {
+        StopDeviceThread(lightingThread_);
+    }
+}
+
+void CZentrixUSBDevice::SetSyncRequestHandler(std::function<void()> handler) {
+    std::lock_guard lock(syncMutex_);
+    syncRequested_ = std::move(handler);
+}
+
+void CZentrixUSBDevice::OnDeviceEvent(uint16_t code) {
+    if (code != kSyncRequestCode) {
+        return;
+    }
+    DebugOutput::Write("接收到自动添加设备的同步信息要求");
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(syncMutex_);
+        handler = syncRequested_;
+    }
+    if (handler) {
+        handler();
+    }
+}
+
+void CZentrixUSBDevice::StepForMode(int mode) {
+    switch (mode) {
+        case kModeOwn0:
+            StepMode0();
+            break;
+        case kModeColourCycle:
+            StepColourCycle();
+            break;
+        case kModeBreathing:
+            StepBreathing();
+            break;
+        case kModeStatic:
+            StepStatic();
+            break;
+        case kModeBlink:
+            StepBlink();
+            break;
+        case kModeOwn6:
+            StepMode6();
+            break;
+        case kModeOwn7:
+            StepMode7();
+            break;
+        case kModeOff:
+            StepOff();
+            break;
+        default:
+            PlaySequence();
+            break;
+    }
+}
+
+void CZentrixUSBDevice::RunLighting(platform::Event& stop) {
+    int ticks = 0;
+    for (;;) {
+        if (stop.Wait(1)) {
+            DebugOutput::Write("MS灯光线程设定退出");
+            return;
+        }
+        if (!channel_.connected()) {
+            stop.Wait(100);
+            continue;
+        }
+        if (channel_.hold()) {
+            continue;
+        }
+        stop.Wait(1);
+        ++ticks;
+        const int mode = CurrentLightingMode();
+        const bool stepped = mode >= kModeOwn0 && mode <= kModeOff && mode != 5;
+        if (!stepped) {
+            PlaySequence();  // the sequence player runs on every tick
+        } else if (ticks >= LightTables::SpeedTicks(CurrentEffect().speed)) {
+            ticks = 0;
+            StepForMode(mode);
+        }
+        std::lock_guard lock(effectLock_);
+        UpdatePerLightEffects();
+    }
+}
+
+void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
+    hid::HidInterface& events = eventChannel_.cable();
+    std::vector<uint8_t> report(64);
+    for (;;) {
+        if (stop.Wait(1)) {
+            DebugOutput::Write(EventThreadEndLine());
+            return;
+        }
+        if (!eventChannel_.connected()) {
+            stop.Wait(kEventReadSliceMs);
+            continue;
+        }
+        // A read that waits without limit could not see the stop event: it waits in slices.
+        uint32_t got = 0;
+        if (events.Read(report.data(), static_cast<uint32_t>(report.size()), &got,
+                        kEventReadSliceMs) != 1 ||
+            !events.DecodeInput(report.data(), got)) {
+            continue;
+        }
+        const std::vector<hid::HidDataEntry> entries = events.inputEntries();
+        if (entries.empty() || entries[0].usages.empty()) {
+            continue;
+        }
+        DebugOutput::Write("接收到自动添加设备的同步信息要求  TEST");
+        OnDeviceEvent(entries[0].usages[0]);
+    }
+}
+
+}  // namespace marlo::devices

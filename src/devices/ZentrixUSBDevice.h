@@ -1,0 +1,221 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "devices/LightingEffects.h"
+#include "devices/LightingFrame.h"
+#include "hid/CommandChannel.h"
+#include "hid/SupportedDevices.h"
+#include "platform/WorkerThread.h"
+#include "ui/ContainerUI.h"
+#include "ui/NotifyPump.h"
+
+namespace marlo::devices {
+
+class CSelectPanelUI;
+class CDeviceKeyButtonUI;
+
+// The common base of the device classes: at once a device's page (a horizontal layout of the
+// toolkit) and the owner of what belongs to one product: its command channel, its event
+// interface, its lighting frame, and the lighting and event threads. It is made once per
+// product kind and outlives unplugging: removal only closes its interfaces.
+//
+// Threads: the UI thread owns the page and calls everything else; the lighting thread runs the
+// effect steps (frame lock inside LightingFrame, effect lock here); the event thread reads the
+// event interface and hands what it reads to OnDeviceEvent. Both wake on their stop events.
+class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump {
+  public:
+    // Lighting modes of the profile the lighting thread steps.
+    enum LightingMode : int {
+        kModeOwn0 = 0,
+        kModeColourCycle = 1,
+        kModeBreathing = 2,
+        kModeStatic = 3,
+        kModeBlink = 4,
+        kModeOwn6 = 6,
+        kModeOwn7 = 7,
+        kModeOff = 8,
+    };
+    static constexpr size_t kReactiveKeys = 170;
+    static constexpr size_t kRingEntries = 23;
+    static constexpr uint16_t kSyncRequestCode = 0x401;
+    // After a frame that did not reach the device, no frame is sent for this long.
+    static constexpr uint32_t kStreamHoldOffMs = 200;
+
+    CZentrixUSBDevice();
+    // Stops both threads and closes both interfaces. A device class whose steps or events
+    // use its own members stops the threads in its own destructor first, while they exist.
+    ~CZentrixUSBDevice() override;
+
+    std::string_view GetClass() const override { return "ZentrixUSBDevice"; }
+
+    // --- The operations the device list, the entries and the panels call (base behaviour;
+    // the device classes fill them in). ---
+    // Binds the select panel, the key buttons ("key_<n>", n below the key count) and the light
+    // buttons ("light_<n>", n below the light count; shown white at level 255).
+    virtual void BuildPage();
+    virtual void RestartLighting() {}
+    virtual void StepBreathing();
+    virtual void StepBreathingFourColours();
+    virtual void StepStatic();
+    virtual void StepColourCycle();
+    virtual void StepBlink();
+    virtual void StepBlinkFourColours();
+    virtual void StepOff();
+    // Shows the frame on the light buttons of a shown page and streams it to the device
+    // (not through the receiver). Nothing while the lighting-control flag is 0.
+    virtual void PresentFrame();
+    virtual bool SetLight(size_t index, const LightEntry& entry);
+    virtual LightEntry GetLight(size_t index) const;
+    virtual void ReadFromDevice() {}
+    virtual void RefreshFromDevice() {}
+    virtual void OnTimer3() {}
+    virtual void OnTimer4() {}
+    virtual void StatusPoll() {}
+    virtual int IsPresent() { return 1; }
+    virtual int LoadProfile() { return 0; }
+    virtual void RefreshPage() {}
+    virtual void ReconcileMacros() {}
+    virtual void LoadDefaultProfile() {}
+    virtual std::vector<std::string> CollectMacros() { return {}; }
+    virtual int WriteKeyTable(const std::vector<uint32_t>&) { return 0; }
+    virtual int WriteKeyTableFromProfile() { return 0; }
+    virtual int DownloadMacros(const std::vector<std::string>&) { return 0; }
+    virtual int WriteSettingsBlock(int) { return 0; }
+    virtual void LoadNameLists() {}
+    virtual void SetKeyMap(std::map<int, int> map) { keyMap_ = std::move(map); }
+    // Sets the reactive value of each key whose ring entry (of the first nine) is not 0.
+    virtual void LightReactiveKeys();
+    // Rotates the 23-entry ring one place, towards higher indexes when `up`.
+    virtual void RotateRing(bool up);
+    virtual void ClearReactive();
+    // Switches "device_function_switch" and "device_key_function_switch" for a function type.
+    virtual void SelectFunctionTab(int type);
+    virtual int GetFunctionType() const { return functionType_; }
+    virtual void InitProfileFolders() {}
+    virtual std::string GetProfileString() { return {}; }
+    virtual void SaveProfile() {}
+    virtual void SetKindIndex(int index) { kindIndex_ = index; }
+    virtual int GetKindIndex() const { return kindIndex_; }
+    virtual void SetQuad(const std::array<int, 4>& values) { quad_ = values; }
+    virtual void SetTriple(const std::array<int, 3>& values) { triple_ = values; }
+    virtual std::array<int, 3> GetTriple() const { return triple_; }
+    virtual void SetSelection(int index) { selection_ = index; }
+    virtual void Hook1() {}
+    virtual void Hook2() {}
+
+    // --- Set by the attachment logic and the main window. ---
+    void SetPagePath(std::string path) { pagePath_ = std::move(path); }
+    const std::string& pagePath() const { return pagePath_; }
+    void SetDeviceName(std::string name) { name_ = std::move(name); }
+    const std::string& deviceName() const { return name_; }
+    void SetLightControlName(std::string name) { lightControlName_ = std::move(name); }
+    void SetLightCount(size_t count);
+    size_t lightCount() const { return lightCount_; }
+    void SetKeyCount(size_t count) { keyCount_ = count; }
+    size_t keyCount() const { return keyCount_; }
+    void SetHasBattery(bool hasBattery) { hasBattery_ = hasBattery; }
+    bool hasBattery() const { return hasBattery_; }
+    void SetIdentity(const hid::SupportedDeviceRecord& record);
+    const hid::SupportedDeviceRecord& identity() const { return identity_; }
+    uint16_t productCode() const { return identity_.productCode; }
+    void SetReceiver(bool viaReceiver) { receiver_ = viaReceiver; }
+    bool receiver() const { return receiver_; }
+    void SetWindowState(bool activeOrHovered) { windowState_ = activeOrHovered; }
+    bool windowState() const { return windowState_; }
+    // Stores the flag; when it is set and the device is the cable keyboard (product code 1),
+    // tells the device with command 28.
+    void SetLightingControl(bool on);
+    bool lightingControl() const { return lightingControl_; }
+
+    hid::CommandChannel& channel() { return channel_; }
+    const LightingFrame& frame() const { return frame_; }
+    CSelectPanelUI* selectPanel() const { return selectPanel_; }
+    CDeviceKeyButtonUI* KeyButton(size_t index) const;
+    CDeviceKeyButtonUI* LightButton(size_t index) const;
+    uint8_t ReactiveValue(size_t key) const { return key < kReactiveKeys ? reactive_[key] : 0; }
+    void SetRingEntry(size_t index, uint8_t value);
+    uint8_t RingEntry(size_t index) const { return index < kRingEntries ? ring_[index] : 0; }
+
+    // The factory profile of this kind, and the user's folder for it (made when missing).
+    std::filesystem::path DefaultProfilePath() const;
+    std::filesystem::path UserDataFolder() const;
+
+    // --- The event interface and the threads. ---
+    // Opens the event collection (when not open) and starts the event thread. False when the
+    // path cannot be opened.
+    bool OpenEventInterface(const std::string& path);
+    // Stops the event thread, then closes the interface.
+    void CloseEventInterface();
+    bool eventInterfaceOpen() const { return eventChannel_.connected(); }
+    // Stops a running lighting thread first.
+    void StartLightingThread();
+    void StopLightingThread();
+    bool lightingThreadRunning() const { return lightingThread_.IsRunning(); }
+    // Called on the event thread when the device asks to be read again (code 0x401): the
+    // device list entry starts its timer 1002 from here (through the UI thread's loop).
+    void SetSyncRequestHandler(std::function<void()> handler);
+
+  protected:
+    // What the lighting thread steps, from the profile (the device classes know it).
+    virtual int CurrentLightingMode() const { return kModeStatic; }
+    virtual EffectSettings CurrentEffect() const { return {}; }
+    // The device classes' own modes, their sequence player, and their per-light effects.
+    virtual void StepMode0() {}
+    virtual void StepMode6() {}
+    virtual void StepMode7() {}
+    virtual void PlaySequence() {}
+    virtual void UpdatePerLightEffects() {}
+    // An event report's code, on the event thread; the base asks for a read on 0x401.
+    virtual void OnDeviceEvent(uint16_t code);
+    // The debug line the event thread ends with.
+    virtual const char* EventThreadEndLine() const { return "MS设备同步线程设定退出"; }
+
+    LightingFrame frame_;
+
+  private:
+    void RunLighting(platform::Event& stop);
+    void RunEvents(platform::Event& stop);
+    void StepForMode(int mode);
+
+    hid::CommandChannel channel_;
+    hid::CommandChannel eventChannel_;
+    std::string pagePath_;
+    std::string name_;
+    std::string lightControlName_ = "korva_light";
+    CSelectPanelUI* selectPanel_ = nullptr;
+    std::vector<CDeviceKeyButtonUI*> keyButtons_;
+    std::vector<CDeviceKeyButtonUI*> lightButtons_;
+    size_t keyCount_ = 0;
+    size_t lightCount_ = 0;
+    bool hasBattery_ = false;
+    hid::SupportedDeviceRecord identity_;
+    bool receiver_ = false;
+    bool windowState_ = false;
+    bool lightingControl_ = true;
+    int kindIndex_ = 0;
+    int selection_ = -1;
+    int functionType_ = 1;
+    std::map<int, int> keyMap_;
+    std::array<int, 4> quad_{};
+    std::array<int, 3> triple_{};
+    std::array<uint8_t, kReactiveKeys> reactive_{};
+    std::array<uint8_t, kRingEntries> ring_{};
+    uint64_t streamHeldUntilMs_ = 0;
+
+    std::mutex effectLock_;
+    LightingEffects effects_;  // under effectLock_
+    std::mutex syncMutex_;
+    std::function<void()> syncRequested_;  // under syncMutex_
+    platform::WorkerThread lightingThread_;
+    platform::WorkerThread eventThread_;
+};
+
+}  // namespace marlo::devices

@@ -1,0 +1,214 @@
+// The device base class against the emulated keyboard: its page binding, the frame it shows
+// and streams, command 28, the function tabs, and its two threads.
+#include "devices/ZentrixUSBDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "devices/DeviceKeyButtonUI.h"
+#include "devices/SelectPanelUI.h"
+#include "hid/CommandReport.h"
+#include "platform/DebugOutput.h"
+#include "sim/CommandDevice.h"
+#include "sim/SimCatalog.h"
+#include "sim/SimServer.h"
+#include "support/TempDir.h"
+#include "ui/ControlFactory.h"
+#include "ui/DialogBuilder.h"
+#include "ui/TabLayoutUI.h"
+
+namespace marlo::devices {
+namespace {
+
+// A page whose profile asks for static red at full brightness.
+class RedDevice : public CZentrixUSBDevice {
+  protected:
+    int CurrentLightingMode() const override { return kModeStatic; }
+    EffectSettings CurrentEffect() const override {
+        EffectSettings settings;
+        settings.colour = {255, 0, 0};
+        settings.speed = 4;
+        return settings;
+    }
+};
+
+class ZentrixUSBDeviceTest : public ::testing::Test {
+  protected:
+    ZentrixUSBDeviceTest() : server_(dir_.path()) {
+        auto& factory = ui::CControlFactory::GetInstance();
+        factory.RegistControl("CSelectPanelUI", [] { return std::make_unique<CSelectPanelUI>(); });
+        factory.RegistControl("CDeviceKeyButtonUI",
+                              [] { return std::make_unique<CDeviceKeyButtonUI>(); });
+        server_.Plug("keyboard", sim::SimCatalog::Create("keyboard"));
+        device_.channel().SetTimeouts(200, 200);
+    }
+    std::string Path(int collection) const {
+        return (dir_.path() / "dev/hidraw0").string() + "#vid_320f&pid_5055&mi_01&col0" +
+               std::to_string(collection);
+    }
+    // The page: a picture with two keys and three lights, one numbered past the lights.
+    void Page(const char* xml) {
+        ui::CDialogBuilder builder;
+        auto root = builder.CreateFromText(xml, "page.xml");
+        ASSERT_NE(root, nullptr);
+        device_.Add(std::move(root));
+        device_.SetPagePath("keyboarddevice.xml");
+        device_.SetKeyCount(2);
+        device_.SetLightCount(15);
+        device_.BuildPage();
+    }
+    void Connect() {
+        ASSERT_TRUE(device_.channel().OpenInterface(hid::CommandChannel::Path::kCable, Path(4)));
+        device_.channel().SetConnected(true);
+        device_.channel().SetMode(1);
+    }
+    size_t Sent(uint8_t command) {
+        size_t n = 0;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            for (const auto& r : dynamic_cast<sim::CommandDevice&>(d).requestLog()) {
+                n += r.command == command;
+            }
+        });
+        return n;
+    }
+
+    test::TempDir dir_;
+    sim::SimServer server_;
+    RedDevice device_;
+};
+
+constexpr const char* kPicture = R"(<VerticalLayout><SelectPanel name="picture">
+    <DeviceKeyButton name="key_0"/><DeviceKeyButton name="key_7"/>
+    <DeviceKeyButton name="light_3"/><DeviceKeyButton name="light_20"/>
+    </SelectPanel></VerticalLayout>)";
+
+TEST_F(ZentrixUSBDeviceTest, PageBindingFollowsTheCounts) {
+    Page(kPicture);
+    ASSERT_NE(device_.selectPanel(), nullptr);
+    EXPECT_EQ(device_.KeyButton(0)->GetName(), "key_0");
+    EXPECT_EQ(device_.KeyButton(1), nullptr) << "key_7 is past the two keys";
+    CDeviceKeyButtonUI* light = device_.LightButton(3);
+    ASSERT_NE(light, nullptr);
+    EXPECT_EQ(light->GetKeyColour(), 0xFFFFFFu);
+    EXPECT_EQ(light->GetLevel(), 255);
+    EXPECT_EQ(device_.LightButton(14), nullptr);
+    EXPECT_EQ(device_.LightButton(20), nullptr) << "light_20 on a device with 15 lights";
+
+    RedDevice bare;
+    bare.SetKeyCount(2);
+    bare.SetLightCount(15);
+    bare.SetPagePath("page.xml");
+    bare.BuildPage();
+    EXPECT_EQ(bare.selectPanel(), nullptr) << "no picture: nothing bound";
+    bare.SetPagePath("");
+    bare.BuildPage();
+    EXPECT_EQ(bare.lightCount(), 0u);
+    EXPECT_EQ(bare.keyCount(), 0u);
+}
+
+TEST_F(ZentrixUSBDeviceTest, TheFrameIsShownAndStreamedButNotThroughTheReceiver) {
+    Page(kPicture);
+    Connect();
+    device_.SetLight(3, LightEntry{0, 255, 0, 200, {}});
+    device_.PresentFrame();
+    EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x00FF00u);
+    EXPECT_EQ(device_.LightButton(3)->GetLevel(), 200);
+    EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u) << "45 bytes: one chunk on the cable";
+
+    device_.SetReceiver(true);
+    device_.SetLight(3, LightEntry{0, 0, 255, 100, {}});
+    device_.PresentFrame();
+    EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x0000FFu) << "the page still shows it";
+    EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u) << "nothing goes through the receiver";
+
+    device_.SetReceiver(false);
+    device_.SetLightingControl(false);
+    device_.SetLight(3, LightEntry{9, 9, 9, 9, {}});
+    device_.PresentFrame();
+    EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x0000FFu) << "not shown while off";
+    EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u);
+}
+
+TEST_F(ZentrixUSBDeviceTest, LightingControlIsSentOnlyToTheCableKeyboard) {
+    Connect();
+    hid::SupportedDeviceRecord record;
+    for (const uint16_t code : {uint16_t{2}, uint16_t{1}}) {
+        record.productCode = code;
+        device_.SetIdentity(record);
+        device_.SetLightingControl(true);
+    }
+    EXPECT_EQ(Sent(hid::kCmdLightingControl), 1u);
+    device_.SetLightingControl(false);
+    EXPECT_EQ(Sent(hid::kCmdLightingControl), 1u);
+}
+
+TEST_F(ZentrixUSBDeviceTest, FunctionTypesSelectTheirTabs) {
+    Page(R"(<VerticalLayout>
+        <TabLayout name="device_function_switch"><Control/><Control/><Control/><Control/></TabLayout>
+        <TabLayout name="device_key_function_switch"><Control/><Control/><Control/></TabLayout>
+        </VerticalLayout>)");
+    auto* functions =
+        dynamic_cast<ui::CTabLayoutUI*>(device_.FindSubControl("device_function_switch"));
+    auto* keys =
+        dynamic_cast<ui::CTabLayoutUI*>(device_.FindSubControl("device_key_function_switch"));
+    ASSERT_TRUE(functions && keys);
+    struct Case {
+        int type;
+        uint16_t productCode;
+        int functionPage;
+        int keyPage;
+    };
+    const Case cases[] = {{2, 0, 0, 1},  {6, 0, 0, 1},  {3, 0, 1, -1}, {8, 0, 1, -1},
+                          {5, 0, 2, -1}, {4, 1, 3, -1}, {4, 2, 3, -1}, {4, 3, 0, 2},
+                          {7, 0, 0, 2},  {1, 0, 0, 0},  {99, 0, 0, 0}};
+    for (const Case& c : cases) {
+        functions->SelectItem(3, false);
+        keys->SelectItem(2, false);
+        hid::SupportedDeviceRecord record;
+        record.productCode = c.productCode;
+        device_.SetIdentity(record);
+        device_.SelectFunctionTab(c.type);
+        EXPECT_EQ(device_.GetFunctionType(), c.type);
+        EXPECT_EQ(functions->GetCurSel(), c.functionPage) << "type " << c.type;
+        if (c.keyPage >= 0) {
+            EXPECT_EQ(keys->GetCurSel(), c.keyPage) << "type " << c.type;
+        }
+    }
+}
+
+TEST_F(ZentrixUSBDeviceTest, TheEventThreadAsksForAReadAndBothThreadsStopWithTheirLines) {
+    Connect();
+    platform::DebugOutput::Capture capture;
+    std::atomic<int> asked{0};
+    device_.SetSyncRequestHandler([&asked] { ++asked; });
+    ASSERT_TRUE(device_.OpenEventInterface(Path(3)));
+    ASSERT_TRUE(device_.eventInterfaceOpen());
+    ASSERT_TRUE(server_.InjectEvent("keyboard", 0x1101));
+    ASSERT_TRUE(server_.InjectEvent("keyboard", CZentrixUSBDevice::kSyncRequestCode));
+    for (int i = 0; i < 200 && asked == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(asked.load(), 1) << "only 0x401 asks for a read";
+    EXPECT_TRUE(capture.Contains("接收到自动添加设备的同步信息要求"));
+
+    device_.SetLightCount(4);
+    device_.StartLightingThread();
+    for (int i = 0; i < 200 && device_.GetLight(0).level == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(device_.GetLight(0), (LightEntry{255, 0, 0, 255, {}})) << "the static step ran";
+
+    device_.StopLightingThread();
+    device_.CloseEventInterface();
+    EXPECT_FALSE(device_.lightingThreadRunning());
+    EXPECT_FALSE(device_.eventInterfaceOpen());
+    EXPECT_TRUE(capture.Contains("MS灯光线程设定退出"));
+    EXPECT_TRUE(capture.Contains("MS设备同步线程设定退出"));
+    EXPECT_TRUE(capture.Contains("线程退出：：对象处于激发状态\n"));
+}
+
+}  // namespace
+}  // namespace marlo::devices
