@@ -1,8 +1,5 @@
 #include "EndpointDelivery.h"
 
-#include <memory>
-#include <mutex>
-
 #include "platform/MessageRegistry.h"
 #include "platform/NumberText.h"
 #include "ui/UIDefs.h"
@@ -13,19 +10,8 @@ namespace {
 
 constexpr uint32_t kAcceptedPrivate[] = {0xC00, 0xC15, 0x218};
 
-// What the UI thread found, read by the endpoint's thread once the call has returned.
-struct Outcome {
-    std::mutex mutex;
-    std::string error;
-    void Fail(std::string why) {
-        std::lock_guard lock(mutex);
-        error = std::move(why);
-    }
-    std::string Take() {
-        std::lock_guard lock(mutex);
-        return error;
-    }
-};
+// What the UI thread found, as the call's result.
+enum Delivery : intptr_t { kDelivered, kNoWindow, kNotPosted };
 
 }  // namespace
 
@@ -57,32 +43,36 @@ std::string DeliverToWindow(platform::MessageLoop& loop, const platform::Endpoin
         }
         message = *accepted;
     }
-    auto outcome = std::make_shared<Outcome>();
+    const std::string target = request.window.empty() ? "MainWnd" : request.window;
     const auto delivered = loop.CallWithin(
-        [&request, message, outcome]() -> intptr_t {
-            const std::string target = request.window.empty() ? "MainWnd" : request.window;
+        [&request, &target, message]() -> intptr_t {
             ui::CWindowWnd* window = ui::CWindowWnd::FindWindow(target);
             if (window == nullptr) {
-                outcome->Fail("no window " + target);
-                return 0;
+                return kNoWindow;
             }
             if (request.kind == platform::EndpointRequest::Kind::kPost) {
-                if (!window->PostMessage(message, request.wParam,
-                                         static_cast<intptr_t>(request.lParam))) {
-                    outcome->Fail("cannot post " + request.message);
-                }
-                return 0;
+                return window->PostMessage(message, request.wParam,
+                                           static_cast<intptr_t>(request.lParam))
+                           ? kDelivered
+                           : kNotPosted;
             }
             window->SendPayload(ui::kWmCopyData, ui::CopyDataBlock{request.dataKind, request.data});
-            return 0;
+            return kDelivered;
         },
         kDeliveryTimeoutMs);
-    // The call either ran to its end (request stays valid until then: CallWithin waits for a
-    // started call) or was withdrawn before it started.
+    // The call either ran to its end (what it refers to stays valid until then: CallWithin
+    // waits for a started call) or was withdrawn before it started.
     if (!delivered) {
         return "the program did not take the request in time; it was withdrawn";
     }
-    return outcome->Take();
+    switch (*delivered) {
+        case kNoWindow:
+            return "no window " + target;
+        case kNotPosted:
+            return "cannot post " + request.message;
+        default:
+            return "";
+    }
 }
 
 }  // namespace marlo::app

@@ -1,8 +1,8 @@
 #include "devices/DeviceKeyButtonUI.h"
 
-#include <charconv>
 #include <string>
 
+#include "platform/NumberText.h"
 #include "ui/UIDefs.h"
 
 namespace marlo::devices {
@@ -32,10 +32,8 @@ void CDeviceKeyButtonUI::SetAttribute(std::string_view name, std::string_view va
     if (name == "keycolor") {
         SetKeyColour(ui::ParseColor(std::string(value)));
     } else if (name == "level") {
-        unsigned parsed = 0;
-        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), parsed);
-        if (ec == std::errc() && end == value.data() + value.size() && parsed <= 255) {
-            SetLevel(static_cast<uint8_t>(parsed));
+        if (const auto level = platform::NumberText::Parse<uint8_t>(value)) {
+            SetLevel(*level);
         }
     } else if (name == "selected") {
         SetSelected(value == "true");

@@ -145,9 +145,10 @@ void CZentrixUSBDevice::PresentFrame() {
         return;
     }
     const std::vector<LightEntry> entries = frame_.Snapshot();
-    for (size_t i = 0; i < entries.size() && i < lightButtons_.size(); ++i) {
+    const bool pageShown = IsVisible();
+    for (size_t i = 0; pageShown && i < entries.size() && i < lightButtons_.size(); ++i) {
         CDeviceKeyButtonUI* button = lightButtons_[i];
-        if (button != nullptr && IsVisible()) {
+        if (button != nullptr) {
             button->SetKeyColour(Rgb24(entries[i]));
             button->SetLevel(entries[i].level);
         }

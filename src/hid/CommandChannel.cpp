@@ -94,10 +94,26 @@ void CommandChannel::CloseInterface(Path which) {
     (which == Path::kCable ? cable_ : receiver_).Close();
 }
 
+std::optional<std::filesystem::path> CommandChannel::LockFileOfSelected() {
+    // Worked out once per interface path, not per command: it makes folders.
+    std::string path = Selected().path();
+    std::lock_guard lock(lockFileMutex_);
+    if (path != lockFileFor_) {
+        lockFile_ = DeviceLockFile(path);
+        lockFileFor_ = std::move(path);
+    }
+    return lockFile_;
+}
+
 bool CommandChannel::LockDevice(platform::FileLock& lock, uint32_t waitMs) {
-    const auto file = DeviceLockFile(Selected().path());
+    const auto file = LockFileOfSelected();
     if (!file) {
         return true;
+    }
+    // A command that may wait is counted while it does (the stream only ever tries).
+    std::optional<BusyScope> waiting;
+    if (waitMs > 0) {
+        waiting.emplace(waitingCommands_);
     }
     if (lock.Acquire(*file, waitMs)) {
         // Another holder's last answers may still be on their way to this handle (every
@@ -142,22 +158,34 @@ int CommandChannel::ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t
 int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer,
                              uint32_t* received) {
     const BusyScope busy(busy_);
+    return ExchangeOn(Route::kSelected, request, answer, received);
+}
+
+int CommandChannel::ExchangeCable(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                                  uint32_t* received) {
+    return ExchangeOn(Route::kCableQuiet, request, answer, received);
+}
+
+int CommandChannel::ExchangeOn(Route route, std::span<const uint8_t> request,
+                               std::span<uint8_t> answer, uint32_t* received) {
     if (received != nullptr) {
         *received = 0;
     }
     if (!connected_) {
         return kResultNone;
     }
+    const bool logged = route == Route::kSelected;
     CommandReport::Bytes out{};
     std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
-    DebugReport("命令", out);
-
+    if (logged) {
+        DebugReport("命令", out);
+    }
     CommandReport::Bytes in{};
     uint32_t moved = 0;
     int result;
     {
         std::lock_guard lock(exchangeLock_);
-        const bool viaReceiver = receiverMode_;
+        const bool viaReceiver = logged && receiverMode_;
         HidInterface& hid = viaReceiver ? receiver_ : cable_;
         const uint32_t timeout = viaReceiver ? receiverTimeoutMs_.load() : cableTimeoutMs_.load();
         result = ExchangeLocked(hid, viaReceiver, timeout, out, in, &moved);
@@ -169,34 +197,9 @@ int CommandChannel::Exchange(std::span<const uint8_t> request, std::span<uint8_t
         *received = moved;
     }
     std::copy_n(in.begin(), std::min(answer.size(), in.size()), answer.begin());
-    DebugReport("返回", in);
-    return result;
-}
-
-int CommandChannel::ExchangeCable(std::span<const uint8_t> request, std::span<uint8_t> answer,
-                                  uint32_t* received) {
-    if (received != nullptr) {
-        *received = 0;
+    if (logged) {
+        DebugReport("返回", in);
     }
-    if (!connected_) {
-        return kResultNone;
-    }
-    CommandReport::Bytes out{};
-    std::copy_n(request.begin(), std::min(request.size(), out.size()), out.begin());
-    CommandReport::Bytes in{};
-    uint32_t moved = 0;
-    int result;
-    {
-        std::lock_guard lock(exchangeLock_);
-        result = ExchangeLocked(cable_, false, cableTimeoutMs_, out, in, &moved);
-    }
-    if (result == kResultWriteFailed) {
-        return result;
-    }
-    if (received != nullptr && result == kResultOk) {
-        *received = moved;
-    }
-    std::copy_n(in.begin(), std::min(answer.size(), in.size()), answer.begin());
     return result;
 }
 
@@ -325,7 +328,9 @@ int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
     CommandReport::Bytes answer{};
     for (size_t position = 0; position < data.size(); position += chunk) {
         const size_t n = std::min(chunk, data.size() - position);
-        if (busy()) {
+        // A command waiting for the device counts too: a stream that kept taking the device
+        // back between its chunks would starve it.
+        if (busy() || waitingCommands_.load() > 0) {
             DebugOutput::Write("放弃灯光数据");
             continue;  // a dropped chunk counts as sent: animation never waits for settings
         }

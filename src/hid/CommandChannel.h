@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -95,6 +97,14 @@ class CommandChannel {
 
   private:
     enum class Locking { kCommandLock, kNoLock };
+    // kSelected: the full exchange on the selected path, logged; kCableQuiet: the lighting
+    // stream's, on the cable, without debug output.
+    enum class Route { kSelected, kCableQuiet };
+
+    int ExchangeOn(Route route, std::span<const uint8_t> request, std::span<uint8_t> answer,
+                   uint32_t* received);
+    // The device lock file of the selected interface's node (nothing without a runtime folder).
+    std::optional<std::filesystem::path> LockFileOfSelected();
 
     // The write of one request and the reads of its answer, with the exchange lock held.
     int ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t timeoutMs,
@@ -125,6 +135,9 @@ class CommandChannel {
     std::atomic<uint16_t> blockSize_{kMaxBlockSize};
     // The exchanges in progress: a count, since command 23 runs beside other commands.
     std::atomic<int> busy_{0};
+    // Commands of this channel waiting for the device lock; the stream drops its chunks
+    // while there are any.
+    std::atomic<int> waitingCommands_{0};
     std::atomic<bool> connected_{false};
     std::atomic<bool> hold_{false};
     HidInterface cable_;
@@ -136,6 +149,9 @@ class CommandChannel {
     std::atomic<uint8_t> chunkSize_{24};
     std::atomic<uint32_t> cableTimeoutMs_{kCableTimeoutMs};
     const uint64_t holderId_;
+    std::mutex lockFileMutex_;  // guards the two below; taken alone
+    std::string lockFileFor_;
+    std::optional<std::filesystem::path> lockFile_;
     std::atomic<bool> settle_{false};
     std::atomic<uint32_t> receiverTimeoutMs_{kReceiverTimeoutMs};
 };

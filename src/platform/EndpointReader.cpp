@@ -63,18 +63,18 @@ EndpointReader::State EndpointReader::Examine() {
             return State::kMalformed;
         }
     }
-    // Numbers are checked as soon as their line is whole.
-    for (size_t i = post ? 3 : 2; i < head.size(); ++i) {
-        const bool ok = post ? (i == 3 ? NumberText::Parse<uint64_t>(head[i]).has_value()
-                                       : NumberText::Parse<int64_t>(head[i]).has_value())
-                             : (i == 2 ? NumberText::Parse<uint32_t>(head[i]).has_value()
-                                       : NumberText::Parse<size_t>(head[i]).has_value());
-        if (!ok) {
-            return State::kMalformed;
+    // A number is checked as soon as its line is whole.
+    auto number = [&head]<typename T>(size_t line, std::optional<T>& value) {
+        if (line < head.size()) {
+            value = NumberText::Parse<T>(head[line]);
+            return value.has_value();
         }
-    }
+        return true;  // not come yet
+    };
     if (post) {
-        if (head.size() >= 3 && head[2].empty()) {
+        std::optional<uint64_t> wParam;
+        std::optional<int64_t> lParam;
+        if ((head.size() >= 3 && head[2].empty()) || !number(3, wParam) || !number(4, lParam)) {
             return State::kMalformed;
         }
         if (head.size() < 5) {
@@ -84,28 +84,25 @@ EndpointReader::State EndpointReader::Examine() {
         request_.kind = EndpointRequest::Kind::kPost;
         request_.window = std::string(head[1]);
         request_.message = std::string(head[2]);
-        request_.wParam = *NumberText::Parse<uint64_t>(head[3]);
-        request_.lParam = *NumberText::Parse<int64_t>(head[4]);
+        request_.wParam = *wParam;
+        request_.lParam = *lParam;
         return State::kComplete;
     }
     // copydata: four header lines, then the block.
-    const size_t dataStart = after;
-    const std::vector<std::string_view>& copyHead = head;
-    if (copyHead.size() < 4) {
-        return State::kIncomplete;
-    }
-    const size_t size = *NumberText::Parse<size_t>(copyHead[3]);
-    if (size > kMaxData) {
+    std::optional<uint32_t> dataKind;
+    std::optional<size_t> size;
+    if (!number(2, dataKind) || !number(3, size) || (size && *size > kMaxData)) {
         return State::kMalformed;
     }
-    if (text_.size() - dataStart < size) {
+    const size_t dataStart = after;
+    if (head.size() < 4 || text_.size() - dataStart < *size) {
         return State::kIncomplete;
     }
     request_ = EndpointRequest{};
     request_.kind = EndpointRequest::Kind::kCopyData;
-    request_.window = std::string(copyHead[1]);
-    request_.dataKind = *NumberText::Parse<uint32_t>(copyHead[2]);
-    request_.data = text_.substr(dataStart, size);
+    request_.window = std::string(head[1]);
+    request_.dataKind = *dataKind;
+    request_.data = text_.substr(dataStart, *size);
     return State::kComplete;
 }
 

@@ -3,12 +3,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "platform/AtomicFile.h"
 #include "platform/JsonDocument.h"
 #include "platform/MessageEndpoint.h"
 #include "platform/RuntimeDir.h"
+#include "platform/StableHash.h"
 
 namespace marlo::platform {
 namespace {
@@ -16,15 +16,6 @@ namespace {
 constexpr const char* kSocketExtension = ".sock";
 constexpr const char* kDescriptionExtension = ".window";
 constexpr size_t kMaxDescriptionBytes = 16 * 1024;
-
-uint64_t Fnv1a(const std::string& text) {
-    uint64_t hash = 14695981039346656037ull;
-    for (const char c : text) {
-        hash ^= static_cast<uint8_t>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
 
 std::filesystem::path DescriptionOf(const std::filesystem::path& socket) {
     std::filesystem::path description = socket;
@@ -52,10 +43,7 @@ std::optional<std::filesystem::path> OtherWindows::SocketFor(const std::string& 
         return std::nullopt;
     }
     // Titles may hold anything and socket paths are short: the name is a hash of both.
-    char name[32];
-    std::snprintf(name, sizeof name, "%016llx",
-                  static_cast<unsigned long long>(Fnv1a(title + '\n' + className)));
-    return *folder / (std::string(name) + kSocketExtension);
+    return *folder / (StableHashHex(title + '\n' + className) + kSocketExtension);
 }
 
 bool OtherWindows::Describe(const std::filesystem::path& socket, const std::string& title,

@@ -7,8 +7,8 @@
 #include "profiles/DocumentFiles.h"
 #include "profiles/DocumentLimits.h"
 #include "profiles/JsonFields.h"
+#include "profiles/ListsLock.h"
 #include "profiles/NameRules.h"
-#include "profiles/ProfileList.h"
 #include "profiles/TimeStampId.h"
 
 namespace marlo::profiles {
@@ -139,19 +139,9 @@ bool MacroList::ReadIndex() {
     return true;
 }
 
-std::optional<platform::FileLock> MacroList::LockFolder() const {
-    std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    platform::FileLock lock;
-    if (!lock.Acquire(folder_ / ProfileList::kListsLockName, ProfileList::kLockWaitMs)) {
-        return std::nullopt;
-    }
-    return lock;
-}
-
 void MacroList::LoadMacroList() {
     notice_.clear();
-    const auto lock = LockFolder();
+    const auto lock = LockListsFolder(folder_);
     if (!lock) {
         rows_.clear();
         notice_ += "the macro folder is locked by another program\n";
@@ -188,7 +178,7 @@ ListResult MacroList::AddMacro(const std::string* bytes) {
 }
 
 ListResult MacroList::NewMacro() {
-    const auto lock = LockFolder();
+    const auto lock = LockListsFolder(folder_);
     return lock ? AddMacro(nullptr) : ListResult::kFileError;
 }
 
@@ -199,7 +189,7 @@ ListResult MacroList::RenameMacro(int row, const std::string& name) {
     if (!NameRules::IsAcceptable(name)) {
         return ListResult::kBadName;
     }
-    const auto lock = LockFolder();
+    const auto lock = LockListsFolder(folder_);
     if (!lock || !ReadIndex()) {
         return ListResult::kFileError;
     }
@@ -211,7 +201,7 @@ ListResult MacroList::RenameMacro(int row, const std::string& name) {
 }
 
 ListResult MacroList::DeleteMacro(int row) {
-    const auto lock = LockFolder();
+    const auto lock = LockListsFolder(folder_);
     if (!lock || !ReadIndex()) {
         return ListResult::kFileError;
     }
@@ -297,7 +287,7 @@ ListResult MacroList::ImportMacro(const std::filesystem::path& source) {
     if (!bytes) {
         return ListResult::kBadImport;
     }
-    const auto lock = LockFolder();
+    const auto lock = LockListsFolder(folder_);
     return lock ? AddMacro(&*bytes) : ListResult::kFileError;
 }
 

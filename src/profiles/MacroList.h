@@ -74,7 +74,6 @@ class MacroList {
     bool ReadIndex();
     // Adds a macro (its file from `bytes`, when given, written first). Lock held.
     ListResult AddMacro(const std::string* bytes);
-    std::optional<platform::FileLock> LockFolder() const;
 
     std::filesystem::path folder_;
     std::filesystem::path indexFile_;

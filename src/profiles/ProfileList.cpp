@@ -10,6 +10,7 @@
 #include "profiles/DocumentFiles.h"
 #include "profiles/DocumentLimits.h"
 #include "profiles/JsonFields.h"
+#include "profiles/ListsLock.h"
 #include "profiles/NameRules.h"
 #include "profiles/TimeStampId.h"
 
@@ -69,33 +70,46 @@ platform::KeptDocument ProfileList::ReadListKept() const {
     return DocumentFiles::ReadKept(listFile_, DocumentLimits::kListBytes, IsListShape);
 }
 
-Json::Value ProfileList::ReadList() const {
-    Json::Value list = ReadListKept().value;
-    return list.isObject() ? list : Json::Value(Json::objectValue);
+std::optional<Json::Value> ProfileList::ReadList() const {
+    const platform::KeptDocument kept = ReadListKept();
+    if (kept.status == platform::KeptDocument::Status::kBlocked) {
+        return std::nullopt;
+    }
+    return kept.usable() ? kept.value : Json::Value(Json::objectValue);
+}
+
+std::optional<Json::Value> ProfileList::LockAndRead(std::optional<platform::FileLock>& lock) {
+    lock = LockListsFolder(folder_);
+    if (!lock) {
+        return std::nullopt;
+    }
+    std::optional<Json::Value> list = ReadList();
+    if (list) {
+        TakeNames(*list);
+    }
+    return list;
+}
+
+const std::string& ProfileList::selectedUuid() const {
+    static const std::string kNone;
+    return selected_ >= 0 && static_cast<size_t>(selected_) < uuids_.size()
+               ? uuids_[static_cast<size_t>(selected_)]
+               : kNone;
 }
 
 void ProfileList::TakeNames(const Json::Value& list) {
     names_.clear();
+    uuids_.clear();
     const Json::Value& entries = Entries(list);
     for (Json::ArrayIndex i = 0; entries.isArray() && i < entries.size() && i < kMaxProfiles; ++i) {
         names_.push_back(F::String(entries[i], "profilename"));
+        uuids_.push_back(F::String(entries[i], "profileUUID"));
     }
     int select = static_cast<int>(F::Int(list, "profileselect"));
     if (select < 0 || select >= static_cast<int>(names_.size())) {
         select = 0;  // a selection pointing nowhere would leave the device without a profile
     }
     selected_ = names_.empty() ? -1 : select;
-    selectedUuid_ = UuidAt(list, selected_);
-}
-
-std::optional<platform::FileLock> ProfileList::LockFolder() const {
-    std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    platform::FileLock lock;
-    if (!lock.Acquire(folder_ / kListsLockName, kLockWaitMs)) {
-        return std::nullopt;
-    }
-    return lock;
 }
 
 bool ProfileList::WriteList(const Json::Value& list) const {
@@ -186,7 +200,7 @@ bool ProfileList::RebuildFromProfileFiles() {
 
 void ProfileList::Load() {
     notice_.clear();
-    const auto lock = LockFolder();
+    const auto lock = LockListsFolder(folder_);
     if (!lock) {
         notice_ += "the profile folder is locked by another program\n";
         return;
@@ -205,7 +219,7 @@ void ProfileList::Load() {
         // Profiles already in the folder stay reachable: the list is made from them. Only a
         // folder without any gets a fresh "profile1", its file written before the list.
         if (RebuildFromProfileFiles()) {
-            list = ReadList();
+            list = ReadList().value_or(Json::Value(Json::objectValue));
         } else {
             list = Json::Value(Json::objectValue);
             const std::string uuid = TimeStampId::Next(folder_, kProfileExtension);
@@ -219,26 +233,24 @@ void ProfileList::Load() {
 }
 
 ListResult ProfileList::SelectProfile(int index) {
-    const auto lock = LockFolder();
-    if (!lock) {
+    std::optional<platform::FileLock> lock;
+    std::optional<Json::Value> list = LockAndRead(lock);
+    if (!list) {
         return ListResult::kFileError;
     }
-    Json::Value list = ReadList();
-    TakeNames(list);
     if (index < 0 || index >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
-    list["profileselect"] = index;
+    (*list)["profileselect"] = index;
     selected_ = index;
-    selectedUuid_ = UuidAt(list, index);
-    return WriteList(list) ? ListResult::kDone : ListResult::kFileError;
+    return WriteList(*list) ? ListResult::kDone : ListResult::kFileError;
 }
 
-ListResult ProfileList::AddProfile(Json::Value document, const std::string& name, bool select) {
+ListResult ProfileList::AddProfile(Json::Value list, Json::Value document, const std::string& name,
+                                   bool select) {
     // Under the folder lock: the UUID is unique against the files present, and the file is
     // written before the list names it, so a crash leaves at worst a file without an entry
     // (found again when the list is rebuilt), never an entry without its file.
-    Json::Value list = ReadList();
     const std::string uuid = TimeStampId::Next(folder_, kProfileExtension);
     if (!WriteProfile(std::move(document), uuid, name)) {
         return ListResult::kFileError;
@@ -256,32 +268,35 @@ ListResult ProfileList::AddProfile(Json::Value document, const std::string& name
     return ListResult::kDone;
 }
 
-ListResult ProfileList::LockForAdding(std::optional<platform::FileLock>& lock) {
-    lock = LockFolder();
-    if (!lock) {
+ListResult ProfileList::LockForAdding(std::optional<platform::FileLock>& lock, Json::Value& list) {
+    std::optional<Json::Value> read = LockAndRead(lock);
+    if (!read) {
         return ListResult::kFileError;
     }
-    TakeNames(ReadList());
+    list = std::move(*read);
     return names_.size() >= kMaxProfiles ? ListResult::kLimitReached : ListResult::kDone;
 }
 
 ListResult ProfileList::NewProfile() {
     std::optional<platform::FileLock> lock;
-    if (const ListResult refused = LockForAdding(lock); refused != ListResult::kDone) {
+    Json::Value list;
+    if (const ListResult refused = LockForAdding(lock, list); refused != ListResult::kDone) {
         return refused;
     }
-    return AddProfile(Json::Value(), NameRules::FirstFree(names_, "profile%d"), true);
+    return AddProfile(std::move(list), Json::Value(), NameRules::FirstFree(names_, "profile%d"),
+                      true);
 }
 
 ListResult ProfileList::CopyProfile() {
     std::optional<platform::FileLock> lock;
-    if (const ListResult refused = LockForAdding(lock); refused != ListResult::kDone) {
+    Json::Value list;
+    if (const ListResult refused = LockForAdding(lock, list); refused != ListResult::kDone) {
         return refused;
     }
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
-    const std::filesystem::path source = ProfileFile(selectedUuid_);
+    const std::filesystem::path source = ProfileFile(selectedUuid());
     if (source.empty()) {
         return ListResult::kUnsafeName;
     }
@@ -294,7 +309,7 @@ ListResult ProfileList::CopyProfile() {
     }
     const Json::Value document = DocumentFiles::ReadObjectKeepingUnusable(
         source, DocumentLimits::kProfileBytes, DocumentFiles::IsProfileShape);
-    return AddProfile(document, name, false);
+    return AddProfile(std::move(list), document, name, false);
 }
 
 ListResult ProfileList::RenameProfile(const std::string& name) {
@@ -304,27 +319,26 @@ ListResult ProfileList::RenameProfile(const std::string& name) {
     if (!NameRules::IsAcceptable(name)) {
         return ListResult::kBadName;
     }
-    const auto lock = LockFolder();
-    if (!lock) {
+    std::optional<platform::FileLock> lock;
+    std::optional<Json::Value> list = LockAndRead(lock);
+    if (!list) {
         return ListResult::kFileError;
     }
-    Json::Value list = ReadList();
-    TakeNames(list);
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
     if (NameRules::Contains(names_, name, selected_)) {
         return ListResult::kDuplicateName;
     }
-    if (Json::Value* entry = F::ElementToWrite(F::ArrayMember(list, "profilelist"),
+    if (Json::Value* entry = F::ElementToWrite(F::ArrayMember(*list, "profilelist"),
                                                static_cast<Json::ArrayIndex>(selected_))) {
         F::Set(*entry, "profilename", name);
     }
-    if (!WriteList(list)) {
+    if (!WriteList(*list)) {
         return ListResult::kFileError;
     }
     names_[static_cast<size_t>(selected_)] = name;
-    const std::filesystem::path file = ProfileFile(selectedUuid_);
+    const std::filesystem::path file = ProfileFile(selectedUuid());
     if (file.empty()) {
         return ListResult::kUnsafeName;
     }
@@ -339,12 +353,12 @@ ListResult ProfileList::RenameProfile(const std::string& name) {
 }
 
 ListResult ProfileList::DeleteProfile() {
-    const auto lock = LockFolder();
-    if (!lock) {
+    std::optional<platform::FileLock> lock;
+    std::optional<Json::Value> read = LockAndRead(lock);
+    if (!read) {
         return ListResult::kFileError;
     }
-    Json::Value list = ReadList();
-    TakeNames(list);
+    Json::Value& list = *read;
     if (selected_ < 0 || selected_ >= static_cast<int>(names_.size())) {
         return ListResult::kNoSelection;
     }
@@ -372,16 +386,12 @@ ListResult ProfileList::DeleteProfile() {
 }
 
 ListResult ProfileList::ResetProfile() {
-    const auto lock = LockFolder();
-    if (!lock) {
+    std::optional<platform::FileLock> lock;
+    if (!LockAndRead(lock)) {
         return ListResult::kFileError;
     }
-    const Json::Value list = ReadList();
-    TakeNames(list);
-    const std::string uuid = UuidAt(list, selected_);
-    const std::string name =
-        F::String(F::Element(Entries(list), static_cast<Json::ArrayIndex>(std::max(selected_, 0))),
-                  "profilename");
+    const std::string uuid = selectedUuid();
+    const std::string name = selected_ >= 0 ? names_[static_cast<size_t>(selected_)] : "";
     const std::filesystem::path file = ProfileFile(uuid);
     if (selected_ < 0 || uuid.empty()) {
         return ListResult::kNoSelection;
@@ -426,7 +436,8 @@ ListResult ProfileList::ImportProfile(const std::filesystem::path& source) {
         return ListResult::kBadName;
     }
     std::optional<platform::FileLock> lock;
-    if (const ListResult refused = LockForAdding(lock); refused != ListResult::kDone) {
+    Json::Value list;
+    if (const ListResult refused = LockForAdding(lock, list); refused != ListResult::kDone) {
         return refused;
     }
     // The name takes counters until it is free: "a", "a(1)", "a(1)(2)".
@@ -437,11 +448,11 @@ ListResult ProfileList::ImportProfile(const std::filesystem::path& source) {
     if (!NameRules::IsAcceptable(name)) {
         return ListResult::kBadName;
     }
-    return AddProfile(document, name, false);
+    return AddProfile(std::move(list), document, name, false);
 }
 
 ListResult ProfileList::ExportProfile(const std::filesystem::path& destination) {
-    const std::filesystem::path file = ProfileFile(UuidAt(ReadList(), selected_));
+    const std::filesystem::path file = ProfileFile(selectedUuid());
     if (file.empty()) {
         return ListResult::kUnsafeName;
     }
@@ -454,23 +465,14 @@ ListResult ProfileList::ExportProfile(const std::filesystem::path& destination) 
 }
 
 size_t ProfileList::GetProfileCount() const {
-    const Json::Value list = ReadList();
+    const Json::Value list = ReadList().value_or(Json::Value());
     const Json::Value& entries = Entries(list);
     return entries.isArray() ? entries.size() : 0;
 }
 
 std::filesystem::path ProfileList::GetProfilePathAt(int index) const {
-    const std::string uuid = UuidAt(ReadList(), index);
+    const std::string uuid = UuidAt(ReadList().value_or(Json::Value()), index);
     return uuid.empty() ? std::filesystem::path() : ProfileFile(uuid);
-}
-
-std::vector<std::string> ProfileList::Uuids() const {
-    std::vector<std::string> uuids;
-    const Json::Value list = ReadList();
-    for (size_t i = 0; i < names_.size(); ++i) {
-        uuids.push_back(UuidAt(list, static_cast<int>(i)));
-    }
-    return uuids;
 }
 
 }  // namespace marlo::profiles

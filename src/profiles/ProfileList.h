@@ -37,7 +37,8 @@ class ProfileList {
 
     const std::vector<std::string>& names() const { return names_; }
     int selected() const { return selected_; }
-    const std::string& selectedUuid() const { return selectedUuid_; }
+    // The UUID of the selected entry; empty with none.
+    const std::string& selectedUuid() const;
 
     ListResult SelectProfile(int index);
     ListResult NewProfile();
@@ -55,29 +56,30 @@ class ProfileList {
     std::filesystem::path GetProfilePathAt(int index) const;
 
     const std::filesystem::path& listFile() const { return listFile_; }
-    // The UUIDs of the entries in `names()` order, read once.
-    std::vector<std::string> Uuids() const;
+    // The UUIDs of the entries, in `names()` order, as the list was last read.
+    const std::vector<std::string>& Uuids() const { return uuids_; }
     // What the last Load found and did about it (a list made again, a file kept aside), one
     // line per point; empty when all was well.
     const std::string& notice() const { return notice_; }
 
-    // The lock file that list operations of this folder hold (the macro index's too).
-    static constexpr const char* kListsLockName = ".lists.lock";
-    static constexpr uint32_t kLockWaitMs = 10000;
-
   private:
     static bool IsListShape(const Json::Value& list);
     platform::KeptDocument ReadListKept() const;
-    Json::Value ReadList() const;
+    // The list (empty when there is none); nothing when it is unusable and could not be set
+    // aside, so nothing may replace it.
+    std::optional<Json::Value> ReadList() const;
+    // Takes the folder lock into `lock`, reads the list and takes its names: nothing when the
+    // lock could not be had or the list may not be replaced.
+    std::optional<Json::Value> LockAndRead(std::optional<platform::FileLock>& lock);
     // The names, the selection and its UUID from a list document.
     void TakeNames(const Json::Value& list);
-    std::optional<platform::FileLock> LockFolder() const;
-    // Takes the folder lock into `lock` and reads the list: kLimitReached when it is full,
-    // kFileError when the lock could not be had, else kDone.
-    ListResult LockForAdding(std::optional<platform::FileLock>& lock);
-    // Adds a profile made from `document` (the default when null) under `name`: the file
-    // first, then the entry. The folder lock must be held.
-    ListResult AddProfile(Json::Value document, const std::string& name, bool select);
+    // LockAndRead into `list`: kLimitReached when it is full, kFileError when it cannot be
+    // changed, else kDone.
+    ListResult LockForAdding(std::optional<platform::FileLock>& lock, Json::Value& list);
+    // Adds a profile made from `document` (the default when null) under `name` to `list`:
+    // the file first, then the entry. The folder lock must be held.
+    ListResult AddProfile(Json::Value list, Json::Value document, const std::string& name,
+                          bool select);
     bool WriteList(const Json::Value& list) const;
     // Rebuilds the list from the profile files in the folder (oldest first); false when
     // there are none.
@@ -92,7 +94,7 @@ class ProfileList {
     int pageKind_;
     std::vector<std::string> names_;
     int selected_ = -1;
-    std::string selectedUuid_;
+    std::vector<std::string> uuids_;  // beside names_
     std::string notice_;
 };
 
