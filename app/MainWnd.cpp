@@ -1,31 +1,125 @@
 #include "MainWnd.h"
 
+#include <strings.h>
+#include <algorithm>
 #include <cinttypes>
+#include <cstring>
 
+#include "ControlRouter.h"
+#include "LanguageSettings.h"
+#include "MsgWnd.h"
+#include "devices/DeviceKeyButtonUI.h"
+#include "devices/DeviceProfileUI.h"
+#include "devices/SelectPanelUI.h"
+#include "devices/ZentrixHS6533Device.h"
+#include "devices/ZentrixKeyboardDevice.h"
+#include "devices/ZentrixMouseDevice.h"
+#include "devices/ZentrixMousePadDevice.h"
+#include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
 #include "platform/KeptDocument.h"
+#include "platform/MessageRegistry.h"
+#include "platform/OtherWindows.h"
 #include "platform/Paths.h"
 #include "profiles/AudioStyles.h"
 #include "ui/ControlUI.h"
+#include "ui/DialogBuilder.h"
 #include "ui/ResourceManager.h"
 
 namespace marlo::app {
 
+using devices::CZentrixUSBDevice;
 using platform::DebugOutput;
 
 namespace {
 
 constexpr const char* kTopBar[] = {"closebtn",    "maxbtn",   "restorebtn",   "minbtn", "skinbtn",
                                    "gamemodebtn", "cloudbtn", "smarteyesbtn", "setbtn"};
-constexpr uint32_t kWmDisplayChange = 0x007E;
+
+// The program's name, and the audio companion's window (class and title) after it.
+constexpr const char* kProduct = "Marlo Gear";
+
+// Skin classes the window makes itself, and the sub-layouts it builds for a skin element.
+struct MadeClass {
+    const char* skinClass;
+    std::unique_ptr<ui::CControlUI> (*make)();
+};
+
+template <typename T>
+std::unique_ptr<ui::CControlUI> Make() {
+    return std::make_unique<T>();
+}
+
+constexpr MadeClass kMadeClasses[] = {
+    {"SelectPanel", &Make<devices::CSelectPanelUI>},
+    {"DeviceKeyButton", &Make<devices::CDeviceKeyButtonUI>},
+    {"ZentrixMousePadDevice", &Make<devices::CZentrixMousePadDevice>},
+    {"ZentrixHS6533Device", &Make<devices::CZentrixHS6533Device>},
+    {"ZentrixMouseDevice", &Make<devices::CZentrixMouseDevice>},
+    {"ZentrixKeyboardDevice", &Make<devices::CZentrixKeyboardDevice>},
+    {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
+};
+
+struct SubLayout {
+    const char* skinClass;
+    const char* file;
+};
+
+constexpr SubLayout kSubLayouts[] = {
+    {"DeviceProfileUI", "xml/CustomControlXML/DeviceProfile.xml"},
+};
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
 
 }  // namespace
 
-CMainWnd::CMainWnd(uint32_t instanceMessage) : instanceMessage_(instanceMessage) {}
+CMainWnd::CMainWnd(uint32_t instanceMessage) : CMainWnd(instanceMessage, Options{}) {}
+
+CMainWnd::CMainWnd(uint32_t instanceMessage, Options options)
+    : instanceMessage_(instanceMessage),
+      options_(std::move(options)),
+      slots_(options_.table ? hid::DeviceSlots(*options_.table) : hid::DeviceSlots()) {
+    for (const char* name : kGameMessages) {
+        platform::MessageRegistry::Register(name);
+    }
+    for (const char* name : kHookMessages) {
+        platform::MessageRegistry::Register(name);
+    }
+    for (const char* name :
+         {kUpdateRequest, kLightingOwner, kLightingRequest, kToolQuery, kAudioColour}) {
+        platform::MessageRegistry::Register(name);
+    }
+}
 
 CMainWnd::~CMainWnd() {
+    // A window destroyed without its WM_DESTROY (a test, a failed start) still stops its
+    // workers before the devices they look at go.
+    if (!shutDown_) {
+        workers_.StopAll();
+    }
     ui::CResourceManager::GetInstance().SetTextQueryInterface(nullptr);
+}
+
+std::unique_ptr<ui::CControlUI> CMainWnd::CreateControl(std::string_view className) {
+    for (const MadeClass& made : kMadeClasses) {
+        if (SameIgnoringCase(className, made.skinClass)) {
+            return made.make();
+        }
+    }
+    for (const SubLayout& sub : kSubLayouts) {
+        if (SameIgnoringCase(className, sub.skinClass)) {
+            ui::CDialogBuilder builder;
+            auto root = builder.Create(sub.file, nullptr, &manager_);
+            for (const std::string& error : builder.errors()) {
+                DebugOutput::Printf("%s", error.c_str());
+            }
+            return root;
+        }
+    }
+    return nullptr;
 }
 
 void CMainWnd::InitWindow() {
@@ -35,11 +129,49 @@ void CMainWnd::InitWindow() {
         topBar_[i] = manager_.FindControl(kTopBar[i]);
     }
     SetIcon(kTrayIconResource);
-    trayShown_ = tray_.CreateTrayIcon(GetHWND(), kTrayIconResource, "Marlo Gear", kTrayMessage);
+    trayShown_ = tray_.CreateTrayIcon(GetHWND(), kTrayIconResource, kProduct, kTrayMessage);
+
+    CDeviceList::Host host;
+    host.bringToFront = [this] { BringToFront(); };
+    host.manyEntriesVisible = [this](bool many) { manyEntriesVisible_ = many; };
+    host.endEditing = [this](CZentrixUSBDevice*) {
+        // Editing that captures input ends with the page: the hooks go.
+        if (hookHolderInstalled_) {
+            SendMessage(kHookSwitch, 0, 0);
+        }
+    };
+    const platform::WindowHandle handle = GetHWND();
+    host.syncRequested = [handle](int entryIndex) {
+        // On the device's event thread: the window does the rest on the UI thread.
+        if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
+            backend->loop().PostMessage(handle, kDeviceSyncRequest,
+                                        static_cast<uintptr_t>(entryIndex), 0);
+        }
+    };
+    host.windowHandle = handle;
+    host.windowText3 = kProduct;
+    devices_ = std::make_unique<CDeviceList>(manager_, this, slots_, std::move(host));
+    router_ = std::make_unique<CControlRouter>(*this);
 }
 
 void CMainWnd::OnWindowInit() {
-    LoadAudioStyles();
+    if (windowInitDone_) {
+        return;
+    }
+    windowInitDone_ = true;
+    // The lighting is ours: programs that light devices too hear it.
+    platform::EndpointRequest owner;
+    owner.message = kLightingOwner;
+    owner.wParam = 1;
+    owner.lParam = 1;
+    platform::OtherWindows::Broadcast(owner);
+
+    if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
+        const ui::UiRect screen = backend->ScreenRect();
+        screenWidth_ = screen.width;
+        screenHeight_ = screen.height;
+    }
+    devices_->CreateInitialDevices();
     if (trayShown_) {
         HideToTray();  // the program starts in the notification area
     } else {
@@ -48,7 +180,27 @@ void CMainWnd::OnWindowInit() {
         ShowNoDeviceHint();
         ShowWindow(true, true);
     }
+    StartWorkers();
     SetTimer(kTimerFitScreen, 100);
+    LoadAudioStyles();
+}
+
+void CMainWnd::StartWorkers() {
+    if (options_.discovery) {
+        auto* backend = ui::CPaintManagerUI::GetBackend();
+        if (backend != nullptr) {
+            discovery_ = std::make_unique<hid::DeviceDiscovery>(slots_, backend->loop(), GetHWND(),
+                                                                instanceMessage_);
+            if (!options_.hidRoot.empty()) {
+                discovery_->SetRoot(options_.hidRoot);
+            }
+            discovery_->Start();
+            workers_.Place(WorkerSlots::kDiscoverySlot, &discovery_->worker());
+        }
+    }
+    sync_ = std::make_unique<SyncLighting>(*devices_);
+    syncThread_.Start([this](platform::Event& stop) { sync_->Run(stop); });
+    workers_.Place(WorkerSlots::kSyncLightingSlot, &syncThread_);
 }
 
 void CMainWnd::LoadAudioStyles() {
@@ -77,6 +229,8 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
         OnWindowInit();
     } else if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
+    } else if (router_ != nullptr && msg.sType != ui::notify::kTimer) {
+        router_->Route(msg);
     }
     WindowImplBase::Notify(msg);
 }
@@ -84,6 +238,9 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
 void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
     if (name == "closebtn") {
+        HideToTray();
+        HandWindowState(false);
+    } else if (name == "nodevice_ok_btn") {
         HideToTray();
     } else if (msg.pSender == topBar_[3]) {
         SendMessage(ui::kWmSysCommand, ui::kScMinimize);
@@ -95,6 +252,8 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         SendMessage(ui::kWmSysCommand, ui::kScRestore);
         topBar_[2]->SetVisible(false);
         topBar_[1]->SetVisible(true);
+    } else if (router_ != nullptr) {
+        router_->Route(msg);
     }
 }
 
@@ -103,10 +262,56 @@ void CMainWnd::HideToTray() {
 }
 
 void CMainWnd::ShowNoDeviceHint() {
-    // No device can be attached yet: the hint is always the page shown.
     if (ui::CControlUI* hint = manager_.FindControl("No_device_Link")) {
-        hint->SetVisible(true);
+        hint->SetVisible(devices_ == nullptr || !devices_->AnyConnected());
     }
+}
+
+void CMainWnd::HandWindowState(bool state) {
+    if (devices_ == nullptr) {
+        return;
+    }
+    for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard}) {
+        for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
+            device->SetWindowState(state);
+        }
+    }
+}
+
+void CMainWnd::HandLightingControl(bool on) {
+    if (devices_ == nullptr) {
+        return;
+    }
+    for (const auto kind : {CDeviceList::kMouse, CDeviceList::kMousePad, CDeviceList::kKeyboard}) {
+        for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
+            device->SetLightingControl(on);
+        }
+    }
+}
+
+void CMainWnd::SetLightingControl(bool on) {
+    lightingControl_ = on;
+    if (ui::CControlUI* status = manager_.FindControl("control_light_status")) {
+        status->SetText(on ? "控制灯光" : "不控制灯光");
+    }
+    HandLightingControl(on);
+}
+
+void CMainWnd::ToggleLightingControl() {
+    SetLightingControl(!lightingControl_);
+    platform::EndpointRequest owner;
+    owner.message = kLightingOwner;
+    owner.wParam = 1;
+    owner.lParam = lightingControl_ ? 1 : 0;
+    platform::OtherWindows::Broadcast(owner);
+}
+
+uint32_t CMainWnd::Ask(const std::string& textId, bool withCancel) {
+    return CMsgWnd::ShowMessage(this, "", textId, manager_.GetDPI(), true, withCancel ? 1 : 0);
+}
+
+void CMainWnd::ScheduleProfileSwitch() {
+    SetTimer(kTimerProfileSwitch, 400);
 }
 
 int CMainWnd::SkinDpiFor(const ui::UiRect& monitor) {
@@ -128,6 +333,7 @@ void CMainWnd::FitToScreen() {
 
 void CMainWnd::BringToFront() {
     ShowNoDeviceHint();
+    HandWindowState(true);
     SendMessage(ui::kWmSysCommand, ui::kScRestore);
     CWindowWnd::BringToFront();
 }
@@ -137,12 +343,14 @@ void CMainWnd::ToggleFromTray() {
     const bool visible = IsVisible() && GetState() != State::kMinimized;
     if (visible) {
         HideToTray();
+        HandWindowState(false);
         return;
     }
     ShowWindow(true, true);
     FitToScreen();
     SendMessage(ui::kWmSysCommand, ui::kScRestore);
     CWindowWnd::BringToFront();
+    HandWindowState(true);
 }
 
 void CMainWnd::OpenTrayMenu() {
@@ -166,58 +374,206 @@ void CMainWnd::Exit() {
 
 void CMainWnd::OnTimer(uint32_t id) {
     KillTimer(id);  // every timer of this window is one-shot
-    if (id == kTimerFitScreen) {
-        FitToScreen();
-    } else if (id == kTimerTrayMenu) {
-        OpenTrayMenu();
+    switch (id) {
+        case kTimerFitScreen:
+            FitToScreen();
+            break;
+        case kTimerTrayMenu:
+            OpenTrayMenu();
+            break;
+        case kTimerProfileSwitch:
+            if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
+                device->LoadProfile();
+                device->RefreshPage();
+            }
+            break;
+        case kTimerGameLighting:
+            RestoreOwnLighting();
+            break;
+        default:
+            break;
     }
+}
+
+void CMainWnd::ShowGameLighting(uintptr_t which, intptr_t mode) {
+    if (which <= 2) {
+        if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
+            device->SetLightingSuspended(false);
+            device->ShowGameLighting(static_cast<int>(mode));
+        }
+    }
+    SetTimer(kTimerGameLighting, 5000);
+}
+
+void CMainWnd::RestoreOwnLighting() {
+    if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
+        device->SetLightingSuspended(false);
+        device->RestoreOwnLighting();
+        device->RefreshPage();
+    }
+}
+
+void CMainWnd::AnswerToolQuery() {
+    const auto tool = platform::OtherWindows::Find("WorkTool", "");
+    if (!tool) {
+        return;
+    }
+    std::array<int32_t, 256> block{};
+    size_t n = 0;
+    for (const int32_t id : {2, 3, 0, 2}) {
+        block[n++] = id;
+    }
+    const auto& rows = hid::ProductFamilies();
+    block[n++] = static_cast<int32_t>(rows.size());
+    for (const hid::ProductFamilyRecord& row : rows) {
+        block[n++] = row.number1;
+        block[n++] = row.number2;
+        block[n++] = row.reserved;
+    }
+    platform::EndpointRequest request;
+    request.kind = platform::EndpointRequest::Kind::kCopyData;
+    request.window = tool->title;
+    request.wParam = GetHWND();
+    request.dataKind = 5;
+    request.data.assign(reinterpret_cast<const char*>(block.data()), sizeof block);
+    platform::OtherWindows::Send(*tool, request);
+}
+
+void CMainWnd::Shutdown() {
+    DebugOutput::Write("退出测试");
+    ShowWindow(false, false);
+    workers_.StopAll();
+    shutDown_ = true;
+    const std::string product = kProduct;
+    if (const auto audio =
+            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
+        for (const uint64_t w : {2, 4, 5}) {
+            platform::EndpointRequest request;
+            request.window = audio->title;
+            request.message = kAudioColour;
+            request.wParam = w;
+            platform::OtherWindows::Send(*audio, request);
+        }
+    }
+}
+
+void CMainWnd::OnEntryMessage(int index, bool show) {
+    panels::CDeviceOptionUI* entry = devices_->Entry(index);
+    if (entry == nullptr) {
+        return;
+    }
+    if (!show) {
+        devices_->HideEntry(index);
+        DebugOutput::Write("2.4gcesvdfherhue 1");
+    } else if (!entry->IsVisibleFlag()) {
+        devices_->ShowEntry(index, true, !devices_->FirstVisibleEntry().found);
+    }
+}
+
+bool CMainWnd::IsHookMessage(uint32_t message) const {
+    return std::any_of(kHookMessages.begin(), kHookMessages.end(), [message](const char* name) {
+        return platform::MessageRegistry::Find(name) == message;
+    });
+}
+
+bool CMainWnd::IsGameMessage(uint32_t message) const {
+    return std::any_of(kGameMessages.begin(), kGameMessages.end(), [message](const char* name) {
+        return platform::MessageRegistry::Find(name) == message;
+    });
 }
 
 intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
                                        bool& handled) {
     handled = false;
+    switch (message) {
+        case kWmActivate:
+            active_ = hover_ = wParam != 0;
+            HandWindowState(hover_);
+            return 0;
+        case kWmMouseLeave:
+            DebugOutput::Write("鼠标移出");
+            if (!active_) {
+                hover_ = false;
+                HandWindowState(false);
+            }
+            return 0;
+        case kWmMouseHover:
+            DebugOutput::Write("鼠标移入");
+            if (!active_) {
+                hover_ = true;
+                HandWindowState(true);
+            }
+            return 0;
+        default:
+            break;
+    }
     if (message == instanceMessage_) {
         DebugOutput::Printf("软件标示 %" PRIu32 "，%" PRIxPTR "d%" PRIxPTR "d", message, wParam,
                             static_cast<uintptr_t>(lParam));
         BringToFront();
         return 0;
     }
+    if (message == platform::MessageRegistry::Find(kUpdateRequest)) {
+        return 0;  // handed to the settings window while it is open
+    }
+    if (message == platform::MessageRegistry::Find(kLightingRequest)) {
+        if (wParam == 1 && (lParam == 0 || lParam == 1)) {
+            SetLightingControl(lParam == 1);
+        }
+        return 0;
+    }
+    if (message == platform::MessageRegistry::Find(kToolQuery)) {
+        AnswerToolQuery();
+        return 0;
+    }
+    if (message == ui::kWmDestroy) {
+        tray_.DeleteTrayIcon();
+        Shutdown();
+        if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
+            backend->loop().Quit(0);
+        }
+        handled = true;
+        return 0;
+    }
+    if (message == kWmPowerBroadcast) {
+        if (wParam == kPbtResume) {
+            awake_ = true;
+            HandLightingControl(lightingControl_);
+        } else if (wParam == kPbtSuspend) {
+            awake_ = false;
+            HandLightingControl(false);
+        }
+        return 0;
+    }
+    // Arrivals and removals pass the gate: the slots have already changed, and the device
+    // objects must follow them or a device unplugged while asleep would stay "connected".
+    if (message == hid::DeviceDiscovery::kDeviceAttached) {
+        devices_->OnDeviceAttached(wParam);
+        return 0;
+    }
+    if (message == hid::DeviceDiscovery::kDeviceDetached) {
+        devices_->OnDeviceDetached(wParam);
+        return 0;
+    }
+    if (!awake_) {
+        return 0;
+    }
+    HandleAwakeMessage(message, wParam, lParam, handled);
+    return 0;
+}
+
+bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
+                                  bool& handled) {
+    if (IsHookMessage(message)) {
+        // The panels that asked for input take it from here.
+        ++hookMessagesRouted_;
+        return true;
+    }
+    if (IsGameMessage(message)) {
+        ShowGameLighting(wParam, lParam);
+        return true;
+    }
     switch (message) {
-        case ui::kWmDestroy:
-            DebugOutput::Write("退出测试");
-            tray_.DeleteTrayIcon();
-            ShowWindow(false, false);
-            if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
-                backend->loop().Quit(0);
-            }
-            handled = true;
-            return 0;
-        case ui::kWmTimer:
-            OnTimer(static_cast<uint32_t>(wParam));
-            return 0;
-        case kTrayMessage:
-            if (lParam == ui::kWmLButtonUp) {
-                ToggleFromTray();
-            } else if (lParam == ui::kWmRButtonUp) {
-                SetTimer(kTimerTrayMenu, 10);
-            }
-            return 0;
-        case ui::kWmMenuCommand:
-            handled = true;
-            if (const auto* cmd = MessagePayload<ui::MenuCmd>()) {
-                OnMenuCommand(*cmd);
-            }
-            return 0;
-        case ui::kWmDpiChanged:
-            manager_.SetDPI(static_cast<int>(wParam & 0xFFFF));
-            ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
-            CenterWindow();
-            DebugOutput::Write("界面 DPI 发生变化");
-            return 0;
-        case kWmDisplayChange:
-            DebugOutput::Write("显示器分辨率发生变化");
-            FitToScreen();
-            return 0;
         case ui::kWmCopyData: {
             const auto* block = MessagePayload<ui::CopyDataBlock>();
             if (block != nullptr && !block->bytes.empty() &&
@@ -228,20 +584,68 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
                 buffer.assign(bytes,
                               bytes + std::min<size_t>(block->bytes.size(), kCopyDataBufferSize));
             }
-            return 0;
+            return true;
         }
+        case kWmDisplayChange:
+            DebugOutput::Write("显示器分辨率发生变化");
+            displayChanged_ = true;
+            FitToScreen();
+            return true;
+        case ui::kWmTimer:
+            OnTimer(static_cast<uint32_t>(wParam));
+            handled = false;
+            return true;
+        case ui::kWmDpiChanged:
+            manager_.SetDPI(static_cast<int>(wParam & 0xFFFF));
+            ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
+            CenterWindow();
+            DebugOutput::Write("界面 DPI 发生变化");
+            return true;
+        case kTrayMessage:
+            if (lParam == ui::kWmLButtonUp) {
+                ToggleFromTray();
+            } else if (lParam == ui::kWmRButtonUp) {
+                SetTimer(kTimerTrayMenu, 10);
+            }
+            return true;
+        case kHookSwitch:
+            // The holder; the input it captures comes with key assignment and macros.
+            hookHolderInstalled_ = wParam == 1;
+            return true;
+        case ui::kWmMenuCommand:
+            handled = true;
+            if (const auto* cmd = MessagePayload<ui::MenuCmd>()) {
+                OnMenuCommand(*cmd);
+            }
+            return true;
         case kProgressShown:
             if (ui::CControlUI* progress = manager_.FindControl("setting_progress")) {
                 progress->SetVisible(true);
             }
-            return 0;
+            return true;
+        case kLanguageChanged:
+            LanguageSettings::ApplyLanguage(static_cast<int>(wParam));
+            return true;
+        case kOpenSettings:
+            DebugOutput::Write("open settings");
+            return true;
         case kUpdateSeen:
             if (topBar_[8] != nullptr) {
                 topBar_[8]->SetAttribute("foreimage", "");
             }
-            return 0;
+            return true;
+        case kEntryMessage:
+            OnEntryMessage(static_cast<int>(wParam), lParam == 1);
+            return true;
+        case kDeviceSyncRequest:
+            if (panels::CDeviceOptionUI* entry = devices_->Entry(static_cast<int>(wParam))) {
+                const bool mouse =
+                    entry->GetDevice() != nullptr && entry->GetDevice()->GetKindIndex() == 1;
+                entry->StartTimer(panels::CDeviceOptionUI::kTimerRefresh, mouse ? 50 : 500);
+            }
+            return true;
         default:
-            return 0;
+            return false;
     }
 }
 

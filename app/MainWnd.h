@@ -1,9 +1,18 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "DeviceList.h"
+#include "SyncLighting.h"
+#include "WorkerSlots.h"
+#include "hid/DeviceDiscovery.h"
+#include "hid/DeviceSlots.h"
+#include "platform/WorkerThread.h"
 #include "ui/MenuWnd.h"
 #include "ui/ResourceManager.h"
 #include "ui/TrayIcon.h"
@@ -15,22 +24,70 @@ class CButtonUI;
 
 namespace marlo::app {
 
+class CControlRouter;
+
 // The program's one main window: it lives in the tray, opens on demand, and closing it only
-// hides it; the tray menu's "exit" ends the program.
+// hides it; the tray menu's "exit" ends the program. It owns the device list (and through it
+// every device object and page), the worker threads, and the dispatch of every message,
+// timer and control event.
 class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
   public:
+    static constexpr uint32_t kWmActivate = 0x0006;
+    static constexpr uint32_t kWmMouseHover = 0x02A1;
+    static constexpr uint32_t kWmMouseLeave = 0x02A3;
+    static constexpr uint32_t kWmPowerBroadcast = 0x0218;
+    static constexpr uint32_t kWmDisplayChange = 0x007E;
+    static constexpr uintptr_t kPbtSuspend = 0x4;
+    static constexpr uintptr_t kPbtResume = 0x12;
     static constexpr uint32_t kTrayMessage = ui::kWmUser + 1;
+    static constexpr uint32_t kHookSwitch = ui::kWmUser + 30;
+    // From a device's event thread: its entry reads it again (wParam the entry's index).
+    static constexpr uint32_t kDeviceSyncRequest = ui::kWmUser + 200;
     static constexpr uint32_t kTimerFitScreen = 1011;
     static constexpr uint32_t kTimerTrayMenu = 1032;
+    static constexpr uint32_t kTimerProfileSwitch = 1055;
+    static constexpr uint32_t kTimerGameLighting = 1066;
     static constexpr uint32_t kProgressShown = 0xC00;
+    static constexpr uint32_t kLanguageChanged = 0xC11;
+    static constexpr uint32_t kOpenSettings = 0xC15;
     static constexpr uint32_t kUpdateSeen = 0xC16;
+    static constexpr uint32_t kEntryMessage = 0xD03;
     static constexpr uint32_t kTrayIconResource = 107;
     static constexpr int kBaseWidth = 1000;
     static constexpr int kBaseHeight = 640;
     static constexpr int kCopyDataBufferSize = 512;
 
+    // The registered messages this window sends or handles, by name.
+    static constexpr const char* kUpdateRequest = "{4695579F-999A-41d4-9FAF-EFFCE93EBF15}";
+    static constexpr const char* kLightingOwner = "{4695579F-999A-41d4-9FAF-EFFCE93EBF16}";
+    static constexpr const char* kLightingRequest = "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}";
+    static constexpr const char* kToolQuery = "{4695579F-999A-41d4-9FAF-EFFCE93EBF18}";
+    static constexpr const char* kAudioColour = "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}";
+    static constexpr std::array<const char*, 4> kGameMessages = {"Game_Start", "Game_End",
+                                                                 "Game_Kill", "Game_Death"};
+    static constexpr std::array<const char*, 20> kHookMessages = {
+        "WM_HOOK_KEY_SINGLEKEY_MSG",       "WM_HOOK_KEY_HITKEY_MSG",
+        "WM_HOOK_KEY_KBMACRO_MSG",         "WM_HOOK_KEY_MSMACRO_MSG",
+        "WM_HOOK_KEY_KBMACROSINGLE_MSG",   "WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
+        "WM_HOOK_KEY_KBMACROLATER_MSG",    "WM_HOOK_MOU_SINGLEKEY_MSG",
+        "WM_HOOK_MOU_HITKEY_MSG",          "WM_HOOK_MOU_KBMACRO_MSG",
+        "WM_HOOK_MOU_MSMACRO_MSG",         "WM_HOOK_KEY_MSMACROSINGLE_MSG",
+        "WM_HOOK_KEY_MSMACROPREVIOUS_MSG", "WM_HOOK_KEY_MSMACROLATER_MSG",
+        "UWM_MOUSERBUTTONDOWN_USER_MSG",   "UWM_MOUSELBUTTONUP_USER_MSG",
+        "UWM_MOUSELBUTTONDOWN_USER_MSG",   "UWM_MOUSERBUTTONUP_USER_MSG",
+        "UWM_MOUSERBUTTONDOWN_USER_MSG",   "UWM_MOUSEMOVE_USER_MSG"};
+
+    struct Options {
+        // Where interfaces are looked for (the process default when empty).
+        std::filesystem::path hidRoot;
+        // The attachment slots' table (the built-in one when not given).
+        std::optional<std::array<hid::SupportedDeviceRecord, hid::kSupportedDeviceCount>> table;
+        bool discovery = true;
+    };
+
     // `instanceMessage` is the number "Marlo Gear" registered to.
     explicit CMainWnd(uint32_t instanceMessage);
+    CMainWnd(uint32_t instanceMessage, Options options);
     ~CMainWnd() override;
 
     std::string GetWindowClassName() const override { return "MainWnd"; }
@@ -40,6 +97,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
                                  bool& handled) override;
     std::string QueryControlText(std::string_view, const ui::CControlUI*) override { return {}; }
+    std::unique_ptr<ui::CControlUI> CreateControl(std::string_view className) override;
 
     // Ends the program as the tray menu's "exit" does.
     void Exit();
@@ -49,6 +107,26 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     static int SkinDpiFor(const ui::UiRect& monitor);
     void FitToScreen();
 
+    // --- What the control routing and the device list use. ---
+    CDeviceList* devices() { return devices_.get(); }
+    hid::DeviceSlots& attachmentSlots() { return slots_; }
+    SyncLighting* syncLighting() { return sync_.get(); }
+    WorkerSlots& workers() { return workers_; }
+    // Sets the lighting-control flag, shows it in "control_light_status" and hands it to the
+    // mice, mouse pads and keyboards.
+    void SetLightingControl(bool on);
+    bool lightingControl() const { return lightingControl_; }
+    // Toggled by the person: also broadcast to other programs.
+    void ToggleLightingControl();
+    // Asks with the message box; 1 when the person goes ahead.
+    uint32_t Ask(const std::string& textId, bool withCancel);
+    // Starts the profile switch of the current device (timer 1055).
+    void ScheduleProfileSwitch();
+    bool awake() const { return awake_; }
+    bool hookHolderInstalled() const { return hookHolderInstalled_; }
+    int hookMessagesRouted() const { return hookMessagesRouted_; }
+    bool manyEntriesVisible() const { return manyEntriesVisible_; }
+
     const ui::CTrayIcon& tray() const { return tray_; }
     const ui::CMenuWnd* trayMenu() const { return trayMenu_.get(); }
     const std::vector<uint8_t>& spectrum() const { return spectrum_; }
@@ -56,6 +134,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
 
   private:
     void OnWindowInit();
+    void StartWorkers();
     void OnClick(ui::TNotifyUI& msg);
     void OnTimer(uint32_t id);
     void ToggleFromTray();
@@ -64,14 +143,47 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void HideToTray();
     void ShowNoDeviceHint();
     void LoadAudioStyles();
+    void HandWindowState(bool state);
+    void HandLightingControl(bool on);
+    void AnswerToolQuery();
+    void ShowGameLighting(uintptr_t which, intptr_t mode);
+    void RestoreOwnLighting();
+    void Shutdown();
+    void OnEntryMessage(int index, bool show);
+    // Messages that come only after the awake gate.
+    bool HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled);
+    bool IsHookMessage(uint32_t message) const;
+    bool IsGameMessage(uint32_t message) const;
 
     const uint32_t instanceMessage_;
+    Options options_;
     ui::CTrayIcon tray_;
     std::unique_ptr<ui::CMenuWnd> trayMenu_;
     std::array<ui::CControlUI*, 9> topBar_{};
     bool trayShown_ = false;
     std::vector<uint8_t> spectrum_;
     std::vector<uint8_t> colours_;
+
+    hid::DeviceSlots slots_;
+    std::unique_ptr<CDeviceList> devices_;
+    std::unique_ptr<CControlRouter> router_;
+    std::unique_ptr<hid::DeviceDiscovery> discovery_;
+    std::unique_ptr<SyncLighting> sync_;
+    platform::WorkerThread syncThread_;
+    WorkerSlots workers_;
+    bool windowInitDone_ = false;
+    bool shutDown_ = false;
+
+    bool active_ = false;
+    bool hover_ = false;
+    bool displayChanged_ = false;
+    bool lightingControl_ = true;
+    bool awake_ = true;
+    bool hookHolderInstalled_ = false;
+    int hookMessagesRouted_ = 0;
+    bool manyEntriesVisible_ = false;
+    int screenWidth_ = 0;
+    int screenHeight_ = 0;
 };
 
 }  // namespace marlo::app

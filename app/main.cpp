@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "CustomControls.h"
 #include "EndpointDelivery.h"
 #include "LanguageSettings.h"
 #include "MainWnd.h"
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
     marlo::ui::CPaintManagerUI::SetInstancePath(resourceDir);
     marlo::ui::CPaintManagerUI::SetResourcePath(resourceDir + "skin/");
     marlo::ui::CResourceManager::GetInstance().LoadResource(resourceDir + "skin/res.xml");
+    marlo::app::RegisterCustomControls();
 
     // 5. The process-wide messages.
     for (const char* name : kGuidMessages) {

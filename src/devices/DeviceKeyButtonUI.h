@@ -24,6 +24,9 @@ class CDeviceKeyButtonUI : public ui::CButtonUI {
     void SetAttribute(std::string_view name, std::string_view value) override;
 
   private:
+    // Hands the drawing colours to the display ("bkcolor", "textcolor", "bordercolor").
+    void Publish();
+
     uint32_t colour_ = 0;
     uint8_t level_ = 0;
     bool selected_ = false;

@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "devices/DeviceKeyButtonUI.h"
+#include "devices/DeviceProfileUI.h"
+#include "devices/MpDevicePowerUI.h"
 #include "devices/SelectPanelUI.h"
 #include "devices/ThreadStop.h"
 #include "platform/DebugOutput.h"
@@ -52,6 +54,19 @@ void CZentrixUSBDevice::BuildPage() {
     keyButtons_.assign(keyCount_, nullptr);
     lightButtons_.assign(lightCount_, nullptr);
     selectPanel_ = nullptr;
+    profilePanel_ = nullptr;
+    if (PageKind() > 0) {
+        FindControl([this](ui::CControlUI* c) {
+            profilePanel_ = dynamic_cast<CDeviceProfileUI*>(c);
+            return profilePanel_ != nullptr;
+        });
+    }
+    if (profilePanel_ != nullptr) {
+        profilePanel_->SetPageKind(PageKind());
+        profilePanel_->SetPaths(UserDataFolder(), DefaultProfilePath());
+        profilePanel_->LoadProfileList();
+        profilePanel_->SelectOptionTab(1);
+    }
     if (pagePath_.empty()) {
         keyCount_ = 0;
         SetLightCount(0);
@@ -68,10 +83,11 @@ void CZentrixUSBDevice::BuildPage() {
     if (selectPanel_ == nullptr) {
         return;
     }
-    for (int i = 0; i < selectPanel_->GetCount(); ++i) {
-        auto* button = dynamic_cast<CDeviceKeyButtonUI*>(selectPanel_->GetItemAt(i));
+    // The buttons may sit in rows inside the panel: every descendant is looked at.
+    selectPanel_->FindControl([this](ui::CControlUI* c) {
+        auto* button = dynamic_cast<CDeviceKeyButtonUI*>(c);
         if (button == nullptr) {
-            continue;
+            return false;
         }
         const std::string& name = button->GetName();
         if (const auto n = IndexAfter(name, "key_"); n && *n < keyCount_) {
@@ -82,7 +98,38 @@ void CZentrixUSBDevice::BuildPage() {
             button->SetLevel(255);
             button->SetVisible(true);
         }
+        return false;
+    });
+}
+
+std::string CZentrixUSBDevice::profileStem() const {
+    return profilePanel_ != nullptr ? profilePanel_->GetSelectedUUID() : std::string();
+}
+
+void CZentrixUSBDevice::SetHasBattery(bool hasBattery) {
+    hasBattery_ = hasBattery;
+    if (power_ != nullptr) {
+        power_->SetHasBattery(hasBattery);
     }
+}
+
+void CZentrixUSBDevice::LinkPowerControl(CMpDevicePowerUI* power) {
+    power_ = power;
+    if (power_ != nullptr) {
+        power_->SetHasBattery(hasBattery_);
+    }
+}
+
+int CZentrixUSBDevice::ReceiverLinkPresent() {
+    if (!channel_.connected() || !receiver_) {
+        return 0;
+    }
+    return channel_.CheckLink() == 1 ? 1 : 0;
+}
+
+void CZentrixUSBDevice::ReadAfterConnect() {
+    ++readsAfterConnect_;
+    ReadFromDevice();
 }
 
 void CZentrixUSBDevice::SetLightCount(size_t count) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -21,6 +22,8 @@ namespace marlo::devices {
 
 class CSelectPanelUI;
 class CDeviceKeyButtonUI;
+class CMpDevicePowerUI;
+class CDeviceProfileUI;
 
 // The common base of the device classes: at once a device's page (a horizontal layout of the
 // toolkit) and the owner of what belongs to one product: its command channel, its event
@@ -108,10 +111,19 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void SetTriple(const std::array<int, 3>& values) { triple_ = values; }
     virtual std::array<int, 3> GetTriple() const { return triple_; }
     virtual void SetSelection(int index) { selection_ = index; }
+    // Game lighting: a game's event shows `mode` for a while, then the device's own returns.
+    virtual void ShowGameLighting(int mode) { gameMode_ = mode; }
+    virtual void RestoreOwnLighting() { gameMode_ = -1; }
+    int gameMode() const { return gameMode_; }
     virtual void Hook1() {}
     virtual void Hook2() {}
 
     // --- Set by the attachment logic and the main window. ---
+    // The page's profile panel (not owned; none when the page has none), and the file stem of
+    // the profile it has selected.
+    CDeviceProfileUI* profilePanel() const { return profilePanel_; }
+    std::string profileStem() const;
+
     void SetPagePath(std::string path) { pagePath_ = std::move(path); }
     const std::string& pagePath() const { return pagePath_; }
     void SetDeviceName(std::string name) { name_ = std::move(name); }
@@ -121,7 +133,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     size_t lightCount() const { return lightCount_; }
     void SetKeyCount(size_t count) { keyCount_ = count; }
     size_t keyCount() const { return keyCount_; }
-    void SetHasBattery(bool hasBattery) { hasBattery_ = hasBattery; }
+    // Also handed to the linked power control.
+    void SetHasBattery(bool hasBattery);
     bool hasBattery() const { return hasBattery_; }
     void SetIdentity(const hid::SupportedDeviceRecord& record);
     const hid::SupportedDeviceRecord& identity() const { return identity_; }
@@ -134,6 +147,37 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // tells the device with command 28.
     void SetLightingControl(bool on);
     bool lightingControl() const { return lightingControl_; }
+
+    void SetTemplateRow(int row) { templateRow_ = row; }
+    int templateRow() const { return templateRow_; }
+    void SetMainWindow(uintptr_t window) { mainWindow_ = window; }
+    uintptr_t mainWindow() const { return mainWindow_; }
+    void SetWindowText3(std::string text) { windowText3_ = std::move(text); }
+    // The device list entry that shows this device (not owned), and its index in the list.
+    void LinkEntry(ui::CControlUI* entry, int index) {
+        entry_ = entry;
+        entryIndex_ = index;
+    }
+    ui::CControlUI* entry() const { return entry_; }
+    int entryIndex() const { return entryIndex_; }
+    // The power control (not owned); it is told the battery flag at once.
+    void LinkPowerControl(CMpDevicePowerUI* power);
+    CMpDevicePowerUI* powerControl() const { return power_; }
+    // Connected: the command channel is open and the device answers through it.
+    bool IsConnected() const { return channel_.connected(); }
+    // Whether synchronised lighting plays on this device, and the frame it plays: red |
+    // green << 8 | blue << 16 | level << 24, handed from the synchronised-lighting thread.
+    void SetSyncOption(bool on) { syncOption_ = on; }
+    bool syncOption() const { return syncOption_; }
+    virtual void SetSyncFrame(uint32_t packed) { syncFrame_ = packed; }
+    uint32_t syncFrame() const { return syncFrame_; }
+    // Game lighting holds the device's own lighting back while a game event is shown.
+    void SetLightingSuspended(bool suspended) { lightingSuspended_ = suspended; }
+    bool lightingSuspended() const { return lightingSuspended_; }
+    // The device list entry's read once the device is connected (and, behind a receiver,
+    // linked): counts the reads, then ReadFromDevice.
+    void ReadAfterConnect();
+    int readsAfterConnect() const { return readsAfterConnect_; }
 
     hid::CommandChannel& channel() { return channel_; }
     const LightingFrame& frame() const { return frame_; }
@@ -164,6 +208,12 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     void SetSyncRequestHandler(std::function<void()> handler);
 
   protected:
+    // The kind of page for the profile panel: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset;
+    // 0 (no panel set up) in the base.
+    virtual int PageKind() const { return 0; }
+    // 1 only when the channel is connected, the device is on its receiver and the receiver
+    // reaches it (the link check answers).
+    int ReceiverLinkPresent();
     // What the lighting thread steps, from the profile (the device classes know it).
     virtual int CurrentLightingMode() const { return kModeStatic; }
     virtual EffectSettings CurrentEffect() const { return {}; }
@@ -191,16 +241,28 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::string name_;
     std::string lightControlName_ = "korva_light";
     CSelectPanelUI* selectPanel_ = nullptr;
+    CDeviceProfileUI* profilePanel_ = nullptr;
     std::vector<CDeviceKeyButtonUI*> keyButtons_;
     std::vector<CDeviceKeyButtonUI*> lightButtons_;
     size_t keyCount_ = 0;
     size_t lightCount_ = 0;
     bool hasBattery_ = false;
+    int templateRow_ = -1;
+    uintptr_t mainWindow_ = 0;
+    std::string windowText3_;
+    ui::CControlUI* entry_ = nullptr;
+    int entryIndex_ = -1;
+    CMpDevicePowerUI* power_ = nullptr;
+    std::atomic<bool> syncOption_{false};
+    std::atomic<uint32_t> syncFrame_{0};
+    std::atomic<bool> lightingSuspended_{false};
+    std::atomic<int> readsAfterConnect_{0};
     hid::SupportedDeviceRecord identity_;
     bool receiver_ = false;
     bool windowState_ = false;
     bool lightingControl_ = true;
     int kindIndex_ = 0;
+    int gameMode_ = -1;
     int selection_ = -1;
     int functionType_ = 1;
     std::map<int, int> keyMap_;

@@ -81,14 +81,8 @@ void DeviceDiscovery::FindArrivals(platform::Event* stop) {
         probe.usagePage = caps.usagePage;
         probe.usage = caps.usage;
         hid_.Close();
-        const SupportedDeviceRecord* row = nullptr;
-        for (const SupportedDeviceRecord& r : SupportedDevices()) {
-            if (r.DescribesCollection(probe)) {
-                row = &r;
-                break;
-            }
-        }
-        if (row == nullptr) {
+        const auto row = slots_.RowFor(probe);
+        if (!row) {
             continue;  // another collection of the same interface
         }
         probe.productCode = row->productCode;

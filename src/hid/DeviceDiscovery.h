@@ -35,6 +35,9 @@ class DeviceDiscovery {
     // send waiting for the UI thread all end at the signal.
     platform::WorkerThread::StopResult Stop(uint32_t timeoutMs);
 
+    // The thread, for an owner that stops its workers together.
+    platform::WorkerThread& worker() { return worker_; }
+
     // One pass: arrivals (while a slot is free) and removals. `stop` ends a waiting send.
     void RunPass(platform::Event* stop);
 

@@ -4,9 +4,22 @@ namespace marlo::hid {
 
 DeviceSlots::DeviceSlots() : slots_(SupportedDevices()) {}
 
+DeviceSlots::DeviceSlots(const std::array<SupportedDeviceRecord, kSupportedDeviceCount>& table)
+    : slots_(table) {}
+
 SupportedDeviceRecord DeviceSlots::Get(size_t index) const {
     std::lock_guard lock(mutex_);
     return slots_.at(index);
+}
+
+std::optional<SupportedDeviceRecord> DeviceSlots::RowFor(const SupportedDeviceRecord& probe) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& slot : slots_) {
+        if (slot.DescribesCollection(probe)) {
+            return slot;
+        }
+    }
+    return std::nullopt;
 }
 
 bool DeviceSlots::AnyFree() const {

@@ -15,9 +15,13 @@ namespace marlo::hid {
 class DeviceSlots {
   public:
     DeviceSlots();
+    // Slots copied from another table of the same size (a test's, with rows of its own).
+    explicit DeviceSlots(const std::array<SupportedDeviceRecord, kSupportedDeviceCount>& table);
 
     SupportedDeviceRecord Get(size_t index) const;
     bool AnyFree() const;
+    // The row (of this table) that describes an opened collection, attached or not.
+    std::optional<SupportedDeviceRecord> RowFor(const SupportedDeviceRecord& probe) const;
     // A free slot whose vendor, product, interface and collection are these.
     bool HasFreeSlotFor(uint16_t vendorId, uint16_t productId, uint16_t interfaceNumber,
                         uint16_t collectionNumber) const;

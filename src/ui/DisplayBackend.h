@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,17 @@ class IDisplayBackend {
     // Makes a font available to the program only; its family name, or empty when refused.
     virtual std::string AddFontFromMemory(const std::vector<uint8_t>& data) = 0;
     virtual void RemoveFont(const std::string& family) = 0;
+
+    // Asks the person for a file to open (or, with `save`, to write), modally over `parent`.
+    // `filter` is "Description(*.ext)". Nothing when they cancel.
+    struct FileQuestion {
+        bool save = false;
+        std::string title;
+        std::string filter;
+        std::string suggestedName;
+    };
+    virtual std::optional<std::string> ChooseFile(CWindowWnd* parent,
+                                                  const FileQuestion& question) = 0;
 };
 
 }  // namespace marlo::ui

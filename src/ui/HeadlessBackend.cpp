@@ -63,4 +63,9 @@ bool HeadlessBackend::ChooseMenuItem(const std::string& name) {
     return menu_ != nullptr && menu_->Choose(name);
 }
 
+std::optional<std::string> HeadlessBackend::ChooseFile(CWindowWnd*, const FileQuestion& question) {
+    fileQuestions_.push_back(question);
+    return fileAnswer_;
+}
+
 }  // namespace marlo::ui

@@ -47,6 +47,12 @@ class HeadlessBackend : public IDisplayBackend {
 
     std::string AddFontFromMemory(const std::vector<uint8_t>& data) override;
     void RemoveFont(const std::string& family) override { fonts_.erase(family); }
+    // The answer the person gives to the next file questions (nothing: they cancel), and the
+    // questions asked so far.
+    std::optional<std::string> ChooseFile(CWindowWnd* parent,
+                                          const FileQuestion& question) override;
+    void SetFileAnswer(std::optional<std::string> answer) { fileAnswer_ = std::move(answer); }
+    const std::vector<FileQuestion>& fileQuestions() const { return fileQuestions_; }
 
     // What a person would see or do.
     const std::vector<CWindowWnd*>& windows() const { return windows_; }
@@ -63,6 +69,8 @@ class HeadlessBackend : public IDisplayBackend {
     void RunFor(uint32_t ms) { loop_.RunFor(ms); }
 
   private:
+    std::optional<std::string> fileAnswer_;
+    std::vector<FileQuestion> fileQuestions_;
     platform::MessageLoop loop_;
     IDisplayBackend* previous_;
     std::vector<CWindowWnd*> windows_;

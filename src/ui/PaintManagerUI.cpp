@@ -169,8 +169,10 @@ bool CPaintManagerUI::SetTimer(CControlUI* control, uint32_t id, uint32_t elapse
         return false;
     }
     KillTimer(control, id);
-    timers_[{control, id}] = G().backend->loop().SetTimer(
-        elapseMs, [this, control, id] { SendNotify(control, notify::kTimer, id, 0); });
+    timers_[{control, id}] = G().backend->loop().SetTimer(elapseMs, [this, control, id] {
+        control->DoTimer(id);
+        SendNotify(control, notify::kTimer, id, 0);
+    });
     return true;
 }
 

@@ -33,7 +33,10 @@ class MainWndTest : public ::testing::Test {
     ~MainWndTest() override { ui::CResourceManager::GetInstance().Release(); }
 
     std::unique_ptr<CMainWnd> Start() {
-        auto wnd = std::make_unique<CMainWnd>(kInstance);
+        // No discovery: its first pass would bring the window to the front.
+        CMainWnd::Options options;
+        options.discovery = false;
+        auto wnd = std::make_unique<CMainWnd>(kInstance, options);
         EXPECT_TRUE(wnd->Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
         EXPECT_TRUE(wnd->skinErrors().empty());
         wnd->CenterWindow();

@@ -194,7 +194,7 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         peer = stack;
     } else if (auto* container = dynamic_cast<CContainerUI*>(control)) {
         auto* box = new QWidget(parent);
-        QBoxLayout* layout = control->GetClass().find("Horizontal") != std::string_view::npos
+        QBoxLayout* layout = dynamic_cast<CHorizontalLayoutUI*>(control) != nullptr
                                  ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
                                  : static_cast<QBoxLayout*>(new QVBoxLayout(box));
         layout->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
@@ -238,6 +239,20 @@ QIcon QtBackend::AppIcon() {
     p.drawPolyline(
         QPolygon({QPoint(16, 44), QPoint(16, 20), QPoint(32, 36), QPoint(48, 20), QPoint(48, 44)}));
     return QIcon(pixmap);
+}
+
+std::optional<std::string> QtBackend::ChooseFile(CWindowWnd* parent, const FileQuestion& question) {
+    QWidget* owner = WidgetOf(parent);
+    const QString title = QString::fromStdString(question.title);
+    const QString filter = QString::fromStdString(question.filter);
+    const QString suggested = QString::fromStdString(question.suggestedName);
+    const QString chosen = question.save
+                               ? QFileDialog::getSaveFileName(owner, title, suggested, filter)
+                               : QFileDialog::getOpenFileName(owner, title, suggested, filter);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen.toStdString();
 }
 
 }  // namespace marlo::ui

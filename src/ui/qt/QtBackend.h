@@ -50,6 +50,8 @@ class QtBackend : public IDisplayBackend {
 
     std::string AddFontFromMemory(const std::vector<uint8_t>& data) override;
     void RemoveFont(const std::string& family) override;
+    std::optional<std::string> ChooseFile(CWindowWnd* parent,
+                                          const FileQuestion& question) override;
 
     QtWindow* WidgetOf(CWindowWnd* window) const;
     // The program's icon (resource 107), drawn.

@@ -1,0 +1,313 @@
+#include "ControlRouter.h"
+
+#include <spawn.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "MainWnd.h"
+#include "devices/DeviceProfileUI.h"
+#include "devices/ZentrixUSBDevice.h"
+#include "panels/DeviceOptionUI.h"
+#include "platform/DebugOutput.h"
+#include "ui/ControlUI.h"
+#include "ui/OptionUI.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/TabLayoutUI.h"
+
+extern char** environ;
+
+namespace marlo::app {
+
+using devices::CDeviceProfileUI;
+using devices::CZentrixUSBDevice;
+using platform::DebugOutput;
+using profiles::ListResult;
+
+namespace {
+
+bool Is(std::string_view name, std::string_view row) {
+    return name.size() == row.size() && strncasecmp(name.data(), row.data(), name.size()) == 0;
+}
+
+constexpr const char* kProfileFilter = "Profile Files(*.json)";
+
+// What a person is told when a profile operation is refused.
+const char* RefusalText(ListResult result) {
+    switch (result) {
+        case ListResult::kLimitReached:
+            return "message_text_33";
+        case ListResult::kBlankName:
+        case ListResult::kDuplicateName:
+        case ListResult::kBadName:
+            return "message_text_34";
+        case ListResult::kLastProfile:
+            return "message_text_35";
+        case ListResult::kBadImport:
+        case ListResult::kUnsafeName:
+        case ListResult::kTooLarge:
+            return "message_text_32";
+        case ListResult::kFileError:
+            return "message_text_36";
+        default:
+            return nullptr;
+    }
+}
+
+// The desktops' own settings programs, in the order they are looked for.
+struct SettingsProgram {
+    const char* program;
+    const char* keyboardArgument;
+    const char* mouseArgument;
+};
+
+constexpr std::array<SettingsProgram, 6> kSettingsPrograms = {{
+    {"gnome-control-center", "keyboard", "mouse"},
+    {"systemsettings", "kcm_keyboard", "kcm_mouse"},
+    {"cinnamon-settings", "keyboard", "mouse"},
+    {"xfce4-keyboard-settings", "", nullptr},
+    {"xfce4-mouse-settings", nullptr, ""},
+    {"lxqt-config-input", "", ""},
+}};
+
+std::optional<std::filesystem::path> FindInPath(const char* program) {
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path != nullptr ? path : "/usr/bin:/bin";
+    while (!rest.empty()) {
+        const size_t colon = rest.find(':');
+        const std::string_view folder = rest.substr(0, colon);
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        if (folder.empty()) {
+            continue;
+        }
+        const std::filesystem::path candidate = std::filesystem::path(folder) / program;
+        if (access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> CControlRouter::IndexAfter(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || !Is(name.substr(0, prefix.size()), prefix)) {
+        return std::nullopt;
+    }
+    int index = 0;
+    const char* end = name.data() + name.size();
+    const auto [at, ec] = std::from_chars(name.data() + prefix.size(), end, index);
+    if (ec != std::errc() || at != end || index < 0) {
+        return std::nullopt;
+    }
+    return index;
+}
+
+std::optional<std::string> CControlRouter::DesktopSettingsCommand(int index) {
+    for (const SettingsProgram& p : kSettingsPrograms) {
+        const char* argument = index == 0 ? p.keyboardArgument : p.mouseArgument;
+        if (argument == nullptr) {
+            continue;
+        }
+        if (const auto found = FindInPath(p.program)) {
+            std::string command = found->string();
+            if (*argument != '\0') {
+                command += std::string(" ") + argument;
+            }
+            return command;
+        }
+    }
+    return std::nullopt;
+}
+
+void CControlRouter::StartDesktopSettings(int index) {
+    const auto command = DesktopSettingsCommand(index);
+    if (!command) {
+        DebugOutput::Write("no desktop settings program is installed");
+        return;
+    }
+    // Through a shell that starts it in the background and ends at once: the program outlives
+    // nothing of ours, and no child is left to reap. The command line is our own constant.
+    const std::string line = *command + " >/dev/null 2>&1 &";
+    std::vector<char*> argv = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"),
+                               const_cast<char*>(line.c_str()), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) {
+        DebugOutput::Printf("cannot start %s", command->c_str());
+        return;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+CZentrixUSBDevice* CControlRouter::PageOf(ui::CControlUI* control) {
+    for (ui::CControlUI* c = control; c != nullptr; c = c->GetParent()) {
+        if (auto* device = dynamic_cast<CZentrixUSBDevice*>(c)) {
+            return device;
+        }
+    }
+    return nullptr;
+}
+
+CDeviceProfileUI* CControlRouter::CurrentProfilePanel() {
+    CZentrixUSBDevice* device =
+        window_.devices() != nullptr ? window_.devices()->CurrentDevice() : nullptr;
+    return device != nullptr ? device->profilePanel() : nullptr;
+}
+
+void CControlRouter::Route(ui::TNotifyUI& msg) {
+    if (msg.pSender == nullptr) {
+        return;
+    }
+    if (msg.sType == ui::notify::kClick) {
+        OnClick(msg);
+    } else if (msg.sType == ui::notify::kSelectChanged) {
+        OnSelectChanged(msg);
+    } else if (msg.sType == ui::notify::kItemSelect) {
+        OnItemSelect(msg);
+    }
+}
+
+void CControlRouter::OnClick(ui::TNotifyUI& msg) {
+    const std::string& name = msg.pSender->GetName();
+    CDeviceList* devices = window_.devices();
+    if (Is(name, "control_light_status")) {
+        window_.ToggleLightingControl();
+    } else if (const auto index = IndexAfter(name, "windowdeviceset_")) {
+        StartDesktopSettings(*index);
+    } else if (Is(name, "default_btn")) {
+        CZentrixUSBDevice* device = devices->CurrentDevice();
+        if (device != nullptr && window_.Ask("message_text_22", true) == 1) {
+            if (CDeviceProfileUI* panel = device->profilePanel()) {
+                panel->ResetProfile();
+            }
+            device->LoadDefaultProfile();
+            device->RefreshPage();
+        }
+    } else if (Is(name, "device_select_prev")) {
+        devices->SelectNeighbour(-1);
+    } else if (Is(name, "device_select_next")) {
+        devices->SelectNeighbour(1);
+    } else {
+        OnProfileButton(name);
+    }
+}
+
+bool CControlRouter::OnProfileButton(std::string_view name) {
+    CDeviceProfileUI* panel = CurrentProfilePanel();
+    if (panel == nullptr) {
+        return false;
+    }
+    std::optional<ListResult> result;
+    bool selectionChanged = false;
+    if (Is(name, "device_add_btn")) {
+        result = panel->NewProfile();
+        selectionChanged = true;
+    } else if (Is(name, "device_sub_btn")) {
+        if (panel->GetProfileCount() <= 1) {
+            result = ListResult::kLastProfile;
+        } else if (window_.Ask("message_text_30", true) == 1) {
+            result = panel->DeleteProfile();
+            selectionChanged = true;
+        }
+    } else if (Is(name, "device_copy_btn")) {
+        result = panel->CopyProfile();
+    } else if (Is(name, "device_export_btn")) {
+        ui::IDisplayBackend::FileQuestion question;
+        question.save = true;
+        question.title = "Export";
+        question.filter = kProfileFilter;
+        question.suggestedName = panel->SelectedName() + ".json";
+        if (auto* backend = ui::CPaintManagerUI::GetBackend()) {
+            if (const auto path = backend->ChooseFile(&window_, question)) {
+                result = panel->ExportProfile(*path);
+            }
+        }
+    } else if (Is(name, "device_import_btn")) {
+        ui::IDisplayBackend::FileQuestion question;
+        question.title = "Import";
+        question.filter = kProfileFilter;
+        if (auto* backend = ui::CPaintManagerUI::GetBackend()) {
+            if (const auto path = backend->ChooseFile(&window_, question)) {
+                result = panel->ImportProfile(*path);
+            }
+        }
+    } else if (Is(name, "device_reset_btn")) {
+        if (window_.Ask("message_text_31", true) == 1) {
+            result = panel->ResetProfile();
+            selectionChanged = true;
+        }
+    } else if (Is(name, "device_profile_edit_save_btn")) {
+        ui::CControlUI* edit = panel->FindSubControl("device_profile_name_edit");
+        result = panel->RenameProfile(edit != nullptr ? edit->GetText() : std::string());
+    } else if (Is(name, "profile_fun_spread_btn")) {
+        panel->ShowProfileMenu(!panel->IsProfileMenuShown());
+        return true;
+    } else {
+        return false;
+    }
+    if (!panel->notice().empty()) {
+        DebugOutput::Printf("%s", panel->notice().c_str());
+    }
+    if (result && *result != ListResult::kDone) {
+        if (const char* text = RefusalText(*result)) {
+            window_.Ask(text, false);
+        }
+    } else if (result && selectionChanged) {
+        window_.ScheduleProfileSwitch();
+    }
+    return true;
+}
+
+void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
+    const std::string& name = msg.pSender->GetName();
+    auto* option = dynamic_cast<ui::COptionUI*>(msg.pSender);
+    const bool selected = option != nullptr && option->IsSelected();
+    if (Is(name, "device_select")) {
+        for (ui::CControlUI* c = msg.pSender; c != nullptr; c = c->GetParent()) {
+            if (auto* entry = dynamic_cast<panels::CDeviceOptionUI*>(c)) {
+                if (selected) {
+                    CDeviceList* devices = window_.devices();
+                    for (int i = 0; i < devices->EntryCount(); ++i) {
+                        if (devices->Entry(i) == entry) {
+                            devices->ShowEntry(i, true, true);
+                        }
+                    }
+                }
+                return;
+            }
+        }
+        return;
+    }
+    for (size_t tab = 0; tab < CDeviceProfileUI::kTabs.size(); ++tab) {
+        if (Is(name, CDeviceProfileUI::kTabs[tab])) {
+            CZentrixUSBDevice* page = PageOf(msg.pSender);
+            if (selected && page != nullptr) {
+                if (auto* panels =
+                        dynamic_cast<ui::CTabLayoutUI*>(page->FindSubControl("device_panel_switch"))) {
+                    panels->SelectItem(static_cast<int>(tab));
+                }
+            }
+            return;
+        }
+    }
+}
+
+void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
+    if (Is(msg.pSender->GetName(), "device_profile_combo")) {
+        CDeviceProfileUI* panel = CurrentProfilePanel();
+        if (panel != nullptr &&
+            panel->SelectProfile(static_cast<int>(msg.wParam), false) == ListResult::kDone) {
+            window_.ScheduleProfileSwitch();
+        }
+    }
+}
+
+}  // namespace marlo::app

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/UIDefs.h"
+
+namespace marlo::devices {
+class CZentrixUSBDevice;
+class CDeviceProfileUI;
+}  // namespace marlo::devices
+
+namespace marlo::app {
+
+class CMainWnd;
+
+// Turns a control's notification into an operation: by its type, then by the control's name
+// (ignoring case, first match), or by a prefix and the index the name ends in, on the current
+// device (the device of the selected entry of the device list). Rows of panels that do not
+// exist yet do nothing.
+class CControlRouter {
+  public:
+    explicit CControlRouter(CMainWnd& window) : window_(window) {}
+
+    void Route(ui::TNotifyUI& msg);
+
+    // "key_12" with the prefix "key_" → 12; nothing for another name.
+    static std::optional<int> IndexAfter(std::string_view name, std::string_view prefix);
+    // The desktop's keyboard (0) or mouse (1) settings program installed here, as a command
+    // line; nothing when none is.
+    static std::optional<std::string> DesktopSettingsCommand(int index);
+
+  private:
+    void OnClick(ui::TNotifyUI& msg);
+    void OnSelectChanged(ui::TNotifyUI& msg);
+    void OnItemSelect(ui::TNotifyUI& msg);
+    // The profile panel's buttons; false for another name.
+    bool OnProfileButton(std::string_view name);
+    void StartDesktopSettings(int index);
+    devices::CDeviceProfileUI* CurrentProfilePanel();
+    // The device page a control sits on.
+    static devices::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
+
+    CMainWnd& window_;
+};
+
+}  // namespace marlo::app

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "devices/ZentrixUSBDevice.h"
+
+namespace marlo::devices {
+
+// The keyboard: its page ("keyboarddevice.xml"), reached by cable or through its receiver,
+// with both of its interfaces (commands and events) opened by the device list.
+class CZentrixKeyboardDevice : public CZentrixUSBDevice {
+  public:
+    std::string_view GetClass() const override { return "ZentrixKeyboardDevice"; }
+
+  protected:
+    int PageKind() const override { return 1; }
+
+  public:
+    // Behind the receiver: only while the channel is connected and the link check answers.
+    int IsPresent() override { return ReceiverLinkPresent(); }
+};
+
+}  // namespace marlo::devices

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "devices/ZentrixUSBDevice.h"
+
+namespace marlo::devices {
+
+// The lighted mouse pad: its page ("mousepaddevice.xml") and the base behaviour.
+class CZentrixMousePadDevice : public CZentrixUSBDevice {
+  public:
+    std::string_view GetClass() const override { return "ZentrixMousePadDevice"; }
+
+  protected:
+    int PageKind() const override { return 3; }
+};
+
+}  // namespace marlo::devices

@@ -1,0 +1,278 @@
+#include "panels/DeviceOptionUI.h"
+
+#include "devices/ZentrixUSBDevice.h"
+#include "devices/SelectPanelUI.h"
+#include "platform/DebugOutput.h"
+#include "ui/OptionUI.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
+
+namespace marlo::panels {
+
+using platform::DebugOutput;
+
+namespace {
+
+constexpr const char* kIconFolder = "common/device_ico/";
+
+struct IconSet {
+    const char* stem;
+    const char* nameElement;
+};
+
+// The icons and the name element of a device type; nothing for type 3 with an unknown
+// sub-type, which keeps what it had.
+std::optional<IconSet> IconsFor(int type, int subType) {
+    switch (type) {
+        case 1:
+            return IconSet{"kb_device", "kb_device_name_text"};
+        case 2:
+            return IconSet{"ms_device", "ms_device_name_text"};
+        case 3:
+            if (subType == 0) {
+                return IconSet{"hard_mp_device", "hard_mp_device_name_text"};
+            }
+            if (subType == 1) {
+                return IconSet{"soft_mp_device", "soft_mp_device_name_text"};
+            }
+            return std::nullopt;
+        case 4:
+        case 7:
+            return IconSet{"hd_device", "hd_device_name_text"};
+        case 5:
+            return IconSet{"hub_device", "hub_device_name_text"};
+        default:
+            return IconSet{"unknow_device", "unknow_device_name_text"};
+    }
+}
+
+std::string Icon(const char* stem, const char* state) {
+    return std::string(kIconFolder) + stem + "_" + state + ".png";
+}
+
+}  // namespace
+
+CDeviceOptionUI::CDeviceOptionUI()
+    : synchroSelected_(Icon("unknow_device", "synchro_selected")),
+      synchroNormal_(Icon("unknow_device", "synchro_normal")),
+      selected_(Icon("unknow_device", "selected")),
+      normal_(Icon("unknow_device", "normal")) {}
+
+ui::COptionUI* CDeviceOptionUI::SelectButton() {
+    return dynamic_cast<ui::COptionUI*>(FindSubControl("device_select"));
+}
+
+ui::COptionUI* CDeviceOptionUI::SynchroButton() {
+    return dynamic_cast<ui::COptionUI*>(FindSubControl("synchro_device_select"));
+}
+
+bool CDeviceOptionUI::Activate() {
+    if (!CHorizontalLayoutUI::Activate()) {
+        return false;
+    }
+    SendNotify(ui::notify::kSelectChanged);
+    return true;
+}
+
+void CDeviceOptionUI::SetSynchroMark(bool on) {
+    if (ui::COptionUI* mark = SynchroButton()) {
+        mark->Selected(on, false);
+    }
+    if (ui::COptionUI* button = SelectButton()) {
+        button->SetAttribute("normalimage", on ? synchroNormal_ : normal_);
+        button->SetAttribute("selectedimage", on ? synchroSelected_ : selected_);
+    }
+}
+
+bool CDeviceOptionUI::IsSynchroMarked() const {
+    auto* self = const_cast<CDeviceOptionUI*>(this);
+    const ui::COptionUI* mark = self->SynchroButton();
+    return mark != nullptr && mark->IsSelected();
+}
+
+void CDeviceOptionUI::Select(bool on) {
+    if (ui::COptionUI* button = SelectButton()) {
+        button->Selected(on, false);
+    }
+}
+
+bool CDeviceOptionUI::IsSelected() const {
+    const ui::COptionUI* button = const_cast<CDeviceOptionUI*>(this)->SelectButton();
+    return button != nullptr && button->IsSelected();
+}
+
+void CDeviceOptionUI::SetIcons(int type, int subType) {
+    type_ = type;
+    subType_ = subType;
+    const auto icons = IconsFor(type, subType);
+    if (!icons) {
+        return;
+    }
+    normal_ = Icon(icons->stem, "normal");
+    selected_ = Icon(icons->stem, "selected");
+    synchroNormal_ = Icon(icons->stem, "synchro_normal");
+    synchroSelected_ = Icon(icons->stem, "synchro_selected");
+    if (ui::COptionUI* button = SelectButton()) {
+        button->SetAttribute("normalimage", normal_);
+        button->SetAttribute("selectedimage", selected_);
+    }
+    if (ui::CControlUI* name = FindSubControl(icons->nameElement)) {
+        name->SetVisible(true);
+    }
+}
+
+void CDeviceOptionUI::BindTab(const std::string& tabName, int index) {
+    tabName_ = tabName;
+    tabIndex_ = index;
+}
+
+void CDeviceOptionUI::SetPowerTab(const std::string& name, int index) {
+    powerTab_ = name;
+    if (index >= 0) {
+        powerIndex_ = index;
+    }
+}
+
+void CDeviceOptionUI::SetGroup(const std::string& group) {
+    if (ui::COptionUI* button = SelectButton()) {
+        button->SetGroup(group);
+    }
+}
+
+void CDeviceOptionUI::SetName(const std::string& text) {
+    if (ui::CControlUI* name = FindSubControl("device_select_name")) {
+        name->SetText(text);
+    }
+}
+
+void CDeviceOptionUI::SetVisible(bool visible) {
+    visibleFlag_ = visible;
+    CHorizontalLayoutUI::SetVisible(visible);
+}
+
+void CDeviceOptionUI::LinkDevice(devices::CZentrixUSBDevice* device, int entryIndex) {
+    device_ = device;
+    entryIndex_ = entryIndex;
+    if (device_ != nullptr) {
+        device_->LinkEntry(this, entryIndex);
+    }
+}
+
+void CDeviceOptionUI::StartTimer(uint32_t id, uint32_t ms) {
+    if (GetManager() != nullptr) {
+        GetManager()->SetTimer(this, id, ms);
+    }
+}
+
+void CDeviceOptionUI::StartConnect() {
+    StartTimer(kTimerConnect, 500);
+}
+
+void CDeviceOptionUI::StartLinkPoll(uint32_t ms) {
+    if (device_ != nullptr && device_->IsConnected()) {
+        StartTimer(kTimerLinkWatch, ms);
+    }
+}
+
+void CDeviceOptionUI::SendEntryMessage(bool show) {
+    if (GetManager() != nullptr && GetManager()->GetWindow() != nullptr) {
+        GetManager()->GetWindow()->SendMessage(kEntryMessage, static_cast<uintptr_t>(entryIndex_),
+                                               show ? 1 : 0);
+    }
+}
+
+void CDeviceOptionUI::DoTimer(uint32_t id) {
+    if (GetManager() != nullptr) {
+        GetManager()->KillTimer(this, id);
+    }
+    if (device_ == nullptr) {
+        return;
+    }
+    switch (id) {
+        case kTimerFrame:
+            OnFrame();
+            break;
+        case kTimerConnect:
+            OnConnect();
+            break;
+        case kTimerRefresh:
+            device_->RefreshFromDevice();
+            break;
+        case kTimerSpare3:
+            device_->OnTimer3();
+            break;
+        case kTimerSpare4:
+            device_->OnTimer4();
+            break;
+        case kTimerStatus:
+            device_->StatusPoll();
+            if (device_->hasBattery()) {
+                StartTimer(kTimerStatus, 5000);
+            }
+            break;
+        case kTimerLinkWatch:
+            OnLinkWatch();
+            break;
+        default:
+            break;
+    }
+}
+
+void CDeviceOptionUI::OnFrame() {
+    device_->PresentFrame();
+    if (selectPanel_ != nullptr && IsSelected() && device_->windowState()) {
+        selectPanel_->Invalidate();
+    }
+    if (device_->IsConnected()) {
+        StartTimer(kTimerFrame, device_->receiver() ? 500 : 5);
+    }
+}
+
+void CDeviceOptionUI::OnConnect() {
+    if (device_->receiver() && device_->IsConnected()) {
+        if (device_->IsPresent() != 1) {
+            if (++retries_ >= kRetryWrap) {
+                retries_ = 0;
+            }
+            if (visibleFlag_) {
+                SendEntryMessage(false);
+            }
+            StartTimer(kTimerConnect, 3000);
+            return;
+        }
+        SendEntryMessage(true);
+    }
+    device_->ReadAfterConnect();
+    retries_ = 0;
+    StartTimer(kTimerFrame, 5);
+    if (device_->hasBattery() && device_->IsConnected()) {
+        StartTimer(kTimerStatus, 50);
+    }
+    if (device_->receiver() && device_->IsConnected()) {
+        StartTimer(kTimerLinkWatch, 2000);
+    }
+}
+
+void CDeviceOptionUI::OnLinkWatch() {
+    if (device_->receiver()) {
+        if (device_->IsPresent() == 1) {
+            if (!visibleFlag_) {
+                SendEntryMessage(true);
+                if (device_->hasBattery()) {
+                    device_->StatusPoll();
+                }
+                DebugOutput::Write("2.4gcesvdfherhue  12312423 123342341");
+            }
+        } else if (visibleFlag_) {
+            SendEntryMessage(false);
+            DebugOutput::Write("2.4gcesvdfherhue");
+        }
+        if (device_->IsConnected()) {
+            StartTimer(kTimerLinkWatch, 3000);
+        }
+    } else if (device_->IsConnected()) {
+        DebugOutput::Write("2.4gcesvdfherhue  12312423");
+    }
+}
+
+}  // namespace marlo::panels
