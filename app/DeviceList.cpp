@@ -207,7 +207,12 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
         lists_[static_cast<size_t>(list.kind)].push_back(device);
     }
 
-    entries->Add(std::move(entryRoot));
+    // Before the layout's closing spacer, when it has one: entries keep to the left.
+    int at = entries->GetCount();
+    if (at > 0 && dynamic_cast<CDeviceOptionUI*>(entries->GetItemAt(at - 1)) == nullptr) {
+        --at;
+    }
+    entries->AddAt(std::move(entryRoot), at);
     const int entryIndex = entries->GetItemIndex(entry);
     entry->SetSynchroMark(false);
     entry->SetGroup(kEntryGroup);

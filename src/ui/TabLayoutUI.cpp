@@ -31,6 +31,9 @@ bool CTabLayoutUI::SelectItem(int index, bool triggerEvent) {
     for (int i = 0; i < GetCount(); ++i) {
         GetItemAt(i)->SetVisible(i == index);
     }
+    if (old != index) {
+        Invalidate();  // the display shows the selected page
+    }
     if (triggerEvent && old != index) {
         SendNotify(notify::kTabSelect, static_cast<uintptr_t>(index), old);
     }

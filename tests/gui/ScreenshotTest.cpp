@@ -6,7 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include "CustomControls.h"
 #include "MainWnd.h"
+#include "devices/ZentrixUSBDevice.h"
+#include "panels/DeviceOptionUI.h"
+#include "sim/SimCatalog.h"
+#include "sim/SimServer.h"
 #include "MsgWnd.h"
 #include "platform/MessageRegistry.h"
 #include "support/ScopedEnv.h"
@@ -17,6 +24,12 @@
 
 namespace {
 
+std::string RuntimeDir(const marlo::test::TempDir& dir) {
+    std::filesystem::create_directories(dir / "run");
+    chmod((dir / "run").c_str(), 0700);
+    return (dir / "run").string();
+}
+
 // The Qt display on the offscreen platform, the real skin, English texts.
 class ScreenshotTest : public ::testing::Test {
   protected:
@@ -24,7 +37,9 @@ class ScreenshotTest : public ::testing::Test {
         : platform_("QT_QPA_PLATFORM", std::string("offscreen")),
           data_("XDG_DATA_HOME", dir_.path().string()),
           resources_("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR)),
+          runtime_("XDG_RUNTIME_DIR", RuntimeDir(dir_)),
           application_(argc_, argv_) {
+        marlo::app::RegisterCustomControls();
         marlo::ui::CPaintManagerUI::SetResourcePath(std::string(MARLO_DATA_DIR) + "/skin/");
         auto& resources = marlo::ui::CResourceManager::GetInstance();
         resources.LoadResource(std::string(MARLO_DATA_DIR) + "/skin/res.xml");
@@ -36,6 +51,7 @@ class ScreenshotTest : public ::testing::Test {
     marlo::test::ScopedEnv platform_;
     marlo::test::ScopedEnv data_;
     marlo::test::ScopedEnv resources_;
+    marlo::test::ScopedEnv runtime_;
     int argc_ = 1;
     char name_[16] = "screenshot_test";
     char* argv_[2] = {name_, nullptr};
@@ -45,7 +61,10 @@ class ScreenshotTest : public ::testing::Test {
 
 TEST_F(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
     {
-        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"));
+        marlo::app::CMainWnd::Options options;
+        options.discovery = false;
+        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"),
+                                 options);
         ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
         backend.loop().RunFor(150);
         wnd.BringToFront();
@@ -71,6 +90,42 @@ TEST_F(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
         close->click();
         QApplication::processEvents();
         EXPECT_FALSE(widget->isVisible());
+        wnd.Exit();
+        backend.loop().RunFor(20);
+    }
+}
+
+TEST_F(ScreenshotTest, KeyboardAndHeadsetPagesAreDrawn) {
+    marlo::sim::SimServer server(dir_ / "hid");
+    {
+        marlo::app::CMainWnd::Options options;
+        options.hidRoot = dir_ / "hid";
+        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"),
+                                 options);
+        ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
+        backend.loop().RunFor(150);
+        ASSERT_TRUE(server.Plug("headset", marlo::sim::SimCatalog::Create("headset")));
+        ASSERT_TRUE(server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard")));
+        auto* list = wnd.devices();
+        for (int i = 0; i < 300 && list->FirstVisibleEntry().count < 2; ++i) {
+            backend.loop().RunFor(10);
+        }
+        ASSERT_EQ(list->FirstVisibleEntry().count, 2);
+        // The keyboard's page in front.
+        auto* keyboard = list->Devices(marlo::app::CDeviceList::kKeyboard).at(0);
+        list->ShowEntry(keyboard->entryIndex(), true, true);
+        wnd.FitToScreen();
+        backend.loop().RunFor(600);
+        QApplication::processEvents();
+        marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
+        ASSERT_NE(widget, nullptr);
+        ASSERT_TRUE(widget->isVisible());
+        const QPixmap shot = widget->grab();
+        const std::string file = std::string(MARLO_SCREENSHOT_DIR) + "/device-pages.png";
+        ASSERT_TRUE(shot.save(QString::fromStdString(file)));
+        const QImage image(QString::fromStdString(file));
+        EXPECT_EQ(image.width(), wnd.GetRect().width);
+        EXPECT_EQ(image.height(), wnd.GetRect().height);
         wnd.Exit();
         backend.loop().RunFor(20);
     }
