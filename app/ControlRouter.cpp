@@ -290,8 +290,8 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
         if (Is(name, CDeviceProfileUI::kTabs[tab])) {
             CZentrixUSBDevice* page = PageOf(msg.pSender);
             if (selected && page != nullptr) {
-                if (auto* panels =
-                        dynamic_cast<ui::CTabLayoutUI*>(page->FindSubControl("device_panel_switch"))) {
+                if (auto* panels = dynamic_cast<ui::CTabLayoutUI*>(
+                        page->FindSubControl("device_panel_switch"))) {
                     panels->SelectItem(static_cast<int>(tab));
                 }
             }

@@ -99,13 +99,9 @@ std::unique_ptr<ui::CControlUI> Build(const char* file, ui::IDialogBuilderCallba
 
 }  // namespace
 
-CDeviceList::CDeviceList(ui::CPaintManagerUI& manager,
-                         ui::IDialogBuilderCallback* builderCallback, hid::DeviceSlots& slots,
-                         Host host)
-    : manager_(manager),
-      builderCallback_(builderCallback),
-      slots_(slots),
-      host_(std::move(host)) {}
+CDeviceList::CDeviceList(ui::CPaintManagerUI& manager, ui::IDialogBuilderCallback* builderCallback,
+                         hid::DeviceSlots& slots, Host host)
+    : manager_(manager), builderCallback_(builderCallback), slots_(slots), host_(std::move(host)) {}
 
 CDeviceList::~CDeviceList() = default;
 
@@ -117,8 +113,7 @@ ui::CTabLayoutUI* CDeviceList::Tab(const char* name) {
     return dynamic_cast<ui::CTabLayoutUI*>(manager_.FindControl(name));
 }
 
-std::optional<size_t> CDeviceList::FindRow(const SupportedDeviceRecord& like,
-                                           uint16_t role) const {
+std::optional<size_t> CDeviceList::FindRow(const SupportedDeviceRecord& like, uint16_t role) const {
     for (size_t i = 0; i < hid::kSupportedDeviceCount; ++i) {
         const SupportedDeviceRecord row = slots_.Get(i);
         if (row.vendorId == like.vendorId && row.productId == like.productId &&
@@ -381,7 +376,8 @@ void CDeviceList::SwitchTransport(size_t slot) {
     const std::string path =
         leavingReceiver ? record.devicePath : slots_.Get(record.partnerIndex).devicePath;
     channel.SetConnected(false);
-    const auto target = leavingReceiver ? CommandChannel::Path::kCable : CommandChannel::Path::kReceiver;
+    const auto target =
+        leavingReceiver ? CommandChannel::Path::kCable : CommandChannel::Path::kReceiver;
     if (!channel.OpenInterface(target, path)) {
         return;
     }
@@ -454,7 +450,8 @@ void CDeviceList::Disconnect(size_t slot) {
     channel.CloseInterface(CommandChannel::Path::kCable);
     channel.CloseInterface(CommandChannel::Path::kReceiver);
     found.device->SetReceiver(false);
-    if (record.productCode == hid::kProductMouse || record.productCode == hid::kProductMouseReceiver) {
+    if (record.productCode == hid::kProductMouse ||
+        record.productCode == hid::kProductMouseReceiver) {
         DebugOutput::Write("鼠标设备丢失");
     }
     HideEntry(found.device->entryIndex());
@@ -462,8 +459,7 @@ void CDeviceList::Disconnect(size_t slot) {
 
 CDeviceOptionUI* CDeviceList::Entry(int index) {
     ui::CContainerUI* entries = EntryLayout();
-    return entries != nullptr ? dynamic_cast<CDeviceOptionUI*>(entries->GetItemAt(index))
-                              : nullptr;
+    return entries != nullptr ? dynamic_cast<CDeviceOptionUI*>(entries->GetItemAt(index)) : nullptr;
 }
 
 int CDeviceList::EntryCount() {

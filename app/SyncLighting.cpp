@@ -38,16 +38,16 @@ uint32_t SyncLighting::Frame(const Settings& s, uint32_t step) {
         s.colourCycle ? LightTables::ColourWheel((step / 4) % LightTables::kWheelSteps) : fixed;
     switch (s.effect) {
         case kBreathing: {
-            const uint32_t curve =
-                LightTables::BreathingCurve(step % LightTables::kBreathingSteps);
+            const uint32_t curve = LightTables::BreathingCurve(step % LightTables::kBreathingSteps);
             return Pack(colour.red, colour.green, colour.blue,
                         static_cast<uint8_t>(curve * level / 255));
         }
         case kSteady:
             return Pack(fixed.red, fixed.green, fixed.blue, level);
         case kFlashing:
-            return (step / kFlashFrames) % 2 == 0 ? Pack(colour.red, colour.green, colour.blue, level)
-                                                  : Pack(colour.red, colour.green, colour.blue, 0);
+            return (step / kFlashFrames) % 2 == 0
+                       ? Pack(colour.red, colour.green, colour.blue, level)
+                       : Pack(colour.red, colour.green, colour.blue, 0);
         case kColourCycle: {
             const devices::Rgb wheel = LightTables::ColourWheel(step % LightTables::kWheelSteps);
             return Pack(wheel.red, wheel.green, wheel.blue, level);
@@ -66,8 +66,7 @@ void SyncLighting::SetSettings(const Settings& settings) {
 }
 
 SyncLighting::Settings SyncLighting::settings() const {
-    return {effect_.load(), speed_.load(), brightness_.load(), colourCycle_.load(),
-            colour_.load()};
+    return {effect_.load(), speed_.load(), brightness_.load(), colourCycle_.load(), colour_.load()};
 }
 
 bool SyncLighting::AnyTakesPart() const {

@@ -23,7 +23,7 @@ class CDeviceProfileUI : public ui::CHorizontalLayoutUI {
   public:
     // The feature tabs, numbered 1-8 in this order.
     static constexpr std::array<const char*, 8> kTabs = {
-        "deng_Op_tab",  "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
+        "deng_Op_tab",   "key_Op_tab",        "macro_Op_tab", "system_Op_tab",
         "cursor_Op_tab", "6533_voice_Op_tab", "magic_Op_tab", "Virtual7.1_Op_tab"};
 
     std::string_view GetClass() const override { return "DeviceProfileUI"; }

@@ -1,7 +1,7 @@
 #include "panels/DeviceOptionUI.h"
 
-#include "devices/ZentrixUSBDevice.h"
 #include "devices/SelectPanelUI.h"
+#include "devices/ZentrixUSBDevice.h"
 #include "platform/DebugOutput.h"
 #include "ui/OptionUI.h"
 #include "ui/PaintManagerUI.h"

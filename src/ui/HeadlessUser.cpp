@@ -13,8 +13,11 @@ CControlUI* HeadlessUser::Usable(std::string_view name) const {
 }
 
 bool HeadlessUser::Click(std::string_view name) {
-    CControlUI* control = Usable(name);
-    if (control == nullptr) {
+    return ClickControl(Usable(name));
+}
+
+bool HeadlessUser::ClickControl(CControlUI* control) {
+    if (control == nullptr || !control->IsVisible() || !control->IsEnabled()) {
         return false;
     }
     TEventUI down{UiEventType::kButtonDown};

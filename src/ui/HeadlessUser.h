@@ -18,6 +18,8 @@ class HeadlessUser {
     explicit HeadlessUser(CPaintManagerUI& manager) : manager_(manager) {}
 
     bool Click(std::string_view name);
+    // The same for one control (a name shared by several pages).
+    bool ClickControl(CControlUI* control);
     bool DoubleClick(std::string_view name);
     // Opens a combo box and picks item `index` of it.
     bool PickComboItem(std::string_view name, int index);

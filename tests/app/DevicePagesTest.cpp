@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -19,9 +21,11 @@
 #include "support/Listener.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
 #include "ui/HeadlessUser.h"
 #include "ui/ResourceManager.h"
+#include "ui/TabLayoutUI.h"
 
 namespace marlo::app {
 namespace {
@@ -82,9 +86,7 @@ class DevicePagesTest : public ::testing::Test {
     CDeviceOptionUI* EntryOf(CZentrixUSBDevice* device) {
         return device != nullptr ? list().Entry(device->entryIndex()) : nullptr;
     }
-    ui::CControlUI* Find(const char* name) {
-        return wnd_->GetPaintManager().FindControl(name);
-    }
+    ui::CControlUI* Find(const char* name) { return wnd_->GetPaintManager().FindControl(name); }
 
     static inline const uint32_t kInstance = platform::MessageRegistry::Register("Marlo Gear");
     test::TempDir dir_;
@@ -140,6 +142,21 @@ TEST_F(DevicePagesTest, PluggingTheKeyboardShowsItsPageAndUnpluggingHidesIt) {
     EXPECT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 2; }));
 }
 
+TEST_F(DevicePagesTest, SynchronisedLightingPlaysOnTheDevicesThatTakePart) {
+    Start();
+    Plug("keyboard");
+    CZentrixUSBDevice* keyboard = Only(CDeviceList::kKeyboard);
+    ASSERT_TRUE(RunUntil([&] { return keyboard->IsConnected(); }));
+    SyncLighting::Settings steady;
+    steady.effect = SyncLighting::kSteady;
+    steady.colour = 0x00FF00;
+    wnd_->syncLighting()->SetSettings(steady);
+    backend_.RunFor(100);
+    EXPECT_EQ(keyboard->syncFrame(), 0u) << "not while no device takes part";
+    keyboard->SetSyncOption(true);
+    EXPECT_TRUE(RunUntil([&] { return keyboard->syncFrame() == 0xFF00FF00u; }));
+}
+
 TEST_F(DevicePagesTest, TheHeadsetsPageIsMadeOnItsFirstArrivalOnly) {
     Start();
     Plug("keyboard");
@@ -147,9 +164,8 @@ TEST_F(DevicePagesTest, TheHeadsetsPageIsMadeOnItsFirstArrivalOnly) {
     ASSERT_TRUE(RunUntil([&] { return Only(CDeviceList::kHeadset) != nullptr; }));
     CZentrixUSBDevice* headset = Only(CDeviceList::kHeadset);
     CZentrixUSBDevice* keyboard = Only(CDeviceList::kKeyboard);
-    ASSERT_TRUE(RunUntil([&] {
-        return EntryOf(headset)->IsVisibleFlag() && EntryOf(keyboard)->IsVisibleFlag();
-    }));
+    ASSERT_TRUE(RunUntil(
+        [&] { return EntryOf(headset)->IsVisibleFlag() && EntryOf(keyboard)->IsVisibleFlag(); }));
     EXPECT_TRUE(wnd_->manyEntriesVisible());
     EXPECT_EQ(EntryOf(headset)->normalImage(), "common/device_ico/hd_device_normal.png");
     EXPECT_TRUE(Find("6533_voice_Op_tab") != nullptr);
@@ -175,7 +191,8 @@ TEST_F(DevicePagesTest, ACollectionThatCannotBeOpenedLeavesTheDeviceDisconnected
     options.discovery = false;
     Start(options);
     hid::SupportedDeviceRecord probe = hid::SupportedDevices()[0];
-    const auto slot = wnd_->attachmentSlots().ClaimFirstFree(probe, (dir_ / "hid/dev/gone").string());
+    const auto slot =
+        wnd_->attachmentSlots().ClaimFirstFree(probe, (dir_ / "hid/dev/gone").string());
     ASSERT_TRUE(slot);
     wnd_->SendMessage(hid::DeviceDiscovery::kDeviceAttached, *slot, 0);
     CZentrixUSBDevice* keyboard = Only(CDeviceList::kKeyboard);
@@ -219,6 +236,224 @@ TEST_F(DevicePagesTest, TheKeyboardMovesBetweenItsReceiverAndItsCable) {
     ASSERT_TRUE(server_.Unplug("receiver"));
     ASSERT_TRUE(RunUntil([&] { return !EntryOf(keyboard)->IsVisibleFlag(); }));
     EXPECT_FALSE(keyboard->IsConnected());
+}
+
+// A device whose frames and link the entry tests can see and set.
+class CountingDevice : public CZentrixUSBDevice {
+  public:
+    void PresentFrame() override { ++frames; }
+    int IsPresent() override { return present ? 1 : 0; }
+    int frames = 0;
+    bool present = true;
+};
+
+class EntryTimersTest : public DevicePagesTest {
+  protected:
+    CDeviceOptionUI* AddEntry(CountingDevice& device) {
+        CMainWnd::Options options;
+        options.discovery = false;
+        Start(options);
+        ui::CDialogBuilder builder;
+        auto built = builder.Create("xml/CustomControlXML/DeviceOption.xml", nullptr,
+                                    &wnd_->GetPaintManager());
+        auto* entry = dynamic_cast<CDeviceOptionUI*>(built.get());
+        auto* layout = dynamic_cast<ui::CContainerUI*>(Find("device_select_layout"));
+        EXPECT_TRUE(entry != nullptr && layout != nullptr);
+        layout->AddAt(std::move(built), 0);
+        entry->LinkDevice(&device, 0);
+        device.channel().SetConnected(true);  // as the device list leaves a connected device
+        return entry;
+    }
+};
+
+TEST_F(EntryTimersTest, TheFrameTimerRunsEvery5MsOnTheCableAndEvery500MsBehindTheReceiver) {
+    for (const bool receiver : {false, true}) {
+        CountingDevice device;
+        device.SetReceiver(receiver);
+        CDeviceOptionUI* entry = AddEntry(device);
+        entry->StartConnect();
+        backend_.RunFor(1500);  // 500 ms to connect, then a second of frames
+        EXPECT_EQ(device.readsAfterConnect(), 1);
+        if (receiver) {
+            EXPECT_LE(device.frames, 3) << "behind the receiver";
+        } else {
+            EXPECT_GE(device.frames, 50) << "on the cable";
+        }
+        device.channel().SetConnected(false);
+        wnd_.reset();
+    }
+}
+
+TEST_F(EntryTimersTest, AReceiverWithoutItsDeviceRetriesEvery3SecondsUntilItAnswers) {
+    CountingDevice device;
+    device.SetReceiver(true);
+    device.present = false;
+    CDeviceOptionUI* entry = AddEntry(device);
+    entry->SetVisible(false);
+    entry->StartConnect();
+    backend_.RunFor(700);
+    EXPECT_EQ(entry->retries(), 1);
+    EXPECT_EQ(device.readsAfterConnect(), 0) << "nothing is read from a device not there";
+    EXPECT_FALSE(entry->IsVisibleFlag());
+    device.present = true;
+    ASSERT_TRUE(RunUntil([&] { return entry->IsVisibleFlag(); })) << "shown within one period";
+    EXPECT_EQ(device.readsAfterConnect(), 1);
+    EXPECT_EQ(entry->retries(), 0);
+    device.channel().SetConnected(false);
+}
+
+TEST_F(DevicePagesTest, ShutdownWaitsAboutASecondForAWorkerThatIgnoresItsStopEvent) {
+    CMainWnd::Options options;
+    options.discovery = false;
+    Start(options);
+    platform::WorkerThread stubborn;
+    stubborn.Start(
+        [](platform::Event&) { std::this_thread::sleep_for(std::chrono::milliseconds(1400)); });
+    wnd_->workers().Place(5, &stubborn);
+    platform::DebugOutput::Capture capture;
+    const auto started = steady_clock::now();
+    wnd_->Exit();
+    backend_.RunFor(20);
+    const auto took = steady_clock::now() - started;
+    EXPECT_GE(took, std::chrono::milliseconds(1000)) << "the bound was waited";
+    const auto lines = capture.Lines();
+    const auto at = [&](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) - lines.begin();
+    };
+    EXPECT_LT(at("退出测试"), at("同步灯光线程设定退出"));
+    EXPECT_NE(at("所有对象处于非激发状态，超时\n"), static_cast<long>(lines.size()))
+        << "the stubborn worker";
+    EXPECT_NE(at("所有对象处于激发状态\n"), static_cast<long>(lines.size()))
+        << "synchronised lighting";
+    EXPECT_NE(at("错误\n0"), static_cast<long>(lines.size())) << "an empty slot";
+    EXPECT_FALSE(stubborn.IsRunning()) << "and it was joined";
+}
+
+TEST_F(DevicePagesTest, WhileAsleepHookAndPrivateMessagesHaveNoEffect) {
+    CMainWnd::Options options;
+    options.discovery = false;
+    Start(options);
+    const uint32_t hook = platform::MessageRegistry::Find("WM_HOOK_KEY_SINGLEKEY_MSG");
+    CZentrixUSBDevice* mouse = Only(CDeviceList::kMouse);
+    wnd_->SendMessage(CMainWnd::kWmPowerBroadcast, CMainWnd::kPbtSuspend, 0);
+    EXPECT_FALSE(wnd_->awake());
+    EXPECT_FALSE(mouse->lightingControl()) << "the devices let go of the lighting";
+    wnd_->SendMessage(hook, 0x41, 0);
+    wnd_->SendMessage(CMainWnd::kProgressShown, 0, 0);
+    wnd_->SendMessage(CMainWnd::kHookSwitch, 1, 0);
+    EXPECT_EQ(wnd_->hookMessagesRouted(), 0);
+    EXPECT_FALSE(Find("setting_progress")->GetOwnVisibility());
+    EXPECT_FALSE(wnd_->hookHolderInstalled());
+
+    wnd_->SendMessage(CMainWnd::kWmPowerBroadcast, CMainWnd::kPbtResume, 0);
+    EXPECT_TRUE(mouse->lightingControl());
+    wnd_->SendMessage(hook, 0x41, 0);
+    wnd_->SendMessage(CMainWnd::kProgressShown, 0, 0);
+    EXPECT_EQ(wnd_->hookMessagesRouted(), 1);
+    EXPECT_TRUE(Find("setting_progress")->GetOwnVisibility());
+}
+
+TEST_F(DevicePagesTest, TheLightingRequestSetsTheFlagOnlyWithWParam1) {
+    CMainWnd::Options options;
+    options.discovery = false;
+    Start(options);
+    const uint32_t request = platform::MessageRegistry::Find(CMainWnd::kLightingRequest);
+    CZentrixUSBDevice* keyboard = Only(CDeviceList::kKeyboard);
+    const struct {
+        uintptr_t w;
+        intptr_t l;
+        bool flag;
+        const char* text;
+    } cases[] = {{0, 0, true, ""},
+                 {1, 0, false, "不控制灯光"},
+                 {1, 7, false, "不控制灯光"},
+                 {1, 1, true, "控制灯光"}};
+    for (const auto& c : cases) {
+        wnd_->SendMessage(request, c.w, c.l);
+        EXPECT_EQ(wnd_->lightingControl(), c.flag) << c.w << "," << c.l;
+        EXPECT_EQ(keyboard->lightingControl(), c.flag);
+        EXPECT_EQ(Find("control_light_status")->GetText(), c.text);
+    }
+}
+
+TEST_F(DevicePagesTest, OtherProgramsHearTheLightingOwnerAndTheToolQuery) {
+    test::Listener tool(MARLO_BIN_DIR, "WorkTool");
+    ASSERT_TRUE(tool.registered());
+    CMainWnd::Options options;
+    options.discovery = false;
+    Start(options);
+    EXPECT_EQ(tool.ReadLines(1, 5000), "message {4695579F-999A-41d4-9FAF-EFFCE93EBF16} 1 1\n")
+        << "the broadcast at window initialisation";
+
+    wnd_->SendMessage(platform::MessageRegistry::Find(CMainWnd::kToolQuery), 0, 0);
+    const std::string lines = tool.ReadLines(2, 5000);
+    const std::string block = lines.substr(lines.find('\n') + 1);
+    // 2, 3, 0, 2; four update items; then each item's three numbers; zeros to 1024 bytes.
+    const std::string head =
+        "copydata 5 02000000030000000000000002000000"
+        "04000000"
+        "010000000100000000000000010000000100000000000000"
+        "020000000100000000000000000000000100000000000000";
+    EXPECT_EQ(block.substr(0, head.size()), head);
+    EXPECT_EQ(block.size(), std::string("copydata 5 ").size() + 2048 + 1);
+}
+
+TEST_F(DevicePagesTest, TheProfilePanelsButtonsAskWhatTheyMustAndSayWhyTheyRefuse) {
+    Start();
+    Plug("keyboard");
+    CZentrixUSBDevice* keyboard = Only(CDeviceList::kKeyboard);
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    devices::CDeviceProfileUI* panel = keyboard->profilePanel();
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    // Answers the next message box by clicking `button`, noting the text it showed.
+    std::string shown;
+    const auto answer = [&](const char* button) {
+        backend_.loop().Post([&shown, button] {
+            auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
+            ASSERT_NE(box, nullptr);
+            shown = box->GetPaintManager().FindControl("MessageText")->GetShownText();
+            ui::HeadlessUser(box->GetPaintManager()).Click(button);
+        });
+    };
+    const auto click = [&](const char* name) {
+        return user.ClickControl(keyboard->FindSubControl(name));
+    };
+
+    ASSERT_TRUE(click("device_add_btn"));
+    EXPECT_EQ(panel->GetProfileCount(), 2u);
+    answer("cancel_btn");
+    ASSERT_TRUE(click("device_sub_btn"));
+    EXPECT_EQ(shown, "Delete this profile?");
+    EXPECT_EQ(panel->GetProfileCount(), 2u) << "cancelled";
+    answer("confirm_btn");
+    ASSERT_TRUE(click("device_sub_btn"));
+    EXPECT_EQ(panel->GetProfileCount(), 1u);
+    answer("confirm_btn");
+    ASSERT_TRUE(click("device_sub_btn"));
+    EXPECT_EQ(shown, "The last profile cannot be deleted.");
+
+    // Export through the file dialog, and an import of something that is not a profile.
+    EXPECT_FALSE(click("device_export_btn")) << "in the folded part of the panel";
+    ASSERT_TRUE(click("profile_fun_spread_btn"));
+    backend_.SetFileAnswer((dir_ / "mine.json").string());
+    ASSERT_TRUE(click("device_export_btn"));
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "mine.json"));
+    EXPECT_EQ(backend_.fileQuestions().back().filter, "Profile Files(*.json)");
+    std::ofstream(dir_ / "notes.json") << "[1, 2, 3]";
+    backend_.SetFileAnswer((dir_ / "notes.json").string());
+    answer("confirm_btn");
+    ASSERT_TRUE(click("device_import_btn"));
+    EXPECT_EQ(shown, "This file is not a profile of this device; nothing was imported.");
+    EXPECT_EQ(panel->GetProfileCount(), 1u);
+    backend_.SetFileAnswer(std::nullopt);
+    ASSERT_TRUE(click("device_import_btn")) << "cancelled: nothing happens";
+    EXPECT_EQ(panel->GetProfileCount(), 1u);
+
+    // The feature tabs switch the page's panels.
+    ASSERT_TRUE(click("macro_Op_tab"));
+    auto* panels = dynamic_cast<ui::CTabLayoutUI*>(keyboard->FindSubControl("device_panel_switch"));
+    ASSERT_NE(panels, nullptr);
+    EXPECT_EQ(panels->GetCurSel(), 2);
 }
 
 }  // namespace

@@ -10,12 +10,12 @@
 
 #include "CustomControls.h"
 #include "MainWnd.h"
+#include "MsgWnd.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
+#include "platform/MessageRegistry.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
-#include "MsgWnd.h"
-#include "platform/MessageRegistry.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "ui/ResourceManager.h"
@@ -63,8 +63,7 @@ TEST_F(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
     {
         marlo::app::CMainWnd::Options options;
         options.discovery = false;
-        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"),
-                                 options);
+        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"), options);
         ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
         backend.loop().RunFor(150);
         wnd.BringToFront();
@@ -100,8 +99,7 @@ TEST_F(ScreenshotTest, KeyboardAndHeadsetPagesAreDrawn) {
     {
         marlo::app::CMainWnd::Options options;
         options.hidRoot = dir_ / "hid";
-        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"),
-                                 options);
+        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"), options);
         ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
         backend.loop().RunFor(150);
         ASSERT_TRUE(server.Plug("headset", marlo::sim::SimCatalog::Create("headset")));
