@@ -18,6 +18,7 @@
 #include "LanguageSettings.h"
 #include "MainWnd.h"
 #include "PrivateFont.h"
+#include "SleepWatch.h"
 #include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageEndpoint.h"
@@ -165,6 +166,16 @@ int main(int argc, char** argv) {
                                 return marlo::app::DeliverToWindow(backend.loop(), r);
                             })) {
             return Fail(std::string("cannot open the message endpoint: ") + std::strerror(errno));
+        }
+        // Sleep and wake come as the power broadcast would.
+        SleepWatch sleepWatch([&mainWnd](bool sleeping) {
+            mainWnd.PostMessage(marlo::app::CMainWnd::kWmPowerBroadcast,
+                                sleeping ? marlo::app::CMainWnd::kPbtSuspend
+                                         : marlo::app::CMainWnd::kPbtResume,
+                                0);
+        });
+        if (!sleepWatch.listening()) {
+            DebugOutput::Write("logind is not reachable: sleep and wake are not followed");
         }
         const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
         if (signalFd < 0) {

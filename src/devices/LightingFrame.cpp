@@ -8,6 +8,12 @@ void LightingFrame::SetLightCount(size_t count) {
     std::lock_guard lock(mutex_);
     entries_.assign(count, LightEntry{});
     effects_.assign(count, EffectRecord{});
+    ++generation_;
+}
+
+uint64_t LightingFrame::generation() const {
+    std::lock_guard lock(mutex_);
+    return generation_;
 }
 
 size_t LightingFrame::lightCount() const {
@@ -20,7 +26,10 @@ bool LightingFrame::SetLight(size_t index, const LightEntry& entry) {
     if (index >= entries_.size()) {
         return false;
     }
-    entries_[index] = entry;
+    if (!(entries_[index] == entry)) {
+        entries_[index] = entry;
+        ++generation_;
+    }
     return true;
 }
 
@@ -32,16 +41,25 @@ LightEntry LightingFrame::GetLight(size_t index) const {
 void LightingFrame::Fill(const Rgb& colour, uint8_t level) {
     std::lock_guard lock(mutex_);
     for (LightEntry& e : entries_) {
-        e.red = colour.red;
-        e.green = colour.green;
-        e.blue = colour.blue;
-        e.level = level;
+        if (e.red != colour.red || e.green != colour.green || e.blue != colour.blue ||
+            e.level != level) {
+            e.red = colour.red;
+            e.green = colour.green;
+            e.blue = colour.blue;
+            e.level = level;
+            ++generation_;
+        }
     }
 }
 
 void LightingFrame::Clear() {
     std::lock_guard lock(mutex_);
-    std::fill(entries_.begin(), entries_.end(), LightEntry{});
+    for (LightEntry& e : entries_) {
+        if (!(e == LightEntry{})) {
+            e = LightEntry{};
+            ++generation_;
+        }
+    }
 }
 
 std::vector<LightEntry> LightingFrame::Snapshot() const {

@@ -45,6 +45,9 @@ class LightingFrame {
     // Every light to zero, the kept bytes too.
     void Clear();
     std::vector<LightEntry> Snapshot() const;
+    // Changes whenever what the frame shows changes (and when the count is set): a frame
+    // presented at one generation need not be presented again until it moves on.
+    uint64_t generation() const;
     EffectRecord GetEffectRecord(size_t index) const;
 
     // What goes to the device: light count × 3 bytes (at most 512), at i·3 the colour of
@@ -55,6 +58,7 @@ class LightingFrame {
     mutable std::mutex mutex_;
     std::vector<LightEntry> entries_;
     std::vector<EffectRecord> effects_;
+    uint64_t generation_ = 0;
 };
 
 }  // namespace marlo::devices

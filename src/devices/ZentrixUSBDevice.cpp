@@ -129,6 +129,7 @@ int CZentrixUSBDevice::ReceiverLinkPresent() {
 
 void CZentrixUSBDevice::ReadAfterConnect() {
     ++readsAfterConnect_;
+    frameSent_ = false;  // a device (re)connected has not seen the frame yet
     ReadFromDevice();
 }
 
@@ -191,8 +192,15 @@ void CZentrixUSBDevice::PresentFrame() {
     if (!lightingControl_) {
         return;
     }
-    const std::vector<LightEntry> entries = frame_.Snapshot();
+    // Called every 5 ms: a frame already shown and sent costs nothing more.
+    const uint64_t generation = frame_.generation();
     const bool pageShown = IsVisible();
+    if (generation == presentedGeneration_ && pageShown == presentedOnPage_ && frameSent_) {
+        return;
+    }
+    presentedGeneration_ = generation;
+    presentedOnPage_ = pageShown;
+    const std::vector<LightEntry> entries = frame_.Snapshot();
     for (size_t i = 0; pageShown && i < entries.size() && i < lightButtons_.size(); ++i) {
         CDeviceKeyButtonUI* button = lightButtons_[i];
         if (button != nullptr) {
@@ -201,15 +209,18 @@ void CZentrixUSBDevice::PresentFrame() {
         }
     }
     if (receiver_) {
+        frameSent_ = true;
         return;  // behind the receiver the page shows the frame; nothing is sent
     }
     // A frame that did not reach the device holds the next ones back for a moment instead of
     // holding up the UI thread, which presents them.
     const uint64_t now = platform::MonotonicMs();
     if (now < streamHeldUntilMs_) {
+        frameSent_ = false;
         return;
     }
-    if (channel_.StreamLighting(frame_.StreamBytes()) != hid::kResultOk) {
+    frameSent_ = channel_.StreamLighting(frame_.StreamBytes()) == hid::kResultOk;
+    if (!frameSent_) {
         streamHeldUntilMs_ = now + kStreamHoldOffMs;
     }
 }
@@ -292,6 +303,7 @@ void CZentrixUSBDevice::SetIdentity(const hid::SupportedDeviceRecord& record) {
 
 void CZentrixUSBDevice::SetLightingControl(bool on) {
     lightingControl_ = on;
+    frameSent_ = false;
     if (on && productCode() == 1) {
         channel_.LightingControl();
     }

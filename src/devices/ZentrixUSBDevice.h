@@ -139,7 +139,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     void SetIdentity(const hid::SupportedDeviceRecord& record);
     const hid::SupportedDeviceRecord& identity() const { return identity_; }
     uint16_t productCode() const { return identity_.productCode; }
-    void SetReceiver(bool viaReceiver) { receiver_ = viaReceiver; }
+    void SetReceiver(bool viaReceiver) {
+        receiver_ = viaReceiver;
+        frameSent_ = false;
+    }
     bool receiver() const { return receiver_; }
     void SetWindowState(bool activeOrHovered) { windowState_ = activeOrHovered; }
     bool windowState() const { return windowState_; }
@@ -271,6 +274,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::array<uint8_t, kReactiveKeys> reactive_{};
     std::array<uint8_t, kRingEntries> ring_{};
     uint64_t streamHeldUntilMs_ = 0;
+    // What PresentFrame last did (UI thread only).
+    uint64_t presentedGeneration_ = 0;
+    bool presentedOnPage_ = false;
+    bool frameSent_ = false;
 
     std::mutex effectLock_;
     LightingEffects effects_;  // under effectLock_
