@@ -10,6 +10,10 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
   public:
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
+    // The headset takes its frames as lighting reports of its own, not as the keyboard's
+    // colour stream; until they are sent the frame is shown on the page only.
+    void PresentFrame() override { ShowFrameOnPage(); }
+
   protected:
     int PageKind() const override { return 7; }
 };

@@ -16,6 +16,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
   public:
     // Behind the receiver: only while the channel is connected and the link check answers.
     int IsPresent() override { return ReceiverLinkPresent(); }
+    // The keyboard takes the colour stream only in its host-streamed lighting modes, which
+    // the lighting engine drives; in every other mode the frame is shown on the page only.
+    void PresentFrame() override { ShowFrameOnPage(); }
 };
 
 }  // namespace marlo::devices

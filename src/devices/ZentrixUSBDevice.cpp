@@ -129,6 +129,7 @@ int CZentrixUSBDevice::ReceiverLinkPresent() {
 
 void CZentrixUSBDevice::ReadAfterConnect() {
     ++readsAfterConnect_;
+    DebugOutput::Printf("device read: %s", name_.c_str());
     frameSent_ = false;  // a device (re)connected has not seen the frame yet
     ReadFromDevice();
 }
@@ -188,15 +189,15 @@ LightEntry CZentrixUSBDevice::GetLight(size_t index) const {
     return frame_.GetLight(index);
 }
 
-void CZentrixUSBDevice::PresentFrame() {
+bool CZentrixUSBDevice::ShowFrameOnPage() {
     if (!lightingControl_) {
-        return;
+        return false;
     }
-    // Called every 5 ms: a frame already shown and sent costs nothing more.
+    // Called every 5 ms: a frame already shown costs nothing more.
     const uint64_t generation = frame_.generation();
     const bool pageShown = IsVisible();
-    if (generation == presentedGeneration_ && pageShown == presentedOnPage_ && frameSent_) {
-        return;
+    if (generation == presentedGeneration_ && pageShown == presentedOnPage_) {
+        return false;
     }
     presentedGeneration_ = generation;
     presentedOnPage_ = pageShown;
@@ -207,6 +208,16 @@ void CZentrixUSBDevice::PresentFrame() {
             button->SetKeyColour(Rgb24(entries[i]));
             button->SetLevel(entries[i].level);
         }
+    }
+    return true;
+}
+
+void CZentrixUSBDevice::PresentFrame() {
+    if (!lightingControl_) {
+        return;
+    }
+    if (!ShowFrameOnPage() && frameSent_) {
+        return;  // nothing new, and the device has it
     }
     if (receiver_) {
         frameSent_ = true;

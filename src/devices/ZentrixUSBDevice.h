@@ -211,6 +211,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     void SetSyncRequestHandler(std::function<void()> handler);
 
   protected:
+    // The frame on the light buttons of a shown page (the part of PresentFrame that does not
+    // reach the device); false when there was nothing new to show, or the lighting-control
+    // flag is 0.
+    bool ShowFrameOnPage();
     // The kind of page for the profile panel: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset;
     // 0 (no panel set up) in the base.
     virtual int PageKind() const { return 0; }

@@ -161,6 +161,9 @@ void CDeviceOptionUI::LinkDevice(devices::CZentrixUSBDevice* device, int entryIn
 void CDeviceOptionUI::StartTimer(uint32_t id, uint32_t ms) {
     if (GetManager() != nullptr) {
         GetManager()->SetTimer(this, id, ms);
+        if (id == kTimerFrame) {
+            framePeriodMs_ = ms;
+        }
     }
 }
 
@@ -182,7 +185,9 @@ void CDeviceOptionUI::SendEntryMessage(bool show) {
 }
 
 void CDeviceOptionUI::DoTimer(uint32_t id) {
-    if (GetManager() != nullptr) {
+    // Each timer is one-shot; the frame timer that goes on at the same period is simply left
+    // running (OnFrame), as re-making it 200 times a second would cost more than the frame.
+    if (GetManager() != nullptr && id != kTimerFrame) {
         GetManager()->KillTimer(this, id);
     }
     if (device_ == nullptr) {
@@ -220,12 +225,25 @@ void CDeviceOptionUI::DoTimer(uint32_t id) {
 
 void CDeviceOptionUI::OnFrame() {
     device_->PresentFrame();
-    if (selectPanel_ != nullptr && IsSelected() && device_->windowState()) {
+    const uint64_t generation = device_->frame().generation();
+    if (selectPanel_ != nullptr && IsSelected() && device_->windowState() &&
+        generation != drawnGeneration_) {
+        drawnGeneration_ = generation;
         selectPanel_->Invalidate();
     }
-    if (device_->IsConnected()) {
-        StartTimer(kTimerFrame, device_->receiver() ? 500 : 5);
+    const uint32_t period = device_->receiver() ? 500 : 5;
+    if (!device_->IsConnected()) {
+        StopFrameTimer();
+    } else if (period != framePeriodMs_) {
+        StartTimer(kTimerFrame, period);
     }
+}
+
+void CDeviceOptionUI::StopFrameTimer() {
+    if (GetManager() != nullptr) {
+        GetManager()->KillTimer(this, kTimerFrame);
+    }
+    framePeriodMs_ = 0;
 }
 
 void CDeviceOptionUI::OnConnect() {

@@ -75,6 +75,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SendEntryMessage(bool show);
     void OnConnect();
     void OnFrame();
+    void StopFrameTimer();
     void OnLinkWatch();
 
     std::string synchroSelected_;
@@ -92,6 +93,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     int powerIndex_ = -1;
     bool visibleFlag_ = true;
     int retries_ = 0;
+    uint32_t framePeriodMs_ = 0;
+    uint64_t drawnGeneration_ = ~uint64_t{0};  // the frame the picture was last redrawn for  // the frame timer's period while it runs, else 0
 };
 
 }  // namespace marlo::panels

@@ -343,6 +343,9 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         const int index = static_cast<CTabLayoutUI*>(control)->GetCurSel();
         if (index >= 0 && index < stack->count()) {
             stack->setCurrentIndex(index);
+            // The stack sizes only the page it shows, and only when it is laid out again: a
+            // page added while the window shows gets its size here.
+            stack->currentWidget()->setGeometry(stack->contentsRect());
         }
     }
     peer->setVisible(control->GetOwnVisibility());
