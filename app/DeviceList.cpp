@@ -29,6 +29,7 @@ constexpr const char* kPowerSwitch = "device_power_switch";
 constexpr const char* kDeviceSwitch = "device_switch";
 constexpr const char* kEntryLayout = "device_select_layout";
 constexpr const char* kNoDevice = "No_device_Link";
+constexpr const char* kEntriesEnd = "device_select_end";
 
 struct ListTemplate {
     const char* name;
@@ -202,10 +203,10 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
         lists_[static_cast<size_t>(list.kind)].push_back(device);
     }
 
-    // Before the layout's closing spacer, when it has one: entries keep to the left.
+    // Before the layout's closing spacer, when it has one: entries keep to the left of it.
     int at = entries->GetCount();
-    if (at > 0 && dynamic_cast<CDeviceOptionUI*>(entries->GetItemAt(at - 1)) == nullptr) {
-        --at;
+    if (ui::CControlUI* end = entries->FindSubControl(kEntriesEnd)) {
+        at = entries->GetItemIndex(end);
     }
     entries->AddAt(std::move(entryRoot), at);
     const int entryIndex = entries->GetItemIndex(entry);
@@ -220,6 +221,9 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     entry->LinkSelectPanel(device->selectPanel());
     if (host_.syncRequested) {
         device->SetSyncRequestHandler([this, entryIndex] { host_.syncRequested(entryIndex); });
+    }
+    if (host_.frameWake) {
+        device->SetFrameWakeHandler([this, entryIndex] { host_.frameWake(entryIndex); });
     }
     return 1;
 }
@@ -486,6 +490,7 @@ void CDeviceList::ShowEntry(int index, bool visible, bool select) {
             }
         }
         entry->Select(true);
+        entry->WakeFrame();  // its page shows: the picture takes the frame
     }
     CountVisible();
 }

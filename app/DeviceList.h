@@ -50,6 +50,8 @@ class CDeviceList {
         std::function<void(devices::CZentrixUSBDevice*)> endEditing;
         // Called on the device's event thread when it asks to be read again.
         std::function<void(int entryIndex)> syncRequested;
+        // Called on any thread when a resting frame timer must run again.
+        std::function<void(int entryIndex)> frameWake;
         uintptr_t windowHandle = 0;
         std::string windowText3;
     };

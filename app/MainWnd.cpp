@@ -148,6 +148,11 @@ void CMainWnd::InitWindow() {
                                         static_cast<uintptr_t>(entryIndex), 0);
         }
     };
+    host.frameWake = [handle](int entryIndex) {
+        if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
+            backend->loop().PostMessage(handle, kFrameWake, static_cast<uintptr_t>(entryIndex), 0);
+        }
+    };
     host.windowHandle = handle;
     host.windowText3 = kProduct;
     devices_ = std::make_unique<CDeviceList>(manager_, this, slots_, std::move(host));
@@ -636,6 +641,11 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
             return true;
         case kEntryMessage:
             OnEntryMessage(static_cast<int>(wParam), lParam == 1);
+            return true;
+        case kFrameWake:
+            if (panels::CDeviceOptionUI* entry = devices_->Entry(static_cast<int>(wParam))) {
+                entry->WakeFrame();
+            }
             return true;
         case kDeviceSyncRequest:
             if (panels::CDeviceOptionUI* entry = devices_->Entry(static_cast<int>(wParam))) {

@@ -169,10 +169,9 @@ int main(int argc, char** argv) {
         }
         // Sleep and wake come as the power broadcast would.
         SleepWatch sleepWatch([&mainWnd](bool sleeping) {
-            mainWnd.PostMessage(marlo::app::CMainWnd::kWmPowerBroadcast,
-                                sleeping ? marlo::app::CMainWnd::kPbtSuspend
-                                         : marlo::app::CMainWnd::kPbtResume,
-                                0);
+            mainWnd.PostMessage(
+                marlo::app::CMainWnd::kWmPowerBroadcast,
+                sleeping ? marlo::app::CMainWnd::kPbtSuspend : marlo::app::CMainWnd::kPbtResume, 0);
         });
         if (!sleepWatch.listening()) {
             DebugOutput::Write("logind is not reachable: sleep and wake are not followed");

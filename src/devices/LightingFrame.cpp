@@ -4,11 +4,40 @@
 
 namespace marlo::devices {
 
-void LightingFrame::SetLightCount(size_t count) {
-    std::lock_guard lock(mutex_);
-    entries_.assign(count, LightEntry{});
-    effects_.assign(count, EffectRecord{});
+std::function<void()> LightingFrame::Changed() {
     ++generation_;
+    if (!parked_) {
+        return nullptr;
+    }
+    parked_ = false;
+    return onChange_;
+}
+
+bool LightingFrame::Park(uint64_t generation) {
+    std::lock_guard lock(mutex_);
+    if (generation != generation_) {
+        return false;
+    }
+    parked_ = true;
+    return true;
+}
+
+void LightingFrame::SetChangeHandler(std::function<void()> handler) {
+    std::lock_guard lock(mutex_);
+    onChange_ = std::move(handler);
+}
+
+void LightingFrame::SetLightCount(size_t count) {
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(mutex_);
+        entries_.assign(count, LightEntry{});
+        effects_.assign(count, EffectRecord{});
+        wake = Changed();
+    }
+    if (wake) {
+        wake();
+    }
 }
 
 uint64_t LightingFrame::generation() const {
@@ -22,13 +51,19 @@ size_t LightingFrame::lightCount() const {
 }
 
 bool LightingFrame::SetLight(size_t index, const LightEntry& entry) {
-    std::lock_guard lock(mutex_);
-    if (index >= entries_.size()) {
-        return false;
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(mutex_);
+        if (index >= entries_.size()) {
+            return false;
+        }
+        if (!(entries_[index] == entry)) {
+            entries_[index] = entry;
+            wake = Changed();
+        }
     }
-    if (!(entries_[index] == entry)) {
-        entries_[index] = entry;
-        ++generation_;
+    if (wake) {
+        wake();
     }
     return true;
 }
@@ -39,26 +74,46 @@ LightEntry LightingFrame::GetLight(size_t index) const {
 }
 
 void LightingFrame::Fill(const Rgb& colour, uint8_t level) {
-    std::lock_guard lock(mutex_);
-    for (LightEntry& e : entries_) {
-        if (e.red != colour.red || e.green != colour.green || e.blue != colour.blue ||
-            e.level != level) {
-            e.red = colour.red;
-            e.green = colour.green;
-            e.blue = colour.blue;
-            e.level = level;
-            ++generation_;
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(mutex_);
+        bool changed = false;
+        for (LightEntry& e : entries_) {
+            if (e.red != colour.red || e.green != colour.green || e.blue != colour.blue ||
+                e.level != level) {
+                e.red = colour.red;
+                e.green = colour.green;
+                e.blue = colour.blue;
+                e.level = level;
+                changed = true;
+            }
         }
+        if (changed) {
+            wake = Changed();
+        }
+    }
+    if (wake) {
+        wake();
     }
 }
 
 void LightingFrame::Clear() {
-    std::lock_guard lock(mutex_);
-    for (LightEntry& e : entries_) {
-        if (!(e == LightEntry{})) {
-            e = LightEntry{};
-            ++generation_;
+    std::function<void()> wake;
+    {
+        std::lock_guard lock(mutex_);
+        bool changed = false;
+        for (LightEntry& e : entries_) {
+            if (!(e == LightEntry{})) {
+                e = LightEntry{};
+                changed = true;
+            }
         }
+        if (changed) {
+            wake = Changed();
+        }
+    }
+    if (wake) {
+        wake();
     }
 }
 

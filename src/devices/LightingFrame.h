@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -48,6 +49,11 @@ class LightingFrame {
     // Changes whenever what the frame shows changes (and when the count is set): a frame
     // presented at one generation need not be presented again until it moves on.
     uint64_t generation() const;
+    // Parking: whoever presents the frame stops looking while it stays at `generation`; the
+    // first change after that calls the change handler (on the changing thread, outside the
+    // frame lock). False, and not parked, when the frame has already moved on.
+    bool Park(uint64_t generation);
+    void SetChangeHandler(std::function<void()> handler);
     EffectRecord GetEffectRecord(size_t index) const;
 
     // What goes to the device: light count × 3 bytes (at most 512), at i·3 the colour of
@@ -58,7 +64,12 @@ class LightingFrame {
     mutable std::mutex mutex_;
     std::vector<LightEntry> entries_;
     std::vector<EffectRecord> effects_;
+    // Under mutex_; returns the handler to call when a change ends a parking.
+    std::function<void()> Changed();
+
     uint64_t generation_ = 0;
+    bool parked_ = false;
+    std::function<void()> onChange_;
 };
 
 }  // namespace marlo::devices

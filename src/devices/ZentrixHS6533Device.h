@@ -12,7 +12,7 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
 
     // The headset takes its frames as lighting reports of its own, not as the keyboard's
     // colour stream; until they are sent the frame is shown on the page only.
-    void PresentFrame() override { ShowFrameOnPage(); }
+    void PresentFrame() override { PresentOnPageOnly(); }
 
   protected:
     int PageKind() const override { return 7; }

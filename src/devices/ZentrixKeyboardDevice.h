@@ -18,7 +18,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int IsPresent() override { return ReceiverLinkPresent(); }
     // The keyboard takes the colour stream only in its host-streamed lighting modes, which
     // the lighting engine drives; in every other mode the frame is shown on the page only.
-    void PresentFrame() override { ShowFrameOnPage(); }
+    void PresentFrame() override { PresentOnPageOnly(); }
 };
 
 }  // namespace marlo::devices

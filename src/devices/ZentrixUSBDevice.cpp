@@ -130,7 +130,7 @@ int CZentrixUSBDevice::ReceiverLinkPresent() {
 void CZentrixUSBDevice::ReadAfterConnect() {
     ++readsAfterConnect_;
     DebugOutput::Printf("device read: %s", name_.c_str());
-    frameSent_ = false;  // a device (re)connected has not seen the frame yet
+    FrameOutdated();  // a device (re)connected has not seen the frame yet
     ReadFromDevice();
 }
 
@@ -210,6 +210,11 @@ bool CZentrixUSBDevice::ShowFrameOnPage() {
         }
     }
     return true;
+}
+
+void CZentrixUSBDevice::PresentOnPageOnly() {
+    ShowFrameOnPage();
+    frameSent_ = true;
 }
 
 void CZentrixUSBDevice::PresentFrame() {
@@ -314,7 +319,7 @@ void CZentrixUSBDevice::SetIdentity(const hid::SupportedDeviceRecord& record) {
 
 void CZentrixUSBDevice::SetLightingControl(bool on) {
     lightingControl_ = on;
-    frameSent_ = false;
+    FrameOutdated();
     if (on && productCode() == 1) {
         channel_.LightingControl();
     }
@@ -359,6 +364,43 @@ void CZentrixUSBDevice::StopLightingThread() {
     if (lightingThread_.IsRunning()) {
         StopDeviceThread(lightingThread_);
     }
+}
+
+void CZentrixUSBDevice::SetFrameWakeHandler(std::function<void()> handler) {
+    {
+        std::lock_guard lock(syncMutex_);
+        frameWake_ = handler;
+    }
+    frame_.SetChangeHandler([this] { WakeFrame(); });
+}
+
+void CZentrixUSBDevice::WakeFrame() {
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(syncMutex_);
+        handler = frameWake_;
+    }
+    if (handler) {
+        handler();
+    }
+}
+
+void CZentrixUSBDevice::FrameOutdated() {
+    frameSent_ = false;
+    presentedGeneration_ = ~uint64_t{0};
+    WakeFrame();
+}
+
+bool CZentrixUSBDevice::FrameSettled() const {
+    if (!lightingControl_) {
+        return true;  // nothing is shown or sent; turning it back on presents the frame
+    }
+    return presentedGeneration_ == frame_.generation() && presentedOnPage_ == IsVisible() &&
+           frameSent_;
+}
+
+bool CZentrixUSBDevice::ParkFrame() {
+    return frame_.Park(presentedGeneration_);
 }
 
 void CZentrixUSBDevice::SetSyncRequestHandler(std::function<void()> handler) {

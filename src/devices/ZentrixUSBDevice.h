@@ -141,7 +141,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     uint16_t productCode() const { return identity_.productCode; }
     void SetReceiver(bool viaReceiver) {
         receiver_ = viaReceiver;
-        frameSent_ = false;
+        FrameOutdated();
     }
     bool receiver() const { return receiver_; }
     void SetWindowState(bool activeOrHovered) { windowState_ = activeOrHovered; }
@@ -210,11 +210,22 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // device list entry starts its timer 1002 from here (through the UI thread's loop).
     void SetSyncRequestHandler(std::function<void()> handler);
 
+    // Frame presentation at rest: once the frame is shown and sent, its presenter may park
+    // (stop looking) until something new is there to present. The wake handler is called,
+    // on any thread, when that happens.
+    void SetFrameWakeHandler(std::function<void()> handler);
+    // Whether the last PresentFrame left nothing to do (UI thread).
+    bool FrameSettled() const;
+    // Parks the presentation; false when the frame moved on meanwhile (UI thread).
+    bool ParkFrame();
+
   protected:
     // The frame on the light buttons of a shown page (the part of PresentFrame that does not
     // reach the device); false when there was nothing new to show, or the lighting-control
     // flag is 0.
     bool ShowFrameOnPage();
+    // PresentFrame for a device that takes no colour stream: the page only.
+    void PresentOnPageOnly();
     // The kind of page for the profile panel: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset;
     // 0 (no panel set up) in the base.
     virtual int PageKind() const { return 0; }
@@ -238,6 +249,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     LightingFrame frame_;
 
   private:
+    // The device has not seen the frame (a new link, the lighting flag back on): present it.
+    void FrameOutdated();
+    void WakeFrame();
     void RunLighting(platform::Event& stop);
     void RunEvents(platform::Event& stop);
     void StepForMode(int mode);
@@ -287,6 +301,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     LightingEffects effects_;  // under effectLock_
     std::mutex syncMutex_;
     std::function<void()> syncRequested_;  // under syncMutex_
+    std::function<void()> frameWake_;      // under syncMutex_
     platform::WorkerThread lightingThread_;
     platform::WorkerThread eventThread_;
 };

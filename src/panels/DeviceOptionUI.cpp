@@ -59,11 +59,17 @@ CDeviceOptionUI::CDeviceOptionUI()
       normal_(Icon("unknow_device", "normal")) {}
 
 ui::COptionUI* CDeviceOptionUI::SelectButton() {
-    return dynamic_cast<ui::COptionUI*>(FindSubControl("device_select"));
+    if (selectButton_ == nullptr) {
+        selectButton_ = dynamic_cast<ui::COptionUI*>(FindSubControl("device_select"));
+    }
+    return selectButton_;
 }
 
 ui::COptionUI* CDeviceOptionUI::SynchroButton() {
-    return dynamic_cast<ui::COptionUI*>(FindSubControl("synchro_device_select"));
+    if (synchroButton_ == nullptr) {
+        synchroButton_ = dynamic_cast<ui::COptionUI*>(FindSubControl("synchro_device_select"));
+    }
+    return synchroButton_;
 }
 
 bool CDeviceOptionUI::Activate() {
@@ -184,14 +190,14 @@ void CDeviceOptionUI::SendEntryMessage(bool show) {
     }
 }
 
-void CDeviceOptionUI::DoTimer(uint32_t id) {
+bool CDeviceOptionUI::DoTimer(uint32_t id) {
     // Each timer is one-shot; the frame timer that goes on at the same period is simply left
     // running (OnFrame), as re-making it 200 times a second would cost more than the frame.
     if (GetManager() != nullptr && id != kTimerFrame) {
         GetManager()->KillTimer(this, id);
     }
     if (device_ == nullptr) {
-        return;
+        return true;
     }
     switch (id) {
         case kTimerFrame:
@@ -219,23 +225,42 @@ void CDeviceOptionUI::DoTimer(uint32_t id) {
             OnLinkWatch();
             break;
         default:
-            break;
+            return false;
     }
+    return true;
 }
 
 void CDeviceOptionUI::OnFrame() {
     device_->PresentFrame();
     const uint64_t generation = device_->frame().generation();
-    if (selectPanel_ != nullptr && IsSelected() && device_->windowState() &&
-        generation != drawnGeneration_) {
+    if (generation != drawnGeneration_ && selectPanel_ != nullptr && IsSelected() &&
+        device_->windowState()) {
         drawnGeneration_ = generation;
         selectPanel_->Invalidate();
     }
-    const uint32_t period = device_->receiver() ? 500 : 5;
     if (!device_->IsConnected()) {
         StopFrameTimer();
-    } else if (period != framePeriodMs_) {
+        return;
+    }
+    // A frame shown and sent for a while: the timer rests until the frame changes (the
+    // device wakes it), so a still frame costs nothing.
+    settledTicks_ = device_->FrameSettled() ? settledTicks_ + 1 : 0;
+    if (settledTicks_ >= kSettleTicks && device_->ParkFrame()) {
+        StopFrameTimer();
+        resting_ = true;
+        return;
+    }
+    const uint32_t period = device_->receiver() ? 500 : 5;
+    if (period != framePeriodMs_) {
         StartTimer(kTimerFrame, period);
+    }
+}
+
+void CDeviceOptionUI::WakeFrame() {
+    if (resting_ && device_ != nullptr && device_->IsConnected()) {
+        resting_ = false;
+        settledTicks_ = 0;
+        StartTimer(kTimerFrame, device_->receiver() ? 500 : 5);
     }
 }
 
@@ -262,6 +287,8 @@ void CDeviceOptionUI::OnConnect() {
     }
     device_->ReadAfterConnect();
     retries_ = 0;
+    resting_ = false;
+    settledTicks_ = 0;
     StartTimer(kTimerFrame, 5);
     if (device_->hasBattery() && device_->IsConnected()) {
         StartTimer(kTimerStatus, 50);

@@ -32,12 +32,15 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     // To the main window: wParam the entry's index, lParam 1 show it, 0 hide it.
     static constexpr uint32_t kEntryMessage = 0xD03;
     static constexpr int kRetryWrap = 20;
+    // Frame ticks with nothing new before the frame timer rests until the frame changes.
+    static constexpr int kSettleTicks = 20;
 
     CDeviceOptionUI();
 
     std::string_view GetClass() const override { return "DeviceOption"; }
     bool Activate() override;
-    void DoTimer(uint32_t id) override;
+    // Its own timers; they go no further.
+    bool DoTimer(uint32_t id) override;
 
     void SetSynchroMark(bool on);
     bool IsSynchroMarked() const;
@@ -64,6 +67,10 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     devices::CZentrixUSBDevice* GetDevice() const { return device_; }
     int retries() const { return retries_; }
 
+    // The device's frame changed (or must be presented again) while the frame timer rested.
+    void WakeFrame();
+    bool frameTimerResting() const { return resting_; }
+
     void StartConnect();
     void StartLinkPoll(uint32_t ms);
     // Starts one of this entry's timers (they are one-shot: each handler stops its own).
@@ -84,6 +91,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     std::string normal_;
     int type_ = 0;
     int subType_ = 0;
+    // Looked up on first use; they live as long as the entry.
+    ui::COptionUI* selectButton_ = nullptr;
+    ui::COptionUI* synchroButton_ = nullptr;
     devices::CZentrixUSBDevice* device_ = nullptr;
     devices::CSelectPanelUI* selectPanel_ = nullptr;
     int entryIndex_ = -1;
@@ -94,7 +104,10 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     bool visibleFlag_ = true;
     int retries_ = 0;
     uint32_t framePeriodMs_ = 0;
-    uint64_t drawnGeneration_ = ~uint64_t{0};  // the frame the picture was last redrawn for  // the frame timer's period while it runs, else 0
+    int settledTicks_ = 0;
+    bool resting_ = false;
+    uint64_t drawnGeneration_ = ~uint64_t{0};  // the frame the picture was last redrawn for  // the
+                                               // frame timer's period while it runs, else 0
 };
 
 }  // namespace marlo::panels

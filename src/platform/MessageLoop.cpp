@@ -234,7 +234,9 @@ uint32_t MessageLoop::RunDueTimers() {
             continue;  // killed by an earlier callback
         }
         if (it->second.repeat) {
-            it->second.dueMs = now + std::max<uint32_t>(it->second.intervalMs, 1);
+            // On a grid of the period: timers of one period fire in the same wake-up.
+            const uint64_t period = std::max<uint32_t>(it->second.intervalMs, 1);
+            it->second.dueMs = (now / period + 1) * period;
         }
         const std::function<void()> callback = it->second.callback;
         if (!it->second.repeat) {

@@ -78,9 +78,9 @@ class CControlUI {
     virtual bool Activate();
     // Input from the display backend (or a test acting as a user).
     virtual void DoEvent(TEventUI& event);
-    // A timer of this control (CPaintManagerUI::SetTimer) fired; the window's notifiers hear
-    // of it afterwards as a "timer" notification.
-    virtual void DoTimer(uint32_t /*id*/) {}
+    // A timer of this control (CPaintManagerUI::SetTimer) fired. Unless the control handles
+    // it (returns true), the window's notifiers hear of it as a "timer" notification.
+    virtual bool DoTimer(uint32_t /*id*/) { return false; }
     // Visits this control and its descendants, depth first; stops when `visit` returns true.
     virtual CControlUI* FindControl(const std::function<bool(CControlUI*)>& visit);
 

@@ -11,6 +11,7 @@
 
 #include "CustomControls.h"
 #include "MainWnd.h"
+#include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
@@ -157,6 +158,20 @@ TEST_F(DevicePagesTest, SynchronisedLightingPlaysOnTheDevicesThatTakePart) {
     EXPECT_TRUE(RunUntil([&] { return keyboard->syncFrame() == 0xFF00FF00u; }));
 }
 
+TEST_F(DevicePagesTest, AStillFrameRestsTheFrameTimerAndAChangeWakesIt) {
+    Start();
+    Plug("headset");
+    ASSERT_TRUE(RunUntil([&] { return Only(CDeviceList::kHeadset) != nullptr; }));
+    CZentrixUSBDevice* headset = Only(CDeviceList::kHeadset);
+    ASSERT_TRUE(RunUntil([&] { return EntryOf(headset)->frameTimerResting(); }))
+        << "nothing new to show: the timer rests";
+    // The lighting thread's way: from another thread.
+    std::thread([headset] { headset->SetLight(0, {255, 0, 0, 255, {}}); }).join();
+    EXPECT_TRUE(RunUntil([&] { return headset->LightButton(0)->GetKeyColour() == 0xFF0000; }))
+        << "the change is shown at once";
+    EXPECT_TRUE(RunUntil([&] { return EntryOf(headset)->frameTimerResting(); }));
+}
+
 TEST_F(DevicePagesTest, TheHeadsetsPageIsMadeOnItsFirstArrivalOnly) {
     Start();
     Plug("keyboard");
@@ -171,6 +186,16 @@ TEST_F(DevicePagesTest, TheHeadsetsPageIsMadeOnItsFirstArrivalOnly) {
     EXPECT_TRUE(Find("6533_voice_Op_tab") != nullptr);
     const int selected = list().SelectedEntry();
     ASSERT_GE(selected, 0);
+
+    // The arrows walk the visible entries round.
+    const int before = list().SelectedEntry();
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.Click("device_select_next"));
+    EXPECT_NE(list().SelectedEntry(), before);
+    ASSERT_TRUE(user.Click("device_select_next"));
+    EXPECT_EQ(list().SelectedEntry(), before);
+    ASSERT_TRUE(user.Click("device_select_prev"));
+    EXPECT_NE(list().SelectedEntry(), before);
 
     // Unplugging the selected device selects the other one.
     CZentrixUSBDevice* current = list().CurrentDevice();
@@ -374,6 +399,13 @@ TEST_F(DevicePagesTest, TheLightingRequestSetsTheFlagOnlyWithWParam1) {
         EXPECT_EQ(keyboard->lightingControl(), c.flag);
         EXPECT_EQ(Find("control_light_status")->GetText(), c.text);
     }
+    // The person's toggle, told to other programs too.
+    test::Listener other(MARLO_BIN_DIR, "Lighting Tool");
+    ASSERT_TRUE(other.registered());
+    ASSERT_TRUE(ui::HeadlessUser(wnd_->GetPaintManager()).Click("control_light_status"));
+    EXPECT_FALSE(wnd_->lightingControl());
+    EXPECT_EQ(Find("control_light_status")->GetText(), "不控制灯光");
+    EXPECT_EQ(other.ReadLines(1, 5000), "message {4695579F-999A-41d4-9FAF-EFFCE93EBF16} 1 0\n");
 }
 
 TEST_F(DevicePagesTest, OtherProgramsHearTheLightingOwnerAndTheToolQuery) {
@@ -431,6 +463,11 @@ TEST_F(DevicePagesTest, TheProfilePanelsButtonsAskWhatTheyMustAndSayWhyTheyRefus
     answer("confirm_btn");
     ASSERT_TRUE(click("device_sub_btn"));
     EXPECT_EQ(shown, "The last profile cannot be deleted.");
+
+    // Factory settings only when the person says so.
+    answer("cancel_btn");
+    ASSERT_TRUE(click("default_btn"));
+    EXPECT_EQ(shown, "Restore the factory settings of this device?");
 
     // Export through the file dialog, and an import of something that is not a profile.
     EXPECT_FALSE(click("device_export_btn")) << "in the folded part of the panel";
