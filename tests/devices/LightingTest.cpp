@@ -61,6 +61,25 @@ TEST(LightingFrameTest, CountClearsEntriesAndRecordsAndIndexesAreBounded) {
     EXPECT_EQ(frame.GetEffectRecord(14), LightingFrame::EffectRecord{});
 }
 
+TEST(LightingFrameTest, OnlyARealChangeMovesTheFrameOnAndWakesAParkedPresenter) {
+    LightingFrame frame;
+    int wakes = 0;
+    frame.SetChangeHandler([&wakes] { ++wakes; });
+    frame.SetLightCount(4);
+    const uint64_t start = frame.generation();
+    frame.Fill({0, 0, 0}, 0);
+    frame.Clear();
+    frame.SetLight(2, LightEntry{});
+    EXPECT_EQ(frame.generation(), start) << "writing what is there changes nothing";
+    EXPECT_FALSE(frame.Park(start - 1)) << "a presenter behind the frame may not park";
+    ASSERT_TRUE(frame.Park(start));
+    EXPECT_EQ(wakes, 0);
+    frame.Fill({9, 9, 9}, 200);
+    frame.SetLight(0, LightEntry{1, 1, 1, 1, {}});
+    EXPECT_EQ(wakes, 1) << "the first change after parking wakes, once";
+    EXPECT_GT(frame.generation(), start);
+}
+
 TEST(LightingFrameTest, StreamScalesByLevelLeavesLight170OutAndStopsAt512Bytes) {
     LightingFrame frame;
     frame.SetLightCount(200);
