@@ -630,6 +630,11 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
             return true;
         case kLanguageChanged:
             LanguageSettings::ApplyLanguage(static_cast<int>(wParam));
+            for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard}) {
+                for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
+                    device->LoadNameLists();  // their texts in the new language
+                }
+            }
             return true;
         case kOpenSettings:
             DebugOutput::Write("open settings");
