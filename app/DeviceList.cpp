@@ -104,7 +104,22 @@ CDeviceList::CDeviceList(ui::CPaintManagerUI& manager, ui::IDialogBuilderCallbac
                          hid::DeviceSlots& slots, Host host)
     : manager_(manager), builderCallback_(builderCallback), slots_(slots), host_(std::move(host)) {}
 
-CDeviceList::~CDeviceList() = default;
+CDeviceList::~CDeviceList() {
+    StopDeviceThreads();
+}
+
+void CDeviceList::StopDeviceThreads() {
+    std::array<std::vector<CZentrixUSBDevice*>, kKinds> lists;
+    {
+        std::lock_guard lock(listsMutex_);
+        lists = lists_;
+    }
+    for (const auto& list : lists) {
+        for (CZentrixUSBDevice* device : list) {
+            device->StopThreads();
+        }
+    }
+}
 
 ui::CContainerUI* CDeviceList::EntryLayout() {
     return dynamic_cast<ui::CContainerUI*>(manager_.FindControl(kEntryLayout));

@@ -60,6 +60,8 @@ class CDeviceList {
                 hid::DeviceSlots& slots, Host host);
     ~CDeviceList();
     CDeviceList(const CDeviceList&) = delete;
+    // Every device's threads, before the window's control tree (and the devices with it) goes.
+    void StopDeviceThreads();
     CDeviceList& operator=(const CDeviceList&) = delete;
 
     // At the window's start: the mouse and the keyboard objects (the mouse pad and the

@@ -448,6 +448,7 @@ void CMainWnd::Shutdown() {
     DebugOutput::Write("退出测试");
     ShowWindow(false, false);
     workers_.StopAll();
+    devices_->StopDeviceThreads();
     shutDown_ = true;
     const std::string product = kProduct;
     if (const auto audio =

@@ -45,9 +45,13 @@ constexpr uint32_t kEventReadSliceMs = 100;
 CZentrixUSBDevice::CZentrixUSBDevice() = default;
 
 CZentrixUSBDevice::~CZentrixUSBDevice() {
+    StopThreads();  // normally done by the owner already
+    channel_.SetConnected(false);
+}
+
+void CZentrixUSBDevice::StopThreads() {
     StopLightingThread();
     CloseEventInterface();
-    channel_.SetConnected(false);
 }
 
 void CZentrixUSBDevice::BuildPage() {

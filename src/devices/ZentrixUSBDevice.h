@@ -202,6 +202,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // Stops the event thread, then closes the interface.
     void CloseEventInterface();
     bool eventInterfaceOpen() const { return eventChannel_.connected(); }
+    // Stops both threads and closes the event interface. The owner calls it before it
+    // destroys the object: a thread still running while a destructor runs could call into a
+    // half-destroyed object.
+    void StopThreads();
     // Stops a running lighting thread first.
     void StartLightingThread();
     void StopLightingThread();
