@@ -13,6 +13,7 @@
 #include "MainWnd.h"
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
+#include "devices/MpDevicePowerUI.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
@@ -209,6 +210,29 @@ TEST_F(DevicePagesTest, TheHeadsetsPageIsMadeOnItsFirstArrivalOnly) {
     Plug("headset");
     ASSERT_TRUE(RunUntil([&] { return EntryOf(headset)->IsVisibleFlag(); }));
     EXPECT_EQ(Only(CDeviceList::kHeadset), headset) << "later arrivals reuse the first page";
+}
+
+TEST_F(DevicePagesTest, ThePowerControlShowsBatteryAndLinkFromTheStatusBytes) {
+    CMainWnd::Options options;
+    options.discovery = false;
+    Start(options);
+    devices::CMpDevicePowerUI* mouse = Only(CDeviceList::kMouse)->powerControl();
+    devices::CMpDevicePowerUI* keyboard = Only(CDeviceList::kKeyboard)->powerControl();
+    ASSERT_TRUE(mouse != nullptr && keyboard != nullptr);
+    EXPECT_TRUE(mouse->hasBattery()) << "from the mouse's template";
+    EXPECT_EQ(mouse->productCode(), hid::kProductMouse);
+    const auto shown = [](devices::CMpDevicePowerUI* p, const char* name) {
+        return p->FindSubControl(name)->GetOwnVisibility();
+    };
+    EXPECT_FALSE(shown(mouse, "power_battery_text")) << "no level before the first status";
+    mouse->SetStatus({1, 140, 1, 1, 2, 0});
+    EXPECT_EQ(mouse->FindSubControl("power_battery_text")->GetText(), "100%");
+    EXPECT_TRUE(shown(mouse, "power_charging"));
+    EXPECT_TRUE(shown(mouse, "power_link_receiver"));
+    EXPECT_FALSE(shown(mouse, "power_link_cable"));
+    keyboard->SetStatus({1, 64, 0, 0, 2, 0});
+    EXPECT_FALSE(shown(keyboard, "power_battery_text")) << "a keyboard on its cable has none";
+    EXPECT_TRUE(shown(keyboard, "power_link_cable"));
 }
 
 TEST_F(DevicePagesTest, ACollectionThatCannotBeOpenedLeavesTheDeviceDisconnected) {
