@@ -127,7 +127,7 @@ TEST_F(ProgramTest, StartsAndEndsCleanlyOnATerminationSignal) {
     auto program = Program({"--report-ready"});
     ASSERT_TRUE(program->WaitForLine("ready", 15000)) << program->Stderr();
     program->Signal(SIGTERM);
-    EXPECT_EQ(program->Wait(10000), 0);
+    EXPECT_EQ(program->Wait(10000), 0) << program->Stderr();
     EXPECT_NE(program->Stderr().find("退出测试"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "run/marlo-gear/endpoint.sock"));
 }
