@@ -34,7 +34,8 @@ void CDeviceKeyButtonUI::Publish() {
     std::snprintf(text, sizeof text, "#FF%06X", shown);
     CButtonUI::SetAttribute("bkcolor", text);
     CButtonUI::SetAttribute("textcolor", luminance > 1400 ? "#FF101214" : "#FFE8E8E8");
-    CButtonUI::SetAttribute("bordercolor", selected_ ? "#FF2D7FF9" : text);
+    CButtonUI::SetAttribute("bordercolor", "#FF2D7FF9");
+    CButtonUI::SetAttribute("bordersize", selected_ ? "2" : "0");
 }
 
 void CDeviceKeyButtonUI::SetKeyColour(uint32_t rgb) {

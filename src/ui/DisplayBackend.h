@@ -23,6 +23,7 @@ struct UiRect {
     int y = 0;
     int width = 0;
     int height = 0;
+    bool operator==(const UiRect&) const = default;
 };
 
 // What shows the control tree to a person: native windows, peers that mirror controls,

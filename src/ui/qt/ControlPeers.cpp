@@ -15,7 +15,9 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <vector>
 
 #include "ui/ContainerUI.h"
@@ -26,6 +28,7 @@
 #include "ui/PaintManagerUI.h"
 #include "ui/ProgressUI.h"
 #include "ui/TabLayoutUI.h"
+#include "ui/qt/SkinButton.h"
 
 namespace marlo::ui {
 namespace {
@@ -214,7 +217,7 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         });
         peer = check;
     } else if (dynamic_cast<CButtonUI*>(control) != nullptr) {
-        auto* button = new QPushButton(parent);
+        auto* button = new SkinButton(control, manager_, parent);
         button->setCheckable(dynamic_cast<COptionUI*>(control) != nullptr);
         button->setFlat(true);
         button->setFocusPolicy(
@@ -351,6 +354,11 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     peer->setVisible(control->GetOwnVisibility());
     peer->setEnabled(control->IsEnabled());
     peer->setToolTip(Q(control->GetToolTip()));
+    if (dynamic_cast<SkinButton*>(peer) != nullptr) {
+        peer->update();  // it draws the skin itself, state by state
+        mirroring_ = false;
+        return;
+    }
     QString style;
     if (const uint32_t bk = control->GetColorAttribute("bkcolor")) {
         style += "background-color:" + Rgba(bk) + ";";
@@ -361,6 +369,15 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     }
     if (const uint32_t fg = control->GetColorAttribute("textcolor")) {
         style += "color:" + Rgba(fg) + ";";
+    }
+    const auto border = control->GetAttribute("bordersize");
+    if (const uint32_t colour = control->GetColorAttribute("bordercolor"); colour && border) {
+        style += QString("border:%1px solid %2;")
+                     .arg(manager_.Scale(std::max(1, std::atoi(border->c_str()))))
+                     .arg(Rgba(colour));
+    }
+    if (const auto round = control->GetAttribute("borderround")) {
+        style += QString("border-radius:%1px;").arg(manager_.Scale(std::atoi(round->c_str())));
     }
     if (auto* option = dynamic_cast<COptionUI*>(control);
         option != nullptr && option->IsSelected()) {
