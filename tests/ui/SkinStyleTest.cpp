@@ -45,8 +45,7 @@ TEST(SkinStyleTest, AStatesOwnAttributeWinsAndTheNormalOneFillsIn) {
         EXPECT_EQ(look.roundX, 6);
         EXPECT_EQ(look.roundY, 4);
     }
-    EXPECT_EQ(SkinLook::For(button, SkinState::kNormal).image->source,
-              (UiRect{0, 0, 20, 10}));
+    EXPECT_EQ(SkinLook::For(button, SkinState::kNormal).image->source, (UiRect{0, 0, 20, 10}));
 }
 
 TEST(SkinImageTest, ImagesParseOrAreRefused) {
@@ -59,9 +58,9 @@ TEST(SkinImageTest, ImagesParseOrAreRefused) {
     EXPECT_EQ(full->cornerLeft, 4);
     EXPECT_EQ(full->cornerBottom, 1);
     EXPECT_EQ(SkinImage::Parse("common/x.png")->file, "common/x.png");
-    for (const char* bad : {"", "   ", "file='a.png", "file='a.png' corner='1,2,3'",
-                            "file='a.png' source='10,0,5,5'", "colour='red'",
-                            "source='0,0,1,1'", "file=a.png"}) {
+    for (const char* bad :
+         {"", "   ", "file='a.png", "file='a.png' corner='1,2,3'", "file='a.png' source='10,0,5,5'",
+          "colour='red'", "source='0,0,1,1'", "file=a.png"}) {
         EXPECT_FALSE(SkinImage::Parse(bad)) << bad;
     }
 }

@@ -354,6 +354,9 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     peer->setVisible(control->GetOwnVisibility());
     peer->setEnabled(control->IsEnabled());
     peer->setToolTip(Q(control->GetToolTip()));
+    // What a screen reader says: the text, or for a control without one (an icon) its tooltip.
+    peer->setAccessibleName(text.isEmpty() ? Q(control->GetToolTip()) : text);
+    peer->setAccessibleDescription(text.isEmpty() ? QString() : Q(control->GetToolTip()));
     if (dynamic_cast<SkinButton*>(peer) != nullptr) {
         peer->update();  // it draws the skin itself, state by state
         mirroring_ = false;

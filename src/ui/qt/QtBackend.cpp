@@ -228,6 +228,14 @@ void QtBackend::RemoveFont(const std::string& family) {
 }
 
 QIcon QtBackend::AppIcon() {
+    // The skin's icon at both its sizes; drawn here only when the skin has none.
+    QIcon icon;
+    const std::string base = CPaintManagerUI::GetResourcePath() + "common/app_icon";
+    icon.addFile(QString::fromStdString(base + ".png"));
+    icon.addFile(QString::fromStdString(base + "@2x.png"));
+    if (!icon.availableSizes().isEmpty()) {
+        return icon;
+    }
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);

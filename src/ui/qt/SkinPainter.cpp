@@ -1,8 +1,8 @@
 #include "ui/qt/SkinPainter.h"
 
+#include <qdrawutil.h>
 #include <QPainter>
 #include <QPainterPath>
-#include <qdrawutil.h>
 
 #include <map>
 #include <utility>
