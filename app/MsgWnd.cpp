@@ -84,4 +84,9 @@ intptr_t CMsgWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr
     return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
 }
 
+bool CMsgWnd::OnEscape() {
+    Close(0);
+    return true;
+}
+
 }  // namespace marlo::app

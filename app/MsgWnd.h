@@ -32,6 +32,9 @@ class CMsgWnd : public ui::WindowImplBase {
     intptr_t HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
                                  bool& handled) override;
 
+    // Escape answers as the close button does (0).
+    bool OnEscape() override;
+
     // The accepted DPI for a requested one.
     static int AcceptedDpi(int dpi);
 

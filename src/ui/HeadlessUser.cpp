@@ -1,5 +1,7 @@
 #include "ui/HeadlessUser.h"
 
+#include "ui/WindowWnd.h"
+
 #include "ui/ControlUI.h"
 #include "ui/ListUI.h"
 #include "ui/PaintManagerUI.h"
@@ -109,6 +111,16 @@ bool HeadlessUser::Focus(std::string_view name) {
     }
     control->SetFocus();
     return manager_.GetFocus() == control;
+}
+
+bool HeadlessUser::PressWindowKey(uint32_t key, bool shift) {
+    CWindowWnd* window = manager_.GetWindow();
+    if (window == nullptr) {
+        return false;
+    }
+    // The window may close on it (Escape in a dialog): nothing of it is looked at afterwards.
+    window->SendMessage(kWmKeyDown, key, shift ? kKeyShiftFlag : 0);
+    return true;
 }
 
 }  // namespace marlo::ui

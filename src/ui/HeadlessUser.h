@@ -30,6 +30,9 @@ class HeadlessUser {
     // Focuses a control and presses a key (a Windows virtual-key code).
     bool PressKey(std::string_view name, uint32_t key);
     bool Focus(std::string_view name);
+    // A key pressed with no control taking it: to the window (Tab, Shift+Tab, Space, Enter,
+    // Escape). False without a window.
+    bool PressWindowKey(uint32_t key, bool shift = false);
 
   private:
     CControlUI* Usable(std::string_view name) const;

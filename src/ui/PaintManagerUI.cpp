@@ -222,6 +222,31 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
     }
 }
 
+CControlUI* CPaintManagerUI::MoveFocus(bool forward) {
+    std::vector<CControlUI*> stops;
+    if (root_ != nullptr) {
+        root_->FindControl([&stops](CControlUI* c) {
+            if (c->IsFocusable() && c->IsVisible() && c->IsEnabled()) {
+                stops.push_back(c);
+            }
+            return false;
+        });
+    }
+    if (stops.empty()) {
+        return focus_;
+    }
+    const auto at = std::find(stops.begin(), stops.end(), focus_);
+    size_t next = 0;
+    if (at == stops.end()) {
+        next = forward ? 0 : stops.size() - 1;
+    } else {
+        const size_t i = static_cast<size_t>(at - stops.begin());
+        next = forward ? (i + 1) % stops.size() : (i + stops.size() - 1) % stops.size();
+    }
+    SetFocus(stops[next]);
+    return focus_;
+}
+
 void CPaintManagerUI::SetDPI(int dpi) {
     const int bounded = std::clamp(dpi, 48, 480);
     if (bounded == dpi_) {

@@ -78,6 +78,9 @@ class CPaintManagerUI {
     CControlUI* GetFocus() const { return focus_; }
     // "killfocus" from the old control, then "setfocus" from the new one.
     void SetFocus(CControlUI* control);
+    // Moves the focus to the next (or previous) control that takes it, in the order of the
+    // layout, going round at the end; the control that has it then (none in an empty window).
+    CControlUI* MoveFocus(bool forward);
 
     int GetDPI() const { return dpi_; }
     void SetDPI(int dpi);

@@ -11,6 +11,9 @@ class CControlUI;
 inline constexpr uint32_t kWmUser = 0x0400;
 inline constexpr uint32_t kWmClose = 0x0010;
 inline constexpr uint32_t kWmTimer = 0x0113;
+inline constexpr uint32_t kWmKeyDown = 0x0100;
+// With kWmKeyDown: the key came with Shift held (Shift+Tab moves the focus back).
+inline constexpr intptr_t kKeyShiftFlag = intptr_t{1} << 28;
 inline constexpr uint32_t kWmDpiChanged = 0x02E0;
 inline constexpr uint32_t kWmCopyData = 0x004A;
 // A chosen menu item reaches its owner window with this message; its payload is a MenuCmd.
@@ -75,6 +78,7 @@ inline constexpr uint32_t kVkBack = 0x08;
 inline constexpr uint32_t kVkTab = 0x09;
 inline constexpr uint32_t kVkReturn = 0x0D;
 inline constexpr uint32_t kVkEscape = 0x1B;
+inline constexpr uint32_t kVkSpace = 0x20;
 inline constexpr uint32_t kVkEnd = 0x23;
 inline constexpr uint32_t kVkHome = 0x24;
 inline constexpr uint32_t kVkLeft = 0x25;

@@ -1,5 +1,7 @@
 #include "ui/WindowImplBase.h"
 
+#include "ui/LabelUI.h"
+
 #include <charconv>
 
 #include "ui/ControlUI.h"
@@ -52,7 +54,32 @@ intptr_t WindowImplBase::HandleMessage(uint32_t message, uintptr_t wParam, intpt
     if (handled) {
         return result;
     }
+    if (message == kWmKeyDown &&
+        OnKeyDown(static_cast<uint32_t>(wParam), (lParam & kKeyShiftFlag) != 0)) {
+        return 0;
+    }
     return CWindowWnd::HandleMessage(message, wParam, lParam);
+}
+
+bool WindowImplBase::OnKeyDown(uint32_t key, bool shift) {
+    switch (key) {
+        case kVkTab:
+            manager_.MoveFocus(!shift);
+            return true;
+        case kVkReturn:
+        case kVkSpace: {
+            auto* button = dynamic_cast<CButtonUI*>(manager_.GetFocus());
+            if (button == nullptr || !button->IsVisible() || !button->IsEnabled()) {
+                return false;
+            }
+            button->Activate();
+            return true;
+        }
+        case kVkEscape:
+            return OnEscape();
+        default:
+            return false;
+    }
 }
 
 }  // namespace marlo::ui

@@ -36,6 +36,11 @@ class WindowImplBase : public CWindowWnd,
   protected:
     intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
     virtual intptr_t OnCreate();
+    // A key the focused control left to the window: Tab and Shift+Tab move the focus, Space
+    // and Enter press the focused button or option, Escape is OnEscape's. True when used.
+    bool OnKeyDown(uint32_t key, bool shift);
+    // Escape: a dialog closes; other windows keep it.
+    virtual bool OnEscape() { return false; }
 
     CPaintManagerUI manager_;
 

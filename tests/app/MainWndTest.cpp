@@ -75,6 +75,41 @@ TEST_F(MainWndTest, StartsInTheTrayAndTheTrayTogglesIt) {
     EXPECT_FALSE(wnd->IsVisible());
 }
 
+TEST_F(MainWndTest, TheKeyboardWalksTheWindowInLayoutOrderAndPressesButtons) {
+    auto wnd = Start();
+    wnd->BringToFront();
+    ui::HeadlessUser user(wnd->GetPaintManager());
+    std::vector<std::string> order;
+    for (int i = 0; i < 11; ++i) {
+        ASSERT_TRUE(user.PressWindowKey(ui::kVkTab));
+        order.push_back(wnd->GetPaintManager().GetFocus()->GetName());
+    }
+    const std::vector<std::string> expected = {"gamemodebtn",
+                                               "cloudbtn",
+                                               "smarteyesbtn",
+                                               "skinbtn",
+                                               "setbtn",
+                                               "minbtn",
+                                               "maxbtn",
+                                               "closebtn",
+                                               "device_select_prev",
+                                               "device_select_next",
+                                               "control_light_status"};
+    EXPECT_EQ(order, expected) << "the hidden restore button is left out";
+    ASSERT_TRUE(user.PressWindowKey(ui::kVkTab, true));
+    ASSERT_TRUE(user.PressWindowKey(ui::kVkTab, true));
+    EXPECT_EQ(wnd->GetPaintManager().GetFocus()->GetName(), "device_select_prev")
+        << "Shift+Tab goes back";
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(user.PressWindowKey(ui::kVkTab, true));
+    }
+    ASSERT_EQ(wnd->GetPaintManager().GetFocus()->GetName(), "maxbtn");
+    ASSERT_TRUE(user.PressWindowKey(ui::kVkTab));
+    ASSERT_TRUE(wnd->IsVisible());
+    ASSERT_TRUE(user.PressWindowKey(ui::kVkSpace));
+    EXPECT_FALSE(wnd->IsVisible()) << "Space pressed the close button";
+}
+
 TEST_F(MainWndTest, SkinDpiFollowsTheMonitor) {
     const std::pair<ui::UiRect, int> cases[] = {{{0, 0, 1920, 1080}, 144},
                                                 {{0, 0, 1501, 961}, 144},

@@ -75,5 +75,24 @@ TEST_F(MsgWndTest, ButtonsModesTextsAndResults) {
     EXPECT_EQ(ui::CWindowWnd::FindWindow("MsgWnd"), nullptr) << "each box is gone once answered";
 }
 
+TEST_F(MsgWndTest, EscapeAnswersNoAndTheKeyboardReachesTheButtons) {
+    const auto byKeys = [this](std::vector<std::pair<uint32_t, bool>> keys) {
+        backend_.loop().Post([keys] {
+            auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
+            ASSERT_NE(box, nullptr);
+            ui::HeadlessUser user(box->GetPaintManager());
+            for (const auto& [key, shift] : keys) {
+                user.PressWindowKey(key, shift);
+            }
+        });
+        return CMsgWnd::ShowMessage(nullptr, "", "x", 96, true, 1);
+    };
+    EXPECT_EQ(byKeys({{ui::kVkEscape, false}}), 0u);
+    // The close button, then the confirm button: Enter confirms.
+    EXPECT_EQ(byKeys({{ui::kVkTab, false}, {ui::kVkTab, false}, {ui::kVkReturn, false}}), 1u);
+    // Back from the close button to the cancel button.
+    EXPECT_EQ(byKeys({{ui::kVkTab, false}, {ui::kVkTab, true}, {ui::kVkSpace, false}}), 0u);
+}
+
 }  // namespace
 }  // namespace marlo::app

@@ -353,6 +353,9 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     }
     peer->setVisible(control->GetOwnVisibility());
     peer->setEnabled(control->IsEnabled());
+    if (manager_.GetFocus() == control && peer->isVisible() && !peer->hasFocus()) {
+        peer->setFocus(Qt::TabFocusReason);  // the focus the keyboard moved, shown
+    }
     peer->setToolTip(Q(control->GetToolTip()));
     // What a screen reader says: the text, or for a control without one (an icon) its tooltip.
     peer->setAccessibleName(text.isEmpty() ? Q(control->GetToolTip()) : text);

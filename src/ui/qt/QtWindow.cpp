@@ -1,5 +1,7 @@
 #include "ui/qt/QtWindow.h"
 
+#include <QKeyEvent>
+
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QScreen>
@@ -118,6 +120,38 @@ void QtWindow::closeEvent(QCloseEvent* event) {
     // The desktop asked to close: the toolkit window decides, as with its close button.
     event->ignore();
     window_->PostMessage(kWmClose, 0, 0);
+}
+
+void QtWindow::keyPressEvent(QKeyEvent* event) {
+    uint32_t key = 0;
+    switch (event->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            key = kVkTab;
+            break;
+        case Qt::Key_Space:
+            key = kVkSpace;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = kVkReturn;
+            break;
+        case Qt::Key_Escape:
+            key = kVkEscape;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    const bool shift =
+        event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier) != 0;
+    event->accept();
+    window_->SendMessage(kWmKeyDown, key, shift ? kKeyShiftFlag : 0);
+}
+
+bool QtWindow::focusNextPrevChild(bool next) {
+    window_->SendMessage(kWmKeyDown, kVkTab, next ? 0 : kKeyShiftFlag);
+    return true;
 }
 
 }  // namespace marlo::ui

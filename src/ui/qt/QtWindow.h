@@ -28,6 +28,10 @@ class QtWindow : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Keys no peer took (Tab, Shift+Tab, Space, Enter, Escape) go to the toolkit window,
+    // which moves the focus through its controls, presses buttons and closes dialogs.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     bool InCaption(const QPoint& pos) const;
