@@ -124,6 +124,22 @@ TEST_F(ScreenshotTest, KeyboardAndHeadsetPagesAreDrawn) {
         const QImage image(QString::fromStdString(file));
         EXPECT_EQ(image.width(), wnd.GetRect().width);
         EXPECT_EQ(image.height(), wnd.GetRect().height);
+
+        // The selected entry's icon is the selected artwork: its blue card.
+        QWidget* icon = widget->peers()->PeerOf(
+            list->Entry(keyboard->entryIndex())->FindSubControl("device_select"));
+        ASSERT_NE(icon, nullptr);
+        const QColor card = icon->grab().toImage().pixelColor(4, icon->height() / 2);
+        EXPECT_EQ(card.name(), "#2d7ff9");
+        // Under the pointer the close button takes the skin's hot colour.
+        QWidget* close = widget->peers()->PeerOf(wnd.GetPaintManager().FindControl("closebtn"));
+        ASSERT_NE(close, nullptr);
+        const QColor before = close->grab().toImage().pixelColor(3, close->height() / 2);
+        close->setAttribute(Qt::WA_UnderMouse, true);
+        const QColor hot = close->grab().toImage().pixelColor(3, close->height() / 2);
+        EXPECT_EQ(hot.name(), "#c0392b");
+        EXPECT_NE(before.name(), hot.name());
+        close->setAttribute(Qt::WA_UnderMouse, false);
         wnd.Exit();
         backend.loop().RunFor(20);
     }
