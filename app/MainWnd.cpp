@@ -22,6 +22,8 @@
 #include "platform/MessageRegistry.h"
 #include "platform/OtherWindows.h"
 #include "platform/Paths.h"
+#include "platform/SettingsKey.h"
+#include "platform/SettingsStore.h"
 #include "profiles/AudioStyles.h"
 #include "ui/ControlUI.h"
 #include "ui/DialogBuilder.h"
@@ -243,6 +245,7 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
 void CMainWnd::OnClick(ui::TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
     if (name == "closebtn") {
+        TellAboutRunningOn();
         HideToTray();
         HandWindowState(false);
     } else if (name == "nodevice_ok_btn") {
@@ -259,6 +262,28 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         topBar_[1]->SetVisible(true);
     } else if (router_ != nullptr) {
         router_->Route(msg);
+    }
+}
+
+void CMainWnd::TellAboutRunningOn() {
+    // Without a tray icon nothing shows that the program goes on: say so, once a run, until
+    // the person asks not to be told again.
+    if (trayShown_ || toldAboutRunningOn_) {
+        return;
+    }
+    toldAboutRunningOn_ = true;
+    const platform::SettingsStore store = platform::SettingsStore::UserStore();
+    if (const auto key = store.OpenKey(kNoticesKey);
+        key && key->ReadDword(kRunningOnNotice).value_or(0) == 1) {
+        return;
+    }
+    bool dontShowAgain = false;
+    CMsgWnd::ShowNotice(this, "message_text_37", manager_.GetDPI(), dontShowAgain);
+    if (dontShowAgain) {
+        const auto key = store.CreateKey(kNoticesKey);
+        if (!key || !key->WriteDword(kRunningOnNotice, 1)) {
+            DebugOutput::Write("the notice setting could not be kept");
+        }
     }
 }
 

@@ -58,6 +58,9 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     static constexpr int kBaseWidth = 1000;
     static constexpr int kBaseHeight = 640;
     static constexpr int kCopyDataBufferSize = 512;
+    // Where the person's "do not show again" answers are kept.
+    static constexpr const char* kNoticesKey = "SOFTWARE\\Marlo Gear\\Notices";
+    static constexpr const char* kRunningOnNotice = "RunningOnWithoutTray";
 
     // The registered messages this window sends or handles, by name.
     static constexpr const char* kUpdateRequest = "{4695579F-999A-41d4-9FAF-EFFCE93EBF15}";
@@ -143,6 +146,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void OpenTrayMenu();
     void OnMenuCommand(const ui::MenuCmd& cmd);
     void HideToTray();
+    void TellAboutRunningOn();
     void ShowNoDeviceHint();
     void LoadAudioStyles();
     void HandWindowState(bool state);
@@ -163,6 +167,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     std::unique_ptr<ui::CMenuWnd> trayMenu_;
     std::array<ui::CControlUI*, 9> topBar_{};
     bool trayShown_ = false;
+    bool toldAboutRunningOn_ = false;
     std::vector<uint8_t> spectrum_;
     std::vector<uint8_t> colours_;
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/DebugOutput.h"
+#include "ui/OptionUI.h"
 #include "ui/UIDefs.h"
 
 namespace marlo::app {
@@ -20,9 +21,31 @@ int CMsgWnd::AcceptedDpi(int dpi) {
 uint32_t CMsgWnd::ShowMessage(ui::CWindowWnd* parent, const std::string& title,
                               const std::string& text, int dpi, bool textIsIdentifier,
                               int buttonMode) {
+    auto box = Prepare(parent, title, text, dpi, textIsIdentifier, buttonMode);
+    // The window is destroyed when ShowModal returns; the object goes with this scope.
+    return box != nullptr ? box->ShowModal() : 0;
+}
+
+uint32_t CMsgWnd::ShowNotice(ui::CWindowWnd* parent, const std::string& text, int dpi,
+                             bool& dontShowAgain) {
+    auto box = Prepare(parent, "", text, dpi, true, static_cast<int>(Buttons::kConfirmOnly));
+    if (box == nullptr) {
+        return 0;
+    }
+    if (ui::CControlUI* check = box->GetPaintManager().FindControl("msg_dont_show")) {
+        check->SetVisible(true);
+    }
+    const uint32_t result = box->ShowModal();
+    dontShowAgain = box->dontShowAgain_;
+    return result;
+}
+
+std::unique_ptr<CMsgWnd> CMsgWnd::Prepare(ui::CWindowWnd* parent, const std::string& title,
+                                          const std::string& text, int dpi, bool textIsIdentifier,
+                                          int buttonMode) {
     auto box = std::make_unique<CMsgWnd>();
     if (!box->Create(parent, "msgwnd", 0, 0, 0, 0)) {
-        return 0;
+        return nullptr;
     }
     ui::CPaintManagerUI& pm = box->GetPaintManager();
     if (ui::CControlUI* shownTitle = pm.FindControl("MessageTitle"); shownTitle && !title.empty()) {
@@ -45,8 +68,7 @@ uint32_t CMsgWnd::ShowMessage(ui::CWindowWnd* parent, const std::string& title,
         }
     }
     box->CenterWindow();
-    // The window is destroyed when ShowModal returns; the object goes with this scope.
-    return box->ShowModal();
+    return box;
 }
 
 void CMsgWnd::InitWindow() {
@@ -54,6 +76,11 @@ void CMsgWnd::InitWindow() {
 }
 
 void CMsgWnd::Notify(ui::TNotifyUI& msg) {
+    if (msg.sType == ui::notify::kSelectChanged && msg.pSender != nullptr &&
+        msg.pSender->GetName() == "msg_dont_show") {
+        const auto* check = dynamic_cast<const ui::COptionUI*>(msg.pSender);
+        dontShowAgain_ = check != nullptr && check->IsSelected();
+    }
     if (msg.sType == ui::notify::kClick && msg.pSender != nullptr) {
         const std::string& name = msg.pSender->GetName();
         if (name == "confirm_btn") {

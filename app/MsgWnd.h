@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "ui/WindowImplBase.h"
@@ -25,6 +26,11 @@ class CMsgWnd : public ui::WindowImplBase {
                                 const std::string& text, int dpi, bool textIsIdentifier,
                                 int buttonMode);
 
+    // A notice with a "do not show again" box; whether the person ticked it comes back in
+    // `dontShowAgain`.
+    static uint32_t ShowNotice(ui::CWindowWnd* parent, const std::string& text, int dpi,
+                               bool& dontShowAgain);
+
     std::string GetWindowClassName() const override { return "MsgWnd"; }
     std::string GetSkinFile() override { return "XML_MSG"; }
     void InitWindow() override;
@@ -39,7 +45,12 @@ class CMsgWnd : public ui::WindowImplBase {
     static int AcceptedDpi(int dpi);
 
   private:
+    static std::unique_ptr<CMsgWnd> Prepare(ui::CWindowWnd* parent, const std::string& title,
+                                            const std::string& text, int dpi, bool textIsIdentifier,
+                                            int buttonMode);
+
     ui::CControlUI* closeButton_ = nullptr;
+    bool dontShowAgain_ = false;
 };
 
 }  // namespace marlo::app

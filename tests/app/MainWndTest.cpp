@@ -150,10 +150,48 @@ TEST_F(MainWndTest, CloseButtonHidesAndExitEndsWithZero) {
     EXPECT_TRUE(backend_.trayIcons().empty());
 }
 
-TEST_F(MainWndTest, WithoutATrayTheWindowStartsShown) {
+TEST_F(MainWndTest, WithoutATrayTheWindowStartsShownAndClosingItSaysTheProgramGoesOn) {
+    marlo::test::ScopedEnv config("XDG_CONFIG_HOME", (dir_ / "config").string());
+    ui::CResourceManager::GetInstance().LoadLanguage("lang_en_US.xml");
     backend_.SetTrayAvailable(false);
     auto wnd = Start();
     EXPECT_TRUE(wnd->IsVisible());
+    // The notice: the person ticks "do not show again" and confirms.
+    std::string said;
+    const auto answer = [&](bool tick) {
+        backend_.loop().Post([&said, tick] {
+            auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
+            ASSERT_NE(box, nullptr);
+            said = box->GetPaintManager().FindControl("MessageText")->GetShownText();
+            ui::HeadlessUser user(box->GetPaintManager());
+            if (tick) {
+                ASSERT_TRUE(user.Click("msg_dont_show"));
+            }
+            ASSERT_TRUE(user.Click("confirm_btn"));
+        });
+    };
+    answer(false);
+    ASSERT_TRUE(ui::HeadlessUser(wnd->GetPaintManager()).Click("closebtn"));
+    EXPECT_FALSE(wnd->IsVisible());
+    EXPECT_NE(said.find("keeps running"), std::string::npos) << said;
+
+    wnd->BringToFront();
+    said.clear();
+    ASSERT_TRUE(ui::HeadlessUser(wnd->GetPaintManager()).Click("closebtn"));
+    EXPECT_TRUE(said.empty()) << "once a run";
+    backend_.RunFor(20);  // the unused answer runs with no box to answer
+
+    wnd.reset();
+    wnd = Start();
+    answer(true);
+    ASSERT_TRUE(ui::HeadlessUser(wnd->GetPaintManager()).Click("closebtn"));
+    EXPECT_FALSE(said.empty()) << "a new run tells it again";
+    wnd.reset();
+    wnd = Start();
+    said.clear();
+    ASSERT_TRUE(ui::HeadlessUser(wnd->GetPaintManager()).Click("closebtn"));
+    EXPECT_TRUE(said.empty()) << "until the person asked not to be told";
+    EXPECT_FALSE(wnd->IsVisible());
 }
 
 TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
