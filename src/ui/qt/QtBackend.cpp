@@ -1,5 +1,6 @@
 #include "ui/qt/QtBackend.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -19,6 +20,7 @@
 #include "ui/TrayIcon.h"
 #include "ui/WindowWnd.h"
 #include "ui/qt/QtWindow.h"
+#include "ui/qt/WindowAccessible.h"
 
 namespace marlo::ui {
 
@@ -30,11 +32,13 @@ QtBackend::QtBackend()
     QObject::connect(wake_.get(), &QSocketNotifier::activated, &context_, [this] { Pump(); });
     QObject::connect(nextTimer_.get(), &QTimer::timeout, &context_, [this] { Pump(); });
     CPaintManagerUI::SetBackend(this);
+    QAccessible::installFactory(&WindowAccessibleFactory);
     // Posted calls made before the loop runs.
     QTimer::singleShot(0, &context_, [this] { Pump(); });
 }
 
 QtBackend::~QtBackend() {
+    QAccessible::removeFactory(&WindowAccessibleFactory);
     menus_.clear();
     trays_.clear();
     windows_.clear();
