@@ -207,16 +207,8 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         }
         box->setAttribute(Qt::WA_StyledBackground, true);
         peer = box;
-    } else if (dynamic_cast<CCheckBoxUI*>(control) != nullptr) {
-        auto* check = new QCheckBox(parent);
-        check->setFocusPolicy(Qt::NoFocus);
-        QObject::connect(check, &QCheckBox::clicked, check, [this, control] {
-            if (!mirroring_)
-                control->Activate();
-            Update(control);
-        });
-        peer = check;
     } else if (dynamic_cast<CButtonUI*>(control) != nullptr) {
+        // Buttons, options and check boxes: drawn from the skin, state by state.
         auto* button = new SkinButton(control, manager_, parent);
         button->setCheckable(dynamic_cast<COptionUI*>(control) != nullptr);
         button->setFlat(true);

@@ -4,6 +4,7 @@
 #include <QStyleOptionButton>
 
 #include "ui/ControlUI.h"
+#include "ui/OptionUI.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/SkinStyle.h"
 #include "ui/qt/SkinPainter.h"
@@ -50,9 +51,30 @@ void SkinButton::paintEvent(QPaintEvent*) {
     if (look.roundX == 0 && !control_->GetAttribute("borderround")) {
         look.roundX = look.roundY = 4;  // the skin's buttons are round unless they say
     }
+    const bool checkBox = dynamic_cast<CCheckBoxUI*>(control_) != nullptr;
+    if (checkBox && look.roundX == 4 && !control_->GetAttribute("borderround")) {
+        look.roundX = look.roundY = 0;
+    }
     QPainter painter(this);
     const SkinPainter skin(manager_.GetDPI());
     skin.Paint(painter, rect(), look);
+    QRect textArea = rect();
+    if (checkBox && !look.image) {
+        // A check box the skin draws no picture for: a box, filled and ticked when checked.
+        const int side = manager_.Scale(14);
+        const QRectF box(manager_.Scale(4), (height() - side) / 2.0, side, side);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(QColor(0xC8, 0xCD, 0xD4), 1.5));
+        painter.setBrush(isChecked() ? QColor::fromRgba(kFocusRing) : QColor(Qt::transparent));
+        painter.drawRoundedRect(box, 3, 3);
+        if (isChecked()) {
+            painter.setPen(QPen(Qt::white, manager_.Scale(2), Qt::SolidLine, Qt::RoundCap));
+            painter.drawPolyline(QPolygonF({box.topLeft() + QPointF(side * 0.22, side * 0.52),
+                                            box.topLeft() + QPointF(side * 0.42, side * 0.72),
+                                            box.topLeft() + QPointF(side * 0.78, side * 0.3)}));
+        }
+        textArea.setLeft(static_cast<int>(box.right()) + manager_.Scale(4));
+    }
 
     if (const QString label = text(); !label.isEmpty()) {
         QColor colour = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
@@ -67,11 +89,11 @@ void SkinButton::paintEvent(QPaintEvent*) {
         painter.setFont(font());
         const auto align = control_->GetAttribute("align");
         int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-        flags |= align && *align == "left"    ? Qt::AlignLeft
-                 : align && *align == "right" ? Qt::AlignRight
-                                              : Qt::AlignHCenter;
+        flags |= (align && *align == "left") || (checkBox && !align) ? Qt::AlignLeft
+                 : align && *align == "right"                       ? Qt::AlignRight
+                                                                    : Qt::AlignHCenter;
         const int pad = manager_.Scale(4);
-        painter.drawText(rect().adjusted(pad, 0, -pad, 0), flags, label);
+        painter.drawText(textArea.adjusted(pad, 0, -pad, 0), flags, label);
     }
     if (hasFocus()) {
         painter.setRenderHint(QPainter::Antialiasing, true);
