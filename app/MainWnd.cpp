@@ -8,6 +8,7 @@
 #include "ControlRouter.h"
 #include "LanguageSettings.h"
 #include "MsgWnd.h"
+#include "SkinClasses.h"
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
 #include "devices/SelectPanelUI.h"
@@ -42,40 +43,6 @@ constexpr const char* kTopBar[] = {"closebtn",    "maxbtn",   "restorebtn",   "m
 // The program's name, and the audio companion's window (class and title) after it.
 constexpr const char* kProduct = "Marlo Gear";
 
-// Skin classes the window makes itself, and the sub-layouts it builds for a skin element.
-struct MadeClass {
-    const char* skinClass;
-    std::unique_ptr<ui::CControlUI> (*make)();
-};
-
-template <typename T>
-std::unique_ptr<ui::CControlUI> Make() {
-    return std::make_unique<T>();
-}
-
-constexpr MadeClass kMadeClasses[] = {
-    {"SelectPanel", &Make<devices::CSelectPanelUI>},
-    {"DeviceKeyButton", &Make<devices::CDeviceKeyButtonUI>},
-    {"ZentrixMousePadDevice", &Make<devices::CZentrixMousePadDevice>},
-    {"ZentrixHS6533Device", &Make<devices::CZentrixHS6533Device>},
-    {"ZentrixMouseDevice", &Make<devices::CZentrixMouseDevice>},
-    {"ZentrixKeyboardDevice", &Make<devices::CZentrixKeyboardDevice>},
-    {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
-};
-
-struct SubLayout {
-    const char* skinClass;
-    const char* file;
-};
-
-constexpr SubLayout kSubLayouts[] = {
-    {"DeviceProfileUI", "xml/CustomControlXML/DeviceProfile.xml"},
-};
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 }  // namespace
 
 CMainWnd::CMainWnd(uint32_t instanceMessage) : CMainWnd(instanceMessage, Options{}) {}
@@ -106,22 +73,7 @@ CMainWnd::~CMainWnd() {
 }
 
 std::unique_ptr<ui::CControlUI> CMainWnd::CreateControl(std::string_view className) {
-    for (const MadeClass& made : kMadeClasses) {
-        if (SameIgnoringCase(className, made.skinClass)) {
-            return made.make();
-        }
-    }
-    for (const SubLayout& sub : kSubLayouts) {
-        if (SameIgnoringCase(className, sub.skinClass)) {
-            ui::CDialogBuilder builder;
-            auto root = builder.Create(sub.file, nullptr, &manager_);
-            for (const std::string& error : builder.errors()) {
-                DebugOutput::Printf("%s", error.c_str());
-            }
-            return root;
-        }
-    }
-    return nullptr;
+    return CSkinClasses(manager_).CreateControl(className);
 }
 
 void CMainWnd::InitWindow() {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
@@ -226,14 +227,45 @@ std::unique_ptr<CControlUI> CDialogBuilder::MakeControl(const std::string& tag) 
     return callback_ != nullptr ? callback_->CreateControl(tag) : nullptr;
 }
 
+bool CDialogBuilder::IsKnownAttribute(std::string_view name) {
+    // Every control's, then the states' looks, then those of particular controls.
+    static const std::set<std::string, std::less<>> known = {
+        "name",         "text",        "tooltip",     "visible",     "enabled",    "userdata",
+        "resourcetext", "virtualwnd",  "width",       "height",      "padding",    "childpadding",
+        "font",         "align",       "textpadding", "bkcolor",     "textcolor",  "bordercolor",
+        "bordersize",   "borderround", "bkimage",     "normalimage", "foreimage",  "group",
+        "selected",     "number",      "numberonly",  "minvalue",    "maxvalue",   "maxchar",
+        "readonly",     "min",         "max",         "value",       "selectedid", "vscrollbar",
+        "hscrollbar",   "keycolor",    "level",       "itemheight"};
+    if (known.count(name) != 0) {
+        return true;
+    }
+    for (const std::string_view state :
+         {"hot", "pushed", "selected", "focused", "focus", "disabled"}) {
+        if (name.starts_with(state)) {
+            const std::string_view look = name.substr(state.size());
+            if (look == "bkcolor" || look == "textcolor" || look == "bordercolor" ||
+                look == "image" || look == "foreimage") {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void CDialogBuilder::ApplyAttributes(CControlUI& control, const std::string& tag,
-                                     const pugi::xml_node& node) {
+                                     const pugi::xml_node& node, const Source& source) {
     if (manager_ != nullptr) {
         for (const auto& [n, v] : ParseAttributeList(manager_->GetDefaultAttributeList(tag))) {
             control.SetAttribute(n, v);
         }
     }
     for (const pugi::xml_attribute& a : node.attributes()) {
+        if (!IsKnownAttribute(a.name())) {
+            // Kept all the same: the program may read it by name.
+            Error(source, node,
+                  std::string("unknown attribute '") + a.name() + "' of <" + tag + ">");
+        }
         control.SetAttribute(a.name(), a.value());
     }
 }
@@ -279,7 +311,7 @@ std::unique_ptr<CControlUI> CDialogBuilder::BuildControl(const pugi::xml_node& n
         Error(source, node, "unknown control class <" + tag + ">");
         return nullptr;
     }
-    ApplyAttributes(*control, tag, node);
+    ApplyAttributes(*control, tag, node, source);
     auto* container = dynamic_cast<CContainerUI*>(control.get());
     for (const pugi::xml_node& child : node.children()) {
         if (child.type() != pugi::node_element) {

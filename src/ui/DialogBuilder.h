@@ -44,6 +44,8 @@ class CDialogBuilder {
     const std::vector<std::string>& errors() const { return errors_; }
     // The tag a control of a class is written with: "ButtonUI" → "Button".
     static std::string TagOf(std::string_view className);
+    // An attribute some control draws or reads; others are reported (and still kept).
+    static bool IsKnownAttribute(std::string_view name);
 
   private:
     struct Source;
@@ -51,7 +53,8 @@ class CDialogBuilder {
     std::unique_ptr<CControlUI> BuildControl(const pugi::xml_node& node, const Source& source,
                                              int depth);
     std::unique_ptr<CControlUI> MakeControl(const std::string& tag);
-    void ApplyAttributes(CControlUI& control, const std::string& tag, const pugi::xml_node& node);
+    void ApplyAttributes(CControlUI& control, const std::string& tag, const pugi::xml_node& node,
+                         const Source& source);
     void Error(const Source& source, const pugi::xml_node& node, const std::string& message);
     std::string Resolve(std::string_view fileOrResource) const;
     void ResetBudget();

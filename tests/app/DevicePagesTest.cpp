@@ -118,6 +118,7 @@ TEST_F(DevicePagesTest, PluggingTheKeyboardShowsItsPageAndUnpluggingHidesIt) {
     EXPECT_FALSE(EntryOf(keyboard)->IsVisibleFlag());
     EXPECT_TRUE(Find("No_device_Link")->IsVisible());
 
+    EXPECT_FALSE(capture.Contains("unknown")) << "every page file is sound";
     Plug("keyboard");
     ASSERT_TRUE(RunUntil([&] { return EntryOf(keyboard)->IsVisibleFlag(); }));
     EXPECT_TRUE(EntryOf(keyboard)->IsSelected()) << "the only entry is selected";

@@ -51,12 +51,15 @@ TEST_F(DialogBuilderTest, EveryControlKindIsBuiltFromItsTag) {
 
 TEST_F(DialogBuilderTest, ErrorsNameFileAndLineAndTheRestIsBuilt) {
     Build(
-        "<Window>\n<VerticalLayout name=\"root\">\n<Bogus name=\"x\"/>\n<Button name=\"b\"/>\n"
+        "<Window>\n<VerticalLayout name=\"root\">\n<Bogus name=\"x\"/>\n<Button name=\"b\" "
+        "hotbkcolor=\"#FF000000\" colour=\"red\"/>\n"
         "<Label name=\"l\"><Button name=\"inner\"/></Label>\n</VerticalLayout></Window>");
-    ASSERT_EQ(errors_.size(), 2u);
+    ASSERT_EQ(errors_.size(), 3u);
     EXPECT_EQ(errors_[0], "test.xml:3: unknown control class <Bogus>");
-    EXPECT_NE(errors_[1].find("test.xml:5:"), std::string::npos);
+    EXPECT_EQ(errors_[1], "test.xml:4: unknown attribute 'colour' of <Button>");
+    EXPECT_NE(errors_[2].find("test.xml:5:"), std::string::npos);
     EXPECT_NE(manager_.FindControl("b"), nullptr);
+    EXPECT_EQ(manager_.FindControl("b")->GetAttribute("colour"), "red") << "kept all the same";
     EXPECT_EQ(manager_.FindControl("x"), nullptr);
 
     CDialogBuilder broken;

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "Commands.h"
+#include "CustomControls.h"
+#include "SkinClasses.h"
 #include "platform/Paths.h"
 #include "ui/ContainerUI.h"
 #include "ui/DialogBuilder.h"
@@ -35,14 +37,17 @@ int SkinCommand(Args args) {
     const std::string skin = (marlo::platform::Paths::ResourceDir() / "skin").string();
     CPaintManagerUI::SetResourcePath(skin);
     CResourceManager::GetInstance().LoadResource(skin + "/res.xml");
+    // The program's own classes too, as it knows them.
+    marlo::app::RegisterCustomControls();
     CPaintManagerUI manager;
+    marlo::app::CSkinClasses programClasses(manager);
     CDialogBuilder builder;
     const std::string file(args[1]);
     // A path given on the command line is taken as it is; a resource name through res.xml.
     const auto root = builder.Create(file.find('/') != std::string::npos && file.front() != '/'
                                          ? std::filesystem::absolute(file).string()
                                          : file,
-                                     nullptr, &manager);
+                                     &programClasses, &manager);
     for (const std::string& error : builder.errors()) {
         std::fprintf(stderr, "%s\n", error.c_str());
     }

@@ -90,8 +90,8 @@ void SkinButton::paintEvent(QPaintEvent*) {
         const auto align = control_->GetAttribute("align");
         int flags = Qt::AlignVCenter | Qt::TextSingleLine;
         flags |= (align && *align == "left") || (checkBox && !align) ? Qt::AlignLeft
-                 : align && *align == "right"                       ? Qt::AlignRight
-                                                                    : Qt::AlignHCenter;
+                 : align && *align == "right"                        ? Qt::AlignRight
+                                                                     : Qt::AlignHCenter;
         const int pad = manager_.Scale(4);
         painter.drawText(textArea.adjusted(pad, 0, -pad, 0), flags, label);
     }

@@ -11,8 +11,7 @@ namespace {
 
 class WindowAccessible : public QAccessibleWidget {
   public:
-    WindowAccessible(QtWindow* widget, QAccessible::Role role)
-        : QAccessibleWidget(widget, role) {}
+    WindowAccessible(QtWindow* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {

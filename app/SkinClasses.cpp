@@ -1,0 +1,75 @@
+#include "SkinClasses.h"
+
+#include <strings.h>
+
+#include <string>
+
+#include "devices/DeviceKeyButtonUI.h"
+#include "devices/DeviceProfileUI.h"
+#include "devices/SelectPanelUI.h"
+#include "devices/ZentrixHS6533Device.h"
+#include "devices/ZentrixKeyboardDevice.h"
+#include "devices/ZentrixMouseDevice.h"
+#include "devices/ZentrixMousePadDevice.h"
+#include "platform/DebugOutput.h"
+
+namespace marlo::app {
+
+namespace {
+
+// The classes made here, and the sub-layouts built for a skin element.
+struct MadeClass {
+    const char* skinClass;
+    std::unique_ptr<ui::CControlUI> (*make)();
+};
+
+template <typename T>
+std::unique_ptr<ui::CControlUI> Make() {
+    return std::make_unique<T>();
+}
+
+constexpr MadeClass kMadeClasses[] = {
+    {"SelectPanel", &Make<devices::CSelectPanelUI>},
+    {"DeviceKeyButton", &Make<devices::CDeviceKeyButtonUI>},
+    {"ZentrixMousePadDevice", &Make<devices::CZentrixMousePadDevice>},
+    {"ZentrixHS6533Device", &Make<devices::CZentrixHS6533Device>},
+    {"ZentrixMouseDevice", &Make<devices::CZentrixMouseDevice>},
+    {"ZentrixKeyboardDevice", &Make<devices::CZentrixKeyboardDevice>},
+    {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
+};
+
+struct SubLayout {
+    const char* skinClass;
+    const char* file;
+};
+
+constexpr SubLayout kSubLayouts[] = {
+    {"DeviceProfileUI", "xml/CustomControlXML/DeviceProfile.xml"},
+};
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<ui::CControlUI> CSkinClasses::CreateControl(std::string_view className) {
+    for (const MadeClass& made : kMadeClasses) {
+        if (SameIgnoringCase(className, made.skinClass)) {
+            return made.make();
+        }
+    }
+    for (const SubLayout& sub : kSubLayouts) {
+        if (SameIgnoringCase(className, sub.skinClass)) {
+            ui::CDialogBuilder builder;
+            auto root = builder.Create(sub.file, nullptr, &manager_);
+            for (const std::string& error : builder.errors()) {
+                platform::DebugOutput::Printf("%s", error.c_str());
+            }
+            return root;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace marlo::app
