@@ -1,6 +1,8 @@
 #include "ui/qt/QtWindow.h"
 
 #include <QKeyEvent>
+#include <QPainterPath>
+#include <QRegion>
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -152,6 +154,24 @@ void QtWindow::keyPressEvent(QKeyEvent* event) {
 bool QtWindow::focusNextPrevChild(bool next) {
     window_->SendMessage(kWmKeyDown, kVkTab, next ? 0 : kKeyShiftFlag);
     return true;
+}
+
+void QtWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (manager_ == nullptr) {
+        return;
+    }
+    const std::string round = manager_->GetWindowAttribute("roundcorner");
+    int radius = 0;
+    std::from_chars(round.data(), round.data() + round.size(), radius);
+    if (radius <= 0 || isMaximized()) {
+        clearMask();
+        return;
+    }
+    QPainterPath shape;
+    const qreal r = manager_->Scale(radius);
+    shape.addRoundedRect(QRectF(rect()), r, r);
+    setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }
 
 }  // namespace marlo::ui

@@ -31,6 +31,8 @@ class QtWindow : public QWidget {
     // Keys no peer took (Tab, Shift+Tab, Space, Enter, Escape) go to the toolkit window,
     // which moves the focus through its controls, presses buttons and closes dialogs.
     void keyPressEvent(QKeyEvent* event) override;
+    // The skin's "roundcorner" (`rx,ry`): the window's corners are cut round.
+    void resizeEvent(QResizeEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
   private:
