@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <sys/stat.h>
 
 #include "CustomControls.h"
@@ -19,6 +21,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "ui/ResourceManager.h"
+#include "ui/WindowImplBase.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtWindow.h"
 
@@ -174,6 +177,45 @@ TEST_F(ScreenshotTest, MessageBoxIsDrawnInTheSkinsStyle) {
     EXPECT_EQ(image.width(), marlo::app::CMsgWnd::kBaseWidth);
     EXPECT_EQ(image.height(), marlo::app::CMsgWnd::kBaseHeight);
     EXPECT_LT(image.pixelColor(image.width() / 2, 60).lightness(), 80) << "the dark skin";
+}
+
+// A small window of the toolkit from a layout written here.
+class LayoutWnd : public marlo::ui::WindowImplBase {
+  public:
+    explicit LayoutWnd(std::string file) : file_(std::move(file)) {}
+    std::string GetWindowClassName() const override { return "LayoutWnd"; }
+    std::string GetSkinFile() override { return file_; }
+
+  private:
+    std::string file_;
+};
+
+TEST_F(ScreenshotTest, ADisabledSliderLooksDisabled) {
+    const auto file = dir_ / "sliders.xml";
+    std::ofstream(file) << R"(<Window size="300,80">
+        <VerticalLayout bkcolor="#FF16181D" padding="10,10,10,10">
+            <Slider name="on" min="0" max="100" value="50" height="30"/>
+            <Slider name="off" min="0" max="100" value="50" height="30" enabled="false"/>
+        </VerticalLayout></Window>)";
+    LayoutWnd wnd(file.string());
+    ASSERT_TRUE(wnd.Create(nullptr, "sliders", 0, 0, 300, 80));
+    wnd.ShowWindow(true, false);
+    QApplication::processEvents();
+    marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
+    ASSERT_NE(widget, nullptr);
+    const auto picture = [&](const char* name) {
+        QWidget* peer = widget->peers()->PeerOf(wnd.GetPaintManager().FindControl(name));
+        EXPECT_NE(peer, nullptr);
+        return peer != nullptr ? peer->grab().toImage() : QImage();
+    };
+    const QImage on = picture("on");
+    const QImage off = picture("off");
+    ASSERT_EQ(on.size(), off.size());
+    EXPECT_NE(on, off) << "the disabled slider is drawn otherwise";
+    ASSERT_TRUE(widget->grab().save(
+        QString::fromStdString(std::string(MARLO_SCREENSHOT_DIR) + "/sliders.png")));
+    wnd.Close(0);
+    backend.loop().RunFor(20);
 }
 
 }  // namespace
