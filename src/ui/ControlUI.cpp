@@ -32,6 +32,13 @@ std::string CControlUI::GetShownText() const {
     return resourceText_ ? CResourceManager::GetInstance().GetText(text, this) : text;
 }
 
+std::string CControlUI::GetShownToolTip() const {
+    if (tooltip_.empty()) {
+        return tooltip_;
+    }
+    return CResourceManager::GetInstance().FindText(tooltip_).value_or(tooltip_);
+}
+
 void CControlUI::SetVisible(bool visible) {
     if (visible_ == visible) {
         return;

@@ -32,6 +32,8 @@ class CControlUI {
     // The text, or with the resource-text flag set the language's text for it.
     virtual void SetText(std::string text);
     std::string GetShownText() const;
+    // The tooltip as shown: the language's text when the tooltip is a text identifier of it.
+    std::string GetShownToolTip() const;
     const std::string& GetToolTip() const { return tooltip_; }
     void SetToolTip(std::string tooltip) {
         tooltip_ = std::move(tooltip);

@@ -64,13 +64,22 @@ std::string CResourceManager::GetText(std::string_view id, const CControlUI* con
     return it == texts_.end() ? std::string(id) : it->second;
 }
 
+std::optional<std::string> CResourceManager::FindText(std::string_view id) const {
+    const auto it = texts_.find(id);
+    if (it == texts_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
 void CResourceManager::ReloadText() {
     for (CPaintManagerUI* manager : CPaintManagerUI::AllManagers()) {
         if (manager->GetRoot() == nullptr) {
             continue;
         }
         manager->GetRoot()->FindControl([](CControlUI* c) {
-            if (c->IsResourceText()) {
+            // Texts from the language, and tooltips, which may be too.
+            if (c->IsResourceText() || !c->GetToolTip().empty()) {
                 c->Invalidate();
             }
             return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,8 @@ class CResourceManager {
     bool LoadLanguage(const std::string& file);
     // The text of an identifier: the query interface's, else the language's, else the id.
     std::string GetText(std::string_view id, const CControlUI* control = nullptr) const;
+    // The current language's text of an identifier; nothing when the language has none.
+    std::optional<std::string> FindText(std::string_view id) const;
     // Re-texts every control of every window whose resource-text flag is set.
     void ReloadText();
     void SetTextQueryInterface(IQueryControlText* query) { query_ = query; }

@@ -62,7 +62,7 @@ class WindowsTest : public ::testing::Test {
         CPaintManagerUI::SetResourcePath(dir_.path().string());
         std::ofstream(dir_ / "dialog.xml") << R"(<Window size="420,200"><VerticalLayout name="root">
             <Label name="caption" text="message_ok" resourcetext="true"/><Label name="plain" text="message_ok"/>
-            <Button name="okbtn"/><Button name="cancelbtn"/>
+            <Button name="okbtn" tooltip="message_ok"/><Button name="cancelbtn" tooltip="Cancel it"/>
             <HorizontalLayout virtualwnd="page"><Button name="page_btn"/></HorizontalLayout>
             </VerticalLayout></Window>)";
         std::filesystem::create_directories(dir_ / "lang");
@@ -133,6 +133,8 @@ TEST_F(WindowsTest, LanguageTextsAndReload) {
     ASSERT_TRUE(resources.LoadLanguage("de.xml"));
     resources.ReloadText();
     EXPECT_EQ(pm.FindControl("caption")->GetShownText(), "Jawohl");
+    EXPECT_EQ(pm.FindControl("okbtn")->GetShownToolTip(), "Jawohl") << "a tooltip the language has";
+    EXPECT_EQ(pm.FindControl("cancelbtn")->GetShownToolTip(), "Cancel it") << "one it has not";
     EXPECT_EQ(backend_.Redraws(pm.FindControl("caption")), before + 1);
     EXPECT_EQ(backend_.Redraws(pm.FindControl("plain")), plainBefore);
     EXPECT_FALSE(resources.LoadLanguage("missing.xml"));

@@ -348,10 +348,11 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     if (manager_.GetFocus() == control && peer->isVisible() && !peer->hasFocus()) {
         peer->setFocus(Qt::TabFocusReason);  // the focus the keyboard moved, shown
     }
-    peer->setToolTip(Q(control->GetToolTip()));
+    const QString tip = Q(control->GetShownToolTip());
+    peer->setToolTip(tip);
     // What a screen reader says: the text, or for a control without one (an icon) its tooltip.
-    peer->setAccessibleName(text.isEmpty() ? Q(control->GetToolTip()) : text);
-    peer->setAccessibleDescription(text.isEmpty() ? QString() : Q(control->GetToolTip()));
+    peer->setAccessibleName(text.isEmpty() ? tip : text);
+    peer->setAccessibleDescription(text.isEmpty() ? QString() : tip);
     if (dynamic_cast<SkinButton*>(peer) != nullptr) {
         peer->update();  // it draws the skin itself, state by state
         mirroring_ = false;
