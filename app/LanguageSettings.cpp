@@ -1,5 +1,10 @@
 #include "LanguageSettings.h"
 
+#include <cstdlib>
+#include <optional>
+
+#include "platform/DebugOutput.h"
+
 #include "platform/JsonDocument.h"
 #include "platform/Paths.h"
 #include "platform/SettingsKey.h"
@@ -18,10 +23,55 @@ profiles::LanguageTable LanguageSettings::Languages() {
 int LanguageSettings::ReadSavedLanguage() {
     uint32_t id = 520;
     const platform::SettingsStore store = platform::SettingsStore::UserStore();
+    const profiles::LanguageTable table = Languages();
     if (const auto key = store.OpenKey(kKey)) {
         id = key->ReadDword("LANGUAGE").value_or(id);
+    } else if (!table.languages.empty()) {
+        // The first start: the person's own language, kept for the next starts.
+        const size_t index = IndexForLocale(table, PersonsLocale());
+        id = table.languages[index].id;
+        const auto created = store.CreateKey(kKey);
+        if (!created || !created->WriteDword("LANGUAGE", id)) {
+            platform::DebugOutput::Write("the language could not be kept");
+        }
     }
-    return static_cast<int>(Languages().IndexOf(id).value_or(0));
+    return static_cast<int>(table.IndexOf(id).value_or(0));
+}
+
+size_t LanguageSettings::IndexForLocale(const profiles::LanguageTable& table,
+                                        std::string_view locale) {
+    // "de_DE.UTF-8@euro" → language "de", country "DE".
+    locale = locale.substr(0, locale.find_first_of(".@"));
+    const size_t underscore = locale.find('_');
+    const std::string_view language = locale.substr(0, underscore);
+    const std::string_view country =
+        underscore == std::string_view::npos ? std::string_view() : locale.substr(underscore + 1);
+    std::optional<size_t> sameLanguage;
+    for (size_t i = 0; i < table.languages.size() && !language.empty(); ++i) {
+        const std::string_view name = table.languages[i].name;
+        const size_t cut = name.find('_');
+        if (name.substr(0, cut) != language) {
+            continue;
+        }
+        if (!country.empty() && cut != std::string_view::npos && name.substr(cut + 1) == country) {
+            return i;
+        }
+        if (!sameLanguage) {
+            sameLanguage = i;
+        }
+    }
+    return sameLanguage.value_or(0);
+}
+
+std::string LanguageSettings::PersonsLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0' && std::string_view(value) != "C" &&
+            std::string_view(value) != "POSIX" && std::string_view(value) != "C.UTF-8") {
+            return value;
+        }
+    }
+    return {};
 }
 
 bool LanguageSettings::ApplyLanguage(int index) {

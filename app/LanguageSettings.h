@@ -3,6 +3,7 @@
 #include "profiles/LanguageTable.h"
 
 #include <string>
+#include <string_view>
 
 namespace marlo::app {
 
@@ -12,8 +13,15 @@ class LanguageSettings {
   public:
     static constexpr const char* kKey = "SOFTWARE\\Marlo Gear";
 
-    // The index of the saved language; 0 when nothing matches.
+    // The index of the saved language; 0 when nothing matches. On the first start (no key
+    // yet) the key is made with the language of the person's locale, as installation does
+    // elsewhere; after that the saved choice holds.
     static int ReadSavedLanguage();
+    // The row for a locale name ("de_DE.UTF-8", "pt_BR", "fr"): the one with its language and
+    // country, else the first with its language, else row 0.
+    static size_t IndexForLocale(const profiles::LanguageTable& table, std::string_view locale);
+    // LC_ALL, LC_MESSAGES or LANG, the first set to a real locale; empty without one.
+    static std::string PersonsLocale();
     // Loads the language at `index` into the toolkit and re-texts every window. False when
     // the list has no such entry.
     static bool ApplyLanguage(int index);
