@@ -49,16 +49,18 @@ CMainWnd::CMainWnd(uint32_t instanceMessage) : CMainWnd(instanceMessage, Options
 
 CMainWnd::CMainWnd(uint32_t instanceMessage, Options options)
     : instanceMessage_(instanceMessage),
+      updateRequest_(platform::MessageRegistry::Register(kUpdateRequest)),
+      lightingRequest_(platform::MessageRegistry::Register(kLightingRequest)),
+      toolQuery_(platform::MessageRegistry::Register(kToolQuery)),
       options_(std::move(options)),
       slots_(options_.table ? hid::DeviceSlots(*options_.table) : hid::DeviceSlots()) {
-    for (const char* name : kGameMessages) {
-        platform::MessageRegistry::Register(name);
+    for (size_t i = 0; i < kGameMessages.size(); ++i) {
+        gameMessages_[i] = platform::MessageRegistry::Register(kGameMessages[i]);
     }
-    for (const char* name : kHookMessages) {
-        platform::MessageRegistry::Register(name);
+    for (size_t i = 0; i < kHookMessages.size(); ++i) {
+        hookMessages_[i] = platform::MessageRegistry::Register(kHookMessages[i]);
     }
-    for (const char* name :
-         {kUpdateRequest, kLightingOwner, kLightingRequest, kToolQuery, kAudioColour}) {
+    for (const char* name : {kLightingOwner, kAudioColour}) {
         platform::MessageRegistry::Register(name);
     }
 }
@@ -454,15 +456,11 @@ void CMainWnd::OnEntryMessage(int index, bool show) {
 }
 
 bool CMainWnd::IsHookMessage(uint32_t message) const {
-    return std::any_of(kHookMessages.begin(), kHookMessages.end(), [message](const char* name) {
-        return platform::MessageRegistry::Find(name) == message;
-    });
+    return std::find(hookMessages_.begin(), hookMessages_.end(), message) != hookMessages_.end();
 }
 
 bool CMainWnd::IsGameMessage(uint32_t message) const {
-    return std::any_of(kGameMessages.begin(), kGameMessages.end(), [message](const char* name) {
-        return platform::MessageRegistry::Find(name) == message;
-    });
+    return std::find(gameMessages_.begin(), gameMessages_.end(), message) != gameMessages_.end();
 }
 
 intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr_t lParam,
@@ -496,16 +494,16 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
         BringToFront();
         return 0;
     }
-    if (message == platform::MessageRegistry::Find(kUpdateRequest)) {
+    if (message == updateRequest_) {
         return 0;  // handed to the settings window while it is open
     }
-    if (message == platform::MessageRegistry::Find(kLightingRequest)) {
+    if (message == lightingRequest_) {
         if (wParam == 1 && (lParam == 0 || lParam == 1)) {
             SetLightingControl(lParam == 1);
         }
         return 0;
     }
-    if (message == platform::MessageRegistry::Find(kToolQuery)) {
+    if (message == toolQuery_) {
         AnswerToolQuery();
         return 0;
     }

@@ -162,6 +162,12 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     bool IsGameMessage(uint32_t message) const;
 
     const uint32_t instanceMessage_;
+    // The numbers of the registered messages, taken once (they do not change in a run).
+    const uint32_t updateRequest_;
+    const uint32_t lightingRequest_;
+    const uint32_t toolQuery_;
+    std::array<uint32_t, kHookMessages.size()> hookMessages_{};
+    std::array<uint32_t, kGameMessages.size()> gameMessages_{};
     Options options_;
     ui::CTrayIcon tray_;
     std::unique_ptr<ui::CMenuWnd> trayMenu_;

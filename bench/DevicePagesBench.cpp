@@ -20,6 +20,7 @@
 
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
+#include "support/ProcessStats.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -75,35 +76,6 @@ class Lines {
     int fd_;
     std::string buffer_;
 };
-
-long RssKb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
-
-// User and system time of a process so far, in seconds.
-double CpuSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(all.substr(all.rfind(')') + 2));
-    std::string field;
-    unsigned long long utime = 0;
-    unsigned long long stime = 0;
-    for (int i = 3; fields >> field; ++i) {
-        if (i == 14) {
-            utime = std::stoull(field);
-        } else if (i == 15) {
-            stime = std::stoull(field);
-            break;
-        }
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -173,13 +145,13 @@ int main(int argc, char** argv) {
             lines.WaitFor("device read: HD", 5000);
             sleep(2);
             lines.Drain();
-            const double before = CpuSeconds(pid);
+            const double before = marlo::test::CpuSeconds(pid);
             sleep(static_cast<unsigned>(idleSeconds));
-            const double used = CpuSeconds(pid) - before;
+            const double used = marlo::test::CpuSeconds(pid) - before;
             std::printf("idle with keyboard and headset pages: %.2f %% of one core over %d s\n",
                         100.0 * used / idleSeconds, idleSeconds);
             std::printf("resident memory with both pages built: %.1f MB\n",
-                        static_cast<double>(RssKb(pid)) / 1024.0);
+                        static_cast<double>(marlo::test::ResidentKb(pid)) / 1024.0);
             status = 0;
         }
     }

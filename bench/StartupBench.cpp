@@ -16,21 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ProcessStats.h"
 #include "support/TempDir.h"
-
-namespace {
-
-long RssKb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const std::string program = argc > 1 ? argv[1] : std::string(MARLO_BIN_DIR) + "/marlo-gear";
@@ -72,7 +59,7 @@ int main(int argc, char** argv) {
                 .count();
         // Let the first layout settle before reading the memory.
         usleep(200 * 1000);
-        rss.push_back(RssKb(pid));
+        rss.push_back(marlo::test::ResidentKb(pid));
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
         close(out[0]);

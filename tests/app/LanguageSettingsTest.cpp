@@ -19,9 +19,9 @@ std::string NameFor(std::string_view locale) {
 TEST(LanguageSettingsTest, ALocaleFindsItsLanguageThenItsCountry) {
     test::ScopedEnv resources("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR));
     const std::pair<const char*, const char*> cases[] = {
-        {"de_DE.UTF-8", "de_DE"}, {"en_GB.UTF-8", "en_US"}, {"pt_BR", "pt_BR"},
-        {"zh_TW.UTF-8", "zh_TW"}, {"zh_HK.UTF-8", "zh_CN"}, {"fr", "fr_FR"},
-        {"ja_JP.eucJP@x", "ja_JP"}, {"xx_YY", "zh_CN"},   {"", "zh_CN"}};
+        {"de_DE.UTF-8", "de_DE"},   {"en_GB.UTF-8", "en_US"}, {"pt_BR", "pt_BR"},
+        {"zh_TW.UTF-8", "zh_TW"},   {"zh_HK.UTF-8", "zh_CN"}, {"fr", "fr_FR"},
+        {"ja_JP.eucJP@x", "ja_JP"}, {"xx_YY", "zh_CN"},       {"", "zh_CN"}};
     for (const auto& [locale, name] : cases) {
         EXPECT_EQ(NameFor(locale), name) << locale;
     }
