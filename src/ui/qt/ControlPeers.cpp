@@ -244,6 +244,9 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
     } else if (dynamic_cast<CLabelUI*>(control) != nullptr) {
         auto* label = new QLabel(parent);
         label->setAttribute(Qt::WA_StyledBackground, true);
+        // A Text control holds running text: it wraps at its width instead of widening the
+        // window.
+        label->setWordWrap(dynamic_cast<CTextUI*>(control) != nullptr);
         peer = label;
     } else {
         peer = new QWidget(parent);
