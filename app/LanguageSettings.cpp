@@ -74,16 +74,27 @@ std::string LanguageSettings::PersonsLocale() {
     return {};
 }
 
-bool LanguageSettings::ApplyLanguage(int index) {
+std::optional<uint32_t> LanguageSettings::LoadLanguage(int index) {
     const profiles::LanguageTable table = Languages();
     if (index < 0 || static_cast<size_t>(index) >= table.languages.size()) {
-        return false;
+        return std::nullopt;
     }
     const profiles::LanguageTable::Language& language = table.languages[static_cast<size_t>(index)];
     auto& resources = ui::CResourceManager::GetInstance();
     resources.SetLanguage(language.name);
     resources.LoadLanguage(language.file);
     resources.ReloadText();
+    return language.id;
+}
+
+bool LanguageSettings::SaveLanguage(uint32_t id) {
+    // Opened, never made here: the key is made on the first start.
+    const platform::SettingsStore store = platform::SettingsStore::UserStore();
+    const auto key = store.OpenKey(kKey);
+    if (!key || !key->WriteDword("LANGUAGE", id)) {
+        return false;
+    }
+    platform::DebugOutput::Write("写成功！");
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "profiles/LanguageTable.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +24,11 @@ class LanguageSettings {
     static size_t IndexForLocale(const profiles::LanguageTable& table, std::string_view locale);
     // LC_ALL, LC_MESSAGES or LANG, the first set to a real locale; empty without one.
     static std::string PersonsLocale();
-    // Loads the language at `index` into the toolkit and re-texts every window. False when
-    // the list has no such entry.
-    static bool ApplyLanguage(int index);
+    // Loads the language at `index` into the toolkit and re-texts every window; its id, or
+    // nothing when the list has no such entry (the texts then stay as they are).
+    static std::optional<uint32_t> LoadLanguage(int index);
+    // Keeps the choice in the product's key, which must exist; false when it could not.
+    static bool SaveLanguage(uint32_t id);
     static profiles::LanguageTable Languages();
 };
 

@@ -5,7 +5,10 @@
 #include <cinttypes>
 #include <cstring>
 
+#include "AboutWnd.h"
+#include "ChildWindows.h"
 #include "ControlRouter.h"
+#include "LanguageFonts.h"
 #include "LanguageSettings.h"
 #include "MsgWnd.h"
 #include "SkinClasses.h"
@@ -16,6 +19,7 @@
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixMousePadDevice.h"
+#include "online/UpdateItem.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
@@ -28,6 +32,7 @@
 #include "profiles/AudioStyles.h"
 #include "ui/ControlUI.h"
 #include "ui/DialogBuilder.h"
+#include "ui/DisplayBackend.h"
 #include "ui/ResourceManager.h"
 
 namespace marlo::app {
@@ -204,6 +209,8 @@ void CMainWnd::OnClick(ui::TNotifyUI& msg) {
         HandWindowState(false);
     } else if (name == "nodevice_ok_btn") {
         HideToTray();
+    } else if (msg.pSender == topBar_[8]) {
+        OpenSettings(CChildWindows::Placement::kBesideMain);
     } else if (msg.pSender == topBar_[3]) {
         SendMessage(ui::kWmSysCommand, ui::kScMinimize);
     } else if (msg.pSender == topBar_[1]) {
@@ -239,6 +246,47 @@ void CMainWnd::TellAboutRunningOn() {
             DebugOutput::Write("the notice setting could not be kept");
         }
     }
+}
+
+void CMainWnd::ApplyLanguage(int index) {
+    if (index == currentLanguage_) {
+        return;
+    }
+    if (const auto faces = LanguageFonts::FacesFor(index, currentLanguage_)) {
+        const ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend();
+        LanguageFonts::SetFonts(backend != nullptr ? LanguageFonts::InstalledFace(*faces, *backend)
+                                                   : faces->front());
+    }
+    currentLanguage_ = index;
+    if (const auto id = LanguageSettings::LoadLanguage(index)) {
+        LanguageSettings::SaveLanguage(*id);
+    }
+    if (ui::CControlUI* root = manager_.GetRoot()) {
+        root->Invalidate();
+    }
+    children_->TellLanguageChanged();
+}
+
+std::vector<online::UpdateItem> CMainWnd::UpdateItems() const {
+    // The device behind each of the first entries of the device list, when it is connected.
+    std::vector<uint16_t> versions;
+    for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard, CDeviceList::kMousePad}) {
+        uint16_t version = 0;
+        if (devices_ != nullptr) {
+            for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
+                if (device->IsConnected() && device->FirmwareVersion() != 0) {
+                    version = device->FirmwareVersion();
+                    break;
+                }
+            }
+        }
+        versions.push_back(version);
+    }
+    return online::BuildUpdateItems(versions, online::ProgramVersionNumber(CAboutWnd::Version()));
+}
+
+void CMainWnd::OpenSettings(CChildWindows::Placement placement) {
+    children_->OpenSettings(placement, manager_.GetDPI(), currentLanguage_, UpdateItems());
 }
 
 void CMainWnd::HideToTray() {
@@ -347,6 +395,10 @@ void CMainWnd::OpenTrayMenu() {
 void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
     if (cmd.name == "exit") {
         Exit();
+    } else if (cmd.name == "setwnd_menu") {
+        OpenSettings(CChildWindows::Placement::kCentred);
+    } else if (cmd.name == "about_menu") {
+        children_->OpenAbout(manager_.GetDPI());
     } else {
         DebugOutput::Printf("menu %s", cmd.name.c_str());
     }
@@ -495,7 +547,8 @@ intptr_t CMainWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intpt
         return 0;
     }
     if (message == updateRequest_) {
-        return 0;  // handed to the settings window while it is open
+        children_->ForwardToSettings(message, wParam, lParam);
+        return 0;
     }
     if (message == lightingRequest_) {
         if (wParam == 1 && (lParam == 0 || lParam == 1)) {
@@ -605,7 +658,7 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
             }
             return true;
         case kLanguageChanged:
-            LanguageSettings::ApplyLanguage(static_cast<int>(wParam));
+            ApplyLanguage(static_cast<int>(wParam));
             for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard}) {
                 for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
                     device->LoadNameLists();  // their texts in the new language
@@ -613,7 +666,7 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
             }
             return true;
         case kOpenSettings:
-            DebugOutput::Write("open settings");
+            OpenSettings(CChildWindows::Placement::kCentred);
             return true;
         case kUpdateSeen:
             if (topBar_[8] != nullptr) {

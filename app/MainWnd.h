@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "ChildWindows.h"
 #include "DeviceList.h"
 #include "SyncLighting.h"
 #include "WorkerSlots.h"
@@ -104,6 +105,16 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     std::string QueryControlText(std::string_view, const ui::CControlUI*) override { return {}; }
     std::unique_ptr<ui::CControlUI> CreateControl(std::string_view className) override;
 
+    // Shows every window in the language at `index` of the language list, with its fonts,
+    // and keeps the choice; nothing when it is the current one.
+    void ApplyLanguage(int index);
+    int currentLanguage() const { return currentLanguage_; }
+    // The updatable items: each connected product family with its firmware version, and the
+    // program itself.
+    std::vector<online::UpdateItem> UpdateItems() const;
+    void OpenSettings(CChildWindows::Placement placement);
+    CChildWindows& children() { return *children_; }
+
     // Ends the program as the tray menu's "exit" does.
     void Exit();
     // Restored, shown and in front; also what a second start asks for.
@@ -184,6 +195,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     std::unique_ptr<SyncLighting> sync_;
     platform::WorkerThread syncThread_;
     WorkerSlots workers_;
+    std::unique_ptr<CChildWindows> children_ = std::make_unique<CChildWindows>(*this);
+    int currentLanguage_ = -1;
     bool windowInitDone_ = false;
     bool shutDown_ = false;
 

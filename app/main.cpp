@@ -149,8 +149,7 @@ int main(int argc, char** argv) {
     {
         marlo::app::CMainWnd mainWnd(instanceMessage);
         mainWnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572);
-        marlo::app::LanguageSettings::ApplyLanguage(
-            marlo::app::LanguageSettings::ReadSavedLanguage());
+        mainWnd.ApplyLanguage(marlo::app::LanguageSettings::ReadSavedLanguage());
         mainWnd.ResizeClient(800, 572);
         mainWnd.CenterWindow();
         if (reportReady) {

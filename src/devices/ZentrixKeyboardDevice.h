@@ -11,6 +11,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     std::string_view GetClass() const override { return "ZentrixKeyboardDevice"; }
 
   protected:
+    void ReadFromDevice() override { ReadFirmwareVersion(); }
     int PageKind() const override { return 1; }
 
   public:

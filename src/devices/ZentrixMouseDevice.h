@@ -11,6 +11,7 @@ class CZentrixMouseDevice : public CZentrixUSBDevice {
     std::string_view GetClass() const override { return "ZentrixMouseDevice"; }
 
   protected:
+    void ReadFromDevice() override { ReadFirmwareVersion(); }
     int PageKind() const override { return 2; }
 
   public:

@@ -10,6 +10,7 @@ class CZentrixMousePadDevice : public CZentrixUSBDevice {
     std::string_view GetClass() const override { return "ZentrixMousePadDevice"; }
 
   protected:
+    void ReadFromDevice() override { ReadFirmwareVersion(); }
     int PageKind() const override { return 3; }
 };
 

@@ -138,6 +138,16 @@ void CZentrixUSBDevice::ReadAfterConnect() {
     ReadFromDevice();
 }
 
+bool CZentrixUSBDevice::ReadFirmwareVersion() {
+    std::array<uint8_t, 32> info{};
+    uint16_t version = 0;
+    if (channel_.ReadInfo(info, &version) != 1) {
+        return false;
+    }
+    firmwareVersion_ = version;
+    return true;
+}
+
 void CZentrixUSBDevice::SetLightCount(size_t count) {
     lightCount_ = count;
     lightButtons_.resize(count, nullptr);

@@ -78,6 +78,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual bool SetLight(size_t index, const LightEntry& entry);
     virtual LightEntry GetLight(size_t index) const;
     virtual void ReadFromDevice() {}
+    // Reads the information block for the firmware version; false when the device did not
+    // answer.
+    bool ReadFirmwareVersion();
     virtual void RefreshFromDevice() {}
     virtual void OnTimer3() {}
     virtual void OnTimer4() {}
@@ -181,6 +184,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // linked): counts the reads, then ReadFromDevice.
     void ReadAfterConnect();
     int readsAfterConnect() const { return readsAfterConnect_; }
+    // The firmware version the device reported (its information block, command 3); 0 until
+    // it has.
+    uint16_t FirmwareVersion() const { return firmwareVersion_; }
 
     hid::CommandChannel& channel() { return channel_; }
     const LightingFrame& frame() const { return frame_; }
@@ -282,6 +288,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::atomic<uint32_t> syncFrame_{0};
     std::atomic<bool> lightingSuspended_{false};
     std::atomic<int> readsAfterConnect_{0};
+    std::atomic<uint16_t> firmwareVersion_{0};
     hid::SupportedDeviceRecord identity_;
     bool receiver_ = false;
     bool windowState_ = false;

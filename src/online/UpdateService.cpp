@@ -14,7 +14,8 @@ namespace marlo::online {
 namespace {
 
 std::string StoredText(const char* name) {
-    const auto key = platform::SettingsStore::UserStore().OpenKey(UpdateService::kSettingsKey);
+    const platform::SettingsStore store = platform::SettingsStore::UserStore();
+    const auto key = store.OpenKey(UpdateService::kSettingsKey);
     return key ? key->ReadString(name).value_or("") : "";
 }
 

@@ -67,6 +67,10 @@ class IDisplayBackend {
     // Makes a font available to the program only; its family name, or empty when refused.
     virtual std::string AddFontFromMemory(const std::vector<uint8_t>& data) = 0;
     virtual void RemoveFont(const std::string& family) = 0;
+    // Opens a web address in the person's browser; false when the desktop could not.
+    virtual bool OpenAddress(const std::string& address) = 0;
+    // Whether text can be drawn in this family (installed on the system or added above).
+    virtual bool HasFontFamily(const std::string& family) const = 0;
 
     // Asks the person for a file to open (or, with `save`, to write), modally over `parent`.
     // `filter` is "Description(*.ext)". Nothing when they cancel.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -47,6 +48,19 @@ class HeadlessBackend : public IDisplayBackend {
 
     std::string AddFontFromMemory(const std::vector<uint8_t>& data) override;
     void RemoveFont(const std::string& family) override { fonts_.erase(family); }
+    bool OpenAddress(const std::string& address) override {
+        openedAddresses_.push_back(address);
+        return true;
+    }
+    const std::vector<std::string>& openedAddresses() const { return openedAddresses_; }
+    // Every family counts as installed until a test names the installed ones.
+    bool HasFontFamily(const std::string& family) const override {
+        return !installedFamilies_ || installedFamilies_->contains(family) ||
+               fonts_.contains(family);
+    }
+    void SetInstalledFamilies(std::set<std::string> families) {
+        installedFamilies_ = std::move(families);
+    }
     // The answer the person gives to the next file questions (nothing: they cancel), and the
     // questions asked so far.
     std::optional<std::string> ChooseFile(CWindowWnd* parent,
@@ -78,6 +92,8 @@ class HeadlessBackend : public IDisplayBackend {
     std::set<CTrayIcon*> trays_;
     CMenuWnd* menu_ = nullptr;
     std::set<std::string> fonts_;
+    std::optional<std::set<std::string>> installedFamilies_;
+    std::vector<std::string> openedAddresses_;
     std::map<CControlUI*, int> redraws_;
     UiRect screen_{0, 0, 1920, 1080};
     int dpi_ = 96;

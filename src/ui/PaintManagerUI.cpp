@@ -1,6 +1,7 @@
 #include "ui/PaintManagerUI.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "platform/MessageLoop.h"
@@ -17,6 +18,8 @@ struct Globals {
     std::string resourcePath;
     IDisplayBackend* backend = nullptr;
     std::vector<CPaintManagerUI*> managers;
+    std::map<int, FontInfo> sharedFonts;
+    std::optional<FontInfo> sharedDefaultFont;
 };
 
 Globals& G() {
@@ -266,8 +269,38 @@ void CPaintManagerUI::AddFont(int id, FontInfo font, bool isDefault) {
 }
 
 const FontInfo* CPaintManagerUI::GetFont(int id) const {
+    if (const auto shared = G().sharedFonts.find(id); shared != G().sharedFonts.end()) {
+        return &shared->second;
+    }
     const auto it = fonts_.find(id);
     return it == fonts_.end() ? nullptr : &it->second;
+}
+
+const FontInfo& CPaintManagerUI::GetDefaultFont() const {
+    return G().sharedDefaultFont ? *G().sharedDefaultFont : defaultFont_;
+}
+
+void CPaintManagerUI::SetSharedFonts(std::map<int, FontInfo> fonts, FontInfo defaultFont) {
+    G().sharedFonts = std::move(fonts);
+    G().sharedDefaultFont = std::move(defaultFont);
+    for (CPaintManagerUI* manager : AllManagers()) {
+        if (G().backend != nullptr && manager->root_) {
+            G().backend->DpiChanged(manager);  // lays the texts out again in the new fonts
+        }
+    }
+}
+
+const FontInfo* CPaintManagerUI::GetSharedFont(int id) {
+    const auto it = G().sharedFonts.find(id);
+    return it == G().sharedFonts.end() ? nullptr : &it->second;
+}
+
+std::string CPaintManagerUI::GetSharedDefaultFace() {
+    return G().sharedDefaultFont ? G().sharedDefaultFont->face : std::string();
+}
+
+bool CPaintManagerUI::HasSharedFonts() {
+    return G().sharedDefaultFont.has_value();
 }
 
 void CPaintManagerUI::AddDefaultAttributeList(const std::string& className,

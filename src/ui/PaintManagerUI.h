@@ -90,9 +90,17 @@ class CPaintManagerUI {
     int Scale(int value) const { return value * dpi_ / 96; }
 
     void AddFont(int id, FontInfo font, bool isDefault = false);
+    // The shared font of that id when there is one, else the window's own.
     const FontInfo* GetFont(int id) const;
-    const FontInfo& GetDefaultFont() const { return defaultFont_; }
+    const FontInfo& GetDefaultFont() const;
     void RemoveAllFonts() { fonts_.clear(); }
+    // Fonts every window uses before its own (the language's font table); replacing them
+    // re-draws every window's text.
+    static void SetSharedFonts(std::map<int, FontInfo> fonts, FontInfo defaultFont);
+    static bool HasSharedFonts();
+    static const FontInfo* GetSharedFont(int id);
+    // The shared default font's face; empty before there are shared fonts.
+    static std::string GetSharedDefaultFace();
 
     void AddDefaultAttributeList(const std::string& className, const std::string& attributes);
     std::string GetDefaultAttributeList(std::string_view className) const;

@@ -8,9 +8,12 @@
 #include "platform/JsonDocument.h"
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <thread>
 
 #include "EndpointDelivery.h"
+#include "SetWnd.h"
 #include "platform/MessageRegistry.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -244,6 +247,19 @@ TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
                           {"Marlo Gear", true}};
     std::vector<std::string> answers(std::size(cases));
     std::atomic<bool> finished{false};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    // 0xC15 opens the settings window, modally: closed again as soon as it shows.
+    bool settingsShown = false;
+    std::function<void()> closeSettings = [&] {
+        if (auto* settings = dynamic_cast<CSetWnd*>(ui::CWindowWnd::FindWindow("SetWnd"))) {
+            settingsShown = true;
+            settings->Leave();
+        } else if (std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            backend_.loop().Post(closeSettings);
+        }
+    };
+    backend_.loop().Post(closeSettings);
     std::thread other([&] {
         for (size_t i = 0; i < std::size(cases); ++i) {
             platform::EndpointRequest post;
@@ -253,12 +269,12 @@ TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
         }
         finished = true;
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!finished && std::chrono::steady_clock::now() < deadline) {
+    while ((!finished || !settingsShown) && std::chrono::steady_clock::now() < deadline) {
         backend_.RunFor(5);
     }
     other.join();
     backend_.RunFor(10);
+    EXPECT_TRUE(settingsShown) << "0xC15 opens the settings window";
     for (size_t i = 0; i < std::size(cases); ++i) {
         if (cases[i].accepted) {
             EXPECT_EQ(answers[i], "") << cases[i].message;

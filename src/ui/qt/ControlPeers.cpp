@@ -28,7 +28,9 @@
 #include "ui/PaintManagerUI.h"
 #include "ui/ProgressUI.h"
 #include "ui/TabLayoutUI.h"
+#include "ui/SkinImage.h"
 #include "ui/qt/SkinButton.h"
+#include "ui/qt/SkinPainter.h"
 
 namespace marlo::ui {
 namespace {
@@ -303,6 +305,18 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     const QString text = Q(control->GetShownText());
     if (auto* label = qobject_cast<QLabel*>(peer)) {
         label->setText(text);
+        // A label without text may be a picture (a state icon): its image, at the window's
+        // scale.
+        const auto image = control->GetAttribute("bkimage");
+        if (const auto parsed = image && text.isEmpty() ? SkinImage::Parse(*image) : std::nullopt) {
+            QPixmap pixmap = SkinPainter::Load(parsed->file, manager_.GetDPI() > 96);
+            if (!pixmap.isNull()) {
+                const QSize size(manager_.Scale(qRound(pixmap.width() / pixmap.devicePixelRatio())),
+                                 manager_.Scale(qRound(pixmap.height() / pixmap.devicePixelRatio())));
+                label->setPixmap(pixmap.scaled(size * pixmap.devicePixelRatio(),
+                                               Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            }
+        }
         const auto align = control->GetAttribute("align");
         label->setAlignment(align && *align == "center" ? Qt::AlignCenter
                                                         : Qt::AlignLeft | Qt::AlignVCenter);

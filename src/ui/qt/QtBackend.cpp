@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -14,6 +15,7 @@
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUrl>
 
 #include "ui/MenuWnd.h"
 #include "ui/PaintManagerUI.h"
@@ -229,6 +231,14 @@ void QtBackend::RemoveFont(const std::string& family) {
         QFontDatabase::removeApplicationFont(it->second);
         fonts_.erase(it);
     }
+}
+
+bool QtBackend::OpenAddress(const std::string& address) {
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
+bool QtBackend::HasFontFamily(const std::string& family) const {
+    return QFontDatabase::hasFamily(QString::fromStdString(family));
 }
 
 QIcon QtBackend::AppIcon() {

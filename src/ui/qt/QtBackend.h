@@ -50,6 +50,8 @@ class QtBackend : public IDisplayBackend {
 
     std::string AddFontFromMemory(const std::vector<uint8_t>& data) override;
     void RemoveFont(const std::string& family) override;
+    bool HasFontFamily(const std::string& family) const override;
+    bool OpenAddress(const std::string& address) override;
     std::optional<std::string> ChooseFile(CWindowWnd* parent,
                                           const FileQuestion& question) override;
 

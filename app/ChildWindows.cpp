@@ -1,0 +1,66 @@
+#include "ChildWindows.h"
+
+#include "AboutWnd.h"
+#include "SetWnd.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
+
+namespace marlo::app {
+
+void CChildWindows::OpenSettings(Placement placement, int dpi, int languageIndex,
+                                 std::vector<online::UpdateItem> items) {
+    if (settings_ != nullptr) {
+        settings_->ShowWindow(true, true);
+        return;
+    }
+    CSetWnd window(&main_, languageIndex, std::move(items));
+    if (!window.Create(&main_, "SetWnd", 0, 0, 0, 0)) {
+        return;
+    }
+    window.Prepare(dpi);
+    if (placement == Placement::kBesideMain) {
+        const ui::UiRect& m = main_.GetRect();
+        const ui::UiRect& r = window.GetRect();
+        const int scaled30 = window.GetPaintManager().Scale(30);
+        const int scaled60 = window.GetPaintManager().Scale(60);
+        window.MoveWindow(m.x + m.width - scaled30 - r.width, m.y + scaled60, r.width, r.height);
+    } else {
+        window.CenterWindow();
+    }
+    settings_ = &window;
+    window.ShowModal();
+    settings_ = nullptr;
+}
+
+void CChildWindows::OpenAbout(int dpi) {
+    if (about_ != nullptr) {
+        about_->ShowWindow(true, true);
+        return;
+    }
+    CAboutWnd window;
+    if (!window.Create(&main_, "  ", 0, 0, 0, 0)) {
+        return;
+    }
+    window.Prepare(dpi);
+    about_ = &window;
+    window.ShowModal();
+    about_ = nullptr;
+}
+
+void CChildWindows::TellLanguageChanged() {
+    if (settings_ != nullptr) {
+        settings_->SendMessage(kLanguageChanged, 0, 0);
+    }
+    if (about_ != nullptr) {
+        about_->SendMessage(kLanguageChanged, 0, 0);
+    }
+}
+
+bool CChildWindows::ForwardToSettings(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (settings_ == nullptr) {
+        return false;
+    }
+    return settings_->PostMessage(message, wParam, lParam);
+}
+
+}  // namespace marlo::app

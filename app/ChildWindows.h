@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "online/UpdateItem.h"
+
+namespace marlo::ui {
+class CWindowWnd;
+}
+
+namespace marlo::app {
+
+class CAboutWnd;
+class CSetWnd;
+
+// The main window's modal child windows that follow the language: the settings window and
+// the about window. Each runs modally while it is open; a second request for one that is open
+// brings it to the front instead.
+class CChildWindows {
+  public:
+    enum class Placement { kBesideMain, kCentred };
+    static constexpr uint32_t kLanguageChanged = 0xC11;
+
+    explicit CChildWindows(ui::CWindowWnd& main) : main_(main) {}
+
+    // Beside the main window: 30 (scaled) pixels in from its right edge and 60 below its top.
+    void OpenSettings(Placement placement, int dpi, int languageIndex,
+                      std::vector<online::UpdateItem> items);
+    void OpenAbout(int dpi);
+
+    // The language changed message, sent to each open child and handled before this returns.
+    void TellLanguageChanged();
+    // Another program's update request, handed to the settings window when it is open.
+    bool ForwardToSettings(uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+    CSetWnd* settings() const { return settings_; }
+    CAboutWnd* about() const { return about_; }
+
+  private:
+    ui::CWindowWnd& main_;
+    CSetWnd* settings_ = nullptr;
+    CAboutWnd* about_ = nullptr;
+};
+
+}  // namespace marlo::app
