@@ -38,6 +38,15 @@ int LanguageSettings::ReadSavedLanguage() {
     return static_cast<int>(table.IndexOf(id).value_or(0));
 }
 
+int LanguageSettings::PeekSavedLanguage() {
+    const platform::SettingsStore store = platform::SettingsStore::UserStore();
+    const profiles::LanguageTable table = Languages();
+    if (const auto key = store.OpenKey(kKey)) {
+        return static_cast<int>(table.IndexOf(key->ReadDword("LANGUAGE").value_or(520)).value_or(0));
+    }
+    return table.languages.empty() ? 0 : static_cast<int>(IndexForLocale(table, PersonsLocale()));
+}
+
 size_t LanguageSettings::IndexForLocale(const profiles::LanguageTable& table,
                                         std::string_view locale) {
     // "de_DE.UTF-8@euro" → language "de", country "DE".

@@ -19,6 +19,8 @@ class LanguageSettings {
     // yet) the key is made with the language of the person's locale, as installation does
     // elsewhere; after that the saved choice holds.
     static int ReadSavedLanguage();
+    // The same index without making the key: what the program would show now.
+    static int PeekSavedLanguage();
     // The row for a locale name ("de_DE.UTF-8", "pt_BR", "fr"): the one with its language and
     // country, else the first with its language, else row 0.
     static size_t IndexForLocale(const profiles::LanguageTable& table, std::string_view locale);

@@ -13,6 +13,7 @@
 #include <regex>
 #include <string>
 
+#include "support/HttpTestServer.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -303,6 +304,65 @@ TEST(ToolsTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunCommand(kBin + "/marlo-sim --no-such-option").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marlo-gear --bogus").status, 2);
     EXPECT_EQ(RunCommand(kBin + "/marloctl post 0xC15 0 0 --window 'a\nb'").status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ToolsTest, LanguageListsTheLanguagesAndKeepsTheChoice) {
+    marlo::test::TempDir dir;
+    const std::string cli = "XDG_CONFIG_HOME=" + dir.path().string() +
+                            " LC_ALL= LC_MESSAGES= LANG=de_DE.UTF-8 " + kBin + "/marloctl ";
+    // Before any choice: the locale's language, and nothing is written.
+    const Result before = RunCommand(cli + "language list");
+    EXPECT_EQ(before.status, 0);
+    EXPECT_EQ(before.out.rfind("0 2052 zh_CN\n1 1033 en_US\n2 1028 zh_TW\n", 0), 0u)
+        << before.out;
+    EXPECT_NE(before.out.find(" de_DE *\n"), std::string::npos) << before.out;
+    EXPECT_FALSE(std::filesystem::exists(dir / "Marlo Gear" / "registry.json"));
+
+    const Result set = RunCommand(cli + "language set 1033");
+    EXPECT_EQ(set.status, 0);
+    EXPECT_EQ(set.out, "1 1033 en_US *\n");
+    const Result after = RunCommand(cli + "language list");
+    EXPECT_NE(after.out.find("\n1 1033 en_US *\n"), std::string::npos) << after.out;
+    EXPECT_EQ(after.out.find(" de_DE *"), std::string::npos) << "one current language";
+
+    EXPECT_EQ(RunCommand(cli + "language set 99").status, 1) << "no such language";
+    EXPECT_EQ(RunCommand(cli + "language set en").status, 2);
+    EXPECT_EQ(RunCommand(cli + "language").status, 2);
+}
+
+TEST(ToolsTest, UpdateCheckAsksAboutTheProgramAndTheConnectedKeyboard) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path(), "keyboard");
+    ASSERT_TRUE(sim.ready());
+    marlo::test::HttpTestServer server(
+        marlo::test::HttpTestServer::Scheme::kHttp,
+        [](const marlo::test::HttpTestServer::Request& r) {
+            const bool keyboard = r.body.find("QK27T02B") != std::string::npos;
+            return marlo::test::HttpTestServer::Answer{
+                keyboard ? R"({"name":"KB","version":"0103"})" : R"({"name":"AP"})"};
+        });
+    const std::string env = "XDG_CONFIG_HOME=" + dir.path().string() +
+                            " XDG_DATA_HOME=" + dir.path().string() + " ";
+    const std::string cli =
+        kBin + "/marloctl --hid-root " + dir.path().string() + " update check";
+    const Result online = RunCommand(env + "MARLO_UPDATE_URL=" + server.BaseAddress() + " " + cli);
+    EXPECT_EQ(online.status, 0);
+    // The simulated keyboard's firmware is 0x0102; the program's version is the build's.
+    EXPECT_TRUE(std::regex_match(online.out, std::regex("KB V0102 V0103 1\nAP V\\d+ - 7\nstatus 1\n")))
+        << online.out;
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[0].body,
+              std::string("app_key=KORVA_1_QK27T02B_KB_1&version=102\0", 42));
+
+    // No service configured: every item unreachable, and the command says it failed.
+    const Result offline = RunCommand(env + "MARLO_UPDATE_URL= " + cli);
+    EXPECT_EQ(offline.status, 1);
+    EXPECT_TRUE(std::regex_match(offline.out, std::regex("KB V0102 - 7\nAP V\\d+ - 7\nstatus 2\n")))
+        << offline.out;
 }
 
 }  // namespace

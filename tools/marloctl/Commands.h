@@ -23,6 +23,8 @@ int SkinCommand(Args args);
 int PostCommand(Args args);
 int ListenCommand(Args args);
 int CopyDataCommand(Args args);
+int LanguageCommand(Args args);
+int UpdateCommand(Args args);
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

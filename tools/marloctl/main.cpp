@@ -26,6 +26,9 @@ constexpr const char* kHelp =
     "                   a copy-data block to a window of the running program\n"
     "  devices          the supported devices present, one slot per line\n"
     "  hid list         every HID interface path and its identity\n"
+    "  language list|set ID\n"
+    "                   the program's languages (INDEX ID NAME, * on the current one), or\n"
+    "                   the one to show\n"
     "  listen TITLE [--class CLASS] [--seconds S]\n"
     "                   a window for the running program to send to; prints what it gets\n"
     "  macro --device MODEL list|new|rename ROW NAME|delete ROW|export ROW FILE|import FILE|show "
@@ -38,6 +41,8 @@ constexpr const char* kHelp =
     "FILE|export FILE\n"
     "                   a device's profiles\n"
     "  skin tree FILE   a skin layout built and printed as a tree\n"
+    "  update check     asks the update service about the program and the connected devices\n"
+    "                   (NAME LOCAL REMOTE STATUS per item, then status N)\n"
     "  raw PATH [--receiver] [--mode N] [--block-size N] OP [ARGS]\n"
     "                   one command-channel operation on an interface\n"
     "  watch [--seconds S]\n"
@@ -103,6 +108,12 @@ int main(int argc, char** argv) {
     }
     if (command == "skin") {
         return SkinCommand(rest);
+    }
+    if (command == "language") {
+        return LanguageCommand(rest);
+    }
+    if (command == "update") {
+        return UpdateCommand(rest);
     }
     if (command == "raw") {
         return RawCommand(rest);
