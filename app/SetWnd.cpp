@@ -168,6 +168,7 @@ void CSetWnd::ShowState(int state) {
         image->SetVisible(!busy);
         if (!busy) {
             image->SetAttribute("bkimage", look.image);
+            image->Invalidate();
         }
     }
     if (ui::CControlUI* hint = manager_.FindControl("update_tishi_layout")) {

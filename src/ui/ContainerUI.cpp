@@ -18,6 +18,7 @@ bool CContainerUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     items_.insert(items_.begin() + index, std::move(control));
     raw->SetManager(GetManager(), this);
     Invalidate();
+    raw->Invalidate();  // a shown window gives the new control its peer
     return true;
 }
 

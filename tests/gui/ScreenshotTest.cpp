@@ -13,6 +13,8 @@
 #include "CustomControls.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
+#include "SetWnd.h"
+#include "UpdateInfoListItemUI.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/MessageRegistry.h"
@@ -177,6 +179,45 @@ TEST_F(ScreenshotTest, MessageBoxIsDrawnInTheSkinsStyle) {
     EXPECT_EQ(image.width(), marlo::app::CMsgWnd::kBaseWidth);
     EXPECT_EQ(image.height(), marlo::app::CMsgWnd::kBaseHeight);
     EXPECT_LT(image.pixelColor(image.width() / 2, 60).lightness(), 80) << "the dark skin";
+}
+
+TEST_F(ScreenshotTest, TheSettingsWindowShowsItsRowsAndTheCheck) {
+    marlo::test::ScopedEnv config("XDG_CONFIG_HOME", dir_.path().string());
+    marlo::test::ScopedEnv url("MARLO_UPDATE_URL", std::nullopt);  // no service: state 2
+    marlo::app::CSetWnd wnd(nullptr, 1,
+                            {{1, 1, 0x0102, "KORVA", "QK27T02B", "KB", "KB", ""},
+                             {0, 1, 10, "KORVA", "ALL", "KB", "AP", ""}});
+    ASSERT_TRUE(wnd.Create(nullptr, "SetWnd", 0, 0, 0, 0));
+    wnd.Prepare(96);
+    wnd.ShowWindow(true, false);
+    for (int i = 0; i < 500 && wnd.state() == 0; ++i) {
+        QApplication::processEvents();
+        backend.loop().RunFor(5);
+    }
+    ASSERT_EQ(wnd.state(), marlo::online::UpdateCheck::kUnreachable);
+    QApplication::processEvents();
+    marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
+    ASSERT_NE(widget, nullptr);
+    const QImage image = widget->grab().toImage();
+    ASSERT_TRUE(image.save(QString::fromStdString(std::string(MARLO_SCREENSHOT_DIR) + "/settings.png")));
+    EXPECT_EQ(image.width(), marlo::app::CSetWnd::kBaseWidth);
+
+    auto& pm = wnd.GetPaintManager();
+    QWidget* list = widget->peers()->PeerOf(pm.FindControl("device_update_list_info"));
+    QWidget* firstRow = widget->peers()->PeerOf(wnd.Rows().at(0));
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(firstRow, nullptr) << "a row added after the window showed has its peer";
+    EXPECT_TRUE(firstRow->isVisible());
+    EXPECT_LE(firstRow->mapTo(widget, QPoint(0, 0)).y() - list->mapTo(widget, QPoint(0, 0)).y(), 2)
+        << "rows stack from the list's top";
+    // The status picture follows the state: the offline mark, not the busy ring.
+    QWidget* picture = widget->peers()->PeerOf(pm.FindControl("update_status_image"));
+    ASSERT_NE(picture, nullptr);
+    const QPoint centre = picture->mapTo(widget, picture->rect().center());
+    const QColor mark = image.pixelColor(centre.x() - 5, centre.y());  // beside the "!"
+    EXPECT_GT(mark.red(), mark.blue() + 40) << "the amber offline mark";
+    wnd.Leave();
+    backend.loop().RunFor(20);
 }
 
 // A small window of the toolkit from a layout written here.

@@ -204,8 +204,17 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
                                  : static_cast<QBoxLayout*>(new QVBoxLayout(box));
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
+        const bool horizontal = dynamic_cast<CHorizontalLayoutUI*>(control) != nullptr;
+        bool anyFlexible = false;
         for (int i = 0; i < container->GetCount(); ++i) {
-            layout->addWidget(MakePeer(container->GetItemAt(i), box));
+            CControlUI* child = container->GetItemAt(i);
+            layout->addWidget(MakePeer(child, box));
+            anyFlexible = anyFlexible || !child->GetAttribute(horizontal ? "width" : "height");
+        }
+        if (!anyFlexible) {
+            // Children of fixed size sit at the start, as the skin lays them out; the ones
+            // added later go before this.
+            layout->addStretch();
         }
         box->setAttribute(Qt::WA_StyledBackground, true);
         peer = box;
@@ -416,14 +425,14 @@ void ControlPeers::Update(CControlUI* control) {
     } else if (CControlUI* parent = control->GetParent();
                parent != nullptr && PeerOf(parent) != nullptr) {
         // A control added after the tree was shown: give it a peer in its parent's layout.
+        // (Items of a combo box or list are shown by their owner's peer, not by their own.)
         QWidget* parentPeer = PeerOf(parent);
-        QWidget* peer = MakePeer(control, parentPeer);
         if (auto* stack = qobject_cast<QStackedWidget*>(parentPeer)) {
-            stack->addWidget(peer);
-        } else if (QLayout* layout = parentPeer->layout()) {
-            auto* box = static_cast<QBoxLayout*>(layout);
+            stack->addWidget(MakePeer(control, parentPeer));
+        } else if (auto* box = qobject_cast<QBoxLayout*>(parentPeer->layout())) {
             const auto* container = dynamic_cast<CContainerUI*>(parent);
-            box->insertWidget(container != nullptr ? container->GetItemIndex(control) : -1, peer);
+            box->insertWidget(container != nullptr ? container->GetItemIndex(control) : -1,
+                              MakePeer(control, parentPeer));
         }
     }
 }
