@@ -63,9 +63,17 @@ void CSetWnd::Prepare(int dpi) {
 }
 
 void CSetWnd::InitWindow() {
+    ShowTitle();
     FillLanguages();
     lastCheckDate_ = online::UpdateTimeFile::UserFile().ReadOrCreate();
     StartCheck();
+}
+
+void CSetWnd::ShowTitle() {
+    // What the desktop and a screen reader call the window: its heading, in the language.
+    if (ui::CControlUI* title = manager_.FindControl("set_title")) {
+        SetTitle(title->GetShownText());
+    }
 }
 
 void CSetWnd::FillLanguages() {
@@ -303,7 +311,9 @@ intptr_t CSetWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr
             OnCheckEnded(static_cast<int>(wParam));
             return 0;
         case kLanguageChanged:
-            // The texts follow by themselves; the plain status line is built again.
+            // The texts follow by themselves; the title and the plain status line are set
+            // again.
+            ShowTitle();
             if (state_ == online::UpdateCheck::kUpToDate) {
                 ShowState(state_);
             }

@@ -58,6 +58,7 @@ class CSetWnd : public ui::WindowImplBase {
     std::vector<CUpdateInfoListItemUI*> Rows();
 
   private:
+    void ShowTitle();
     void FillLanguages();
     void ShowState(int state);
     void OnCheckEnded(int state);

@@ -1,6 +1,7 @@
 """A screen reader's walk through the running program over the accessibility bus: the main
-window is a frame named "Marlo Gear", its icon buttons are named by their tooltips, and
-pressing "Close" through the bus hides the window. Without a tray (Xvfb has none) a message
+window is a frame named "Marlo Gear", its icon buttons are named by their tooltips, pressing
+"Settings" opens the settings dialog (its language box named, its Close button closing it),
+and pressing "Close" through the bus hides the window. Without a tray (Xvfb has none) a message
 box first says that the program goes on: a dialog whose button is pressed the same way."""
 import sys
 import time
@@ -46,6 +47,40 @@ for name in ("Settings", "Minimise", "Close", "Previous device", "Next device"):
     if find(frame, "push button", name) is None:
         fail("no push button named " + name)
     print("push button: " + name)
+
+
+def dialog_named(name):
+    for child in app:
+        if child is not None and child.getRoleName() == "dialog" and child.name == name:
+            return child
+    return None
+
+
+find(frame, "push button", "Settings").queryAction().doAction(0)
+settings = wait_for(lambda: dialog_named("Settings"), timeout=5.0)
+if settings is None:
+    fail("pressing Settings showed no dialog named Settings")
+print("dialog: " + settings.name)
+language = pyatspi.findDescendant(
+    settings, lambda n: n is not None and n.getRoleName() == "combo box")
+if language is None:
+    fail("the settings dialog has no language box")
+labels = [target.name for relation in language.getRelationSet()
+          if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
+          for target in (relation.getTarget(i) for i in range(relation.getNTargets()))]
+if "Language" not in labels:
+    fail("the language box is not labelled Language: " + repr(labels))
+print("combo box: " + language.name)
+close_settings = pyatspi.findDescendant(
+    settings, lambda n: n is not None and n.getRoleName() == "push button" and n.name == "Close"
+    and n.getState().contains(pyatspi.STATE_SHOWING))
+if close_settings is None:
+    fail("the settings dialog has no Close button")
+close_settings.queryAction().doAction(0)
+if wait_for(lambda: True if dialog_named("Settings") is None else None, timeout=5.0) is None:
+    fail("Close did not close the settings dialog")
+print("pressed Close: the settings dialog is gone")
+
 close = find(frame, "push button", "Close")
 actions = close.queryAction()
 if actions.nActions < 1:

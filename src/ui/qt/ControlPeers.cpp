@@ -206,10 +206,22 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         layout->setSpacing(0);
         const bool horizontal = dynamic_cast<CHorizontalLayoutUI*>(control) != nullptr;
         bool anyFlexible = false;
+        QLabel* previousLabel = nullptr;
         for (int i = 0; i < container->GetCount(); ++i) {
             CControlUI* child = container->GetItemAt(i);
-            layout->addWidget(MakePeer(child, box));
+            QWidget* childPeer = MakePeer(child, box);
+            layout->addWidget(childPeer);
             anyFlexible = anyFlexible || !child->GetAttribute(horizontal ? "width" : "height");
+            // A label just before a field names it, for a screen reader as on screen.
+            if (previousLabel != nullptr && (qobject_cast<QComboBox*>(childPeer) != nullptr ||
+                                             qobject_cast<QLineEdit*>(childPeer) != nullptr ||
+                                             qobject_cast<QSlider*>(childPeer) != nullptr)) {
+                previousLabel->setBuddy(childPeer);
+            }
+            previousLabel = dynamic_cast<CLabelUI*>(child) != nullptr &&
+                                    dynamic_cast<CButtonUI*>(child) == nullptr
+                                ? qobject_cast<QLabel*>(childPeer)
+                                : nullptr;
         }
         if (!anyFlexible) {
             // Children of fixed size sit at the start, as the skin lays them out; the ones
@@ -377,6 +389,7 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     const QString tip = Q(control->GetShownToolTip());
     peer->setToolTip(tip);
     // What a screen reader says: the text, or for a control without one (an icon) its tooltip.
+    // (A combo box is named by the label before it; its text is its value.)
     peer->setAccessibleName(text.isEmpty() ? tip : text);
     peer->setAccessibleDescription(text.isEmpty() ? QString() : tip);
     if (dynamic_cast<SkinButton*>(peer) != nullptr) {
