@@ -1,17 +1,87 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "devices/KeyboardBlock.h"
+#include "devices/KeyboardPositionMap.h"
 #include "devices/ZentrixUSBDevice.h"
+#include "profiles/KeyboardProfiledata.h"
 
 namespace marlo::devices {
 
 // The keyboard: its page ("keyboarddevice.xml"), reached by cable or through its receiver,
-// with both of its interfaces (commands and events) opened by the device list.
+// with both of its interfaces (commands and events) opened by the device list. It reads the
+// keyboard's key table to learn which slot sits under each key of the drawing, and writes the
+// person's profile to it: the key table, the lighting and settings block, and the macros.
+//
+// Write sequences go on after a failed command (the keyboard ends each with its end command),
+// but a write the keyboard did not take is never reported as done: lastWriteFailed() says so
+// until the next write that goes through.
 class CZentrixKeyboardDevice : public CZentrixUSBDevice {
   public:
+    static constexpr size_t kInfoBytes = 34;
+    static constexpr uint8_t kBlockSlotStride = 25;
+    // DownloadMacros's results besides the count of events too many.
+    static constexpr int kMacrosOk = 0;
+    static constexpr int kMacrosCannotAllocate = -1;
+
+    CZentrixKeyboardDevice();
+    ~CZentrixKeyboardDevice() override;
+
     std::string_view GetClass() const override { return "ZentrixKeyboardDevice"; }
 
+    // --- Reading. Nothing is sent while the channel is closed. ---
+    // The information block, key table and per-slot table; then the position map. False when
+    // the channel is closed or the keyboard did not answer.
+    bool ReadKeyTables();
+    // The active slot's lighting and settings block, taken into the profile (and saved).
+    bool ReadLightingBlock();
+
+    // --- The profile. ---
+    int LoadProfile() override;
+    void SaveProfile() override;
+    void ReconcileMacros() override;
+    // The macro rows the keys use, in the order the keyboard numbers them.
+    std::vector<int> CollectMacroRows() const;
+
+    // --- Writing. ---
+    // Layer 0 only (begin and end are sent for any layer). 1 when the channel is open.
+    int WriteKeyTable(int layer, const std::vector<profiles::KeyListEntry>& keys);
+    int WriteKeyTableFromProfile(int layer);
+    // 0 when written or nothing to write, -1 when the image cannot be made, else the number of
+    // 4-byte events too many + 1 (nothing sent).
+    int DownloadMacroRows(const std::vector<int>& rows);
+    // The block from the profile, written to slot `slot` (callers pass 0). Always 1.
+    int WriteLightingBlock(uint8_t slot);
+    // The main window's order for applying the selected profile: load, reconcile, refresh,
+    // lighting block, collect, download, key table. The download's result.
+    int ApplyProfile();
+
+    // --- What the page and marloctl show. ---
+    const std::array<uint8_t, kInfoBytes>& info() const { return info_; }
+    uint8_t slotCount() const { return info_[5]; }
+    size_t macroMemoryBytes() const { return size_t{info_[6]} * 128; }
+    const std::vector<uint8_t>& deviceKeyTable() const { return deviceTable_; }
+    const KeyboardPositionMap& positionMap() const { return map_; }
+    const std::vector<profiles::KeyListEntry>& keys() const { return keys_; }
+    void SetKeyAssignment(int position, uint32_t code);
+    const profiles::LightInfo& lightInfo() const { return light_; }
+    void SetLightInfo(const profiles::LightInfo& light) { light_ = light; }
+    const profiles::KeyboardSystemStages& systemStages() const { return stages_; }
+    void SetSystemStages(const profiles::KeyboardSystemStages& stages) { stages_ = stages; }
+    const std::vector<int>& modeValues() const { return modeValues_; }
+    bool lastWriteFailed() const { return lastWriteFailed_; }
+    // The selected profile's file in the user's folder (the factory profile when none).
+    std::filesystem::path SelectedProfilePath() const;
+    profiles::CKeyboardProfiledata& profile() { return profile_; }
+
   protected:
-    void ReadFromDevice() override { ReadFirmwareVersion(); }
+    void ReadFromDevice() override;
+    void RefreshFromDevice() override;
     int PageKind() const override { return 1; }
 
   public:
@@ -20,6 +90,25 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // The keyboard takes the colour stream only in its host-streamed lighting modes, which
     // the lighting engine drives; in every other mode the frame is shown on the page only.
     void PresentFrame() override { PresentOnPageOnly(); }
+
+  private:
+    void LoadModeValues();
+    int MacroCount() const;
+    // Notes a command's result: a result other than 1 marks the write as failed.
+    void Took(int result);
+
+    std::array<uint8_t, kInfoBytes> info_{};
+    std::vector<uint8_t> deviceTable_;
+    std::vector<uint8_t> slotTable_;
+    KeyboardPositionMap map_;
+    std::vector<profiles::KeyListEntry> keys_;
+    profiles::LightInfo light_;
+    profiles::KeyboardSystemStages stages_;
+    KeyboardBlock::Bytes block_{};
+    KeyboardBlock::Bytes previousBlock_{};
+    std::vector<int> modeValues_;
+    profiles::CKeyboardProfiledata profile_;
+    bool lastWriteFailed_ = false;
 };
 
 }  // namespace marlo::devices

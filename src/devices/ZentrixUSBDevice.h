@@ -90,11 +90,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void RefreshPage() {}
     virtual void ReconcileMacros() {}
     virtual void LoadDefaultProfile() {}
-    virtual std::vector<std::string> CollectMacros() { return {}; }
-    virtual int WriteKeyTable(const std::vector<uint32_t>&) { return 0; }
-    virtual int WriteKeyTableFromProfile() { return 0; }
-    virtual int DownloadMacros(const std::vector<std::string>&) { return 0; }
-    virtual int WriteSettingsBlock(int) { return 0; }
     virtual void LoadNameLists() {}
     virtual void SetKeyMap(std::map<int, int> map) { keyMap_ = std::move(map); }
     // Sets the reactive value of each key whose ring entry (of the first nine) is not 0.

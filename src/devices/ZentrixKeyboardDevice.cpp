@@ -1,0 +1,277 @@
+#include "devices/ZentrixKeyboardDevice.h"
+
+#include <algorithm>
+
+#include "devices/KeyIdentityTable.h"
+#include "devices/KeyboardMacroImage.h"
+#include "hid/CommandReport.h"
+#include "platform/DebugOutput.h"
+#include "platform/JsonDocument.h"
+#include "platform/Paths.h"
+#include "profiles/MacroList.h"
+#include "profiles/ProfileList.h"
+
+namespace marlo::devices {
+
+using platform::DebugOutput;
+
+namespace {
+
+// The keyboard's entry in the factory mode lists.
+constexpr int kKeyboardModel = 1;
+
+}  // namespace
+
+CZentrixKeyboardDevice::CZentrixKeyboardDevice() {
+    SetDeviceName("keyboard");
+}
+
+CZentrixKeyboardDevice::~CZentrixKeyboardDevice() {
+    StopThreads();
+}
+
+void CZentrixKeyboardDevice::Took(int result) {
+    if (result != hid::kResultOk) {
+        lastWriteFailed_ = true;
+    }
+}
+
+void CZentrixKeyboardDevice::LoadModeValues() {
+    modeValues_.clear();
+    const Json::Value models = platform::JsonDocument::Read(
+        platform::Paths::DefaultDataDir() / "default_light.json", 4 * 1024 * 1024)["Models"];
+    if (!models.isArray() || models.size() <= kKeyboardModel) {
+        return;
+    }
+    for (const Json::Value& mode : models[kKeyboardModel]["Modes"]) {
+        modeValues_.push_back(mode.isObject() && mode["Value"].isInt() ? mode["Value"].asInt() : 0);
+    }
+}
+
+bool CZentrixKeyboardDevice::ReadKeyTables() {
+    hid::CommandChannel& ch = channel();
+    if (!ch.connected()) {
+        return false;
+    }
+    ch.Begin();
+    std::array<uint8_t, 32> head{};
+    uint16_t version = 0;
+    const int info = ch.ReadInfo(head, &version);
+    if (info != hid::kResultOk) {
+        ch.End();
+        return false;
+    }
+    std::copy(head.begin(), head.end(), info_.begin());
+    info_[32] = static_cast<uint8_t>(version & 0xFF);
+    info_[33] = static_cast<uint8_t>(version >> 8);
+    const size_t slots = info_[5];
+    ch.SetBlockSize(static_cast<uint32_t>(slots * 3));
+    deviceTable_.assign(slots * 3, 0);
+    slotTable_.assign(slots, 0);
+    const int table = ch.ReadBlock(deviceTable_);
+    ch.ReadSlots(slotTable_);
+    ch.End();
+    map_ = table == hid::kResultOk ? KeyboardPositionMap::Build(deviceTable_) : KeyboardPositionMap();
+    return table == hid::kResultOk;
+}
+
+bool CZentrixKeyboardDevice::ReadLightingBlock() {
+    hid::CommandChannel& ch = channel();
+    if (!ch.connected()) {
+        return false;
+    }
+    uint8_t active = 0;
+    if (ch.ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
+        return false;
+    }
+    KeyboardBlock::Bytes read{};
+    if (ch.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
+        hid::kResultOk) {
+        return false;
+    }
+    if (modeValues_.empty()) {
+        LoadModeValues();
+    }
+    const uint8_t previousMode = light_.selectItem;
+    previousBlock_ = block_;
+    KeyboardBlock::Read(read, active, modeValues_, light_, stages_);
+    block_ = read;
+    light_.oldLedMode = previousMode;
+    profile_.SetLightInfo(light_);
+    profile_.SetKeyboardSystemStages(stages_);
+    SaveProfile();
+    return true;
+}
+
+std::filesystem::path CZentrixKeyboardDevice::SelectedProfilePath() const {
+    profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
+    list.Load();
+    const auto path = list.GetProfilePathAt(list.selected());
+    return path.empty() ? DefaultProfilePath() : path;
+}
+
+int CZentrixKeyboardDevice::LoadProfile() {
+    if (modeValues_.empty()) {
+        LoadModeValues();
+    }
+    profile_.SetDefaultProfilePath(DefaultProfilePath());
+    const std::filesystem::path path = SelectedProfilePath();
+    profile_.SetProfilePath(path);
+    if (profile_.LoadProfile(path).isNull()) {
+        return 0;  // the lists stay as they were
+    }
+    keys_ = profile_.GetKeyList();
+    light_ = profile_.GetLightInfo();
+    stages_ = profile_.GetKeyboardSystemStages();
+    return 1;
+}
+
+void CZentrixKeyboardDevice::SaveProfile() {
+    profile_.SetKeyList(keys_);
+    profile_.SetLightInfo(light_);
+    profile_.SetKeyboardSystemStages(stages_);
+    if (!profile_.GetProfilePath().empty() && !profile_.SaveProfile()) {
+        DebugOutput::Printf("the keyboard's profile could not be saved: %s",
+                            profile_.GetProfilePath().c_str());
+    }
+}
+
+int CZentrixKeyboardDevice::MacroCount() const {
+    profiles::MacroList macros(UserDataFolder());
+    macros.LoadMacroList();
+    return static_cast<int>(macros.rows().size());
+}
+
+void CZentrixKeyboardDevice::ReconcileMacros() {
+    const int count = MacroCount();
+    bool changed = false;
+    for (profiles::KeyListEntry& key : keys_) {
+        if (KeyboardMacroImage::IsMacro(key.assignment) && key.assignment.high >= count) {
+            key.assignment = key.defaultAssignment;
+            changed = true;
+        }
+    }
+    if (changed) {
+        SaveProfile();
+        RefreshPage();
+    }
+}
+
+std::vector<int> CZentrixKeyboardDevice::CollectMacroRows() const {
+    return KeyboardMacroImage::CollectMacros(keys_, map_, MacroCount());
+}
+
+void CZentrixKeyboardDevice::SetKeyAssignment(int position, uint32_t code) {
+    for (profiles::KeyListEntry& key : keys_) {
+        if (key.keyIndex == position) {
+            key.assignment = profiles::Assignment::FromCode(code);
+            return;
+        }
+    }
+    const auto& identity = KeyIdentityCodes();
+    const uint32_t factory =
+        position >= 0 && position < kKeyPositions ? identity[static_cast<size_t>(position)] : 0;
+    keys_.push_back({static_cast<uint16_t>(position), profiles::Assignment::FromCode(code),
+                     static_cast<uint16_t>(position), profiles::Assignment::FromCode(factory)});
+}
+
+int CZentrixKeyboardDevice::WriteKeyTable(int layer,
+                                          const std::vector<profiles::KeyListEntry>& keys) {
+    hid::CommandChannel& ch = channel();
+    if (!ch.connected()) {
+        return 0;
+    }
+    lastWriteFailed_ = false;
+    std::array<uint8_t, 32> head{};
+    uint16_t version = 0;
+    if (ch.ReadInfo(head, &version) == hid::kResultOk) {
+        std::copy(head.begin(), head.end(), info_.begin());
+    }
+    const std::vector<uint8_t> table =
+        KeyboardMacroImage::KeyTable(deviceTable_, keys, map_, MacroCount());
+    Took(ch.Begin());
+    if (layer == 0 && !table.empty()) {
+        const int written = ch.WriteBlock(table, 0);
+        Took(written);
+        if (written == hid::kResultOk) {
+            deviceTable_ = table;
+        }
+    }
+    Took(ch.End());
+    return 1;
+}
+
+int CZentrixKeyboardDevice::WriteKeyTableFromProfile(int layer) {
+    return WriteKeyTable(layer, keys_);
+}
+
+int CZentrixKeyboardDevice::DownloadMacroRows(const std::vector<int>& rows) {
+    hid::CommandChannel& ch = channel();
+    std::array<uint8_t, 32> head{};
+    uint16_t version = 0;
+    if (ch.connected() && ch.ReadInfo(head, &version) == hid::kResultOk) {
+        std::copy(head.begin(), head.end(), info_.begin());
+    }
+    profiles::MacroList list(UserDataFolder());
+    list.LoadMacroList();
+    if (rows.empty() || list.rows().empty()) {
+        return kMacrosOk;
+    }
+    std::vector<std::vector<profiles::MacroEvent>> macros;
+    for (const int row : rows) {
+        macros.push_back(list.LoadMacro(row));
+    }
+    const KeyboardMacroImage::Built built = KeyboardMacroImage::Build(macros, macroMemoryBytes());
+    if (built.result != kMacrosOk || !ch.connected()) {
+        return built.result;
+    }
+    lastWriteFailed_ = false;
+    Took(ch.Begin());
+    Took(ch.WriteMacros(built.image));
+    Took(ch.End());
+    return kMacrosOk;
+}
+
+int CZentrixKeyboardDevice::WriteLightingBlock(uint8_t slot) {
+    if (modeValues_.empty()) {
+        LoadModeValues();
+    }
+    block_ = KeyboardBlock::Build(light_, stages_, modeValues_);
+    hid::CommandChannel& ch = channel();
+    if (ch.connected()) {
+        lastWriteFailed_ = false;
+        Took(ch.Begin());
+        Took(ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride), block_));
+        Took(ch.End());
+    }
+    return 1;
+}
+
+int CZentrixKeyboardDevice::ApplyProfile() {
+    LoadProfile();
+    ReconcileMacros();
+    RefreshPage();
+    WriteLightingBlock(0);
+    bool failed = lastWriteFailed_;
+    const int macros = DownloadMacroRows(CollectMacroRows());
+    failed = failed || lastWriteFailed_;
+    WriteKeyTableFromProfile(0);
+    lastWriteFailed_ = failed || lastWriteFailed_;
+    return macros;
+}
+
+void CZentrixKeyboardDevice::ReadFromDevice() {
+    ReadFirmwareVersion();
+    ReadKeyTables();
+    LoadProfile();
+    ReadLightingBlock();
+    RefreshPage();
+}
+
+void CZentrixKeyboardDevice::RefreshFromDevice() {
+    LoadProfile();
+    ReadLightingBlock();
+    RefreshPage();
+}
+
+}  // namespace marlo::devices

@@ -1,0 +1,140 @@
+// The keyboard's device object against the emulated keyboard: reading its tables and block,
+// writing the person's keys, lighting and macros, and saying when the keyboard did not take a
+// write.
+#include "devices/ZentrixKeyboardDevice.h"
+
+#include <gtest/gtest.h>
+
+#include "devices/KeyIdentityTable.h"
+#include "profiles/MacroList.h"
+#include "sim/CommandDevice.h"
+#include "sim/KeyboardDevice.h"
+#include "sim/SimCatalog.h"
+#include "sim/SimServer.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+
+namespace marlo::devices {
+namespace {
+
+class KeyboardDeviceTest : public ::testing::Test {
+  protected:
+    KeyboardDeviceTest()
+        : server_(dir_.path() / "hid"),
+          data_("XDG_DATA_HOME", (dir_ / "data").string()),
+          resources_("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR)) {
+        server_.Plug("keyboard", sim::SimCatalog::Create("keyboard"));
+        keyboard_.channel().SetTimeouts(300, 300);
+        const std::string path = (dir_.path() / "hid/dev/hidraw0").string() +
+                                 "#vid_320f&pid_5055&mi_01&col04";
+        EXPECT_TRUE(keyboard_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
+        keyboard_.channel().SetConnected(true);
+        keyboard_.channel().SetMode(1);
+    }
+    sim::KeyboardModel& Model() {
+        sim::KeyboardModel* model = nullptr;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            model = &dynamic_cast<sim::KeyboardDevice&>(d).model();
+        });
+        return *model;
+    }
+    std::vector<uint8_t> SlotBytes(int position) {
+        const size_t at = size_t{sim::KeyboardModel::FactorySlotOfPosition(position)} * 3;
+        std::vector<uint8_t> bytes;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            const auto& block = dynamic_cast<sim::KeyboardDevice&>(d).model().keyBlock();
+            bytes.assign(block.begin() + static_cast<long>(at),
+                         block.begin() + static_cast<long>(at) + 3);
+        });
+        return bytes;
+    }
+    // Macros in the user's folder, each one key press of `events` events.
+    void MakeMacros(int count, size_t events = 1) {
+        profiles::MacroList list(keyboard_.UserDataFolder());
+        list.LoadMacroList();
+        for (int i = 0; i < count; ++i) {
+            ASSERT_EQ(list.NewMacro(), profiles::ListResult::kDone);
+            std::vector<profiles::MacroList::ActionRow> rows;
+            for (size_t e = 0; e < events; ++e) {
+                rows.push_back({"10", R"({"Action":"down","Type":10,"Button":4,"Delay":"10"})"});
+            }
+            ASSERT_EQ(list.SaveMacro(i, rows), profiles::ListResult::kDone);
+        }
+    }
+
+    test::TempDir dir_;
+    sim::SimServer server_;
+    test::ScopedEnv data_;
+    test::ScopedEnv resources_;
+    CZentrixKeyboardDevice keyboard_;
+};
+
+TEST_F(KeyboardDeviceTest, ReadsWhichSlotIsUnderEachKeyAndTheLightingBlock) {
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    EXPECT_EQ(keyboard_.slotCount(), sim::KeyboardModel::kKeySlots);
+    EXPECT_EQ(keyboard_.macroMemoryBytes(), sim::KeyboardModel::kMacroUnits * 128u);
+    for (const int position : {0, 65, 110, 125}) {
+        EXPECT_EQ(keyboard_.positionMap().SlotOf(position),
+                  sim::KeyboardModel::FactorySlotOfPosition(position))
+            << position;
+    }
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    ASSERT_TRUE(keyboard_.ReadLightingBlock());
+    // The emulator's block: device mode 1, brightness 4, speed byte 2, red.
+    EXPECT_EQ(keyboard_.lightInfo().selectItem, 1);
+    EXPECT_EQ(keyboard_.lightInfo().light, 4);
+    EXPECT_EQ(keyboard_.lightInfo().speed, 2);
+    EXPECT_EQ(keyboard_.lightInfo().red, 255);
+}
+
+TEST_F(KeyboardDeviceTest, WritesTheKeysTheLightingAndTheMacrosOfTheProfile) {
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    MakeMacros(3);
+    keyboard_.SetKeyAssignment(65, 0x200005);  // A types B
+    keyboard_.SetKeyAssignment(0, 0x700200);   // Esc plays macro row 2 ...
+    keyboard_.SetKeyAssignment(1, 0x700000);   // ... F1 row 0
+    keyboard_.SetKeyAssignment(2, 0x700300);   // F2 a row that does not exist: its default
+    EXPECT_EQ(keyboard_.CollectMacroRows(), (std::vector<int>{2, 0}));
+    EXPECT_EQ(keyboard_.DownloadMacroRows(keyboard_.CollectMacroRows()), 0);
+    EXPECT_EQ(Model().macroMemory()[0], 0xAA);
+    EXPECT_EQ(Model().macroMemory()[4], 2) << "two macros in the image";
+    EXPECT_EQ(keyboard_.WriteKeyTableFromProfile(0), 1);
+    EXPECT_FALSE(keyboard_.lastWriteFailed());
+    EXPECT_EQ(SlotBytes(65), (std::vector<uint8_t>{0x20, 0x00, 0x05}));
+    EXPECT_EQ(SlotBytes(0), (std::vector<uint8_t>{0x70, 0x00, 0x00})) << "row 2 is macro 0";
+    EXPECT_EQ(SlotBytes(1), (std::vector<uint8_t>{0x70, 0x01, 0x00}));
+    EXPECT_EQ(SlotBytes(2), (std::vector<uint8_t>{0x20, 0x00, 0x3B})) << "F2's own code";
+
+    profiles::LightInfo light = keyboard_.lightInfo();
+    light.speed = 0;
+    light.red = 7;
+    keyboard_.SetLightInfo(light);
+    EXPECT_EQ(keyboard_.WriteLightingBlock(0), 1);
+    EXPECT_EQ(Model().settings()[3], 4) << "speed 0 is stored as 4";
+    EXPECT_EQ(Model().settings()[6], 7);
+}
+
+TEST_F(KeyboardDeviceTest, AnImageTooBigIsNotSentAndAFailedWriteIsSaid) {
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    // 4096 bytes of memory: one macro of 1020 events is 16 + 6 + 4080 = 4102 bytes, two
+    // events too many.
+    MakeMacros(1, 1020);
+    keyboard_.SetKeyAssignment(0, 0x700000);
+    EXPECT_EQ(keyboard_.DownloadMacroRows(keyboard_.CollectMacroRows()), 2);
+    EXPECT_EQ(Model().macroMemory()[0], 0) << "nothing sent";
+    EXPECT_EQ(keyboard_.DownloadMacroRows({}), 0) << "nothing to send";
+
+    // The keyboard answers 0xFF: the sequence still ends with its end command, and says that
+    // the keyboard did not take it.
+    server_.SetFault("keyboard", sim::Fault::kStatusFF);
+    EXPECT_EQ(keyboard_.WriteKeyTableFromProfile(0), 1);
+    EXPECT_TRUE(keyboard_.lastWriteFailed());
+    server_.SetFault("keyboard", sim::Fault::kNone);
+    EXPECT_EQ(keyboard_.WriteKeyTableFromProfile(0), 1);
+    EXPECT_FALSE(keyboard_.lastWriteFailed());
+}
+
+}  // namespace
+}  // namespace marlo::devices
