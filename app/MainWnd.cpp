@@ -418,7 +418,10 @@ void CMainWnd::OnTimer(uint32_t id) {
             OpenTrayMenu();
             break;
         case kTimerProfileSwitch:
-            if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
+            if (auto* keyboard =
+                    dynamic_cast<devices::CZentrixKeyboardDevice*>(devices_->CurrentDevice())) {
+                ApplyKeyboardProfile(*keyboard);
+            } else if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
                 device->LoadProfile();
                 device->RefreshPage();
             }
@@ -428,6 +431,29 @@ void CMainWnd::OnTimer(uint32_t id) {
             break;
         default:
             break;
+    }
+}
+
+void CMainWnd::ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard) {
+    const int macros = keyboard.ApplyProfile();
+    if (macros == devices::CZentrixKeyboardDevice::kMacrosCannotAllocate) {
+        CMsgWnd::ShowMessage(this, "", "message_text_7", manager_.GetDPI(), true, 0);
+    } else if (macros != devices::CZentrixKeyboardDevice::kMacrosOk) {
+        const std::string format =
+            ui::CResourceManager::GetInstance().FindText("message_text_16").value_or("%d");
+        std::string text = format;
+        if (const size_t at = format.find("%d"); at != std::string::npos) {
+            text = format.substr(0, at) + std::to_string(macros) + format.substr(at + 2);
+        }
+        CMsgWnd::ShowMessage(this, "", text, manager_.GetDPI(), false, 0);
+    }
+    ShowWriteStatus(keyboard.lastWriteFailed());
+}
+
+void CMainWnd::ShowWriteStatus(bool failed) {
+    if (ui::CControlUI* status = manager_.FindControl("str_test")) {
+        status->SetResourceText(true);
+        status->SetText(failed ? "message_text_38" : "");
     }
 }
 

@@ -23,6 +23,10 @@ namespace marlo::ui {
 class CButtonUI;
 }
 
+namespace marlo::devices {
+class CZentrixKeyboardDevice;
+}
+
 namespace marlo::app {
 
 class CControlRouter;
@@ -167,6 +171,10 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void RestoreOwnLighting();
     void Shutdown();
     void OnEntryMessage(int index, bool show);
+    // The selected profile to the keyboard in the order it takes it, with what went wrong said.
+    void ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard);
+    // The status bar's line: the keyboard did not take the last write, or nothing.
+    void ShowWriteStatus(bool failed);
     // Messages that come only after the awake gate.
     bool HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled);
     bool IsHookMessage(uint32_t message) const;

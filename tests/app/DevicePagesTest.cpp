@@ -14,7 +14,10 @@
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
 #include "devices/MpDevicePowerUI.h"
+#include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
+#include "profiles/MacroList.h"
+#include "sim/KeyboardModel.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageRegistry.h"
@@ -516,6 +519,57 @@ TEST_F(DevicePagesTest, TheProfilePanelsButtonsAskWhatTheyMustAndSayWhyTheyRefus
     auto* panels = dynamic_cast<ui::CTabLayoutUI*>(keyboard->FindSubControl("device_panel_switch"));
     ASSERT_NE(panels, nullptr);
     EXPECT_EQ(panels->GetCurSel(), 2);
+}
+
+}  // namespace
+}  // namespace marlo::app
+
+namespace marlo::app {
+namespace {
+
+TEST_F(DevicePagesTest, ApplyingAKeyboardProfileSaysWhatTheKeyboardDidNotTake) {
+    Start();
+    Plug("keyboard");
+    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    EXPECT_EQ(keyboard->slotCount(), sim::KeyboardModel::kKeySlots) << "read on arrival";
+
+    // A macro longer than the keyboard's memory on Esc, kept in the selected profile.
+    profiles::MacroList macros(keyboard->UserDataFolder());
+    macros.LoadMacroList();
+    ASSERT_EQ(macros.NewMacro(), profiles::ListResult::kDone);
+    std::vector<profiles::MacroList::ActionRow> rows(
+        1030, {"10", R"({"Action":"down","Type":10,"Button":4,"Delay":"10"})"});
+    ASSERT_EQ(macros.SaveMacro(0, rows), profiles::ListResult::kDone);
+    keyboard->LoadProfile();
+    keyboard->SetKeyAssignment(0, 0x700000);
+    keyboard->SaveProfile();
+
+    // The profile switch's timer, at once; the message box it shows is answered from its loop.
+    std::string said;
+    backend_.loop().Post([&] {
+        auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
+        ASSERT_NE(box, nullptr);
+        said = box->GetPaintManager().FindControl("MessageText")->GetShownText();
+        ASSERT_TRUE(ui::HeadlessUser(box->GetPaintManager()).Click("confirm_btn"));
+    });
+    wnd_->SendMessage(ui::kWmTimer, CMainWnd::kTimerProfileSwitch, 0);
+    ASSERT_TRUE(RunUntil([&] { return !said.empty(); }));
+    // 16 + 6 + 4 · 1030 = 4142 bytes in 4096: 46 bytes over, 46 ÷ 4 + 1 = 12.
+    EXPECT_EQ(said, "The macros do not fit in the keyboard's memory: 12 steps too many.");
+    EXPECT_EQ(Find("str_test")->GetShownText(), "");
+
+    // The keyboard stops taking writes: the status bar says so.
+    server_.SetFault("keyboard", sim::Fault::kStatusFF);
+    keyboard->SetKeyAssignment(0, 0x200005);
+    keyboard->SaveProfile();
+    wnd_->SendMessage(ui::kWmTimer, CMainWnd::kTimerProfileSwitch, 0);
+    EXPECT_TRUE(RunUntil([&] { return !Find("str_test")->GetShownText().empty(); }));
+    EXPECT_EQ(Find("str_test")->GetShownText(),
+              "The keyboard did not take the last change. Check its cable or receiver and try "
+              "again.");
+    server_.SetFault("keyboard", sim::Fault::kNone);
 }
 
 }  // namespace
