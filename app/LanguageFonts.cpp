@@ -52,10 +52,10 @@ void LanguageFonts::SetFonts(const std::string& face) {
     };
     // In the order they are added: font 0, the default font, fonts 1 to 11, font 50.
     static constexpr Row kTable[] = {
-        {0, 15, false, false}, {-1, 14, false, false}, {1, 14, true, false},
-        {2, 18, false, false}, {3, 30, false, false},  {4, 16, false, false},
-        {5, 20, false, false}, {6, 22, false, false},  {7, 14, false, false},
-        {8, 12, false, false}, {9, 11, false, false},  {10, 10, false, false},
+        {0, 15, false, false},  {-1, 14, false, false}, {1, 14, true, false},
+        {2, 18, false, false},  {3, 30, false, false},  {4, 16, false, false},
+        {5, 20, false, false},  {6, 22, false, false},  {7, 14, false, false},
+        {8, 12, false, false},  {9, 11, false, false},  {10, 10, false, false},
         {11, 28, false, false}, {50, 18, false, true},
     };
     std::map<int, ui::FontInfo> fonts;

@@ -42,7 +42,8 @@ int LanguageSettings::PeekSavedLanguage() {
     const platform::SettingsStore store = platform::SettingsStore::UserStore();
     const profiles::LanguageTable table = Languages();
     if (const auto key = store.OpenKey(kKey)) {
-        return static_cast<int>(table.IndexOf(key->ReadDword("LANGUAGE").value_or(520)).value_or(0));
+        return static_cast<int>(
+            table.IndexOf(key->ReadDword("LANGUAGE").value_or(520)).value_or(0));
     }
     return table.languages.empty() ? 0 : static_cast<int>(IndexForLocale(table, PersonsLocale()));
 }

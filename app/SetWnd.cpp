@@ -93,7 +93,8 @@ void CSetWnd::FillLanguages() {
 
 std::vector<CUpdateInfoListItemUI*> CSetWnd::Rows() {
     std::vector<CUpdateInfoListItemUI*> rows;
-    if (auto* list = dynamic_cast<ui::CContainerUI*>(manager_.FindControl("device_update_list_info"))) {
+    if (auto* list =
+            dynamic_cast<ui::CContainerUI*>(manager_.FindControl("device_update_list_info"))) {
         for (int i = 0; i < list->GetCount(); ++i) {
             if (auto* row = dynamic_cast<CUpdateInfoListItemUI*>(list->GetItemAt(i))) {
                 rows.push_back(row);
@@ -160,9 +161,9 @@ void CSetWnd::ShowState(int state) {
         if (state == online::UpdateCheck::kUpToDate) {
             // The identifier's text and the date of the last check, as plain text.
             text->SetResourceText(false);
-            text->SetText(ui::CResourceManager::GetInstance().FindText(look.text).value_or(look.text) +
-                          " " +
-                          lastCheckDate_);
+            text->SetText(
+                ui::CResourceManager::GetInstance().FindText(look.text).value_or(look.text) + " " +
+                lastCheckDate_);
         } else {
             text->SetResourceText(true);
             text->SetText(look.text);
@@ -227,8 +228,7 @@ void CSetWnd::MarkChosenForUpdate() {
         row->ShowRowText(opened ? CUpdateInfoListItemUI::RowText::kDownloading
                                 : CUpdateInfoListItemUI::RowText::kWaiting);
         if (!opened) {
-            platform::DebugOutput::Printf("no download address for %s",
-                                          row->result().name.c_str());
+            platform::DebugOutput::Printf("no download address for %s", row->result().name.c_str());
         }
     }
     if (ui::CControlUI* button = manager_.FindControl("update_fw_and_ap")) {

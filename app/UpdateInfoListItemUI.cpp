@@ -49,7 +49,7 @@ void CUpdateInfoListItemUI::ShowResult(const online::UpdateResult& result) {
                        !result.remoteVersionText.empty());
     }
     ShowRowText(result.status == online::UpdateResult::kUpdateAvailable ? RowText::kNeedsUpdate
-                                                                         : RowText::kUpToDate);
+                                                                        : RowText::kUpToDate);
 }
 
 void CUpdateInfoListItemUI::ShowRowText(RowText text) {

@@ -20,7 +20,8 @@ class KeyboardBlock {
     using Bytes = std::array<uint8_t, kSize>;
 
     // `modeValues`: the device value of each entry of the keyboard's mode list.
-    static Bytes Build(const profiles::LightInfo& light, const profiles::KeyboardSystemStages& stages,
+    static Bytes Build(const profiles::LightInfo& light,
+                       const profiles::KeyboardSystemStages& stages,
                        std::span<const int> modeValues);
 
     // What a block read from the keyboard says, over the current settings: the mode (kept when

@@ -13,8 +13,7 @@ void Put16(std::vector<uint8_t>& out, size_t at, size_t value) {
 }  // namespace
 
 std::vector<int> KeyboardMacroImage::CollectMacros(const std::vector<profiles::KeyListEntry>& keys,
-                                                   const KeyboardPositionMap& map,
-                                                   int macroCount) {
+                                                   const KeyboardPositionMap& map, int macroCount) {
     std::vector<int> macros;
     for (const profiles::KeyListEntry& key : keys) {
         const int position = key.keyIndex;
@@ -31,8 +30,7 @@ std::vector<int> KeyboardMacroImage::CollectMacros(const std::vector<profiles::K
 
 std::vector<uint8_t> KeyboardMacroImage::KeyTable(std::vector<uint8_t> deviceTable,
                                                   const std::vector<profiles::KeyListEntry>& keys,
-                                                  const KeyboardPositionMap& map,
-                                                  int macroCount) {
+                                                  const KeyboardPositionMap& map, int macroCount) {
     std::vector<int> seen;
     for (const profiles::KeyListEntry& key : keys) {
         const int position = key.keyIndex;

@@ -14,8 +14,8 @@ namespace marlo::devices {
 // use (in position order), so both sides are numbered the same way.
 class KeyboardMacroImage {
   public:
-    static constexpr uint8_t kMacroType = 0x70;       // "p"
-    static constexpr uint8_t kMacroOnceType = 0x71;   // "q"
+    static constexpr uint8_t kMacroType = 0x70;      // "p"
+    static constexpr uint8_t kMacroOnceType = 0x71;  // "q"
     // Positions below this are keys; the ones above never carry macros to the keyboard.
     static constexpr int kKeyPositionsWithMacros = 126;
     static constexpr uint16_t kSignature = 0x55AA;

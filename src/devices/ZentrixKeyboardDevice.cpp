@@ -36,15 +36,30 @@ void CZentrixKeyboardDevice::Took(int result) {
     }
 }
 
+std::vector<CZentrixKeyboardDevice::Mode> CZentrixKeyboardDevice::Modes() {
+    if (modeValues_.empty()) {
+        LoadModeValues();
+    }
+    return modes_;
+}
+
 void CZentrixKeyboardDevice::LoadModeValues() {
     modeValues_.clear();
+    modes_.clear();
     const Json::Value models = platform::JsonDocument::Read(
         platform::Paths::DefaultDataDir() / "default_light.json", 4 * 1024 * 1024)["Models"];
     if (!models.isArray() || models.size() <= kKeyboardModel) {
         return;
     }
     for (const Json::Value& mode : models[kKeyboardModel]["Modes"]) {
-        modeValues_.push_back(mode.isObject() && mode["Value"].isInt() ? mode["Value"].asInt() : 0);
+        Mode entry;
+        if (mode.isObject()) {
+            entry.value = mode["Value"].isInt() ? mode["Value"].asInt() : 0;
+            entry.visible = mode["Visible"].isInt() && mode["Visible"].asInt() != 0;
+            entry.name = mode["Name"].isString() ? mode["Name"].asString() : "";
+        }
+        modeValues_.push_back(entry.value);
+        modes_.push_back(std::move(entry));
     }
 }
 
@@ -71,7 +86,8 @@ bool CZentrixKeyboardDevice::ReadKeyTables() {
     const int table = ch.ReadBlock(deviceTable_);
     ch.ReadSlots(slotTable_);
     ch.End();
-    map_ = table == hid::kResultOk ? KeyboardPositionMap::Build(deviceTable_) : KeyboardPositionMap();
+    map_ =
+        table == hid::kResultOk ? KeyboardPositionMap::Build(deviceTable_) : KeyboardPositionMap();
     return table == hid::kResultOk;
 }
 
@@ -85,8 +101,7 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
         return false;
     }
     KeyboardBlock::Bytes read{};
-    if (ch.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
-        hid::kResultOk) {
+    if (ch.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) != hid::kResultOk) {
         return false;
     }
     if (modeValues_.empty()) {

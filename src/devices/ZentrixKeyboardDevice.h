@@ -74,6 +74,14 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     const profiles::KeyboardSystemStages& systemStages() const { return stages_; }
     void SetSystemStages(const profiles::KeyboardSystemStages& stages) { stages_ = stages; }
     const std::vector<int>& modeValues() const { return modeValues_; }
+    // The keyboard's mode list of the factory data: each entry's name key and visibility,
+    // in the order of modeValues().
+    struct Mode {
+        int value = 0;
+        bool visible = false;
+        std::string name;
+    };
+    std::vector<Mode> Modes();
     bool lastWriteFailed() const { return lastWriteFailed_; }
     // The selected profile's file in the user's folder (the factory profile when none).
     std::filesystem::path SelectedProfilePath() const;
@@ -107,6 +115,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     KeyboardBlock::Bytes block_{};
     KeyboardBlock::Bytes previousBlock_{};
     std::vector<int> modeValues_;
+    std::vector<Mode> modes_;
     profiles::CKeyboardProfiledata profile_;
     bool lastWriteFailed_ = false;
 };

@@ -3,11 +3,11 @@
 #include <curl/curl.h>
 #include <signal.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <strings.h>
 
 #include "platform/Event.h"
 
@@ -185,8 +185,7 @@ int HttpClient::HttpRequest(std::string_view verb, const std::string& url,
             extra.events = CURL_WAIT_POLLIN;
             extraCount = 1;
         }
-        curl_multi_poll(multi.get(), stop != nullptr ? &extra : nullptr, extraCount, 1000,
-                        nullptr);
+        curl_multi_poll(multi.get(), stop != nullptr ? &extra : nullptr, extraCount, 1000, nullptr);
         if (stop != nullptr && (extra.revents & CURL_WAIT_POLLIN) != 0) {
             stopped = true;
             result = CURLE_ABORTED_BY_CALLBACK;

@@ -53,9 +53,8 @@ class HttpClient {
     // no terminator added, and cut at its end. `stop`, when given, ends the request at once
     // when signalled. Returns the answer bytes written, 0 with the marker when nothing could
     // be sent, or -1.
-    int HttpRequest(std::string_view verb, const std::string& url,
-                    std::span<const uint8_t> body, std::span<uint8_t> answer,
-                    bool useNamedProxy, platform::Event* stop = nullptr);
+    int HttpRequest(std::string_view verb, const std::string& url, std::span<const uint8_t> body,
+                    std::span<uint8_t> answer, bool useNamedProxy, platform::Event* stop = nullptr);
 
     Settings& settings() { return settings_; }
     // Empty: the system's authorities decide.

@@ -63,8 +63,7 @@ UpdateResult ReadUpdateAnswer(const UpdateItem& item, std::string_view answer) {
             result.deviceId = doc["device_id"].asInt();
         }
         if (!version.empty()) {
-            result.remoteVersionText =
-                item.IsHexadecimal() ? "V" + version : result.versionName;
+            result.remoteVersionText = item.IsHexadecimal() ? "V" + version : result.versionName;
             if (item.version < VersionNumber(version, item.IsHexadecimal())) {
                 result.status = UpdateResult::kUpdateAvailable;
             }
@@ -132,8 +131,8 @@ UpdateCheck::State UpdateCheck::Conclude(const std::vector<UpdateResult>& result
     if (anyUpdate) {
         return kHaveUpdates;
     }
-    const bool allFailed = std::all_of(results.begin(), results.end(),
-                                       [](const auto& r) { return r.failed; });
+    const bool allFailed =
+        std::all_of(results.begin(), results.end(), [](const auto& r) { return r.failed; });
     return allFailed ? kUnreachable : kUpToDate;
 }
 

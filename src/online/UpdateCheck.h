@@ -62,8 +62,7 @@ class UpdateCheck {
     // Every item in order; `row` hears each result as it comes. The state of the whole check,
     // or kChecking when `stop` ended it early.
     State Run(const std::vector<UpdateItem>& items,
-              const std::function<void(size_t, const UpdateResult&)>& row,
-              platform::Event* stop);
+              const std::function<void(size_t, const UpdateResult&)>& row, platform::Event* stop);
 
     // What the check leads to once every result is in.
     static State Conclude(const std::vector<UpdateResult>& results);

@@ -1,5 +1,7 @@
 #include "sim/KeyboardModel.h"
 
+#include <algorithm>
+
 #include "devices/KeyIdentityTable.h"
 #include "hid/CommandReport.h"
 #include "platform/NumberText.h"
@@ -29,6 +31,7 @@ uint8_t KeyboardModel::FactorySlotOfPosition(int position) {
 
 KeyboardModel::KeyboardModel()
     : info_(34, 0),
+      factoryTable_(kKeySlots * 3u, 0),
       block_(kBlockSize, 0),
       slots_(kKeySlots, 0),
       settings_(kSettingsSize, 0),
@@ -52,6 +55,7 @@ KeyboardModel::KeyboardModel()
         // The per-slot table: the slot's row and column on the key matrix.
         slots_[static_cast<size_t>(slot)] = static_cast<uint8_t>((slot / 21) << 5 | (slot % 21));
     }
+    std::copy(block_.begin(), block_.begin() + kKeySlots * 3, factoryTable_.begin());
     // Lighting block of slot 0: mode 1, full brightness, speed 2, colour red.
     settings_[1] = 1;
     settings_[2] = 4;
@@ -87,7 +91,7 @@ Report KeyboardModel::Answer(Request request) {
         case hid::kCmdWriteSettings:
             return CommandDevice::WriteArea(request, settings_);
         case hid::kCmdReadBlock:
-            return CommandDevice::ReadArea(request, block_);
+            return CommandDevice::ReadArea(request, factoryTable_);
         case hid::kCmdWriteBlock:
             return CommandDevice::WriteArea(request, block_);
         case hid::kCmdWriteMask:

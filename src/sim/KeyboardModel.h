@@ -29,6 +29,7 @@ class KeyboardModel {
     // differs from the position order, as on the real keyboard.
     static uint8_t FactorySlotOfPosition(int position);
 
+    // The key table in use (written with command 9).
     std::vector<uint8_t>& keyBlock() { return block_; }
     std::vector<uint8_t>& settings() { return settings_; }
     std::vector<uint8_t>& status() { return status_; }
@@ -40,6 +41,9 @@ class KeyboardModel {
     Report WriteMacros(CommandDevice::Request request);
 
     std::vector<uint8_t> info_;
+    // What command 7 reads: each slot's own key (its factory code), whatever it was set to.
+    std::vector<uint8_t> factoryTable_;
+    // What command 9 writes: the assignment of each slot in use.
     std::vector<uint8_t> block_;
     std::vector<uint8_t> slots_;
     std::vector<uint8_t> settings_;

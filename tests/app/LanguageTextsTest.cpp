@@ -75,7 +75,8 @@ std::map<std::string, std::string> UsedIds() {
 
 TEST(LanguageTextsTest, EveryLanguageFileHasEveryTextTheProgramUses) {
     const auto used = UsedIds();
-    ASSERT_TRUE(used.contains("message_ok") && used.contains("settings_title")) << "the skin was read";
+    ASSERT_TRUE(used.contains("message_ok") && used.contains("settings_title"))
+        << "the skin was read";
     const std::set<std::string> english = IdsOf(kData / "skin" / "lang" / "lang_en_US.xml");
     std::string missing;
     for (const auto& entry : fs::directory_iterator(kData / "skin" / "lang")) {

@@ -39,8 +39,9 @@ class SettingsWindowTest : public ::testing::Test {
                                                          "/skin/res.xml");
         ui::CResourceManager::GetInstance().LoadLanguage("lang_en_US.xml");
         // The key installation makes, in English.
-        platform::SettingsStore::UserStore().CreateKey("SOFTWARE\\Marlo Gear")->WriteDword(
-            "LANGUAGE", 1033);
+        platform::SettingsStore::UserStore()
+            .CreateKey("SOFTWARE\\Marlo Gear")
+            ->WriteDword("LANGUAGE", 1033);
     }
     ~SettingsWindowTest() override { ui::CResourceManager::GetInstance().Release(); }
 
@@ -184,18 +185,21 @@ TEST_F(SettingsWindowTest, AnUpToDateCheckClearsTheBadgeAndTheLanguageRetextsThe
     std::string english;
     std::string chinese;
     std::string title;
-    WhenReady([&] { return main->children().settings() != nullptr &&
-                           main->children().settings()->state() != 0; },
-              [&] {
-                  CSetWnd& settings = *main->children().settings();
-                  english = Shown(settings, "Update_Status_text");
-                  // Simplified Chinese, picked in the window's own combo box.
-                  ASSERT_TRUE(ui::HeadlessUser(settings.GetPaintManager())
-                                  .PickComboItem("Language_combox_info", 0));
-                  chinese = Shown(settings, "Update_Status_text");
-                  title = Shown(settings, "set_title");
-                  ASSERT_TRUE(ui::HeadlessUser(settings.GetPaintManager()).Click("closebtn"));
-              });
+    WhenReady(
+        [&] {
+            return main->children().settings() != nullptr &&
+                   main->children().settings()->state() != 0;
+        },
+        [&] {
+            CSetWnd& settings = *main->children().settings();
+            english = Shown(settings, "Update_Status_text");
+            // Simplified Chinese, picked in the window's own combo box.
+            ASSERT_TRUE(ui::HeadlessUser(settings.GetPaintManager())
+                            .PickComboItem("Language_combox_info", 0));
+            chinese = Shown(settings, "Update_Status_text");
+            title = Shown(settings, "set_title");
+            ASSERT_TRUE(ui::HeadlessUser(settings.GetPaintManager()).Click("closebtn"));
+        });
     ASSERT_TRUE(ui::HeadlessUser(main->GetPaintManager()).ClickControl(setbtn));
     EXPECT_EQ(main->children().settings(), nullptr) << "closed";
 
@@ -205,10 +209,9 @@ TEST_F(SettingsWindowTest, AnUpToDateCheckClearsTheBadgeAndTheLanguageRetextsThe
     EXPECT_EQ(title, "设置");
     EXPECT_EQ(setbtn->GetAttribute("foreimage").value_or(""), "") << "badge cleared";
     EXPECT_EQ(main->currentLanguage(), 0);
-    EXPECT_EQ(platform::SettingsStore::UserStore()
-                  .OpenKey("SOFTWARE\\Marlo Gear")
-                  ->ReadDword("LANGUAGE"),
-              2052u);
+    EXPECT_EQ(
+        platform::SettingsStore::UserStore().OpenKey("SOFTWARE\\Marlo Gear")->ReadDword("LANGUAGE"),
+        2052u);
     EXPECT_EQ(ui::CPaintManagerUI::GetSharedDefaultFace(), "Noto Sans CJK SC");
 }
 
@@ -227,11 +230,11 @@ TEST_F(SettingsWindowTest, LanguagesWithTheirOwnWritingChangeTheFontsAndOthersKe
         bool saved;
     };
     const Step steps[] = {
-        {3, "Noto Sans", true},           // Japanese: the fonts stay
-        {15, "Loma", true},               // Thai: its own face, stood in for
-        {2, "Noto Sans CJK TC", true},    // Traditional Chinese
-        {2, "Noto Sans CJK TC", false},   // the current one: nothing happens
-        {1, "Noto Sans", true},           // English again: the shared face back
+        {3, "Noto Sans", true},          // Japanese: the fonts stay
+        {15, "Loma", true},              // Thai: its own face, stood in for
+        {2, "Noto Sans CJK TC", true},   // Traditional Chinese
+        {2, "Noto Sans CJK TC", false},  // the current one: nothing happens
+        {1, "Noto Sans", true},          // English again: the shared face back
     };
     for (const Step& step : steps) {
         platform::DebugOutput::Capture capture;

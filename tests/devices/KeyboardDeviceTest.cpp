@@ -25,8 +25,8 @@ class KeyboardDeviceTest : public ::testing::Test {
           resources_("MARLO_RESOURCE_DIR", std::string(MARLO_DATA_DIR)) {
         server_.Plug("keyboard", sim::SimCatalog::Create("keyboard"));
         keyboard_.channel().SetTimeouts(300, 300);
-        const std::string path = (dir_.path() / "hid/dev/hidraw0").string() +
-                                 "#vid_320f&pid_5055&mi_01&col04";
+        const std::string path =
+            (dir_.path() / "hid/dev/hidraw0").string() + "#vid_320f&pid_5055&mi_01&col04";
         EXPECT_TRUE(keyboard_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
         keyboard_.channel().SetConnected(true);
         keyboard_.channel().SetMode(1);
@@ -91,7 +91,7 @@ TEST_F(KeyboardDeviceTest, WritesTheKeysTheLightingAndTheMacrosOfTheProfile) {
     ASSERT_TRUE(keyboard_.ReadKeyTables());
     ASSERT_EQ(keyboard_.LoadProfile(), 1);
     MakeMacros(3);
-    keyboard_.SetKeyAssignment(65, 0x200005);  // A types B
+    keyboard_.SetKeyAssignment(65, 0x200005);  // S types B
     keyboard_.SetKeyAssignment(0, 0x700200);   // Esc plays macro row 2 ...
     keyboard_.SetKeyAssignment(1, 0x700000);   // ... F1 row 0
     keyboard_.SetKeyAssignment(2, 0x700300);   // F2 a row that does not exist: its default

@@ -103,14 +103,14 @@ TEST(KeyboardBlockTest, WritesAndReadsTheBlockAsTheKeyboardNumbersIt) {
 TEST(KeyboardMacroImageTest, MacrosAreNumberedInTheOrderTheKeysUseThem) {
     const auto map = KeyboardPositionMap::Build(TableOf({0, 1, 2, 3, 4}));
     // Positions 0-3 play macros 5, 2, 5, 7; position 4 macro 8, which is gone (8 macros).
-    const std::vector<profiles::KeyListEntry> keys = {
-        Key(0, 0x700500), Key(1, 0x710200), Key(2, 0x700500), Key(3, 0x700700),
-        Key(4, 0x700800, 0x20003B)};
+    const std::vector<profiles::KeyListEntry> keys = {Key(0, 0x700500), Key(1, 0x710200),
+                                                      Key(2, 0x700500), Key(3, 0x700700),
+                                                      Key(4, 0x700800, 0x20003B)};
     EXPECT_EQ(KeyboardMacroImage::CollectMacros(keys, map, 8), (std::vector<int>{5, 2, 7}));
     const std::vector<uint8_t> table =
         KeyboardMacroImage::KeyTable(std::vector<uint8_t>(15, 0xEE), keys, map, 8);
-    EXPECT_EQ(table, (std::vector<uint8_t>{0x70, 0, 0, 0x71, 1, 0, 0x70, 0, 0, 0x70, 2, 0,
-                                           0x20, 0x00, 0x3B}));
+    EXPECT_EQ(table, (std::vector<uint8_t>{0x70, 0, 0, 0x71, 1, 0, 0x70, 0, 0, 0x70, 2, 0, 0x20,
+                                           0x00, 0x3B}));
 }
 
 TEST(KeyboardMacroImageTest, TheKeyTableKeepsTheKeyboardsSize) {
@@ -128,11 +128,13 @@ TEST(KeyboardMacroImageTest, TheImageHoldsEveryEventOrSaysHowManyAreTooMany) {
     const size_t size = 16 + 6 * 2 + 4 * 3;
     const auto built = KeyboardMacroImage::Build(macros, size);
     ASSERT_EQ(built.result, 0);
-    EXPECT_EQ(built.image, (std::vector<uint8_t>{
-                               0xAA, 0x55, size, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // header
-                               20, 0, 32, 0,                                               // offsets
-                               2, 0, 0, 0, 0x2C, 0x01, 0x8A, 4, 0x70, 0x11, 0x0A, 4,      // macro 0
-                               1, 0, 0, 0, 0x2C, 0x01, 0x8A, 4}));                        // macro 1
+    EXPECT_EQ(
+        built.image,
+        (std::vector<uint8_t>{
+            0xAA, 0x55, size, 0, 2,    0,    0,    0, 0,    0,    0,    0, 0, 0, 0, 0,  // header
+            20,   0,    32,   0,                                                        // offsets
+            2,    0,    0,    0, 0x2C, 0x01, 0x8A, 4, 0x70, 0x11, 0x0A, 4,              // macro 0
+            1,    0,    0,    0, 0x2C, 0x01, 0x8A, 4}));                                // macro 1
     EXPECT_EQ(KeyboardMacroImage::Build(macros, size - 4).result, 2) << "one event too many";
     EXPECT_EQ(KeyboardMacroImage::Build(macros, size - 9).result, 3);
     EXPECT_EQ(KeyboardMacroImage::Build({}, 128).image.size(), 16u);

@@ -199,7 +199,8 @@ TEST_F(ScreenshotTest, TheSettingsWindowShowsItsRowsAndTheCheck) {
     marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
     ASSERT_NE(widget, nullptr);
     const QImage image = widget->grab().toImage();
-    ASSERT_TRUE(image.save(QString::fromStdString(std::string(MARLO_SCREENSHOT_DIR) + "/settings.png")));
+    ASSERT_TRUE(
+        image.save(QString::fromStdString(std::string(MARLO_SCREENSHOT_DIR) + "/settings.png")));
     EXPECT_EQ(image.width(), marlo::app::CSetWnd::kBaseWidth);
 
     auto& pm = wnd.GetPaintManager();

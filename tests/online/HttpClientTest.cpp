@@ -50,9 +50,9 @@ TEST(HttpClientTest, AnUnreachableServiceLeavesTheMarker) {
     HttpClient client;
     std::vector<uint8_t> answer(64, 0);
     // Port 1 on the loopback: nobody listens there.
-    EXPECT_EQ(client.HttpRequest("POST", "http://127.0.0.1:1/api/updates", Bytes("a=1"), answer,
-                                 false),
-              0);
+    EXPECT_EQ(
+        client.HttpRequest("POST", "http://127.0.0.1:1/api/updates", Bytes("a=1"), answer, false),
+        0);
     EXPECT_EQ(Text(answer, 14), "NO_LINK_SERVER");
     EXPECT_NE(client.HttpLastError(), 0);
     // A scheme it does not speak is no link either.
@@ -79,8 +79,7 @@ TEST(HttpClientTest, SendsTheFormWithItsHeaders) {
     EXPECT_NE(requests[0].headers.find("Content-Length: 22\r\n"), std::string::npos);
     EXPECT_NE(requests[0].headers.find("Content-Type: application/x-www-form-urlencoded"),
               std::string::npos);
-    EXPECT_NE(requests[0].headers.find("Accept:application/prs.Korva.v1+json"),
-              std::string::npos);
+    EXPECT_NE(requests[0].headers.find("Accept:application/prs.Korva.v1+json"), std::string::npos);
     EXPECT_NE(requests[0].headers.find("User-Agent: WinHTTP Client/1.0"), std::string::npos);
     EXPECT_EQ(requests[1].method, "GET");
     EXPECT_NE(requests[1].headers.find("Content-Length: 0\r\n"), std::string::npos);

@@ -69,10 +69,9 @@ TEST(UpdateAnswerTest, ReadsWhatTheServiceSays) {
         {"same firmware", Keyboard(0x0102), R"({"name":"KB","version":"0102"})",
          UpdateResult::kUpToDate, "V0102", false},
         {"newer program (decimal, shown by its name)", Program(103),
-         R"({"name":"AP","version":"104","version_name":"1.0.4"})",
-         UpdateResult::kUpdateAvailable, "1.0.4", false},
-        {"no name", Keyboard(0x0102), R"({"version":"9999"})", UpdateResult::kUpToDate, "",
-         false},
+         R"({"name":"AP","version":"104","version_name":"1.0.4"})", UpdateResult::kUpdateAvailable,
+         "1.0.4", false},
+        {"no name", Keyboard(0x0102), R"({"version":"9999"})", UpdateResult::kUpToDate, "", false},
         {"not JSON", Keyboard(0x0102), "<html>busy</html>", UpdateResult::kUpToDate, "", false},
         {"a JSON array", Keyboard(0x0102), "[1,2]", UpdateResult::kUpToDate, "", false},
         {"no link", Keyboard(0x0102), "NO_LINK_SERVER", UpdateResult::kUpToDate, "", true},
@@ -103,8 +102,7 @@ TEST(UpdateCheckTest, AsksOncePerItemAndConcludes) {
     const auto row = [&](size_t i, const UpdateResult& r) {
         rows.push_back(std::to_string(i) + " " + r.name + " " + std::to_string(r.status));
     };
-    EXPECT_EQ(check.Run({Keyboard(0x0102), Program(103)}, row, nullptr),
-              UpdateCheck::kHaveUpdates);
+    EXPECT_EQ(check.Run({Keyboard(0x0102), Program(103)}, row, nullptr), UpdateCheck::kHaveUpdates);
     EXPECT_EQ(rows, (std::vector<std::string>{"0 KB 1", "1 AP 7"}));
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -119,9 +117,9 @@ TEST(UpdateCheckTest, WithoutAServiceEveryItemIsUnreachable) {
     for (const std::string base : {"", "http://127.0.0.1:1"}) {
         UpdateCheck check(client, base);
         std::vector<UpdateResult> results;
-        EXPECT_EQ(check.Run({Keyboard(0x0102), Program(103)},
-                            [&](size_t, const UpdateResult& r) { results.push_back(r); },
-                            nullptr),
+        EXPECT_EQ(check.Run(
+                      {Keyboard(0x0102), Program(103)},
+                      [&](size_t, const UpdateResult& r) { results.push_back(r); }, nullptr),
                   UpdateCheck::kUnreachable)
             << base;
         ASSERT_EQ(results.size(), 2u);

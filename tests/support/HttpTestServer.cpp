@@ -137,8 +137,8 @@ HttpTestServer::~HttpTestServer() {
 }
 
 std::string HttpTestServer::BaseAddress() const {
-    return std::string(scheme_ == Scheme::kHttps ? "https" : "http") + "://127.0.0.1:" +
-           std::to_string(port_) + "/";
+    return std::string(scheme_ == Scheme::kHttps ? "https" : "http") +
+           "://127.0.0.1:" + std::to_string(port_) + "/";
 }
 
 std::vector<HttpTestServer::Request> HttpTestServer::Requests() const {
@@ -200,8 +200,9 @@ void HttpTestServer::Handle(int fd) {
         requests_.push_back(request);
     }
     const Answer answer = handler_(request);
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-                             std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+        std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
     if (answer.stallAfter == std::string::npos) {
         conn.Write(head + answer.body);
         return;

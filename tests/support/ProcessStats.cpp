@@ -22,8 +22,7 @@ long ResidentKb(pid_t pid) {
 
 double CpuSeconds(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    const std::string all((std::istreambuf_iterator<char>(stat)),
-                          std::istreambuf_iterator<char>());
+    const std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
     const size_t close = all.rfind(')');
     if (close == std::string::npos) {
         return 0;

@@ -317,8 +317,7 @@ TEST(ToolsTest, LanguageListsTheLanguagesAndKeepsTheChoice) {
     // Before any choice: the locale's language, and nothing is written.
     const Result before = RunCommand(cli + "language list");
     EXPECT_EQ(before.status, 0);
-    EXPECT_EQ(before.out.rfind("0 2052 zh_CN\n1 1033 en_US\n2 1028 zh_TW\n", 0), 0u)
-        << before.out;
+    EXPECT_EQ(before.out.rfind("0 2052 zh_CN\n1 1033 en_US\n2 1028 zh_TW\n", 0), 0u) << before.out;
     EXPECT_NE(before.out.find(" de_DE *\n"), std::string::npos) << before.out;
     EXPECT_FALSE(std::filesystem::exists(dir / "Marlo Gear" / "registry.json"));
 
@@ -345,14 +344,14 @@ TEST(ToolsTest, UpdateCheckAsksAboutTheProgramAndTheConnectedKeyboard) {
             return marlo::test::HttpTestServer::Answer{
                 keyboard ? R"({"name":"KB","version":"0103"})" : R"({"name":"AP"})"};
         });
-    const std::string env = "XDG_CONFIG_HOME=" + dir.path().string() +
-                            " XDG_DATA_HOME=" + dir.path().string() + " ";
-    const std::string cli =
-        kBin + "/marloctl --hid-root " + dir.path().string() + " update check";
+    const std::string env =
+        "XDG_CONFIG_HOME=" + dir.path().string() + " XDG_DATA_HOME=" + dir.path().string() + " ";
+    const std::string cli = kBin + "/marloctl --hid-root " + dir.path().string() + " update check";
     const Result online = RunCommand(env + "MARLO_UPDATE_URL=" + server.BaseAddress() + " " + cli);
     EXPECT_EQ(online.status, 0);
     // The simulated keyboard's firmware is 0x0102; the program's version is the build's.
-    EXPECT_TRUE(std::regex_match(online.out, std::regex("KB V0102 V0103 1\nAP V\\d+ - 7\nstatus 1\n")))
+    EXPECT_TRUE(
+        std::regex_match(online.out, std::regex("KB V0102 V0103 1\nAP V\\d+ - 7\nstatus 1\n")))
         << online.out;
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[0].body,
@@ -363,6 +362,53 @@ TEST(ToolsTest, UpdateCheckAsksAboutTheProgramAndTheConnectedKeyboard) {
     EXPECT_EQ(offline.status, 1);
     EXPECT_TRUE(std::regex_match(offline.out, std::regex("KB V0102 - 7\nAP V\\d+ - 7\nstatus 2\n")))
         << offline.out;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ToolsTest, KeyboardShowsAssignsAndSetsAsItsPageDoes) {
+    marlo::test::TempDir dir;
+    const std::string cli = "XDG_DATA_HOME=" + dir.path().string() + " " + kBin +
+                            "/marloctl --hid-root " + dir.path().string() + " keyboard ";
+    EXPECT_EQ(RunCommand(cli + "show").status, 1) << "no keyboard yet";
+    Simulator sim(dir.path(), "keyboard");
+    ASSERT_TRUE(sim.ready());
+
+    const Result show = RunCommand(cli + "show");
+    EXPECT_EQ(show.status, 0);
+    EXPECT_EQ(
+        show.out.rfind("slots 126\nmacro-memory 4096\nversion 0102\nmode 1 1 light_mode_1\n", 0),
+        0u)
+        << show.out;
+    EXPECT_TRUE(std::regex_search(show.out, std::regex("\nkey 64 \\d+ 200004 200004\n")));
+
+    const Result assign = RunCommand(cli + "assign 64 200005");
+    EXPECT_EQ(assign.status, 0);
+    EXPECT_EQ(assign.out, "macros 0\nresult 1\n");
+    EXPECT_TRUE(std::regex_search(RunCommand(cli + "show").out,
+                                  std::regex("\nkey 64 \\d+ 200005 200004\n")))
+        << "kept in the profile, and the keyboard still known";
+    EXPECT_EQ(RunCommand(cli + "default 64").out, "macros 0\nresult 1\n");
+    EXPECT_EQ(RunCommand(cli + "apply").out, "macros 0\nresult 1\n");
+
+    EXPECT_EQ(RunCommand(cli + "lighting --mode 3 --color 1,2,3 --speed 0").status, 0);
+    EXPECT_EQ(RunCommand(cli + "set polling-rate 2").status, 0);
+    const Result after = RunCommand(cli + "show");
+    EXPECT_NE(after.out.find("\nmode 3 3 light_mode_3\n"), std::string::npos) << after.out;
+    EXPECT_NE(after.out.find("\nspeed 0\n"), std::string::npos);
+    EXPECT_NE(after.out.find("\ncolor 1 2 3\n"), std::string::npos);
+    EXPECT_NE(after.out.find("\npolling-rate 2\n"), std::string::npos);
+
+    const Result modes = RunCommand(cli + "modes");
+    EXPECT_EQ(modes.out.rfind("0 0 0 light_mode_0\n1 1 1 light_mode_1\n", 0), 0u) << modes.out;
+
+    for (const char* bad : {"assign 170 200005", "assign 65 20005", "assign 65 2000zz",
+                            "default -1", "set polling-rate 4", "set volume 1",
+                            "lighting --speed 5", "lighting --color 1,2", "show x", "dance"}) {
+        EXPECT_EQ(RunCommand(cli + bad).status, 2) << bad;
+    }
 }
 
 }  // namespace

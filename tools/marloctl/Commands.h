@@ -23,6 +23,7 @@ int SkinCommand(Args args);
 int PostCommand(Args args);
 int ListenCommand(Args args);
 int CopyDataCommand(Args args);
+int KeyboardCommand(Args args);
 int LanguageCommand(Args args);
 int UpdateCommand(Args args);
 

@@ -46,8 +46,7 @@ int Set(std::string_view text) {
     const marlo::platform::SettingsStore store = marlo::platform::SettingsStore::UserStore();
     const auto key = store.CreateKey(LanguageSettings::kKey);
     if (!key || !key->WriteDword("LANGUAGE", id)) {
-        std::fprintf(stderr, "marloctl: the language cannot be kept in %s\n",
-                     store.file().c_str());
+        std::fprintf(stderr, "marloctl: the language cannot be kept in %s\n", store.file().c_str());
         return kRefused;
     }
     std::printf("%zu %u %s *\n", *index, id, table.languages[*index].name.c_str());

@@ -83,18 +83,16 @@ int UpdateCommand(Args args) {
         return Usage("update check");
     }
     const std::vector<uint16_t> versions = ConnectedVersions();
-    const auto items = online::BuildUpdateItems(
-        versions, online::ProgramVersionNumber(app::CAboutWnd::Version()));
+    const auto items =
+        online::BuildUpdateItems(versions, online::ProgramVersionNumber(app::CAboutWnd::Version()));
     online::HttpClient client;
     client.SetPinnedKey(online::UpdateService::PinnedKey());
     online::UpdateCheck check(client, online::UpdateService::BaseAddress());
     const auto state = check.Run(
         items,
         [&items](size_t i, const online::UpdateResult& r) {
-            std::printf("%s %s %s %d\n", items[i].ShownName().c_str(),
-                        r.localVersionText.c_str(),
-                        r.remoteVersionText.empty() ? "-" : r.remoteVersionText.c_str(),
-                        r.status);
+            std::printf("%s %s %s %d\n", items[i].ShownName().c_str(), r.localVersionText.c_str(),
+                        r.remoteVersionText.empty() ? "-" : r.remoteVersionText.c_str(), r.status);
             std::fflush(stdout);
         },
         nullptr);

@@ -26,6 +26,8 @@ constexpr const char* kHelp =
     "                   a copy-data block to a window of the running program\n"
     "  devices          the supported devices present, one slot per line\n"
     "  hid list         every HID interface path and its identity\n"
+    "  keyboard show|modes|assign POS CODE|default POS|apply|lighting [OPTIONS]|set NAME VALUE\n"
+    "                   the first cable keyboard, driven as its page does\n"
     "  language list|set ID\n"
     "                   the program's languages (INDEX ID NAME, * on the current one), or\n"
     "                   the one to show\n"
@@ -108,6 +110,9 @@ int main(int argc, char** argv) {
     }
     if (command == "skin") {
         return SkinCommand(rest);
+    }
+    if (command == "keyboard") {
+        return KeyboardCommand(rest);
     }
     if (command == "language") {
         return LanguageCommand(rest);

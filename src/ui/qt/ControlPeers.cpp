@@ -27,8 +27,8 @@
 #include "ui/OptionUI.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/ProgressUI.h"
-#include "ui/TabLayoutUI.h"
 #include "ui/SkinImage.h"
+#include "ui/TabLayoutUI.h"
 #include "ui/qt/SkinButton.h"
 #include "ui/qt/SkinPainter.h"
 
@@ -332,8 +332,9 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         if (const auto parsed = image && text.isEmpty() ? SkinImage::Parse(*image) : std::nullopt) {
             QPixmap pixmap = SkinPainter::Load(parsed->file, manager_.GetDPI() > 96);
             if (!pixmap.isNull()) {
-                const QSize size(manager_.Scale(qRound(pixmap.width() / pixmap.devicePixelRatio())),
-                                 manager_.Scale(qRound(pixmap.height() / pixmap.devicePixelRatio())));
+                const QSize size(
+                    manager_.Scale(qRound(pixmap.width() / pixmap.devicePixelRatio())),
+                    manager_.Scale(qRound(pixmap.height() / pixmap.devicePixelRatio())));
                 label->setPixmap(pixmap.scaled(size * pixmap.devicePixelRatio(),
                                                Qt::KeepAspectRatio, Qt::SmoothTransformation));
             }

@@ -1,0 +1,350 @@
+// marloctl keyboard: the keyboard's page as the program drives it, from the command line.
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "CustomControls.h"
+#include "SkinClasses.h"
+#include "devices/KeyIdentityTable.h"
+#include "devices/ZentrixKeyboardDevice.h"
+#include "hid/DeviceDiscovery.h"
+#include "hid/DeviceSlots.h"
+#include "platform/MessageLoop.h"
+#include "platform/MessageRegistry.h"
+#include "platform/Paths.h"
+#include "ui/DialogBuilder.h"
+#include "ui/HeadlessBackend.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/ResourceManager.h"
+
+namespace marloctl {
+namespace {
+
+using namespace marlo;
+using devices::CZentrixKeyboardDevice;
+
+constexpr const char* kUsage =
+    "keyboard show|modes|assign POS CODE|default POS|apply|lighting [OPTIONS]|set NAME VALUE";
+
+template <typename T>
+std::optional<T> Number(std::string_view text, int base = 10) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> Bounded(std::string_view text, int low, int high) {
+    const auto value = Number<int>(text);
+    return value && *value >= low && *value <= high ? value : std::nullopt;
+}
+
+// The first cable keyboard's command interface, found as the program finds it.
+std::optional<std::string> FindKeyboard() {
+    hid::DeviceSlots slots;
+    platform::MessageLoop loop;
+    const platform::WindowHandle window =
+        loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
+    hid::DeviceDiscovery discovery(slots, loop, window,
+                                   platform::MessageRegistry::Register("Marlo Gear"));
+    discovery.RunPass(nullptr);
+    for (size_t i = 0; i < hid::kSupportedDeviceCount; ++i) {
+        const hid::SupportedDeviceRecord slot = slots.Get(i);
+        if (slot.attached != 0 && slot.productCode == hid::kProductKeyboard &&
+            slot.collectionRole == hid::kRoleCommand) {
+            return slot.devicePath;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Hex6(uint32_t code) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%06x", code & 0xFFFFFF);
+    return text;
+}
+
+// The keyboard's page, built from the skin on the headless display and connected.
+class Session {
+  public:
+    bool Open() {
+        const std::string skin = (platform::Paths::ResourceDir() / "skin").string();
+        ui::CPaintManagerUI::SetResourcePath(skin + "/");
+        ui::CResourceManager::GetInstance().LoadResource(skin + "/res.xml");
+        app::RegisterCustomControls();
+        ui::CDialogBuilder builder;
+        page_ = builder.Create("xml/DeviceXml/keyboarddevice.xml", &classes_, &manager_);
+        keyboard_ = dynamic_cast<CZentrixKeyboardDevice*>(page_.get());
+        if (keyboard_ == nullptr) {
+            std::fprintf(stderr, "marloctl: the keyboard's page cannot be built\n");
+            return false;
+        }
+        keyboard_->SetKeyCount(devices::kKeyPositions);
+        keyboard_->SetLightCount(devices::kKeyPositions);
+        keyboard_->SetPagePath("xml/DeviceXml/keyboarddevice.xml");
+        keyboard_->BuildPage();
+        const auto path = FindKeyboard();
+        if (!path) {
+            std::fprintf(stderr, "marloctl: no keyboard is connected\n");
+            return false;
+        }
+        if (!keyboard_->channel().OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
+            std::fprintf(stderr, "marloctl: cannot open %s\n", path->c_str());
+            return false;
+        }
+        keyboard_->channel().SetConnected(true);
+        keyboard_->channel().SetMode(1);
+        if (!keyboard_->ReadKeyTables()) {
+            std::fprintf(stderr, "marloctl: the keyboard did not answer\n");
+            return false;
+        }
+        keyboard_->LoadProfile();
+        return true;
+    }
+    ~Session() {
+        if (keyboard_ != nullptr) {
+            keyboard_->StopThreads();
+        }
+    }
+    CZentrixKeyboardDevice& keyboard() { return *keyboard_; }
+
+  private:
+    ui::HeadlessBackend backend_;
+    ui::CPaintManagerUI manager_;
+    app::CSkinClasses classes_{manager_};
+    std::unique_ptr<ui::CControlUI> page_;
+    CZentrixKeyboardDevice* keyboard_ = nullptr;
+};
+
+int Show(CZentrixKeyboardDevice& kb) {
+    kb.ReadLightingBlock();
+    const auto& light = kb.lightInfo();
+    const auto& stages = kb.systemStages();
+    const auto modes = kb.Modes();
+    std::printf("slots %u\n", kb.slotCount());
+    std::printf("macro-memory %zu\n", kb.macroMemoryBytes());
+    std::printf("version %02x%02x\n", kb.info()[33], kb.info()[32]);
+    const bool known = light.selectItem < modes.size();
+    std::printf("mode %u %d %s\n", light.selectItem, known ? modes[light.selectItem].value : 0,
+                known ? modes[light.selectItem].name.c_str() : "-");
+    std::printf("brightness %u\nspeed %u\ndirection %u\nmulticolor %u\n", light.light,
+                light.speed, light.fx, light.multiColor);
+    std::printf("color %u %u %u\ncustom-group %u\n", light.red, light.green, light.blue,
+                light.customGroup);
+    std::printf("polling-rate %u\nrepeat %u\nrepeat-delay %u\nkey6 %u\nwflag %u\nwin-lock %u\n",
+                stages.pollingRate, stages.repeat, stages.repeatDelay, stages.key6Flag,
+                stages.wFlag, stages.winFlag);
+    const auto& identity = devices::KeyIdentityCodes();
+    for (int pos = 0; pos < devices::kKeyPositions; ++pos) {
+        const uint8_t slot = kb.positionMap().SlotOf(pos);
+        if (slot == devices::KeyboardPositionMap::kNoSlot || slot >= kb.slotCount()) {
+            continue;
+        }
+        uint32_t code = identity[static_cast<size_t>(pos)];
+        uint32_t factory = code;
+        for (const auto& key : kb.keys()) {
+            if (key.keyIndex == pos) {
+                code = key.assignment.Code();
+                factory = key.defaultAssignment.Code();
+                break;
+            }
+        }
+        std::printf("key %d %u %s %s\n", pos, slot, Hex6(code).c_str(), Hex6(factory).c_str());
+    }
+    return kOk;
+}
+
+int Modes(CZentrixKeyboardDevice& kb) {
+    const auto modes = kb.Modes();
+    for (size_t i = 0; i < modes.size(); ++i) {
+        std::printf("%zu %d %d %s\n", i, modes[i].visible ? 1 : 0, modes[i].value,
+                    modes[i].name.c_str());
+    }
+    return modes.empty() ? kRefused : kOk;
+}
+
+// What saving a key does: the macros, then the key table; both results printed.
+int WriteKeys(CZentrixKeyboardDevice& kb, int macros) {
+    const int table = kb.WriteKeyTableFromProfile(0);
+    std::printf("macros %d\n", macros);
+    if (table == 1 && !kb.lastWriteFailed()) {
+        std::printf("result 1\n");
+    }
+    if (macros != CZentrixKeyboardDevice::kMacrosOk) {
+        std::fprintf(stderr, "marloctl: the macros do not fit in the keyboard's memory\n");
+        return kRefused;
+    }
+    if (table != 1 || kb.lastWriteFailed()) {
+        std::fprintf(stderr, "marloctl: the keyboard did not take the key table\n");
+        return kRefused;
+    }
+    return kOk;
+}
+
+int Assign(CZentrixKeyboardDevice& kb, int position, std::optional<uint32_t> code) {
+    if (!code) {
+        code = devices::KeyIdentityCodes()[static_cast<size_t>(position)];
+        for (const auto& key : kb.keys()) {
+            if (key.keyIndex == position) {
+                code = key.defaultAssignment.Code();
+            }
+        }
+    }
+    kb.SetKeyAssignment(position, *code);
+    kb.SaveProfile();
+    return WriteKeys(kb, kb.DownloadMacroRows(kb.CollectMacroRows()));
+}
+
+int Lighting(CZentrixKeyboardDevice& kb, Args options) {
+    profiles::LightInfo light = kb.lightInfo();
+    const size_t modeCount = kb.Modes().size();
+    for (size_t i = 0; i < options.size(); i += 2) {
+        if (i + 1 >= options.size()) {
+            return Usage(kUsage);
+        }
+        const std::string_view name = options[i];
+        const std::string_view value = options[i + 1];
+        std::optional<int> n;
+        if (name == "--mode" && (n = Bounded(value, 0, static_cast<int>(modeCount) - 1))) {
+            light.selectItem = static_cast<uint8_t>(*n);
+        } else if (name == "--brightness" && (n = Bounded(value, 0, 255))) {
+            light.light = static_cast<uint8_t>(*n);
+        } else if (name == "--speed" && (n = Bounded(value, 0, 4))) {
+            light.speed = static_cast<uint8_t>(*n);
+        } else if (name == "--direction" && (n = Bounded(value, 0, 255))) {
+            light.fx = static_cast<uint8_t>(*n);
+        } else if (name == "--multicolor" && (n = Bounded(value, 0, 1))) {
+            light.multiColor = static_cast<uint8_t>(*n);
+        } else if (name == "--custom-group" && (n = Bounded(value, 0, 255))) {
+            light.customGroup = static_cast<uint8_t>(*n);
+        } else if (name == "--color") {
+            const size_t c1 = value.find(',');
+            const size_t c2 = value.find(',', c1 == std::string_view::npos ? c1 : c1 + 1);
+            if (c1 == std::string_view::npos || c2 == std::string_view::npos) {
+                return Usage(kUsage);
+            }
+            const auto r = Bounded(value.substr(0, c1), 0, 255);
+            const auto g = Bounded(value.substr(c1 + 1, c2 - c1 - 1), 0, 255);
+            const auto b = Bounded(value.substr(c2 + 1), 0, 255);
+            if (!r || !g || !b) {
+                return Usage(kUsage);
+            }
+            light.red = static_cast<uint8_t>(*r);
+            light.green = static_cast<uint8_t>(*g);
+            light.blue = static_cast<uint8_t>(*b);
+        } else {
+            return Usage(kUsage);
+        }
+    }
+    kb.SetLightInfo(light);
+    kb.SaveProfile();
+    kb.WriteLightingBlock(0);
+    if (kb.lastWriteFailed()) {
+        std::fprintf(stderr, "marloctl: the keyboard did not take the lighting\n");
+        return kRefused;
+    }
+    std::printf("result 1\n");
+    return kOk;
+}
+
+int Set(CZentrixKeyboardDevice& kb, std::string_view name, std::string_view text) {
+    profiles::KeyboardSystemStages stages = kb.systemStages();
+    struct Setting {
+        const char* name;
+        uint16_t profiles::KeyboardSystemStages::*field;
+        int high;
+        bool inBlock;
+    };
+    static constexpr Setting kSettings[] = {
+        {"polling-rate", &profiles::KeyboardSystemStages::pollingRate, 3, true},
+        {"repeat", &profiles::KeyboardSystemStages::repeat, 255, false},
+        {"repeat-delay", &profiles::KeyboardSystemStages::repeatDelay, 3, false},
+        {"key6", &profiles::KeyboardSystemStages::key6Flag, 1, true},
+        {"wflag", &profiles::KeyboardSystemStages::wFlag, 1, true},
+        {"win-lock", &profiles::KeyboardSystemStages::winFlag, 1, true},
+    };
+    for (const Setting& s : kSettings) {
+        if (name != s.name) {
+            continue;
+        }
+        const auto value = Bounded(text, 0, s.high);
+        if (!value) {
+            return Usage(kUsage);
+        }
+        stages.*s.field = static_cast<uint16_t>(*value);
+        kb.SetSystemStages(stages);
+        kb.SaveProfile();
+        if (s.inBlock) {
+            kb.WriteLightingBlock(0);
+            if (kb.lastWriteFailed()) {
+                std::fprintf(stderr, "marloctl: the keyboard did not take the setting\n");
+                return kRefused;
+            }
+        }
+        std::printf("result 1\n");
+        return kOk;
+    }
+    return Usage(kUsage);
+}
+
+}  // namespace
+
+int KeyboardCommand(Args args) {
+    if (args.empty()) {
+        return Usage(kUsage);
+    }
+    const std::string_view op = args[0];
+    std::optional<int> position;
+    std::optional<uint32_t> code;
+    // Arguments are checked before anything is opened.
+    if (op == "assign" || op == "default") {
+        if (args.size() != (op == "assign" ? 3u : 2u) ||
+            !(position = Bounded(args[1], 0, devices::kKeyPositions - 1))) {
+            return Usage(kUsage);
+        }
+        if (op == "assign" &&
+            (args[2].size() != 6 || !(code = Number<uint32_t>(args[2], 16)))) {
+            return Usage(kUsage);
+        }
+    } else if (op == "set") {
+        if (args.size() != 3) {
+            return Usage(kUsage);
+        }
+    } else if ((op == "show" || op == "modes" || op == "apply") && args.size() != 1) {
+        return Usage(kUsage);
+    } else if (op != "show" && op != "modes" && op != "apply" && op != "lighting") {
+        return Usage(kUsage);
+    }
+    Session session;
+    if (op == "modes") {
+        // The factory list alone: no keyboard needed.
+        CZentrixKeyboardDevice kb;
+        return Modes(kb);
+    }
+    if (!session.Open()) {
+        return kRefused;
+    }
+    CZentrixKeyboardDevice& kb = session.keyboard();
+    if (op == "show") {
+        return Show(kb);
+    }
+    if (op == "assign" || op == "default") {
+        return Assign(kb, *position, code);
+    }
+    if (op == "apply") {
+        const int macros = kb.ApplyProfile();
+        return WriteKeys(kb, macros);
+    }
+    if (op == "lighting") {
+        return Lighting(kb, Args(args.data() + 1, args.size() - 1));
+    }
+    return Set(kb, args[1], args[2]);
+}
+
+}  // namespace marloctl
