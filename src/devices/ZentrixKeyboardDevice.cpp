@@ -3,13 +3,17 @@
 #include <algorithm>
 
 #include "devices/KeyIdentityTable.h"
+#include "devices/DeviceProfileUI.h"
 #include "devices/KeyboardMacroImage.h"
+#include "devices/MpDevicePowerUI.h"
 #include "hid/CommandReport.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
 #include "platform/Paths.h"
 #include "profiles/MacroList.h"
 #include "profiles/ProfileList.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
 
 namespace marlo::devices {
 
@@ -110,7 +114,9 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
     const uint8_t previousMode = light_.selectItem;
     previousBlock_ = block_;
     KeyboardBlock::Read(read, active, modeValues_, light_, stages_);
+    read[17] = reportedByte17_;
     block_ = read;
+    activeSlot_ = active;
     light_.oldLedMode = previousMode;
     profile_.SetLightInfo(light_);
     profile_.SetKeyboardSystemStages(stages_);
@@ -275,6 +281,44 @@ int CZentrixKeyboardDevice::ApplyProfile() {
     return macros;
 }
 
+void CZentrixKeyboardDevice::StatusPoll() {
+    hid::CommandChannel& ch = channel();
+    if (!ch.connected() || ch.CheckLink() != hid::kResultOk) {
+        return;
+    }
+    std::array<uint8_t, CMpDevicePowerUI::kStatusBytes> status{};
+    if (ch.ReadStatus(0, status) != hid::kResultOk) {
+        return;
+    }
+    status[3] = ch.receiverMode() ? 1 : 0;
+    if (CMpDevicePowerUI* power = powerControl()) {
+        power->SetStatus(status);
+    }
+    if (ui::CPaintManagerUI* manager = GetManager(); manager != nullptr && manager->GetWindow()) {
+        manager->GetWindow()->PostMessage(kStatusMessage, status[4], 0);
+    }
+}
+
+void CZentrixKeyboardDevice::OnDeviceEvent(uint16_t code) {
+    constexpr uint16_t kSyncWithList = 1026;
+    if (code == kSyncWithList) {
+        reloadProfileList_ = true;
+        CZentrixUSBDevice::OnDeviceEvent(kSyncRequestCode);
+        return;
+    }
+    const uint8_t high = static_cast<uint8_t>(code >> 8);
+    if (code > kSyncWithList && (high == 0x10 || high == 0x11)) {
+        activeSlot_ = static_cast<uint8_t>(code & 0x0F);
+        if (high == 0x11) {
+            reportedByte17_ = static_cast<uint8_t>((code >> 4) & 0x0F);
+        }
+        // The page follows through the same read as a sync request, on the UI thread.
+        CZentrixUSBDevice::OnDeviceEvent(kSyncRequestCode);
+        return;
+    }
+    CZentrixUSBDevice::OnDeviceEvent(code);
+}
+
 void CZentrixKeyboardDevice::ReadFromDevice() {
     ReadFirmwareVersion();
     ReadKeyTables();
@@ -284,6 +328,11 @@ void CZentrixKeyboardDevice::ReadFromDevice() {
 }
 
 void CZentrixKeyboardDevice::RefreshFromDevice() {
+    if (reloadProfileList_.exchange(false)) {
+        if (CDeviceProfileUI* panel = profilePanel()) {
+            panel->LoadProfileList();
+        }
+    }
     LoadProfile();
     ReadLightingBlock();
     RefreshPage();

@@ -57,6 +57,13 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int DownloadMacroRows(const std::vector<int>& rows);
     // The block from the profile, written to slot `slot` (callers pass 0). Always 1.
     int WriteLightingBlock(uint8_t slot);
+    // The battery and link poll: the link check, then the 6 status bytes to the power control
+    // (byte 3: 1 behind the receiver) and byte 4 to the main window (message 0x0D01).
+    void StatusPoll() override;
+    static constexpr uint32_t kStatusMessage = 0x0D01;
+    // The active slot and its byte 17 as the keyboard last reported them.
+    uint8_t activeSlot() const { return activeSlot_; }
+
     // The main window's order for applying the selected profile: load, reconcile, refresh,
     // lighting block, collect, download, key table. The download's result.
     int ApplyProfile();
@@ -99,6 +106,11 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // the lighting engine drives; in every other mode the frame is shown on the page only.
     void PresentFrame() override { PresentOnPageOnly(); }
 
+  protected:
+    // Notifications of the keyboard (event thread): 1025 asks to be read again, 1026 also to
+    // re-read the profile list; 0x10xN makes slot N active, 0x11MN too with byte 17 = M.
+    void OnDeviceEvent(uint16_t code) override;
+
   private:
     void LoadModeValues();
     int MacroCount() const;
@@ -118,6 +130,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     std::vector<Mode> modes_;
     profiles::CKeyboardProfiledata profile_;
     bool lastWriteFailed_ = false;
+    std::atomic<uint8_t> activeSlot_{0};
+    std::atomic<uint8_t> reportedByte17_{0};
+    std::atomic<bool> reloadProfileList_{false};
 };
 
 }  // namespace marlo::devices

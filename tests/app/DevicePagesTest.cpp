@@ -20,6 +20,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/MessageRegistry.h"
 #include "profiles/MacroList.h"
+#include "sim/KeyboardDevice.h"
 #include "sim/KeyboardModel.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
@@ -570,6 +571,35 @@ TEST_F(DevicePagesTest, ApplyingAKeyboardProfileSaysWhatTheKeyboardDidNotTake) {
               "The keyboard did not take the last change. Check its cable or receiver and try "
               "again.");
     server_.SetFault("keyboard", sim::Fault::kNone);
+}
+
+}  // namespace
+}  // namespace marlo::app
+
+namespace marlo::app {
+namespace {
+
+TEST_F(DevicePagesTest, ANotificationFromTheKeyboardRefreshesItsPage) {
+    Start();
+    Plug("keyboard");
+    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return keyboard->eventInterfaceOpen(); }));
+    EXPECT_EQ(keyboard->lightInfo().red, 255);
+
+    // On the keyboard itself the person switches to its second slot, blue.
+    server_.WithDevice("keyboard", [](sim::SimDevice& d) {
+        auto& settings = dynamic_cast<sim::KeyboardDevice&>(d).model().settings();
+        settings[0] = 1;
+        settings[25 + 1] = 3;  // the slot's mode
+        settings[25 + 8] = 200;  // its blue
+    });
+    ASSERT_TRUE(server_.InjectEvent("keyboard", 0x1121));
+    EXPECT_TRUE(RunUntil([&] { return keyboard->lightInfo().blue == 200; }))
+        << "the page read the keyboard again";
+    EXPECT_EQ(keyboard->activeSlot(), 1);
+    EXPECT_EQ(keyboard->lightInfo().selectItem, 3);
 }
 
 }  // namespace
