@@ -124,6 +124,7 @@ void KeyboardModel::Dump(Json::Value& dump) const {
     dump["info"] = platform::NumberText::ToHex(info_);
     dump["keySlots"] = kKeySlots;
     dump["keyTable"] = platform::NumberText::ToHex(std::span(block_).first(kKeySlots * 3u));
+    dump["slotKeys"] = platform::NumberText::ToHex(factoryTable_);
     dump["slotTable"] = platform::NumberText::ToHex(slots_);
     dump["settings"] = platform::NumberText::ToHex(settings_);
     dump["macroMemory"] = platform::NumberText::ToHex(macros_);
