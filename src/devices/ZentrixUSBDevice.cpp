@@ -93,10 +93,17 @@ void CZentrixUSBDevice::BuildPage() {
         if (button == nullptr) {
             return false;
         }
+        // A key is named "key_<n>"; a light is named, or has as its user data, "light_<n>"
+        // (a key that is also a light carries both).
         const std::string& name = button->GetName();
         if (const auto n = IndexAfter(name, "key_"); n && *n < keyCount_) {
             keyButtons_[*n] = button;
-        } else if (const auto light = IndexAfter(name, "light_"); light && *light < lightCount_) {
+        }
+        auto light = IndexAfter(name, "light_");
+        if (!light) {
+            light = IndexAfter(button->GetUserData(), "light_");
+        }
+        if (light && *light < lightCount_) {
             lightButtons_[*light] = button;
             button->SetKeyColour(0xFFFFFF);
             button->SetLevel(255);
