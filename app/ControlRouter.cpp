@@ -14,6 +14,7 @@
 
 #include "MainWnd.h"
 #include "devices/DeviceProfileUI.h"
+#include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
@@ -168,6 +169,10 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     }
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
+    } else if (msg.sType == ui::notify::kValueChanged) {
+        if (auto* keyboard = CurrentKeyboard(); keyboard != nullptr && IsSystemSetting(msg)) {
+            keyboard->TakeSystemSetting(msg.pSender->GetName());
+        }
     } else if (msg.sType == ui::notify::kSelectChanged) {
         OnSelectChanged(msg);
     } else if (msg.sType == ui::notify::kItemSelect) {
@@ -190,6 +195,10 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
             }
             device->LoadDefaultProfile();
             device->RefreshPage();
+        }
+    } else if (Is(name, "reset_repeat_btn")) {
+        if (auto* keyboard = CurrentKeyboard()) {
+            keyboard->ResetRepeat();
         }
     } else if (Is(name, "device_select_prev")) {
         devices->SelectNeighbour(-1);
@@ -266,10 +275,35 @@ bool CControlRouter::OnProfileButton(std::string_view name) {
     return true;
 }
 
+devices::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboard() {
+    CDeviceList* devices = window_.devices();
+    return devices != nullptr
+               ? dynamic_cast<devices::CZentrixKeyboardDevice*>(devices->CurrentDevice())
+               : nullptr;
+}
+
+bool CControlRouter::IsSystemSetting(const ui::TNotifyUI& msg) {
+    // Only the keyboard page's own controls (the mouse page has a polling rate too).
+    const std::string& name = msg.pSender->GetName();
+    const bool named = name.starts_with("polling_rate_option_") ||
+                       name.starts_with("repeat_delay_check_") || name == "winlockflag_option" ||
+                       name == "wflag_option" || name == "6flag_option" ||
+                       name == "repeat_rate_slider";
+    return named && dynamic_cast<devices::CZentrixKeyboardDevice*>(PageOf(msg.pSender)) != nullptr;
+}
+
 void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
     auto* option = dynamic_cast<ui::COptionUI*>(msg.pSender);
     const bool selected = option != nullptr && option->IsSelected();
+    if (IsSystemSetting(msg)) {
+        auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(PageOf(msg.pSender));
+        // In an option group only the newly selected option speaks for the setting.
+        if (selected || dynamic_cast<ui::CCheckBoxUI*>(msg.pSender) != nullptr) {
+            keyboard->TakeSystemSetting(name);
+        }
+        return;
+    }
     if (Is(name, "device_select")) {
         for (ui::CControlUI* c = msg.pSender; c != nullptr; c = c->GetParent()) {
             if (auto* entry = dynamic_cast<panels::CDeviceOptionUI*>(c)) {

@@ -9,6 +9,7 @@
 namespace marlo::devices {
 class CZentrixUSBDevice;
 class CDeviceProfileUI;
+class CZentrixKeyboardDevice;
 }  // namespace marlo::devices
 
 namespace marlo::app {
@@ -39,6 +40,9 @@ class CControlRouter {
     bool OnProfileButton(std::string_view name);
     void StartDesktopSettings(int index);
     devices::CDeviceProfileUI* CurrentProfilePanel();
+    devices::CZentrixKeyboardDevice* CurrentKeyboard();
+    // A system-setting control of the keyboard's page.
+    static bool IsSystemSetting(const ui::TNotifyUI& msg);
     // The device page a control sits on.
     static devices::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
 

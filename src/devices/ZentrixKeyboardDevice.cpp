@@ -12,7 +12,9 @@
 #include "platform/Paths.h"
 #include "profiles/MacroList.h"
 #include "profiles/ProfileList.h"
+#include "ui/OptionUI.h"
 #include "ui/PaintManagerUI.h"
+#include "ui/ProgressUI.h"
 #include "ui/WindowWnd.h"
 
 namespace marlo::devices {
@@ -279,6 +281,94 @@ int CZentrixKeyboardDevice::ApplyProfile() {
     WriteKeyTableFromProfile(0);
     lastWriteFailed_ = failed || lastWriteFailed_;
     return macros;
+}
+
+ui::CControlUI* CZentrixKeyboardDevice::SystemControl(const std::string& name) {
+    return FindSubControl(name);
+}
+
+void CZentrixKeyboardDevice::RefreshPage() {
+    // Values outside 0-3 show the first option.
+    const auto choose = [this](const char* prefix, int value) {
+        const int shown = value >= 0 && value <= 3 ? value : 0;
+        if (auto* option = dynamic_cast<ui::COptionUI*>(
+                SystemControl(prefix + std::to_string(shown)))) {
+            option->Selected(true, false);
+        }
+    };
+    choose("polling_rate_option_", stages_.pollingRate);
+    choose("repeat_delay_check_", stages_.repeatDelay);
+    const auto check = [this](const char* name, int value) {
+        if (auto* box = dynamic_cast<ui::COptionUI*>(SystemControl(name))) {
+            box->Selected(value != 0, false);
+        }
+    };
+    check("winlockflag_option", stages_.winFlag);
+    check("wflag_option", stages_.wFlag);
+    check("6flag_option", stages_.key6Flag);
+    if (auto* slider = dynamic_cast<ui::CSliderUI*>(SystemControl("repeat_rate_slider"))) {
+        slider->SetValue(stages_.repeat);
+    }
+    if (ui::CControlUI* label = SystemControl("repeat_delay_time_label1")) {
+        const int delay = stages_.repeatDelay <= 3 ? stages_.repeatDelay : 0;
+        label->SetText(std::to_string(kRepeatDelaysMs[delay]) + " ms");
+    }
+    if (ui::CControlUI* box = SystemControl("repeat_input_richedit")) {
+        box->SetToolTip("Repeat_input_text");
+    }
+}
+
+bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name) {
+    const auto selectedIndex = [this](const char* prefix) -> int {
+        for (int i = 0; i <= 3; ++i) {
+            if (auto* option = dynamic_cast<ui::COptionUI*>(
+                    SystemControl(prefix + std::to_string(i)));
+                option != nullptr && option->IsSelected()) {
+                return i;
+            }
+        }
+        return 0;
+    };
+    const auto checked = [this](const char* n) -> uint16_t {
+        auto* box = dynamic_cast<ui::COptionUI*>(SystemControl(n));
+        return box != nullptr && box->IsSelected() ? 1 : 0;
+    };
+    bool inBlock = true;
+    if (name.starts_with("polling_rate_option_")) {
+        stages_.pollingRate = static_cast<uint16_t>(selectedIndex("polling_rate_option_"));
+    } else if (name.starts_with("repeat_delay_check_")) {
+        stages_.repeatDelay = static_cast<uint16_t>(selectedIndex("repeat_delay_check_"));
+        inBlock = false;
+    } else if (name == "winlockflag_option") {
+        stages_.winFlag = checked("winlockflag_option");
+    } else if (name == "wflag_option") {
+        stages_.wFlag = checked("wflag_option");
+    } else if (name == "6flag_option") {
+        stages_.key6Flag = checked("6flag_option");
+    } else if (name == "repeat_rate_slider") {
+        auto* slider = dynamic_cast<ui::CSliderUI*>(SystemControl(name));
+        stages_.repeat = static_cast<uint16_t>(slider != nullptr ? slider->GetValue() : 0);
+        inBlock = false;
+    } else {
+        return false;
+    }
+    SaveProfile();
+    if (inBlock) {
+        WriteLightingBlock(0);
+    }
+    RefreshPage();
+    return true;
+}
+
+void CZentrixKeyboardDevice::ResetRepeat() {
+    profiles::CKeyboardProfiledata factory;
+    if (!factory.LoadProfile(DefaultProfilePath()).isNull()) {
+        const profiles::KeyboardSystemStages defaults = factory.GetKeyboardSystemStages();
+        stages_.repeat = defaults.repeat;
+        stages_.repeatDelay = defaults.repeatDelay;
+        SaveProfile();
+    }
+    RefreshPage();
 }
 
 void CZentrixKeyboardDevice::StatusPoll() {

@@ -57,6 +57,17 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int DownloadMacroRows(const std::vector<int>& rows);
     // The block from the profile, written to slot `slot` (callers pass 0). Always 1.
     int WriteLightingBlock(uint8_t slot);
+    // --- The system settings on the page. ---
+    // The profile's settings into their controls (and the lighting-independent texts).
+    void RefreshPage() override;
+    // A system-setting control changed: its value into the profile (saved), and to the
+    // keyboard when it is part of the block. False for a control that is not one of them.
+    bool TakeSystemSetting(const std::string& controlName);
+    // Repeat rate and delay back to the factory profile's.
+    void ResetRepeat();
+    // The repeat delay options' delays.
+    static constexpr int kRepeatDelaysMs[4] = {250, 500, 750, 1000};
+
     // The battery and link poll: the link check, then the 6 status bytes to the power control
     // (byte 3: 1 behind the receiver) and byte 4 to the main window (message 0x0D01).
     void StatusPoll() override;
@@ -112,6 +123,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     void OnDeviceEvent(uint16_t code) override;
 
   private:
+    ui::CControlUI* SystemControl(const std::string& name);
     void LoadModeValues();
     int MacroCount() const;
     // Notes a command's result: a result other than 1 marks the write as failed.

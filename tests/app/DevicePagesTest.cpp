@@ -30,6 +30,7 @@
 #include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
 #include "ui/HeadlessUser.h"
+#include "ui/OptionUI.h"
 #include "ui/ResourceManager.h"
 #include "ui/TabLayoutUI.h"
 
@@ -600,6 +601,52 @@ TEST_F(DevicePagesTest, ANotificationFromTheKeyboardRefreshesItsPage) {
         << "the page read the keyboard again";
     EXPECT_EQ(keyboard->activeSlot(), 1);
     EXPECT_EQ(keyboard->lightInfo().selectItem, 3);
+}
+
+}  // namespace
+}  // namespace marlo::app
+
+namespace marlo::app {
+namespace {
+
+TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile) {
+    Start();
+    Plug("keyboard");
+    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    const auto settings = [&] {
+        std::vector<uint8_t> copy;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            copy = dynamic_cast<sim::KeyboardDevice&>(d).model().settings();
+        });
+        return copy;
+    };
+    auto* polling = dynamic_cast<ui::COptionUI*>(Find("polling_rate_option_3"));
+    ASSERT_NE(polling, nullptr);
+    EXPECT_TRUE(polling->IsSelected()) << "the profile's 1000 Hz, shown";
+
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("system_Op_tab")));
+    ASSERT_TRUE(user.Click("polling_rate_option_1"));
+    ASSERT_TRUE(user.Click("winlockflag_option"));
+    EXPECT_EQ(settings()[22], 1) << "the polling rate, in the block";
+    EXPECT_EQ(settings()[21], 1) << "the Windows key lock";
+    EXPECT_EQ(keyboard->systemStages().pollingRate, 1);
+
+    ASSERT_TRUE(user.MoveSlider("repeat_rate_slider", 12));
+    ASSERT_TRUE(user.Click("repeat_delay_check_3"));
+    EXPECT_EQ(keyboard->systemStages().repeat, 12);
+    EXPECT_EQ(Find("repeat_delay_time_label1")->GetShownText(), "1000 ms");
+    keyboard->LoadProfile();
+    EXPECT_EQ(keyboard->systemStages().repeat, 12) << "kept in the profile";
+    EXPECT_EQ(keyboard->systemStages().repeatDelay, 3);
+
+    ASSERT_TRUE(user.Click("reset_repeat_btn"));
+    EXPECT_EQ(keyboard->systemStages().repeat, 30) << "the factory profile's";
+    EXPECT_EQ(keyboard->systemStages().repeatDelay, 1);
+    EXPECT_EQ(keyboard->systemStages().winFlag, 1) << "the rest stays";
 }
 
 }  // namespace
