@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "devices/KeyIdentityTable.h"
+#include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
+#include "devices/KeyIdentityTable.h"
 #include "devices/KeyboardMacroImage.h"
 #include "devices/MpDevicePowerUI.h"
 #include "hid/CommandReport.h"
@@ -120,9 +121,10 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
     block_ = read;
     activeSlot_ = active;
     light_.oldLedMode = previousMode;
-    profile_.SetLightInfo(light_);
-    profile_.SetKeyboardSystemStages(stages_);
-    SaveProfile();
+    // Kept in the profile, which is written only when the keyboard told something new.
+    if (!(profile_.GetLightInfo() == light_) || !(profile_.GetKeyboardSystemStages() == stages_)) {
+        SaveProfile();
+    }
     return true;
 }
 
@@ -283,6 +285,15 @@ int CZentrixKeyboardDevice::ApplyProfile() {
     return macros;
 }
 
+void CZentrixKeyboardDevice::SelectFunctionTab(int type) {
+    CZentrixUSBDevice::SelectFunctionTab(type);
+    if (type == 1 || type == 2) {
+        if (CDeviceKeyButtonUI* fn = KeyButton(kFnPosition)) {
+            fn->SetEnabled(type == 1);
+        }
+    }
+}
+
 ui::CControlUI* CZentrixKeyboardDevice::SystemControl(const std::string& name) {
     return FindSubControl(name);
 }
@@ -291,8 +302,8 @@ void CZentrixKeyboardDevice::RefreshPage() {
     // Values outside 0-3 show the first option.
     const auto choose = [this](const char* prefix, int value) {
         const int shown = value >= 0 && value <= 3 ? value : 0;
-        if (auto* option = dynamic_cast<ui::COptionUI*>(
-                SystemControl(prefix + std::to_string(shown)))) {
+        if (auto* option =
+                dynamic_cast<ui::COptionUI*>(SystemControl(prefix + std::to_string(shown)))) {
             option->Selected(true, false);
         }
     };
@@ -321,8 +332,8 @@ void CZentrixKeyboardDevice::RefreshPage() {
 bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name) {
     const auto selectedIndex = [this](const char* prefix) -> int {
         for (int i = 0; i <= 3; ++i) {
-            if (auto* option = dynamic_cast<ui::COptionUI*>(
-                    SystemControl(prefix + std::to_string(i)));
+            if (auto* option =
+                    dynamic_cast<ui::COptionUI*>(SystemControl(prefix + std::to_string(i)));
                 option != nullptr && option->IsSelected()) {
                 return i;
             }

@@ -57,6 +57,10 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int DownloadMacroRows(const std::vector<int>& rows);
     // The block from the profile, written to slot `slot` (callers pass 0). Always 1.
     int WriteLightingBlock(uint8_t slot);
+    // The function tabs; type 1 also makes the Fn key assignable again, type 2 not.
+    void SelectFunctionTab(int type) override;
+    static constexpr size_t kFnPosition = 110;
+
     // --- The system settings on the page. ---
     // The profile's settings into their controls (and the lighting-independent texts).
     void RefreshPage() override;

@@ -593,7 +593,7 @@ TEST_F(DevicePagesTest, ANotificationFromTheKeyboardRefreshesItsPage) {
     server_.WithDevice("keyboard", [](sim::SimDevice& d) {
         auto& settings = dynamic_cast<sim::KeyboardDevice&>(d).model().settings();
         settings[0] = 1;
-        settings[25 + 1] = 3;  // the slot's mode
+        settings[25 + 1] = 3;    // the slot's mode
         settings[25 + 8] = 200;  // its blue
     });
     ASSERT_TRUE(server_.InjectEvent("keyboard", 0x1121));

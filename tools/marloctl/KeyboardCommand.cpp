@@ -133,8 +133,8 @@ int Show(CZentrixKeyboardDevice& kb) {
     const bool known = light.selectItem < modes.size();
     std::printf("mode %u %d %s\n", light.selectItem, known ? modes[light.selectItem].value : 0,
                 known ? modes[light.selectItem].name.c_str() : "-");
-    std::printf("brightness %u\nspeed %u\ndirection %u\nmulticolor %u\n", light.light,
-                light.speed, light.fx, light.multiColor);
+    std::printf("brightness %u\nspeed %u\ndirection %u\nmulticolor %u\n", light.light, light.speed,
+                light.fx, light.multiColor);
     std::printf("color %u %u %u\ncustom-group %u\n", light.red, light.green, light.blue,
                 light.customGroup);
     std::printf("polling-rate %u\nrepeat %u\nrepeat-delay %u\nkey6 %u\nwflag %u\nwin-lock %u\n",
@@ -308,8 +308,7 @@ int KeyboardCommand(Args args) {
             !(position = Bounded(args[1], 0, devices::kKeyPositions - 1))) {
             return Usage(kUsage);
         }
-        if (op == "assign" &&
-            (args[2].size() != 6 || !(code = Number<uint32_t>(args[2], 16)))) {
+        if (op == "assign" && (args[2].size() != 6 || !(code = Number<uint32_t>(args[2], 16)))) {
             return Usage(kUsage);
         }
     } else if (op == "set") {
