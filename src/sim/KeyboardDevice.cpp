@@ -5,10 +5,11 @@
 
 namespace marlo::sim {
 
-KeyboardDevice::KeyboardDevice()
+KeyboardDevice::KeyboardDevice(bool withFn)
     : CommandDevice(
           SimDeviceInfo{"keyboard", SimCatalog::kKeyboardVendor, SimCatalog::kKeyboardProduct,
                         0x0105, 1, "Marlo Gear Keyboard", Descriptors::KeyboardInterface1()},
-          true) {}
+          true),
+      model_(withFn) {}
 
 }  // namespace marlo::sim

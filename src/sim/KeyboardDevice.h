@@ -8,7 +8,7 @@ namespace marlo::sim {
 // The keyboard on its cable: interface 1 with its event and command collections.
 class KeyboardDevice : public CommandDevice {
   public:
-    KeyboardDevice();
+    explicit KeyboardDevice(bool withFn = true);
     KeyboardModel& model() { return model_; }
 
   protected:

@@ -29,7 +29,7 @@ uint8_t KeyboardModel::FactorySlotOfPosition(int position) {
     return 0xFF;
 }
 
-KeyboardModel::KeyboardModel()
+KeyboardModel::KeyboardModel(bool withFn)
     : info_(34, 0),
       factoryTable_(kKeySlots * 3u, 0),
       block_(kBlockSize, 0),
@@ -54,6 +54,26 @@ KeyboardModel::KeyboardModel()
         block_[slot * 3u + 2] = static_cast<uint8_t>(code);
         // The per-slot table: the slot's row and column on the key matrix.
         slots_[static_cast<size_t>(slot)] = static_cast<uint8_t>((slot / 21) << 5 | (slot % 21));
+    }
+    // Slots of positions without a key (code 20 00 00) hold codes of the keyboard's own that
+    // match no position, as on the real keyboard.
+    for (int slot = 0, spare = 0; slot < kKeySlots; ++slot) {
+        uint8_t* code = &block_[slot * 3u];
+        if (code[0] == 0x20 && code[1] == 0 && code[2] == 0) {
+            code[0] = 0xD0;
+            code[1] = 0xF0;
+            code[2] = static_cast<uint8_t>(++spare);
+        }
+    }
+    if (!withFn) {
+        // The Fn key moves to slot 113 (whose key takes the Fn key's slot) and answers with a
+        // code no position has.
+        const uint8_t fn = FactorySlotOfPosition(110);
+        std::swap_ranges(block_.begin() + fn * 3, block_.begin() + fn * 3 + 3,
+                         block_.begin() + kFnFallbackSlot * 3);
+        block_[kFnFallbackSlot * 3u] = 0xA0;
+        block_[kFnFallbackSlot * 3u + 1] = 0xFF;
+        block_[kFnFallbackSlot * 3u + 2] = 0x00;
     }
     std::copy(block_.begin(), block_.begin() + kKeySlots * 3, factoryTable_.begin());
     // Lighting block of slot 0: mode 1, full brightness, speed 2, colour red.

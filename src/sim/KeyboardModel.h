@@ -20,7 +20,10 @@ class KeyboardModel {
     static constexpr size_t kMaskSize = 63;
     static constexpr size_t kStatusSize = 6;
 
-    KeyboardModel();
+    // `withFn` false: the keyboard's Fn key answers with a code of its own in slot 113, so no
+    // slot holds the Fn key's factory code.
+    explicit KeyboardModel(bool withFn = true);
+    static constexpr uint8_t kFnFallbackSlot = 113;
 
     Report Answer(CommandDevice::Request request);
     void Dump(Json::Value& dump) const;

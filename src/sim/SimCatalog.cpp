@@ -12,6 +12,9 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
     if (kind == "keyboard") {
         return std::make_unique<KeyboardDevice>();
     }
+    if (kind == "keyboard-nofn") {
+        return std::make_unique<KeyboardDevice>(false);
+    }
     if (kind == "receiver") {
         return std::make_unique<ReceiverDevice>();
     }
@@ -31,7 +34,7 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
 }
 
 std::vector<std::string> SimCatalog::Kinds() {
-    return {"keyboard", "keyboard-if0", "receiver", "headset", "mouse"};
+    return {"keyboard", "keyboard-nofn", "keyboard-if0", "receiver", "headset", "mouse"};
 }
 
 }  // namespace marlo::sim

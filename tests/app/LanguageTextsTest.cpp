@@ -53,6 +53,13 @@ std::map<std::string, std::string> UsedIds() {
          platform::JsonDocument::Read(kData / "DefaultData" / "Language.config")["Language"]) {
         used.emplace(language["Language_text"].asString(), "Language.config");
     }
+    // The lighting modes' names of every model.
+    for (const auto& model :
+         platform::JsonDocument::Read(kData / "DefaultData" / "default_light.json")["Models"]) {
+        for (const auto& mode : model["Modes"]) {
+            used.emplace(mode["Name"].asString(), "default_light.json");
+        }
+    }
     // In code: the message box's texts and the update texts (control names look otherwise).
     const std::regex literal(R"re("(message_text_\d+|\w*(?:Update|Download)\w*Text)")re");
     for (const char* folder : {"app", "src"}) {

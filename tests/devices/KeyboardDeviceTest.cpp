@@ -136,5 +136,30 @@ TEST_F(KeyboardDeviceTest, AnImageTooBigIsNotSentAndAFailedWriteIsSaid) {
     EXPECT_FALSE(keyboard_.lastWriteFailed());
 }
 
+TEST_F(KeyboardDeviceTest, AKeyboardWhoseFnAnswersOtherwiseHasItInSlot113) {
+    // The keyboard whose Fn key has a code of its own; slots of keyless positions match none.
+    keyboard_.channel().CloseInterface(hid::CommandChannel::Path::kCable);
+    ASSERT_TRUE(server_.Unplug("keyboard"));
+    ASSERT_TRUE(server_.Plug("keyboard", sim::SimCatalog::Create("keyboard-nofn")));
+    const std::string path =
+        (dir_.path() / "hid/dev/hidraw0").string() + "#vid_320f&pid_5055&mi_01&col04";
+    ASSERT_TRUE(keyboard_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
+    keyboard_.channel().SetConnected(true);
+    keyboard_.channel().SetMode(1);
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    EXPECT_EQ(keyboard_.positionMap().SlotOf(110), 113);
+    EXPECT_EQ(keyboard_.positionMap().SlotOf(18), KeyboardPositionMap::kNoSlot) << "no key there";
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    keyboard_.SetKeyAssignment(110, 0xA00100);
+    keyboard_.SetKeyAssignment(34, 0x200005);  // Backspace, whose slot the Fn key took
+    EXPECT_EQ(keyboard_.WriteKeyTableFromProfile(0), 1);
+    const auto& table = Model().keyBlock();
+    EXPECT_EQ((std::vector<uint8_t>(table.begin() + 113 * 3, table.begin() + 114 * 3)),
+              (std::vector<uint8_t>{0xA0, 0x01, 0x00}));
+    const size_t back = size_t{keyboard_.positionMap().SlotOf(34)} * 3;
+    EXPECT_EQ((std::vector<uint8_t>(table.begin() + back, table.begin() + back + 3)),
+              (std::vector<uint8_t>{0x20, 0x00, 0x05}));
+}
+
 }  // namespace
 }  // namespace marlo::devices
