@@ -18,8 +18,7 @@ std::string CAboutWnd::Address() {
 }
 
 void CAboutWnd::Prepare(int dpi) {
-    manager_.SetDPI(dpi);
-    ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
+    SizeForDpi(dpi, kBaseWidth, kBaseHeight);
     CenterWindow();
 }
 
@@ -58,8 +57,7 @@ intptr_t CAboutWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intp
     }
     if (message == ui::kWmDpiChanged) {
         handled = true;
-        manager_.SetDPI(static_cast<int>(wParam & 0xFFFF));
-        ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
+        SizeForDpi(static_cast<int>(wParam & 0xFFFF), kBaseWidth, kBaseHeight);
         CenterWindow();
         return 0;
     }

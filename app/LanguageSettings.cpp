@@ -101,7 +101,13 @@ bool LanguageSettings::SaveLanguage(uint32_t id) {
     // Opened, never made here: the key is made on the first start.
     const platform::SettingsStore store = platform::SettingsStore::UserStore();
     const auto key = store.OpenKey(kKey);
-    if (!key || !key->WriteDword("LANGUAGE", id)) {
+    if (!key) {
+        return false;
+    }
+    if (key->ReadDword("LANGUAGE") == id) {
+        return true;  // kept already: every start applies the saved language
+    }
+    if (!key->WriteDword("LANGUAGE", id)) {
         return false;
     }
     platform::DebugOutput::Write("写成功！");

@@ -103,8 +103,7 @@ intptr_t CMsgWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr
     handled = false;
     if (message == ui::kWmDpiChanged) {
         // Rescaled as the main window is: the skin's size at the new DPI, centred again.
-        manager_.SetDPI(static_cast<int>(wParam & 0xFFFF));
-        ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
+        SizeForDpi(static_cast<int>(wParam & 0xFFFF), kBaseWidth, kBaseHeight);
         CenterWindow();
         return 0;
     }

@@ -58,8 +58,7 @@ std::unique_ptr<ui::CControlUI> CSetWnd::CreateControl(std::string_view classNam
 }
 
 void CSetWnd::Prepare(int dpi) {
-    manager_.SetDPI(dpi);
-    ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
+    SizeForDpi(dpi, kBaseWidth, kBaseHeight);
 }
 
 void CSetWnd::InitWindow() {
@@ -319,8 +318,7 @@ intptr_t CSetWnd::HandleCustomMessage(uint32_t message, uintptr_t wParam, intptr
             }
             return 0;
         case ui::kWmDpiChanged:
-            manager_.SetDPI(static_cast<int>(wParam & 0xFFFF));
-            ResizeClient(manager_.Scale(kBaseWidth), manager_.Scale(kBaseHeight));
+            SizeForDpi(static_cast<int>(wParam & 0xFFFF), kBaseWidth, kBaseHeight);
             return 0;
         case ui::kWmClose:
             worker_.Stop(kStopWaitMs);  // the system command close, too

@@ -83,7 +83,8 @@ void BM_ReadAndApplyProfileWithUsbTiming(benchmark::State& state) {
         const size_t e3 = rig.Exchanges();
         const auto t3 = std::chrono::steady_clock::now();
         if (std::getenv("PHASES")) {
-            std::fprintf(stderr, "read %zu in %.1f ms, block %zu in %.1f ms, apply %zu in %.1f ms\n",
+            std::fprintf(stderr,
+                         "read %zu in %.1f ms, block %zu in %.1f ms, apply %zu in %.1f ms\n",
                          e1 - before, std::chrono::duration<double, std::milli>(t1 - start).count(),
                          e2 - e1, std::chrono::duration<double, std::milli>(t2 - t1).count(),
                          e3 - e2, std::chrono::duration<double, std::milli>(t3 - t2).count());

@@ -4,7 +4,6 @@ namespace marlo::devices {
 
 void KeyboardPositionMap::Clear() {
     slots_.fill(kNoSlot);
-    streamSlots_.fill(kNoSlot);
 }
 
 KeyboardPositionMap KeyboardPositionMap::Build(std::span<const uint8_t> keyTable) {
@@ -25,7 +24,6 @@ KeyboardPositionMap KeyboardPositionMap::Build(std::span<const uint8_t> keyTable
     if (map.slots_[kFnPosition] == kNoSlot) {
         map.slots_[kFnPosition] = kFnFallbackSlot;
     }
-    map.streamSlots_ = map.slots_;
     return map;
 }
 

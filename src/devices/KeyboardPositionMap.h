@@ -27,12 +27,11 @@ class KeyboardPositionMap {
     // kNoSlot for a position outside the page or without a slot.
     uint8_t SlotOf(int position) const;
     bool HasSlot(int position) const { return SlotOf(position) != kNoSlot; }
-    // The slot under each position as the colour stream uses it (the same slots).
-    const std::array<uint8_t, kKeyPositions>& streamSlots() const { return streamSlots_; }
+    // The slot under each position, as the colour stream walks them.
+    const std::array<uint8_t, kKeyPositions>& streamSlots() const { return slots_; }
 
   private:
     std::array<uint8_t, kKeyPositions> slots_{};
-    std::array<uint8_t, kKeyPositions> streamSlots_{};
 };
 
 }  // namespace marlo::devices

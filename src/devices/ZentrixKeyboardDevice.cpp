@@ -115,7 +115,6 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
         LoadModeValues();
     }
     const uint8_t previousMode = light_.selectItem;
-    previousBlock_ = block_;
     KeyboardBlock::Read(read, active, modeValues_, light_, stages_);
     read[17] = reportedByte17_;
     block_ = read;

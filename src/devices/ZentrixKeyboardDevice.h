@@ -141,7 +141,6 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     profiles::LightInfo light_;
     profiles::KeyboardSystemStages stages_;
     KeyboardBlock::Bytes block_{};
-    KeyboardBlock::Bytes previousBlock_{};
     std::vector<int> modeValues_;
     std::vector<Mode> modes_;
     profiles::CKeyboardProfiledata profile_;

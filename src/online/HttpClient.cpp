@@ -112,9 +112,7 @@ int HttpClient::HttpRequest(std::string_view verb, const std::string& url,
         curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
         curl_easy_setopt(c, CURLOPT_PINNEDPUBLICKEY, pinnedKey_.c_str());
     }
-    if (settings_.resolveTimeoutMs != 0) {
-        curl_easy_setopt(c, CURLOPT_DNS_CACHE_TIMEOUT, Seconds(settings_.resolveTimeoutMs));
-    }
+    // libcurl counts name resolution in the connect timeout: there is no separate one.
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings_.connectTimeoutMs));
     // Sending and receiving time out when nothing moves for that long.
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);

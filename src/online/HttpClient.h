@@ -36,7 +36,6 @@ class HttpClient {
         std::string proxy;  // the named proxy, used only when a request asks for it
         std::string proxyUser;
         std::string proxyPassword;
-        uint32_t resolveTimeoutMs = 0;  // 0: none
         uint32_t connectTimeoutMs = 60000;
         uint32_t sendTimeoutMs = 30000;
         uint32_t receiveTimeoutMs = 30000;

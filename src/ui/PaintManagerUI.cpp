@@ -299,10 +299,6 @@ std::string CPaintManagerUI::GetSharedDefaultFace() {
     return G().sharedDefaultFont ? G().sharedDefaultFont->face : std::string();
 }
 
-bool CPaintManagerUI::HasSharedFonts() {
-    return G().sharedDefaultFont.has_value();
-}
-
 void CPaintManagerUI::AddDefaultAttributeList(const std::string& className,
                                               const std::string& attributes) {
     defaultAttributes_[className] = attributes;

@@ -97,7 +97,6 @@ class CPaintManagerUI {
     // Fonts every window uses before its own (the language's font table); replacing them
     // re-draws every window's text.
     static void SetSharedFonts(std::map<int, FontInfo> fonts, FontInfo defaultFont);
-    static bool HasSharedFonts();
     static const FontInfo* GetSharedFont(int id);
     // The shared default font's face; empty before there are shared fonts.
     static std::string GetSharedDefaultFace();

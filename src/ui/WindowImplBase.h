@@ -41,6 +41,11 @@ class WindowImplBase : public CWindowWnd,
     bool OnKeyDown(uint32_t key, bool shift);
     // Escape: a dialog closes; other windows keep it.
     virtual bool OnEscape() { return false; }
+    // Lays the window out at `dpi` and gives it its skin size (at 96 DPI) scaled to it.
+    void SizeForDpi(int dpi, int baseWidth, int baseHeight) {
+        manager_.SetDPI(dpi);
+        ResizeClient(manager_.Scale(baseWidth), manager_.Scale(baseHeight));
+    }
 
     CPaintManagerUI manager_;
 

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include <sys/stat.h>
 
+#include "AboutWnd.h"
 #include "CustomControls.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
@@ -218,6 +220,37 @@ TEST_F(ScreenshotTest, TheSettingsWindowShowsItsRowsAndTheCheck) {
     const QColor mark = image.pixelColor(centre.x() - 5, centre.y());  // beside the "!"
     EXPECT_GT(mark.red(), mark.blue() + 40) << "the amber offline mark";
     wnd.Leave();
+    backend.loop().RunFor(20);
+}
+
+TEST_F(ScreenshotTest, TheAboutWindowShowsTheProgramsIconNameAndVersion) {
+    marlo::app::CAboutWnd wnd;
+    ASSERT_TRUE(wnd.Create(nullptr, "  ", 0, 0, 0, 0));
+    wnd.Prepare(96);
+    wnd.ShowWindow(true, false);
+    QApplication::processEvents();
+    marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
+    ASSERT_NE(widget, nullptr);
+    const QImage image = widget->grab().toImage();
+    ASSERT_TRUE(
+        image.save(QString::fromStdString(std::string(MARLO_SCREENSHOT_DIR) + "/about.png")));
+    EXPECT_EQ(image.width(), marlo::app::CAboutWnd::kBaseWidth);
+    auto& pm = wnd.GetPaintManager();
+    QWidget* version = widget->peers()->PeerOf(pm.FindControl("about_version"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_TRUE(version->isVisible());
+    EXPECT_EQ(pm.FindControl("about_version")->GetShownText(),
+              "Version " + marlo::app::CAboutWnd::Version());
+    // The icon is drawn: its blue frame shows across its row.
+    QWidget* icon = widget->peers()->PeerOf(pm.FindControl("about_icon"));
+    ASSERT_NE(icon, nullptr);
+    const QPoint centre = icon->mapTo(widget, icon->rect().center());
+    int blue = 0;
+    for (int x = centre.x() - 40; x <= centre.x() + 40; ++x) {
+        blue = std::max(blue, image.pixelColor(x, centre.y()).blue());
+    }
+    EXPECT_GT(blue, 200) << "the icon";
+    wnd.Close(0);
     backend.loop().RunFor(20);
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "hid/SupportedDevices.h"
 
 namespace marloctl {
 
@@ -26,6 +29,9 @@ int CopyDataCommand(Args args);
 int KeyboardCommand(Args args);
 int LanguageCommand(Args args);
 int UpdateCommand(Args args);
+
+// One discovery pass, as the program runs it: every slot of the supported-device table.
+std::array<marlo::hid::SupportedDeviceRecord, marlo::hid::kSupportedDeviceCount> DiscoveryPass();
 
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);

@@ -11,10 +11,6 @@
 #include "SkinClasses.h"
 #include "devices/KeyIdentityTable.h"
 #include "devices/ZentrixKeyboardDevice.h"
-#include "hid/DeviceDiscovery.h"
-#include "hid/DeviceSlots.h"
-#include "platform/MessageLoop.h"
-#include "platform/MessageRegistry.h"
 #include "platform/Paths.h"
 #include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
@@ -47,15 +43,7 @@ std::optional<int> Bounded(std::string_view text, int low, int high) {
 
 // The first cable keyboard's command interface, found as the program finds it.
 std::optional<std::string> FindKeyboard() {
-    hid::DeviceSlots slots;
-    platform::MessageLoop loop;
-    const platform::WindowHandle window =
-        loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
-    hid::DeviceDiscovery discovery(slots, loop, window,
-                                   platform::MessageRegistry::Register("Marlo Gear"));
-    discovery.RunPass(nullptr);
-    for (size_t i = 0; i < hid::kSupportedDeviceCount; ++i) {
-        const hid::SupportedDeviceRecord slot = slots.Get(i);
+    for (const hid::SupportedDeviceRecord& slot : DiscoveryPass()) {
         if (slot.attached != 0 && slot.productCode == hid::kProductKeyboard &&
             slot.collectionRole == hid::kRoleCommand) {
             return slot.devicePath;

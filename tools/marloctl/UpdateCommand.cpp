@@ -6,15 +6,11 @@
 #include "AboutWnd.h"
 #include "Commands.h"
 #include "hid/CommandChannel.h"
-#include "hid/DeviceDiscovery.h"
-#include "hid/DeviceSlots.h"
 #include "hid/SupportedDevices.h"
 #include "online/HttpClient.h"
 #include "online/UpdateCheck.h"
 #include "online/UpdateItem.h"
 #include "online/UpdateService.h"
-#include "platform/MessageLoop.h"
-#include "platform/MessageRegistry.h"
 
 namespace marloctl {
 namespace {
@@ -45,15 +41,7 @@ bool ViaReceiver(uint16_t productCode) {
 // The firmware version of each connected product, found and read as the program does.
 std::vector<uint16_t> ConnectedVersions() {
     std::vector<uint16_t> versions(3, 0);
-    hid::DeviceSlots slots;
-    platform::MessageLoop loop;
-    const platform::WindowHandle window =
-        loop.CreateWindow([](uint32_t, uintptr_t, intptr_t) -> intptr_t { return 0; });
-    hid::DeviceDiscovery discovery(slots, loop, window,
-                                   platform::MessageRegistry::Register("Marlo Gear"));
-    discovery.RunPass(nullptr);
-    for (size_t i = 0; i < hid::kSupportedDeviceCount; ++i) {
-        const hid::SupportedDeviceRecord slot = slots.Get(i);
+    for (const hid::SupportedDeviceRecord& slot : DiscoveryPass()) {
         const int entry = EntryOf(slot.productCode);
         if (slot.attached == 0 || slot.collectionRole != hid::kRoleCommand || entry < 0 ||
             versions[static_cast<size_t>(entry)] != 0) {

@@ -63,10 +63,7 @@ int WatchCommand(Args args) {
     return kOk;
 }
 
-int DevicesCommand(Args args) {
-    if (!args.empty()) {
-        return Usage("devices");
-    }
+std::array<marlo::hid::SupportedDeviceRecord, marlo::hid::kSupportedDeviceCount> DiscoveryPass() {
     using namespace marlo;
     hid::DeviceSlots slots;
     platform::MessageLoop loop;
@@ -75,8 +72,21 @@ int DevicesCommand(Args args) {
     hid::DeviceDiscovery discovery(slots, loop, window,
                                    platform::MessageRegistry::Register("Marlo Gear"));
     discovery.RunPass(nullptr);
+    std::array<hid::SupportedDeviceRecord, hid::kSupportedDeviceCount> found{};
     for (size_t i = 0; i < hid::kSupportedDeviceCount; ++i) {
-        const hid::SupportedDeviceRecord slot = slots.Get(i);
+        found[i] = slots.Get(i);
+    }
+    return found;
+}
+
+int DevicesCommand(Args args) {
+    if (!args.empty()) {
+        return Usage("devices");
+    }
+    using namespace marlo;
+    const auto slots = DiscoveryPass();
+    for (size_t i = 0; i < hid::kSupportedDeviceCount; ++i) {
+        const hid::SupportedDeviceRecord& slot = slots[i];
         if (slot.attached != 0) {
             std::printf("%zu %u %u %s\n", i, slot.productCode, slot.collectionRole,
                         slot.devicePath.c_str());
