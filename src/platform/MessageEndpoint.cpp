@@ -177,13 +177,14 @@ std::string MessageEndpoint::Send(const std::filesystem::path& socketPath,
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     std::string answer;
-    if (WriteAll(fd, EndpointReader::Format(request))) {
-        char buffer[256];
-        for (ssize_t n; answer.size() < 4096 && (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
-            answer.append(buffer, static_cast<size_t>(n));
-            if (answer.find('\n') != std::string::npos) {
-                break;
-            }
+    // The answer is read even when the request could not be written whole: a program too busy
+    // to take it answers and closes at once, maybe before the request was sent.
+    WriteAll(fd, EndpointReader::Format(request));
+    char buffer[256];
+    for (ssize_t n; answer.size() < 4096 && (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+        answer.append(buffer, static_cast<size_t>(n));
+        if (answer.find('\n') != std::string::npos) {
+            break;
         }
     }
     close(fd);

@@ -1,6 +1,7 @@
 #include "sim/SimServer.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <future>
 #include <set>
 
@@ -17,7 +19,19 @@
 
 namespace marlo::sim {
 
-using platform::MonotonicMs;
+namespace {
+
+// The link is paced in microseconds: a millisecond clock would let every report wait up to a
+// millisecond more than its frame.
+uint64_t NowUs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<uint64_t>(t.tv_sec) * 1000000u + static_cast<uint64_t>(t.tv_nsec) / 1000u;
+}
+
+constexpr uint64_t kFrameUs = 1000;  // one report per millisecond each way
+
+}  // namespace
 
 struct SimServer::Node {
     std::string name;
@@ -27,8 +41,8 @@ struct SimServer::Node {
     std::vector<int> connections;
     Fault fault = Fault::kNone;
     uint32_t faultRemaining = 0;  // 0: until cleared
-    uint64_t lastOutMs = 0;
-    uint64_t lastInMs = 0;
+    uint64_t lastOutUs = 0;
+    uint64_t lastInUs = 0;
 };
 
 namespace {
@@ -101,12 +115,15 @@ void SimServer::RunCalls(bool run) {
     }
 }
 
-void SimServer::Schedule(uint64_t dueMs, std::function<void()> action) {
-    pending_.push_back(Pending{dueMs, sequence_++, std::move(action)});
+void SimServer::Schedule(uint64_t dueUs, std::function<void()> action) {
+    pending_.push_back(Pending{dueUs, sequence_++, std::move(action)});
 }
 
 void SimServer::Run(platform::Event& stop) {
     serverThread_ = std::this_thread::get_id();
+    // The link's frames are a millisecond long: the default 50 µs of timer slack would make
+    // every paced report late.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     std::vector<pollfd> fds;
     struct Source {
         Node* node;
@@ -127,17 +144,21 @@ void SimServer::Run(platform::Event& stop) {
                 sources.push_back({node.get(), c, false});
             }
         }
-        int timeout = -1;
+        timespec timeout{};
+        const timespec* wait = nullptr;  // no action due: until something happens
         if (!pending_.empty()) {
             const uint64_t due = std::min_element(pending_.begin(), pending_.end(),
                                                   [](const Pending& a, const Pending& b) {
-                                                      return a.dueMs < b.dueMs;
+                                                      return a.dueUs < b.dueUs;
                                                   })
-                                     ->dueMs;
-            const uint64_t now = MonotonicMs();
-            timeout = due <= now ? 0 : static_cast<int>(due - now);
+                                     ->dueUs;
+            const uint64_t now = NowUs();
+            const uint64_t left = due <= now ? 0 : due - now;
+            timeout.tv_sec = static_cast<time_t>(left / 1000000u);
+            timeout.tv_nsec = static_cast<long>(left % 1000000u) * 1000;
+            wait = &timeout;
         }
-        const int n = poll(fds.data(), fds.size(), timeout);
+        const int n = ppoll(fds.data(), fds.size(), wait, nullptr);
         if (n < 0 && errno != EINTR) {
             break;
         }
@@ -156,10 +177,10 @@ void SimServer::Run(platform::Event& stop) {
             }
         }
         // Due actions, in due order (ties in the order they were scheduled).
-        const uint64_t now = MonotonicMs();
+        const uint64_t now = NowUs();
         std::vector<Pending> due;
         for (auto it = pending_.begin(); it != pending_.end();) {
-            if (it->dueMs <= now) {
+            if (it->dueUs <= now) {
                 due.push_back(std::move(*it));
                 it = pending_.erase(it);
             } else {
@@ -167,7 +188,7 @@ void SimServer::Run(platform::Event& stop) {
             }
         }
         std::sort(due.begin(), due.end(), [](const Pending& a, const Pending& b) {
-            return a.dueMs != b.dueMs ? a.dueMs < b.dueMs : a.sequence < b.sequence;
+            return a.dueUs != b.dueUs ? a.dueUs < b.dueUs : a.sequence < b.sequence;
         });
         for (Pending& p : due) {
             p.action();
@@ -211,8 +232,8 @@ void SimServer::Receive(Node& node, int fd) {
             continue;
         }
         // The report takes the next free frame of the link: one millisecond each way.
-        const uint64_t at = std::max(MonotonicMs(), node.lastOutMs) + 1;
-        node.lastOutMs = at;
+        const uint64_t at = std::max(NowUs(), node.lastOutUs) + kFrameUs;
+        node.lastOutUs = at;
         Schedule(at, [this, name = node.name, report] { HandleOutputNow(name, report); });
     }
 }
@@ -222,16 +243,16 @@ void SimServer::HandleOutputNow(const std::string& name, const Report& report) {
     if (it == nodes_.end()) {
         return;  // unplugged meanwhile
     }
-    SendAnswers(name, it->second->device->HandleOutput(report), MonotonicMs());
+    SendAnswers(name, it->second->device->HandleOutput(report), NowUs());
 }
 
 void SimServer::SendAnswers(const std::string& name, std::vector<Report> answers,
-                            uint64_t readyMs) {
+                            uint64_t readyUs) {
     Node& node = *nodes_.at(name);
     if (answers.empty()) {
         return;
     }
-    uint32_t delayMs = 0;
+    uint64_t delayUs = 0;
     switch (node.fault) {
         case Fault::kNone:
             break;
@@ -254,20 +275,20 @@ void SimServer::SendAnswers(const std::string& name, std::vector<Report> answers
             }
             break;
         case Fault::kLate:
-            delayMs = options_.lateAnswerMs;
+            delayUs = uint64_t{options_.lateAnswerMs} * 1000u;
             break;
     }
     if (node.fault != Fault::kNone && node.faultRemaining > 0 && --node.faultRemaining == 0) {
         node.fault = Fault::kNone;
     }
     for (Report& answer : answers) {
-        uint64_t at = readyMs;
+        uint64_t at = readyUs;
         if (options_.usbTiming) {
-            at = std::max(readyMs, node.lastInMs) + 1;
-            node.lastInMs = at;
+            at = std::max(readyUs, node.lastInUs) + kFrameUs;
+            node.lastInUs = at;
         }
-        at += delayMs;
-        if (at <= MonotonicMs()) {
+        at += delayUs;
+        if (at <= NowUs()) {
             Deliver(node, answer);
         } else {
             Schedule(at, [this, name, answer] {
@@ -406,8 +427,8 @@ bool SimServer::SendInput(const std::string& name, const Report& report) {
         if (const auto it = nodes_.find(name); it != nodes_.end()) {
             Node& node = *it->second;
             if (options_.usbTiming) {
-                const uint64_t at = std::max(MonotonicMs(), node.lastInMs) + 1;
-                node.lastInMs = at;
+                const uint64_t at = std::max(NowUs(), node.lastInUs) + kFrameUs;
+                node.lastInUs = at;
                 Schedule(at, [this, name, report] {
                     if (const auto n = nodes_.find(name); n != nodes_.end()) {
                         Deliver(*n->second, report);

@@ -71,7 +71,7 @@ class SimServer {
   private:
     struct Node;
     struct Pending {
-        uint64_t dueMs;
+        uint64_t dueUs;  // on the monotonic clock
         uint64_t sequence;
         std::function<void()> action;
     };
@@ -82,12 +82,12 @@ class SimServer {
     bool Call(const std::function<void()>& fn);
     // Runs (or, at the end of the server thread, refuses) the queued calls.
     void RunCalls(bool run);
-    void Schedule(uint64_t dueMs, std::function<void()> action);
+    void Schedule(uint64_t dueUs, std::function<void()> action);
     void Accept(Node& node);
     void Receive(Node& node, int fd);
     void Deliver(Node& node, const Report& report);
     void HandleOutputNow(const std::string& name, const Report& report);
-    void SendAnswers(const std::string& name, std::vector<Report> answers, uint64_t readyMs);
+    void SendAnswers(const std::string& name, std::vector<Report> answers, uint64_t readyUs);
     void RemoveNode(Node& node);
     bool MakeSysfs(const std::string& node, const SimDeviceInfo& info);
 
