@@ -172,6 +172,7 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     } else if (msg.sType == ui::notify::kValueChanged) {
         if (auto* keyboard = CurrentKeyboard(); keyboard != nullptr && IsSystemSetting(msg)) {
             keyboard->TakeSystemSetting(msg.pSender->GetName());
+            window_.ShowWriteStatus(keyboard->lastWriteFailed());
         }
     } else if (msg.sType == ui::notify::kSelectChanged) {
         OnSelectChanged(msg);
@@ -301,6 +302,7 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
         // In an option group only the newly selected option speaks for the setting.
         if (selected || dynamic_cast<ui::CCheckBoxUI*>(msg.pSender) != nullptr) {
             keyboard->TakeSystemSetting(name);
+            window_.ShowWriteStatus(keyboard->lastWriteFailed());
         }
         return;
     }

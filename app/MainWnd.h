@@ -138,6 +138,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     bool lightingControl() const { return lightingControl_; }
     // Toggled by the person: also broadcast to other programs.
     void ToggleLightingControl();
+    // The status line under the page: empty, or that the keyboard did not take a write.
+    void ShowWriteStatus(bool failed);
     // Asks with the message box; 1 when the person goes ahead.
     uint32_t Ask(const std::string& textId, bool withCancel);
     // Starts the profile switch of the current device (timer 1055).
@@ -174,7 +176,6 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     // The selected profile to the keyboard in the order it takes it, with what went wrong said.
     void ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard);
     // The status bar's line: the keyboard did not take the last write, or nothing.
-    void ShowWriteStatus(bool failed);
     // Messages that come only after the awake gate.
     bool HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled);
     bool IsHookMessage(uint32_t message) const;

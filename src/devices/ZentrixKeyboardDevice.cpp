@@ -363,6 +363,7 @@ bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name) {
         return false;
     }
     SaveProfile();
+    lastWriteFailed_ = false;  // a setting the keyboard does not keep writes nothing
     if (inBlock) {
         WriteLightingBlock(0);
     }

@@ -647,6 +647,16 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
     EXPECT_EQ(keyboard->systemStages().repeat, 30) << "the factory profile's";
     EXPECT_EQ(keyboard->systemStages().repeatDelay, 1);
     EXPECT_EQ(keyboard->systemStages().winFlag, 1) << "the rest stays";
+
+    // A setting the keyboard refuses is kept in the profile, and the page says it did not
+    // reach the keyboard; the next one that does clears the line.
+    server_.SetFault("keyboard", sim::Fault::kStatusFF);
+    ASSERT_TRUE(user.Click("wflag_option"));
+    EXPECT_EQ(keyboard->systemStages().wFlag, 1);
+    EXPECT_NE(Find("str_test")->GetShownText(), "");
+    server_.SetFault("keyboard", sim::Fault::kNone);
+    ASSERT_TRUE(user.Click("wflag_option"));
+    EXPECT_EQ(Find("str_test")->GetShownText(), "");
 }
 
 }  // namespace
