@@ -463,6 +463,7 @@ void CDeviceList::Disconnect(size_t slot) {
     if (found.device == nullptr) {
         return;
     }
+    found.device->DeviceRemoved();  // its threads stop before its interfaces close
     CommandChannel& channel = found.device->channel();
     channel.SetConnected(false);
     // Whichever way it was reached, nothing of it stays open.

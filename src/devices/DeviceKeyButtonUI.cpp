@@ -34,6 +34,9 @@ void CDeviceKeyButtonUI::Publish() {
     std::snprintf(text, sizeof text, "#FF%06X", shown);
     CButtonUI::SetAttribute("bkcolor", text);
     CButtonUI::SetAttribute("textcolor", luminance > 1400 ? "#FF101214" : "#FFE8E8E8");
+}
+
+void CDeviceKeyButtonUI::PublishRing() {
     CButtonUI::SetAttribute("bordercolor", "#FF2D7FF9");
     CButtonUI::SetAttribute("bordersize", selected_ ? "2" : "0");
 }
@@ -54,10 +57,19 @@ void CDeviceKeyButtonUI::SetLevel(uint8_t level) {
     }
 }
 
+void CDeviceKeyButtonUI::SetLight(uint32_t rgb, uint8_t level) {
+    if ((rgb & 0xFFFFFF) != colour_ || level != level_) {
+        colour_ = rgb & 0xFFFFFF;
+        level_ = level;
+        Publish();
+        InvalidateColours();
+    }
+}
+
 void CDeviceKeyButtonUI::SetSelected(bool selected) {
     if (selected != selected_) {
         selected_ = selected;
-        Publish();
+        PublishRing();
         Invalidate();
     }
 }

@@ -17,6 +17,9 @@ class CDeviceKeyButtonUI : public ui::CButtonUI {
     uint32_t GetKeyColour() const { return colour_; }
     void SetLevel(uint8_t level);
     uint8_t GetLevel() const { return level_; }
+    // Colour and level at once: the drawing changes once (animated lights change both on
+    // every frame).
+    void SetLight(uint32_t rgb, uint8_t level);
     void SetSelected(bool selected);
     bool IsSelected() const { return selected_; }
 
@@ -26,6 +29,8 @@ class CDeviceKeyButtonUI : public ui::CButtonUI {
   private:
     // Hands the drawing colours to the display ("bkcolor", "textcolor", "bordercolor").
     void Publish();
+    // And the ring of a selected key ("bordercolor", "bordersize").
+    void PublishRing();
 
     uint32_t colour_ = 0;
     uint8_t level_ = 0;

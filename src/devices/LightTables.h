@@ -31,6 +31,12 @@ class LightTables {
     static int SpeedTicks(int speedLevel);
     // The frame level of a brightness level 0-4: 0, 80, 135, 195, 255.
     static uint8_t Level(int brightnessLevel);
+    // A smooth wave of 96 entries between 0 and 255 (0 at entry 0, 255 at entry 48).
+    static uint8_t Wave(size_t phase);
+    static constexpr size_t kWaveSteps = 96;
+    // How much a reactive key's value fades in one step: by its high bits (bright keys fade
+    // fast, dim ones slowly) and the fade mode (0, 29 for the music bars, any other).
+    static uint8_t FadeStep(uint8_t value, int fadeMode);
     // The four fixed colours of the four-colour effects.
     static const std::array<Rgb, 4>& FourColours();
 };

@@ -73,6 +73,25 @@ LightEntry LightingFrame::GetLight(size_t index) const {
     return index < entries_.size() ? entries_[index] : LightEntry{};
 }
 
+bool LightingFrame::Assign(const std::vector<LightEntry>& entries) {
+    std::function<void()> wake;
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        const size_t n = std::min(entries.size(), entries_.size());
+        if (!std::equal(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(n),
+                        entries_.begin())) {
+            std::copy_n(entries.begin(), n, entries_.begin());
+            changed = true;
+            wake = Changed();
+        }
+    }
+    if (wake) {
+        wake();
+    }
+    return changed;
+}
+
 void LightingFrame::Fill(const Rgb& colour, uint8_t level) {
     std::function<void()> wake;
     {

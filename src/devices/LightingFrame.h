@@ -45,6 +45,9 @@ class LightingFrame {
     void Fill(const Rgb& colour, uint8_t level);
     // Every light to zero, the kept bytes too.
     void Clear();
+    // The lights from `entries` (as many as both have): one change, or none when every light
+    // already showed that. True when something changed.
+    bool Assign(const std::vector<LightEntry>& entries);
     std::vector<LightEntry> Snapshot() const;
     // Changes whenever what the frame shows changes (and when the count is set): a frame
     // presented at one generation need not be presented again until it moves on.

@@ -95,6 +95,11 @@ bool CZentrixKeyboardDevice::ReadKeyTables() {
     ch.End();
     map_ =
         table == hid::kResultOk ? KeyboardPositionMap::Build(deviceTable_) : KeyboardPositionMap();
+    {
+        std::lock_guard lock(lightingMutex_);
+        streamMap_ = map_;
+        streamSlots_ = table == hid::kResultOk ? slots : 0;
+    }
     return table == hid::kResultOk;
 }
 
@@ -116,6 +121,8 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
     }
     const uint8_t previousMode = light_.selectItem;
     KeyboardBlock::Read(read, active, modeValues_, light_, stages_);
+    // A mode the keyboard changed to starts from its set-up; the custom mode always does.
+    UpdateLighting(light_.selectItem != previousMode || SettingsFromProfile().mode == 21);
     read[17] = reportedByte17_;
     block_ = read;
     activeSlot_ = active;
@@ -147,6 +154,7 @@ int CZentrixKeyboardDevice::LoadProfile() {
     keys_ = profile_.GetKeyList();
     light_ = profile_.GetLightInfo();
     stages_ = profile_.GetKeyboardSystemStages();
+    UpdateLighting(true);
     return 1;
 }
 
@@ -268,6 +276,7 @@ int CZentrixKeyboardDevice::WriteLightingBlock(uint8_t slot) {
         Took(ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride), block_));
         Took(ch.End());
     }
+    UpdateLighting(false);
     return 1;
 }
 
@@ -421,11 +430,14 @@ void CZentrixKeyboardDevice::OnDeviceEvent(uint16_t code) {
 }
 
 void CZentrixKeyboardDevice::ReadFromDevice() {
+    StopLightingThread();  // it must not stream while the tables are read
     ReadFirmwareVersion();
     ReadKeyTables();
     LoadProfile();
     ReadLightingBlock();
     RefreshPage();
+    StartLightingThread();
+    StartKeyReader();
 }
 
 void CZentrixKeyboardDevice::RefreshFromDevice() {
@@ -434,9 +446,11 @@ void CZentrixKeyboardDevice::RefreshFromDevice() {
             panel->LoadProfileList();
         }
     }
+    StopLightingThread();
     LoadProfile();
     ReadLightingBlock();
     RefreshPage();
+    StartLightingThread();
 }
 
 }  // namespace marlo::devices

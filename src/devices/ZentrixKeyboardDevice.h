@@ -1,13 +1,18 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "devices/KeyboardBlock.h"
+#include "devices/KeyboardKeyReader.h"
+#include "devices/KeyboardLightingEngine.h"
 #include "devices/KeyboardPositionMap.h"
+#include "devices/KeyboardStepTimer.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "profiles/KeyboardProfiledata.h"
 
@@ -79,6 +84,27 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // The active slot and its byte 17 as the keyboard last reported them.
     uint8_t activeSlot() const { return activeSlot_; }
 
+    // --- The lighting. The lighting thread steps the profile's mode on the light element
+    // list; the page shows it, and in the host-streamed modes (29, 30) the keyboard is sent
+    // it. Everything here may be called while the thread runs. ---
+    // The profile's mode (again) from its start: elements black, the mode's set-up.
+    void RestartLighting() override;
+    // What the lighting thread steps now.
+    KeyboardLightSettings lightSettings() const;
+    KeyboardLightingEngine::Elements LightElements() const;
+    // A key went down (the key reader's thread, or a test): it lights in the reactive modes.
+    void PressKey(int position);
+    // The sound's spectrum for the music mode, 0-255 per grid column.
+    void SetSpectrum(const std::array<uint8_t, KeyboardLightingEngine::kBands>& bands);
+    // In the custom mode (21): the light at `position` takes the profile's colour and is
+    // selected; the keyboard is sent the selection mask. False in any other mode.
+    bool SetElementColour(size_t position);
+    bool keyReaderRunning() const { return keyReader_.running(); }
+    static constexpr uint32_t kMaskHoldOffMs = 200;
+
+    void StopThreads() override;
+    void DeviceRemoved() override;
+
     // The main window's order for applying the selected profile: load, reconcile, refresh,
     // lighting block, collect, download, key table. The download's result.
     int ApplyProfile();
@@ -125,6 +151,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // Notifications of the keyboard (event thread): 1025 asks to be read again, 1026 also to
     // re-read the profile list; 0x10xN makes slot N active, 0x11MN too with byte 17 = M.
     void OnDeviceEvent(uint16_t code) override;
+    void RunLighting(platform::Event& stop) override;
 
   private:
     ui::CControlUI* SystemControl(const std::string& name);
@@ -132,6 +159,15 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int MacroCount() const;
     // Notes a command's result: a result other than 1 marks the write as failed.
     void Took(int result);
+    // The profile's lighting into what the thread steps: the mode from its set-up when
+    // `restart`, or when the mode is another than the one running.
+    void UpdateLighting(bool restart);
+    KeyboardLightSettings SettingsFromProfile();
+    // The elements onto the frame the page shows.
+    void ShowElements();
+    void SendSelectionMask();
+    // Starts reading the keyboard's key presses (by cable only).
+    void StartKeyReader();
 
     std::array<uint8_t, kInfoBytes> info_{};
     std::vector<uint8_t> deviceTable_;
@@ -148,6 +184,19 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     std::atomic<uint8_t> activeSlot_{0};
     std::atomic<uint8_t> reportedByte17_{0};
     std::atomic<bool> reloadProfileList_{false};
+
+    // The lighting: guarded by lightingMutex_, with the base's reactive keys.
+    mutable std::mutex lightingMutex_;
+    KeyboardLightingEngine engine_;
+    KeyboardLightSettings lightSettings_;
+    bool lightingSetUp_ = false;
+    // The position map's stream slots and the slot count, for the colour stream.
+    KeyboardPositionMap streamMap_;
+    size_t streamSlots_ = 0;
+    std::atomic<bool> restartSteps_{true};
+    platform::Event lightingWake_{platform::Event::Reset::kAuto};
+    KeyboardStepTimer stepTimer_;  // the lighting thread's
+    KeyboardKeyReader keyReader_;
 };
 
 }  // namespace marlo::devices

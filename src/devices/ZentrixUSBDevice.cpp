@@ -105,8 +105,7 @@ void CZentrixUSBDevice::BuildPage() {
         }
         if (light && *light < lightCount_) {
             lightButtons_[*light] = button;
-            button->SetKeyColour(0xFFFFFF);
-            button->SetLevel(255);
+            button->SetLight(0xFFFFFF, 255);
             button->SetVisible(true);
         }
         return false;
@@ -226,8 +225,7 @@ bool CZentrixUSBDevice::ShowFrameOnPage() {
     for (size_t i = 0; pageShown && i < entries.size() && i < lightButtons_.size(); ++i) {
         CDeviceKeyButtonUI* button = lightButtons_[i];
         if (button != nullptr) {
-            button->SetKeyColour(Rgb24(entries[i]));
-            button->SetLevel(entries[i].level);
+            button->SetLight(Rgb24(entries[i]), entries[i].level);
         }
     }
     return true;
@@ -262,31 +260,20 @@ void CZentrixUSBDevice::PresentFrame() {
     }
 }
 
+void CZentrixUSBDevice::FadeKey(size_t index, int mode) {
+    reactive_.Fade(index, mode);
+}
+
 void CZentrixUSBDevice::LightReactiveKeys() {
-    for (size_t i = 0; i < 9; ++i) {
-        if (ring_[i] != 0) {
-            reactive_[i] = 255;
-        }
-    }
+    reactive_.LightFromRing();
 }
 
 void CZentrixUSBDevice::RotateRing(bool up) {
-    if (up) {
-        std::rotate(ring_.rbegin(), ring_.rbegin() + 1, ring_.rend());
-    } else {
-        std::rotate(ring_.begin(), ring_.begin() + 1, ring_.end());
-    }
+    reactive_.Rotate(up);
 }
 
 void CZentrixUSBDevice::ClearReactive() {
-    reactive_.fill(0);
-    ring_.fill(0);
-}
-
-void CZentrixUSBDevice::SetRingEntry(size_t index, uint8_t value) {
-    if (index < kRingEntries) {
-        ring_[index] = value;
-    }
+    reactive_.Clear();
 }
 
 void CZentrixUSBDevice::SelectFunctionTab(int type) {

@@ -12,6 +12,7 @@
 
 #include "devices/LightingEffects.h"
 #include "devices/LightingFrame.h"
+#include "devices/ReactiveKeys.h"
 #include "hid/CommandChannel.h"
 #include "hid/SupportedDevices.h"
 #include "platform/WorkerThread.h"
@@ -46,8 +47,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
         kModeOwn7 = 7,
         kModeOff = 8,
     };
-    static constexpr size_t kReactiveKeys = 170;
-    static constexpr size_t kRingEntries = 23;
+    static constexpr size_t kReactiveKeys = ReactiveKeys::kKeys;
+    static constexpr size_t kRingEntries = ReactiveKeys::kRingEntries;
     static constexpr uint16_t kSyncRequestCode = 0x401;
     // After a frame that did not reach the device, no frame is sent for this long.
     static constexpr uint32_t kStreamHoldOffMs = 200;
@@ -92,6 +93,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void LoadDefaultProfile() {}
     virtual void LoadNameLists() {}
     virtual void SetKeyMap(std::map<int, int> map) { keyMap_ = std::move(map); }
+    // One fading step of a pressed key's value: by its high bits and the fade mode (0, 29
+    // for the music bars, any other).
+    virtual void FadeKey(size_t index, int mode);
     // Sets the reactive value of each key whose ring entry (of the first nine) is not 0.
     virtual void LightReactiveKeys();
     // Rotates the 23-entry ring one place, towards higher indexes when `up`.
@@ -188,9 +192,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     CSelectPanelUI* selectPanel() const { return selectPanel_; }
     CDeviceKeyButtonUI* KeyButton(size_t index) const;
     CDeviceKeyButtonUI* LightButton(size_t index) const;
-    uint8_t ReactiveValue(size_t key) const { return key < kReactiveKeys ? reactive_[key] : 0; }
-    void SetRingEntry(size_t index, uint8_t value);
-    uint8_t RingEntry(size_t index) const { return index < kRingEntries ? ring_[index] : 0; }
+    uint8_t ReactiveValue(size_t key) const { return reactive_.value(key); }
+    void SetRingEntry(size_t index, uint8_t value) { reactive_.SetRingEntry(index, value); }
+    uint8_t RingEntry(size_t index) const { return reactive_.ringEntry(index); }
 
     // The factory profile of this kind, and the user's folder for it (made when missing).
     std::filesystem::path DefaultProfilePath() const;
@@ -206,7 +210,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // Stops both threads and closes the event interface. The owner calls it before it
     // destroys the object: a thread still running while a destructor runs could call into a
     // half-destroyed object.
-    void StopThreads();
+    virtual void StopThreads();
+    // The device was unplugged: its threads stop before its interfaces close.
+    virtual void DeviceRemoved() { StopLightingThread(); }
     // Stops a running lighting thread first.
     void StartLightingThread();
     void StopLightingThread();
@@ -246,18 +252,21 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void StepMode7() {}
     virtual void PlaySequence() {}
     virtual void UpdatePerLightEffects() {}
+    // The lighting thread's body: it steps the profile's effect until `stop`.
+    virtual void RunLighting(platform::Event& stop);
     // An event report's code, on the event thread; the base asks for a read on 0x401.
     virtual void OnDeviceEvent(uint16_t code);
     // The debug line the event thread ends with.
     virtual const char* EventThreadEndLine() const { return "MS设备同步线程设定退出"; }
 
     LightingFrame frame_;
+    // Pressed keys and the ring (the keyboard's lighting keeps them under its own lock).
+    ReactiveKeys reactive_;
 
   private:
     // The device has not seen the frame (a new link, the lighting flag back on): present it.
     void FrameOutdated();
     void WakeFrame();
-    void RunLighting(platform::Event& stop);
     void RunEvents(platform::Event& stop);
     void StepForMode(int mode);
 
@@ -295,8 +304,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::map<int, int> keyMap_;
     std::array<int, 4> quad_{};
     std::array<int, 3> triple_{};
-    std::array<uint8_t, kReactiveKeys> reactive_{};
-    std::array<uint8_t, kRingEntries> ring_{};
     uint64_t streamHeldUntilMs_ = 0;
     // What PresentFrame last did (UI thread only).
     uint64_t presentedGeneration_ = 0;

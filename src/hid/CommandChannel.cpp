@@ -326,6 +326,11 @@ int CommandChannel::WriteMask(uint8_t index, std::span<const uint8_t> data) {
 int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
     const size_t chunk = chunkSize_;
     CommandReport::Bytes answer{};
+    // The device lock is taken once for the frame, at its first chunk: other programs wait
+    // for one frame at most, and a command of this program that waits for the lock makes
+    // the rest of the frame give way.
+    std::lock_guard stream(lightingLock_);
+    platform::FileLock device;
     for (size_t position = 0; position < data.size(); position += chunk) {
         const size_t n = std::min(chunk, data.size() - position);
         // A command waiting for the device counts too: a stream that kept taking the device
@@ -339,17 +344,12 @@ int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
         }
         const CommandReport::Bytes request = CommandReport::Build(
             kCmdLightingStream, static_cast<uint16_t>(position), data.subspan(position, n));
-        int result;
-        {
-            std::lock_guard lock(lightingLock_);
-            platform::FileLock device;
-            if (!LockDevice(device, 0)) {
-                // Another program is talking to the device: drop the chunk as when busy here.
-                DebugOutput::Write("放弃灯光数据");
-                continue;
-            }
-            result = ExchangeCable(request, answer, nullptr);
+        if (!device.held() && !LockDevice(device, 0)) {
+            // Another program is talking to the device: drop the chunk as when busy here.
+            DebugOutput::Write("放弃灯光数据");
+            continue;
         }
+        const int result = ExchangeCable(request, answer, nullptr);
         if (result != kResultOk) {
             return result;
         }

@@ -33,7 +33,7 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr uint32_t kEntryMessage = 0xD03;
     static constexpr int kRetryWrap = 20;
     // Frame ticks with nothing new before the frame timer rests until the frame changes.
-    static constexpr int kSettleTicks = 20;
+    static constexpr int kSettleTicks = 2;
 
     CDeviceOptionUI();
 

@@ -27,7 +27,7 @@ std::vector<std::string> Words(std::string_view line) {
 const char* SimConsole::Help() {
     return "commands: plug KIND [NAME], unplug NAME, event NAME CODE, "
            "fault NAME none|no-answer|wrong-code|status-ff|status-fe|late [COUNT], "
-           "link NAME on|off, dump NAME, "
+           "link NAME on|off, key NAME USAGE [MODIFIERS], dump NAME, "
            "list, paths, quit\n";
 }
 
@@ -66,6 +66,21 @@ std::string SimConsole::Execute(std::string_view line) {
         return server_.InjectEvent(w[1], static_cast<uint16_t>(*code))
                    ? "ok event " + w[1] + " " + w[2] + "\n"
                    : "error no device with events named " + w[1] + "\n";
+    }
+    if (op == "key" && (w.size() == 3 || w.size() == 4)) {
+        // A key pressed and let go on a keyboard interface: two boot keyboard reports.
+        const auto usage = platform::NumberText::Parse<uint32_t>(w[2]);
+        const auto modifiers = w.size() == 4 ? platform::NumberText::Parse<uint32_t>(w[3])
+                                             : std::optional<uint32_t>(0);
+        if (!usage || *usage > 0xFF || !modifiers || *modifiers > 0xFF) {
+            return "error bad key " + w[2] + "\n";
+        }
+        const Report down = {static_cast<uint8_t>(*modifiers), 0,
+                                        static_cast<uint8_t>(*usage), 0, 0, 0, 0, 0};
+        const Report up(8, 0);
+        return server_.SendInput(w[1], down) && server_.SendInput(w[1], up)
+                   ? "ok key " + w[1] + " " + w[2] + "\n"
+                   : "error no device " + w[1] + "\n";
     }
     if (op == "fault" && (w.size() == 3 || w.size() == 4)) {
         const auto fault = SimServer::ParseFault(w[2]);

@@ -149,6 +149,12 @@ void CControlUI::Invalidate() {
     }
 }
 
+void CControlUI::InvalidateColours() {
+    if (manager_ != nullptr) {
+        manager_->ControlRecoloured(this);
+    }
+}
+
 void CControlUI::SendNotify(const char* type, uintptr_t wParam, intptr_t lParam) {
     if (manager_ != nullptr) {
         manager_->SendNotify(this, type, wParam, lParam);

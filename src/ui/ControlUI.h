@@ -88,6 +88,8 @@ class CControlUI {
 
     // Tells the display backend that what this control shows has changed.
     void Invalidate();
+    // Only the control's colours changed: it is drawn again, nothing else of it looked at.
+    void InvalidateColours();
 
   protected:
     void SendNotify(const char* type, uintptr_t wParam = 0, intptr_t lParam = 0);

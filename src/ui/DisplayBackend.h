@@ -47,6 +47,11 @@ class IDisplayBackend {
     virtual void TreeAttached(CPaintManagerUI* manager) = 0;
     // What a control shows changed.
     virtual void ControlChanged(CPaintManagerUI* manager, CControlUI* control) = 0;
+    // Only the colours a control is drawn in changed (nothing of its text, state or size):
+    // a backend may just draw it again.
+    virtual void ControlRecoloured(CPaintManagerUI* manager, CControlUI* control) {
+        ControlChanged(manager, control);
+    }
     // The window's DPI changed: sizes and fonts are laid out again.
     virtual void DpiChanged(CPaintManagerUI* manager) = 0;
     // A control leaves its window's tree (its peer goes).

@@ -370,6 +370,12 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     }
 }
 
+void CPaintManagerUI::ControlRecoloured(CControlUI* control) {
+    if (G().backend != nullptr && root_) {
+        G().backend->ControlRecoloured(this, control);
+    }
+}
+
 void CPaintManagerUI::ControlChanged(CControlUI* control) {
     if (G().backend != nullptr && root_) {
         G().backend->ControlChanged(this, control);

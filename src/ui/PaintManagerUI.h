@@ -116,6 +116,7 @@ class CPaintManagerUI {
     void RenameControl(CControlUI* control, const std::string& oldName);
     void ForgetControl(CControlUI* control);
     void ControlChanged(CControlUI* control);
+    void ControlRecoloured(CControlUI* control);
 
   private:
     CWindowWnd* window_ = nullptr;

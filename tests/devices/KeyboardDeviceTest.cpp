@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <set>
+#include <thread>
+
 #include "devices/KeyIdentityTable.h"
+#include "devices/KeyboardLightGrid.h"
+#include "platform/DebugOutput.h"
 #include "profiles/MacroList.h"
 #include "sim/CommandDevice.h"
 #include "sim/KeyboardDevice.h"
@@ -30,6 +36,7 @@ class KeyboardDeviceTest : public ::testing::Test {
         EXPECT_TRUE(keyboard_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
         keyboard_.channel().SetConnected(true);
         keyboard_.channel().SetMode(1);
+        keyboard_.SetLightCount(kKeyPositions);
     }
     sim::KeyboardModel& Model() {
         sim::KeyboardModel* model = nullptr;
@@ -60,6 +67,28 @@ class KeyboardDeviceTest : public ::testing::Test {
             }
             ASSERT_EQ(list.SaveMacro(i, rows), profiles::ListResult::kDone);
         }
+    }
+
+    // The profile's lighting mode (and the rest of its lighting as it is), saved and written.
+    void SetMode(int mode) {
+        profiles::LightInfo light = keyboard_.lightInfo();
+        light.selectItem = static_cast<uint8_t>(mode);
+        light.light = 4;
+        keyboard_.SetLightInfo(light);
+        keyboard_.SaveProfile();
+        keyboard_.WriteLightingBlock(0);
+    }
+    uint64_t FrameChunks() { return (*server_.Dump("keyboard"))["frameChunks"].asUInt64(); }
+    template <typename Condition>
+    static bool Within(int ms, Condition condition) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
     }
 
     test::TempDir dir_;
@@ -159,6 +188,84 @@ TEST_F(KeyboardDeviceTest, AKeyboardWhoseFnAnswersOtherwiseHasItInSlot113) {
     const size_t back = size_t{keyboard_.positionMap().SlotOf(34)} * 3;
     EXPECT_EQ((std::vector<uint8_t>(table.begin() + back, table.begin() + back + 3)),
               (std::vector<uint8_t>{0x20, 0x00, 0x05}));
+}
+
+TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillModeIsNot) {
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    SetMode(30);
+    keyboard_.ReadAfterConnect();  // reads the keyboard, then runs its lighting
+    EXPECT_EQ(keyboard_.lightSettings().mode, 30) << "0xFE in the block keeps the profile's mode";
+    ASSERT_TRUE(Within(3000, [&] { return FrameChunks() >= 3 * 7; })) << "frames of 7 chunks";
+    // Lit where a key sits; black in the slots no key of the page sits over.
+    std::set<uint8_t> mapped;
+    for (int p = 0; p < kKeyPositions; ++p) {
+        mapped.insert(keyboard_.positionMap().SlotOf(p));
+    }
+    std::vector<uint8_t> frame;
+    server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+        frame = dynamic_cast<sim::KeyboardDevice&>(d).model().frame();
+    });
+    const size_t esc = size_t{keyboard_.positionMap().SlotOf(0)} * 3;
+    EXPECT_GT(frame[esc] + frame[esc + 1] + frame[esc + 2], 0);
+    for (size_t slot = 0; slot < sim::KeyboardModel::kKeySlots; ++slot) {
+        if (!mapped.contains(static_cast<uint8_t>(slot))) {
+            EXPECT_EQ(frame[slot * 3] + frame[slot * 3 + 1] + frame[slot * 3 + 2], 0) << slot;
+        }
+    }
+    // A still mode is drawn on the page only: nothing more goes to the keyboard.
+    SetMode(3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint64_t chunks = FrameChunks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(FrameChunks(), chunks);
+    EXPECT_EQ(keyboard_.frame().GetLight(0).level, LightTables::Level(4));
+
+    // Stopped in the middle of its work, the thread ends within its bound.
+    SetMode(30);
+    ASSERT_TRUE(Within(3000, [&] { return FrameChunks() > chunks + 7; }));
+    platform::DebugOutput::Capture capture;
+    keyboard_.StopThreads();
+    EXPECT_FALSE(keyboard_.lightingThreadRunning());
+    EXPECT_TRUE(capture.Contains("MS灯光线程设定退出"));
+    EXPECT_FALSE(capture.Contains("超时"));
+}
+
+TEST_F(KeyboardDeviceTest, KeysPressedOnTheKeyboardLightInAReactiveMode) {
+    ASSERT_TRUE(server_.Plug("keyboard-if0", sim::SimCatalog::Create("keyboard-if0")));
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    SetMode(6);
+    keyboard_.ReadAfterConnect();
+    ASSERT_TRUE(keyboard_.keyReaderRunning()) << "the keyboard's own keys are read";
+    constexpr size_t kA = 64;
+    EXPECT_EQ(keyboard_.LightElements()[kA].level, 0);
+    const sim::Report down = {0, 0, 0x04, 0, 0, 0, 0, 0};  // A
+    ASSERT_TRUE(server_.SendInput("keyboard-if0", down));
+    ASSERT_TRUE(server_.SendInput("keyboard-if0", sim::Report(8, 0)));
+    ASSERT_TRUE(Within(2000, [&] { return keyboard_.LightElements()[kA].level > 0; }));
+    EXPECT_EQ(keyboard_.LightElements()[65].level, 0) << "S was not pressed";
+    ASSERT_TRUE(Within(10000, [&] { return keyboard_.LightElements()[kA].level == 0; }))
+        << "and it fades";
+    // In a mode that is not reactive a press lights nothing.
+    SetMode(3);
+    keyboard_.PressKey(kA);
+    keyboard_.StopThreads();
+    EXPECT_FALSE(keyboard_.keyReaderRunning());
+}
+
+TEST_F(KeyboardDeviceTest, PaintingAKeyInTheCustomModeSendsTheSelectionMask) {
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    SetMode(3);
+    EXPECT_FALSE(keyboard_.SetElementColour(0)) << "only in the custom mode";
+    SetMode(21);
+    ASSERT_TRUE(keyboard_.SetElementColour(0));
+    EXPECT_TRUE(keyboard_.LightElements()[0].selected);
+    const size_t slot = keyboard_.positionMap().SlotOf(0);
+    const auto& mask = Model().mask();
+    EXPECT_NE(mask[slot % 21] & (1u << (slot / 21)), 0u);
+    EXPECT_FALSE(keyboard_.lastWriteFailed());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "MsgWnd.h"
 #include "SetWnd.h"
 #include "UpdateInfoListItemUI.h"
+#include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/MessageRegistry.h"
@@ -154,6 +155,71 @@ TEST_F(ScreenshotTest, KeyboardAndHeadsetPagesAreDrawn) {
         EXPECT_EQ(hot.name(), "#c0392b");
         EXPECT_NE(before.name(), hot.name());
         close->setAttribute(Qt::WA_UnderMouse, false);
+        wnd.Exit();
+        backend.loop().RunFor(20);
+    }
+}
+
+TEST_F(ScreenshotTest, TheKeyboardsDrawingShowsItsLightingMode) {
+    marlo::sim::SimServer server(dir_ / "hid");
+    {
+        marlo::app::CMainWnd::Options options;
+        options.hidRoot = dir_ / "hid";
+        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"), options);
+        ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
+        backend.loop().RunFor(150);
+        ASSERT_TRUE(server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard")));
+        auto* list = wnd.devices();
+        for (int i = 0; i < 300 && list->Devices(marlo::app::CDeviceList::kKeyboard).empty(); ++i) {
+            backend.loop().RunFor(10);
+        }
+        ASSERT_FALSE(list->Devices(marlo::app::CDeviceList::kKeyboard).empty());
+        auto* keyboard = dynamic_cast<marlo::devices::CZentrixKeyboardDevice*>(
+            list->Devices(marlo::app::CDeviceList::kKeyboard).at(0));
+        ASSERT_NE(keyboard, nullptr);
+        for (int i = 0; i < 300 && keyboard->readsAfterConnect() == 0; ++i) {
+            backend.loop().RunFor(10);
+        }
+        list->ShowEntry(keyboard->entryIndex(), true, true);
+        wnd.FitToScreen();
+        marlo::ui::QtWindow* widget = backend.WidgetOf(&wnd);
+        ASSERT_NE(widget, nullptr);
+        QWidget* drawing = widget->peers()->PeerOf(keyboard->FindSubControl("key_0")->GetParent()
+                                                       ->GetParent());
+        ASSERT_NE(drawing, nullptr);
+        // The drawing in two modes: red and still, then the multicoloured wave.
+        const auto shoot = [&](int mode, bool multicolour, const char* name) {
+            marlo::profiles::LightInfo light = keyboard->lightInfo();
+            light.selectItem = static_cast<uint8_t>(mode);
+            light.multiColor = multicolour ? 1 : 0;
+            light.light = 4;
+            light.red = 255;
+            light.green = 0;
+            light.blue = 0;
+            keyboard->SetLightInfo(light);
+            keyboard->WriteLightingBlock(0);
+            backend.loop().RunFor(400);
+            QApplication::processEvents();
+            const QImage image = drawing->grab().toImage();
+            EXPECT_TRUE(image.save(QString::fromStdString(std::string(MARLO_SCREENSHOT_DIR) + "/" +
+                                                          name)));
+            return image;
+        };
+        const QImage still = shoot(3, false, "keyboard-static.png");
+        const QImage wave = shoot(1, true, "keyboard-wave.png");
+        ASSERT_EQ(still.size(), wave.size());
+        QWidget* esc = widget->peers()->PeerOf(keyboard->FindSubControl("key_0"));
+        ASSERT_NE(esc, nullptr);
+        const QPoint inEsc = esc->mapTo(drawing, QPoint(3, esc->height() / 2));
+        EXPECT_EQ(still.pixelColor(inEsc).name(), "#ff0000") << "the static red, lit fully";
+        size_t differ = 0;
+        for (int y = 0; y < still.height(); y += 2) {
+            for (int x = 0; x < still.width(); x += 2) {
+                differ += still.pixel(x, y) != wave.pixel(x, y);
+            }
+        }
+        EXPECT_GT(differ, static_cast<size_t>(still.width() * still.height() / 4 / 5))
+            << "a fifth of the drawing or more changed";
         wnd.Exit();
         backend.loop().RunFor(20);
     }

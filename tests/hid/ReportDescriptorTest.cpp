@@ -22,6 +22,11 @@ const Bytes kConsumerControl = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02, 
                                 0x00, 0x2A, 0x3C, 0x02, 0x15, 0x00, 0x26, 0x3C, 0x02,
                                 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0};
 
+// A vendor collection without report IDs: 8 bytes each way.
+const Bytes kVendorWithoutIds = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x09, 0x01,
+                                 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x08,
+                                 0x81, 0x02, 0x09, 0x02, 0x91, 0x02, 0xC0};
+
 struct DescriptorCase {
     const char* name;
     Bytes bytes;
@@ -41,8 +46,9 @@ TEST(ReportDescriptorTest, RealWorldDescriptors) {
         {"keyboard commands", sim::Descriptors::KeyboardInterface1(), 4, 3, 0xFF1C, 0x0092, 64, 64,
          0, true},
         {"headset", sim::Descriptors::HeadsetInterface3(), 1, 0, 0x000C, 0x0001, 64, 64, 0, true},
-        {"vendor without ids", sim::Descriptors::KeyboardInterface0(), 1, 0, 0xFF00, 0x0001, 9, 9,
-         0, false},
+        {"vendor without ids", kVendorWithoutIds, 1, 0, 0xFF00, 0x0001, 9, 9, 0, false},
+        {"keyboard keys", sim::Descriptors::KeyboardInterface0(), 1, 0, 0x0001, 0x0006, 9, 2, 0,
+         false},
     };
     for (const DescriptorCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -133,6 +133,9 @@ TEST(ToolsTest, ControlSocketPlugsUnplugsAndDumps) {
     EXPECT_TRUE(std::filesystem::exists(dir / "dev/hidraw1"));
     EXPECT_EQ(Control(dir.path(), "plug mouse"), "error cannot plug mouse (name taken?)\n");
     EXPECT_EQ(Control(dir.path(), "event keyboard 0x1101"), "ok event keyboard 0x1101\n");
+    EXPECT_EQ(Control(dir.path(), "plug keyboard-if0 keys"), "ok plugged keys hidraw2\n");
+    EXPECT_EQ(Control(dir.path(), "key keys 0x04 2"), "ok key keys 0x04\n");
+    EXPECT_EQ(Control(dir.path(), "key keys 300"), "error bad key 300\n");
     const std::string dump = Control(dir.path(), "dump keyboard");
     EXPECT_NE(dump.find("\"id\" : \"320f:5055\""), std::string::npos) << dump;
     EXPECT_EQ(Control(dir.path(), "unplug mouse"), "ok unplugged mouse\n");

@@ -29,6 +29,8 @@
 #include "ui/ProgressUI.h"
 #include "ui/SkinImage.h"
 #include "ui/TabLayoutUI.h"
+#include "ui/qt/KeyCapButton.h"
+#include "ui/qt/QtWindow.h"
 #include "ui/qt/SkinButton.h"
 #include "ui/qt/SkinPainter.h"
 
@@ -230,6 +232,23 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         }
         box->setAttribute(Qt::WA_StyledBackground, true);
         peer = box;
+    } else if (control->GetClass() == "DeviceKeyButtonUI") {
+        // A key of a device drawing, lit many times a second: a cap that paints cheaply.
+        uint32_t behind = QtWindow::kBackground;
+        for (const CControlUI* c = control->GetParent(); c != nullptr; c = c->GetParent()) {
+            if (const uint32_t bk = c->GetColorAttribute("bkcolor"); (bk >> 24) != 0) {
+                behind = bk;
+                break;
+            }
+        }
+        auto* cap = new KeyCapButton(QColor::fromRgba(behind), manager_.Scale(4), parent);
+        cap->setFocusPolicy(Qt::NoFocus);
+        QObject::connect(cap, &QPushButton::clicked, cap, [this, control] {
+            if (!mirroring_)
+                control->Activate();
+            Update(control);
+        });
+        peer = cap;
     } else if (dynamic_cast<CButtonUI*>(control) != nullptr) {
         // Buttons, options and check boxes: drawn from the skin, state by state.
         auto* button = new SkinButton(control, manager_, parent);
@@ -324,7 +343,10 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     mirroring_ = true;
     const QSignalBlocker block(peer);
     const QString text = Q(control->GetShownText());
-    if (auto* label = qobject_cast<QLabel*>(peer)) {
+    auto* cap = dynamic_cast<KeyCapButton*>(peer);
+    if (cap != nullptr) {
+        cap->Take(*control, text, manager_.Scale(2));
+    } else if (auto* label = qobject_cast<QLabel*>(peer)) {
         label->setText(text);
         // A label without text may be a picture (a state icon): its image, at the window's
         // scale.
@@ -388,11 +410,23 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         peer->setFocus(Qt::TabFocusReason);  // the focus the keyboard moved, shown
     }
     const QString tip = Q(control->GetShownToolTip());
-    peer->setToolTip(tip);
+    if (peer->toolTip() != tip) {
+        peer->setToolTip(tip);
+    }
     // What a screen reader says: the text, or for a control without one (an icon) its tooltip.
-    // (A combo box is named by the label before it; its text is its value.)
-    peer->setAccessibleName(text.isEmpty() ? tip : text);
-    peer->setAccessibleDescription(text.isEmpty() ? QString() : tip);
+    // (A combo box is named by the label before it; its text is its value.) Said again only
+    // when it changed: a control that only changes colour, many times a second, says nothing.
+    if (const QString name = text.isEmpty() ? tip : text; peer->accessibleName() != name) {
+        peer->setAccessibleName(name);
+    }
+    if (const QString description = text.isEmpty() ? QString() : tip;
+        peer->accessibleDescription() != description) {
+        peer->setAccessibleDescription(description);
+    }
+    if (cap != nullptr) {
+        mirroring_ = false;  // it repainted itself if its look changed
+        return;
+    }
     if (dynamic_cast<SkinButton*>(peer) != nullptr) {
         peer->update();  // it draws the skin itself, state by state
         mirroring_ = false;
@@ -431,6 +465,14 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         peer->setStyleSheet(selectorStyle);
     }
     mirroring_ = false;
+}
+
+void ControlPeers::Recolour(CControlUI* control) {
+    if (auto* cap = dynamic_cast<KeyCapButton*>(PeerOf(control))) {
+        cap->Recolour(*control);
+    } else {
+        Update(control);
+    }
 }
 
 void ControlPeers::Update(CControlUI* control) {

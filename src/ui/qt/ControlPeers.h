@@ -23,6 +23,8 @@ class ControlPeers {
     // Makes the peers of the whole tree (replacing any).
     void Build();
     void Update(CControlUI* control);
+    // Only its colours changed: a key cap takes its new look; any other peer is updated.
+    void Recolour(CControlUI* control);
     void Remove(CControlUI* control);
     QWidget* PeerOf(CControlUI* control) const;
     // Re-applies sizes for another DPI.

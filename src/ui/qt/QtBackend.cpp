@@ -129,6 +129,12 @@ void QtBackend::ControlChanged(CPaintManagerUI* manager, CControlUI* control) {
     }
 }
 
+void QtBackend::ControlRecoloured(CPaintManagerUI* manager, CControlUI* control) {
+    if (QtWindow* w = WidgetOf(manager); w != nullptr && w->peers() != nullptr) {
+        w->peers()->Recolour(control);
+    }
+}
+
 void QtBackend::ControlRemoved(CPaintManagerUI* manager, CControlUI* control) {
     if (QtWindow* w = WidgetOf(manager); w != nullptr && w->peers() != nullptr) {
         w->peers()->Remove(control);

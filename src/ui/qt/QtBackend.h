@@ -36,6 +36,7 @@ class QtBackend : public IDisplayBackend {
     void TreeAttached(CPaintManagerUI* manager) override;
     void DpiChanged(CPaintManagerUI* manager) override;
     void ControlChanged(CPaintManagerUI* manager, CControlUI* control) override;
+    void ControlRecoloured(CPaintManagerUI* manager, CControlUI* control) override;
     void ControlRemoved(CPaintManagerUI* manager, CControlUI* control) override;
 
     UiRect ScreenRect() const override;

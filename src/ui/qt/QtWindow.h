@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <QWidget>
 
 #include <memory>
@@ -15,6 +17,9 @@ class CPaintManagerUI;
 // holding the peers of the window's controls.
 class QtWindow : public QWidget {
   public:
+    // The colour behind everything the skin does not colour.
+    static constexpr uint32_t kBackground = 0xFF16181D;
+
     explicit QtWindow(CWindowWnd* window);
     ~QtWindow() override;
 
