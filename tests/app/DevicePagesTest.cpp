@@ -163,6 +163,11 @@ TEST_F(DevicePagesTest, SynchronisedLightingPlaysOnTheDevicesThatTakePart) {
     EXPECT_EQ(keyboard->syncFrame(), 0u) << "not while no device takes part";
     keyboard->SetSyncOption(true);
     EXPECT_TRUE(RunUntil([&] { return keyboard->syncFrame() == 0xFF00FF00u; }));
+    // The keyboard's lights take that frame in place of its own mode's.
+    EXPECT_TRUE(RunUntil([&] {
+        const devices::LightEntry esc = keyboard->frame().GetLight(0);
+        return esc.green == 0xFF && esc.red == 0 && esc.level == 0xFF;
+    }));
 }
 
 TEST_F(DevicePagesTest, AStillFrameRestsTheFrameTimerAndAChangeWakesIt) {
