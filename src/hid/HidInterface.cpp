@@ -307,6 +307,10 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
     const uint64_t start = platform::MonotonicMs();
     Failure failure = Failure::kTimeout;
     int result = 0;
+    // A write, and a read that may not wait, try at once (the handle never blocks): a write
+    // almost always goes through, and a look for a waiting report needs no wait. Only when
+    // that would block does the call wait, for the handle or a cancel.
+    bool tryAtOnce = !reading || timeoutMs == 0;
     for (bool first = true;; first = false) {
         // One deadline for the whole call: a node that keeps delivering reports of other
         // collections must not keep it going.
@@ -315,24 +319,30 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
             failure = Failure::kTimeout;
             break;
         }
-        pollfd fds[2] = {{cancel_.fd(), POLLIN, 0}, {fd, short(reading ? POLLIN : POLLOUT), 0}};
-        const int n = poll(fds, 2, left == platform::kInfinite ? -1 : static_cast<int>(left));
-        if (n < 0 && errno == EINTR) {
-            continue;
+        short ready = reading ? POLLIN : POLLOUT;
+        if (!tryAtOnce) {
+            pollfd fds[2] = {{cancel_.fd(), POLLIN, 0},
+                             {fd, short(reading ? POLLIN : POLLOUT), 0}};
+            const int n =
+                poll(fds, 2, left == platform::kInfinite ? -1 : static_cast<int>(left));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                failure = Failure::kIoError;
+                break;
+            }
+            if (n == 0) {
+                failure = Failure::kTimeout;
+                break;
+            }
+            if (fds[0].revents & POLLIN) {
+                failure = Failure::kCancelled;
+                break;
+            }
+            ready = fds[1].revents;
         }
-        if (n < 0) {
-            failure = Failure::kIoError;
-            break;
-        }
-        if (n == 0) {
-            failure = Failure::kTimeout;
-            break;
-        }
-        if (fds[0].revents & POLLIN) {
-            failure = Failure::kCancelled;
-            break;
-        }
-        const short ready = fds[1].revents;
+        tryAtOnce = false;
         if (reading && (ready & POLLIN)) {
             // Reports without IDs get a 0 in front, so byte 0 is always the report ID.
             const size_t prefix = usesIds ? 0 : 1;
@@ -343,7 +353,9 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
                 continue;
             }
             if (got <= 0) {
-                failure = got == 0 ? Failure::kDisconnected : Failure::kIoError;
+                failure = got == 0 || errno == ENODEV || errno == ECONNRESET
+                              ? Failure::kDisconnected
+                              : Failure::kIoError;
                 break;
             }
             const size_t size = static_cast<size_t>(got) + prefix;
