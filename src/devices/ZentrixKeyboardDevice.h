@@ -146,6 +146,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // The keyboard takes the colour stream only in its host-streamed lighting modes, which
     // the lighting engine drives; in every other mode the frame is shown on the page only.
     void PresentFrame() override { PresentOnPageOnly(); }
+    // The drawing animates while the main window is active or under the pointer (behind
+    // other windows it rests: a lit keyboard animates all day).
+    bool PageWatched() const override { return windowState() && IsVisible(); }
 
   protected:
     // Notifications of the keyboard (event thread): 1025 asks to be read again, 1026 also to

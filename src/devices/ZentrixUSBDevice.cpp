@@ -213,9 +213,10 @@ bool CZentrixUSBDevice::ShowFrameOnPage() {
     if (!lightingControl_) {
         return false;
     }
-    // Called every 5 ms: a frame already shown costs nothing more.
+    // Called every 5 ms: a frame already shown costs nothing more; a drawing nobody watches
+    // rests and catches up when it is watched again.
     const uint64_t generation = frame_.generation();
-    const bool pageShown = IsVisible();
+    const bool pageShown = PageWatched();
     if (generation == presentedGeneration_ && pageShown == presentedOnPage_) {
         return false;
     }
@@ -403,7 +404,7 @@ bool CZentrixUSBDevice::FrameSettled() const {
     if (!lightingControl_) {
         return true;  // nothing is shown or sent; turning it back on presents the frame
     }
-    return presentedGeneration_ == frame_.generation() && presentedOnPage_ == IsVisible() &&
+    return presentedGeneration_ == frame_.generation() && presentedOnPage_ == PageWatched() &&
            frameSent_;
 }
 

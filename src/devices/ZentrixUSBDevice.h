@@ -146,7 +146,13 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
         FrameOutdated();
     }
     bool receiver() const { return receiver_; }
-    void SetWindowState(bool activeOrHovered) { windowState_ = activeOrHovered; }
+    // The main window is active or under the pointer: the drawing follows the frame only then.
+    void SetWindowState(bool activeOrHovered) {
+        if (activeOrHovered != windowState_) {
+            windowState_ = activeOrHovered;
+            WakeFrame();
+        }
+    }
     bool windowState() const { return windowState_; }
     // Stores the flag; when it is set and the device is the cable keyboard (product code 1),
     // tells the device with command 28.
@@ -231,6 +237,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     bool ParkFrame();
 
   protected:
+    // Whether the drawing follows the frame now: while the page is shown (the keyboard's,
+    // only while its window is also active or under the pointer).
+    virtual bool PageWatched() const { return IsVisible(); }
     // The frame on the light buttons of a shown page (the part of PresentFrame that does not
     // reach the device); false when there was nothing new to show, or the lighting-control
     // flag is 0.
