@@ -1,6 +1,7 @@
 // The key assignment panel's two directions, without the panel: codes into the controls'
 // values and back, and the function tables they use.
 #include "panels/KeyAssignmentCodec.h"
+#include "panels/KeyFunctionNames.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,40 @@ TEST(KeyAssignmentCodecTest, TablesMacrosAndKeysBothWays) {
     s = {.mouseButton = 3};
     codec.Show({0x10, 0x40, 0x00}, s);
     EXPECT_EQ(s.mouseButton, 3);
+}
+
+TEST(KeyFunctionNamesTest, NamesGiveTheTablesCodesAndWrongOnesSayWhy) {
+    struct Case {
+        const char* name;
+        uint32_t code;
+    };
+    const Case cases[] = {
+        {"key:A", 0x200004},          {"KEY:F5", 0x20003E},
+        {"ctrl+c", 0x200106},         {"shift+alt+key:Tab", 0x20062B},
+        {"key:page-up", 0x20004B},    {"key:backslash", 0x200031},
+        {"mouse:left", 0x100100},     {"mouse:back", 0x100800},
+        {"media:play-pause", 0x30CD00}, {"media:calculator", 0x309201},
+        {"system:sleep", 0x400200},   {"dpi:3", 0x130300},
+        {"macro:2", 0x700200},        {"macro:2:3", 0x700203},
+        {"macro:1:repeat:9", 0x710109}, {"fire:50:5", 0x143205},
+        {"move:down:10:3:7", 0x11378A}, {"wheel:down:5:0:0", 0x1200FB},
+        {"wheel:up:5:0:0", 0x120005}, {"fn", 0xA00100},
+        {"key:m1", 0xD0A201},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = KeyFunctionNames::Parse(c.name);
+        ASSERT_TRUE(parsed.code) << c.name << ": " << parsed.error;
+        EXPECT_EQ(parsed.code->Packed(), c.code) << c.name;
+    }
+    EXPECT_TRUE(KeyFunctionNames::Parse("default").isDefault);
+    for (const char* bad : {"dpi:4", "macro:1:4", "move:up:200:0:0", "wheel:down:0:0:0",
+                            "fire:1", "ctrl+media-mute", "hyper+key:a", "ctrl+key:volume-up"}) {
+        const auto parsed = KeyFunctionNames::Parse(bad);
+        EXPECT_FALSE(parsed.code) << bad;
+        EXPECT_NE(parsed.error, "") << bad;
+    }
+    EXPECT_EQ(KeyFunctionNames::Parse("media:mutte").error,
+              "unknown function media:mutte (nearest: media:mute)");
 }
 
 }  // namespace

@@ -393,6 +393,14 @@ TEST(ToolsTest, KeyboardShowsAssignsAndSetsAsItsPageDoes) {
     EXPECT_TRUE(std::regex_search(RunCommand(cli + "show").out,
                                   std::regex("\nkey 64 \\d+ 200005 200004\n")))
         << "kept in the profile, and the keyboard still known";
+    // By name, through the panel's tables: Shift+B on the A key.
+    EXPECT_EQ(RunCommand(cli + "assign 64 shift+key:B").out, "macros 0\nresult 1\n");
+    EXPECT_TRUE(std::regex_search(RunCommand(cli + "show").out,
+                                  std::regex("\nkey 64 \\d+ 200205 200004\n")));
+    const Result unknown = RunCommand("{ " + cli + "assign 64 media:mutte 2>&1; }");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.out.find("nearest: media:mute"), std::string::npos) << unknown.out;
+    EXPECT_NE(RunCommand(cli + "functions").out.find("\nmedia:play-pause\n"), std::string::npos);
     EXPECT_EQ(RunCommand(cli + "default 64").out, "macros 0\nresult 1\n");
     EXPECT_EQ(RunCommand(cli + "apply").out, "macros 0\nresult 1\n");
 

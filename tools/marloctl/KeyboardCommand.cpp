@@ -11,6 +11,7 @@
 #include "SkinClasses.h"
 #include "devices/KeyIdentityTable.h"
 #include "devices/ZentrixKeyboardDevice.h"
+#include "panels/KeyFunctionNames.h"
 #include "platform/Paths.h"
 #include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
@@ -24,7 +25,8 @@ using namespace marlo;
 using devices::CZentrixKeyboardDevice;
 
 constexpr const char* kUsage =
-    "keyboard show|modes|assign POS CODE|default POS|apply|lighting [OPTIONS]|set NAME VALUE";
+    "keyboard show|modes|functions|assign POS CODE|FUNCTION|default POS|apply|lighting [OPTIONS]|"
+    "set NAME VALUE";
 
 template <typename T>
 std::optional<T> Number(std::string_view text, int base = 10) {
@@ -296,17 +298,33 @@ int KeyboardCommand(Args args) {
             !(position = Bounded(args[1], 0, devices::kKeyPositions - 1))) {
             return Usage(kUsage);
         }
-        if (op == "assign" && (args[2].size() != 6 || !(code = Number<uint32_t>(args[2], 16)))) {
-            return Usage(kUsage);
+        if (op == "assign" && !(args[2].size() == 6 && (code = Number<uint32_t>(args[2], 16)))) {
+            // Not a code: a function by name ("key:A", "ctrl+c", "media:mute", "default", …).
+            const auto parsed = panels::KeyFunctionNames::Parse(args[2]);
+            if (!parsed.code && !parsed.isDefault) {
+                std::fprintf(stderr, "marloctl: %s\n", parsed.error.c_str());
+                return Usage(kUsage);
+            }
+            if (parsed.code) {
+                code = parsed.code->Packed();
+            }
         }
     } else if (op == "set") {
         if (args.size() != 3) {
             return Usage(kUsage);
         }
-    } else if ((op == "show" || op == "modes" || op == "apply") && args.size() != 1) {
+    } else if ((op == "show" || op == "modes" || op == "apply" || op == "functions") &&
+               args.size() != 1) {
         return Usage(kUsage);
-    } else if (op != "show" && op != "modes" && op != "apply" && op != "lighting") {
+    } else if (op != "show" && op != "modes" && op != "apply" && op != "lighting" &&
+               op != "functions") {
         return Usage(kUsage);
+    }
+    if (op == "functions") {
+        for (const std::string& form : panels::KeyFunctionNames::Forms()) {
+            std::printf("%s\n", form.c_str());
+        }
+        return kOk;
     }
     Session session;
     if (op == "modes") {
