@@ -60,8 +60,10 @@ std::map<std::string, std::string> UsedIds() {
             used.emplace(mode["Name"].asString(), "default_light.json");
         }
     }
-    // In code: the message box's texts and the update texts (control names look otherwise).
-    const std::regex literal(R"re("(message_text_\d+|\w*(?:Update|Download)\w*Text)")re");
+    // In code: the message box's texts, the update texts (control names look otherwise) and
+    // the keys' names.
+    const std::regex literal(
+        R"re("(message_text_\d+|\w*(?:Update|Download)\w*Text|keyboard_key_[^"]+|wed_stop)")re");
     for (const char* folder : {"app", "src"}) {
         for (const auto& entry : fs::recursive_directory_iterator(kSources / folder)) {
             if (entry.path().extension() != ".cpp") {
