@@ -205,6 +205,10 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
         devices->SelectNeighbour(-1);
     } else if (Is(name, "device_select_next")) {
         devices->SelectNeighbour(1);
+    } else if (auto* keyboard = CurrentKeyboard();
+               keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
+               keys_.OnClick(*keyboard, msg.pSender)) {
+        return;  // the key assignment panel's
     } else {
         OnProfileButton(name);
     }
@@ -337,6 +341,11 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
 }
 
 void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
+    if (auto* keyboard = CurrentKeyboard();
+        keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
+        keys_.OnItemSelect(*keyboard, msg.pSender)) {
+        return;
+    }
     if (Is(msg.pSender->GetName(), "device_profile_combo")) {
         CDeviceProfileUI* panel = CurrentProfilePanel();
         if (panel != nullptr &&

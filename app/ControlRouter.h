@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "KeyPanelRouter.h"
 #include "ui/UIDefs.h"
 
 namespace marlo::devices {
@@ -22,7 +23,7 @@ class CMainWnd;
 // exist yet do nothing.
 class CControlRouter {
   public:
-    explicit CControlRouter(CMainWnd& window) : window_(window) {}
+    explicit CControlRouter(CMainWnd& window) : window_(window), keys_(window) {}
 
     void Route(ui::TNotifyUI& msg);
 
@@ -47,6 +48,7 @@ class CControlRouter {
     static devices::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
 
     CMainWnd& window_;
+    CKeyPanelRouter keys_;
 };
 
 }  // namespace marlo::app

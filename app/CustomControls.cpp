@@ -10,6 +10,7 @@
 #include "devices/ZentrixMousePadDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
+#include "panels/KeySetControlUI.h"
 #include "ui/ControlFactory.h"
 
 namespace marlo::app {
@@ -30,6 +31,7 @@ void RegisterCustomControls() {
     Register<panels::CDeviceOptionUI>("CDeviceOptionUI");
     Register<devices::CMpDevicePowerUI>("CMpDevicePowerUI");
     Register<devices::CDeviceProfileUI>("CDeviceProfileUI");
+    Register<panels::CKeySetControlUI>("CKeySetControlUI");
     Register<devices::CZentrixUSBDevice>("CZentrixUSBDevice");
     Register<devices::CZentrixMousePadDevice>("CZentrixMousePadDevice");
     Register<devices::CZentrixHS6533Device>("CZentrixHS6533Device");

@@ -6,6 +6,8 @@
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
+#include "panels/KeySetControlUI.h"
+#include "profiles/MacroList.h"
 #include "platform/DebugOutput.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PaintManagerUI.h"
@@ -211,6 +213,7 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     device->SetIdentity(row);
     device->SetKindIndex(list.kindIndex);
     device->BuildPage();
+    SetUpKeyPanel(*device);
 
     deviceSwitch->Add(std::move(pageRoot));
     {
@@ -427,6 +430,23 @@ void CDeviceList::SwitchTransport(size_t slot) {
             device.StatusPoll();
         }
     }
+}
+
+void CDeviceList::SetUpKeyPanel(CZentrixUSBDevice& device) {
+    auto* panel = dynamic_cast<panels::CKeySetControlUI*>(device.FindSubControl("KeySetControlItem"));
+    if (panel == nullptr) {
+        return;
+    }
+    panel->Init();
+    panel->SetDeviceKind(device.GetKindIndex());
+    panel->SetMainWindow(host_.windowHandle);
+    profiles::MacroList macros(device.UserDataFolder());
+    macros.LoadMacroList();
+    std::vector<std::string> names;
+    for (const auto& row : macros.rows()) {
+        names.push_back(row.name);
+    }
+    panel->SetMacroList(names);
 }
 
 void CDeviceList::OnDeviceDetached(size_t slot) {

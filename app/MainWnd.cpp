@@ -435,7 +435,10 @@ void CMainWnd::OnTimer(uint32_t id) {
 }
 
 void CMainWnd::ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard) {
-    const int macros = keyboard.ApplyProfile();
+    ShowKeysWritten(keyboard, keyboard.ApplyProfile());
+}
+
+void CMainWnd::ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int macros) {
     if (macros == devices::CZentrixKeyboardDevice::kMacrosCannotAllocate) {
         CMsgWnd::ShowMessage(this, "", "message_text_7", manager_.GetDPI(), true, 0);
     } else if (macros != devices::CZentrixKeyboardDevice::kMacrosOk) {

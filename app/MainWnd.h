@@ -140,6 +140,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void ToggleLightingControl();
     // The status line under the page: empty, or that the keyboard did not take a write.
     void ShowWriteStatus(bool failed);
+    // After the keys were written: a message when the macros did not fit, and the status line.
+    void ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int macros);
     // Asks with the message box; 1 when the person goes ahead.
     uint32_t Ask(const std::string& textId, bool withCancel);
     // Starts the profile switch of the current device (timer 1055).

@@ -11,6 +11,7 @@
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixMousePadDevice.h"
+#include "panels/KeySetControlUI.h"
 #include "platform/DebugOutput.h"
 
 namespace marlo::app {
@@ -36,6 +37,7 @@ constexpr MadeClass kMadeClasses[] = {
     {"ZentrixMouseDevice", &Make<devices::CZentrixMouseDevice>},
     {"ZentrixKeyboardDevice", &Make<devices::CZentrixKeyboardDevice>},
     {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
+    {"KeySetControl", &Make<panels::CKeySetControlUI>},
 };
 
 struct SubLayout {
@@ -45,6 +47,7 @@ struct SubLayout {
 
 constexpr SubLayout kSubLayouts[] = {
     {"DeviceProfileUI", "xml/CustomControlXML/DeviceProfile.xml"},
+    {"KeySetControlUI", "xml/CustomControlXML/KeySetControl.xml"},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

@@ -293,6 +293,15 @@ int CZentrixKeyboardDevice::ApplyProfile() {
     return macros;
 }
 
+int CZentrixKeyboardDevice::SaveKeys() {
+    SaveProfile();
+    const int macros = DownloadMacroRows(CollectMacroRows());
+    const bool failed = lastWriteFailed_;
+    WriteKeyTableFromProfile(0);
+    lastWriteFailed_ = failed || lastWriteFailed_;
+    return macros;
+}
+
 void CZentrixKeyboardDevice::SelectFunctionTab(int type) {
     CZentrixUSBDevice::SelectFunctionTab(type);
     if (type == 1 || type == 2) {

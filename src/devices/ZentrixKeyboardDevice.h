@@ -108,6 +108,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // The main window's order for applying the selected profile: load, reconcile, refresh,
     // lighting block, collect, download, key table. The download's result.
     int ApplyProfile();
+    // What saving the keys does: the profile saved, the macros downloaded, the key table
+    // written. The download's result; lastWriteFailed() says whether either write failed.
+    int SaveKeys();
 
     // --- What the page and marloctl show. ---
     const std::array<uint8_t, kInfoBytes>& info() const { return info_; }

@@ -30,6 +30,7 @@
 #include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
 #include "ui/HeadlessUser.h"
+#include "ui/ListUI.h"
 #include "ui/OptionUI.h"
 #include "ui/ResourceManager.h"
 #include "ui/TabLayoutUI.h"
@@ -662,6 +663,56 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
     server_.SetFault("keyboard", sim::Fault::kNone);
     ASSERT_TRUE(user.Click("wflag_option"));
     EXPECT_EQ(Find("str_test")->GetShownText(), "");
+}
+
+TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {
+    Start();
+    Plug("keyboard");
+    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("key_Op_tab")));
+    constexpr int kA = 64;
+    ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kA)));
+    EXPECT_TRUE(keyboard->KeyButton(kA)->IsSelected()) << "the open key is marked";
+    EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "A") << "it is a key: A";
+    // The A key plays/pauses instead: the media category, its second function, applied.
+    auto* categories = dynamic_cast<ui::CComboUI*>(Find("keyset_function_combo"));
+    ASSERT_NE(categories, nullptr);
+    int media = -1;
+    for (int i = 0; i < categories->GetCount(); ++i) {
+        media = categories->GetItemAt(i)->GetUserData() == "7" ? i : media;
+    }
+    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", media));
+    ASSERT_TRUE(user.PickComboItem("keyset_media_combo", 1));
+    ASSERT_TRUE(user.Click("key_butt_keysave"));
+    const auto codeOfA = [&] {
+        for (const auto& key : keyboard->keys()) {
+            if (key.keyIndex == kA) {
+                return key.assignment.Code();
+            }
+        }
+        return 0u;
+    };
+    EXPECT_EQ(codeOfA(), 0x30CD00u);
+    // Saved: in the profile and in the keyboard's table, at A's slot.
+    ASSERT_TRUE(user.Click("key_butt_prosave"));
+    std::vector<uint8_t> table;
+    server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+        table = dynamic_cast<sim::KeyboardDevice&>(d).model().keyBlock();
+    });
+    const size_t slot = keyboard->positionMap().SlotOf(kA);
+    EXPECT_EQ((std::vector<uint8_t>(table.begin() + static_cast<long>(slot * 3),
+                                    table.begin() + static_cast<long>(slot * 3 + 3))),
+              (std::vector<uint8_t>{0x30, 0xCD, 0x00}));
+    keyboard->LoadProfile();
+    EXPECT_EQ(codeOfA(), 0x30CD00u);
+    EXPECT_EQ(Find("str_test")->GetShownText(), "");
+    // Default puts the key's own function back into the panel.
+    ASSERT_TRUE(user.Click("key_butt_keydefalut"));
+    EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "A");
 }
 
 }  // namespace

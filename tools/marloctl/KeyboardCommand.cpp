@@ -159,18 +159,17 @@ int Modes(CZentrixKeyboardDevice& kb) {
     return modes.empty() ? kRefused : kOk;
 }
 
-// What saving a key does: the macros, then the key table; both results printed.
+// The results of writing the keys (the download's, and whether the keyboard took them).
 int WriteKeys(CZentrixKeyboardDevice& kb, int macros) {
-    const int table = kb.WriteKeyTableFromProfile(0);
     std::printf("macros %d\n", macros);
-    if (table == 1 && !kb.lastWriteFailed()) {
+    if (!kb.lastWriteFailed()) {
         std::printf("result 1\n");
     }
     if (macros != CZentrixKeyboardDevice::kMacrosOk) {
         std::fprintf(stderr, "marloctl: the macros do not fit in the keyboard's memory\n");
         return kRefused;
     }
-    if (table != 1 || kb.lastWriteFailed()) {
+    if (kb.lastWriteFailed()) {
         std::fprintf(stderr, "marloctl: the keyboard did not take the key table\n");
         return kRefused;
     }
@@ -187,8 +186,7 @@ int Assign(CZentrixKeyboardDevice& kb, int position, std::optional<uint32_t> cod
         }
     }
     kb.SetKeyAssignment(position, *code);
-    kb.SaveProfile();
-    return WriteKeys(kb, kb.DownloadMacroRows(kb.CollectMacroRows()));
+    return WriteKeys(kb, kb.SaveKeys());
 }
 
 int Lighting(CZentrixKeyboardDevice& kb, Args options) {

@@ -1,0 +1,123 @@
+#include "KeyPanelRouter.h"
+
+#include "ControlRouter.h"
+#include "MainWnd.h"
+#include "devices/DeviceKeyButtonUI.h"
+#include "devices/KeyIdentityTable.h"
+#include "devices/ZentrixKeyboardDevice.h"
+#include "panels/KeySetControlUI.h"
+#include "ui/ListUI.h"
+
+namespace marlo::app {
+namespace {
+
+using panels::KeyCode;
+
+bool Is(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A key's assignment and default in the keyboard's key list (its factory code when the list
+// has no entry for it).
+std::pair<KeyCode, KeyCode> CodesOf(const devices::CZentrixKeyboardDevice& keyboard,
+                                    int position) {
+    const uint32_t identity = devices::KeyIdentityCodes()[static_cast<size_t>(position)];
+    for (const auto& key : keyboard.keys()) {
+        if (key.keyIndex == position) {
+            return {KeyCode::From(key.assignment.Code()),
+                    KeyCode::From(key.defaultAssignment.Code())};
+        }
+    }
+    return {KeyCode::From(identity), KeyCode::From(identity)};
+}
+
+}  // namespace
+
+panels::CKeySetControlUI* CKeyPanelRouter::Panel(devices::CZentrixKeyboardDevice& keyboard) {
+    return dynamic_cast<panels::CKeySetControlUI*>(keyboard.FindSubControl("KeySetControlItem"));
+}
+
+void CKeyPanelRouter::OpenKey(devices::CZentrixKeyboardDevice& keyboard,
+                              panels::CKeySetControlUI& panel, int position) {
+    // The open key is marked on the drawing.
+    if (auto* before = keyboard.KeyButton(static_cast<size_t>(position_ < 0 ? 0 : position_));
+        before != nullptr && position_ >= 0) {
+        before->SetSelected(false);
+    }
+    position_ = position;
+    if (auto* button = keyboard.KeyButton(static_cast<size_t>(position))) {
+        button->SetSelected(true);
+    }
+    panel.Open(CodesOf(keyboard, position).first);
+    panel.EnableButtons(true);
+}
+
+bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
+    panels::CKeySetControlUI* panel = Panel(keyboard);
+    if (panel == nullptr || sender == nullptr) {
+        return false;
+    }
+    const std::string& name = sender->GetName();
+    if (const auto position = CControlRouter::IndexAfter(name, "key_");
+        position && *position < devices::kKeyPositions &&
+        dynamic_cast<devices::CDeviceKeyButtonUI*>(sender) != nullptr) {
+        OpenKey(keyboard, *panel, *position);
+        return true;
+    }
+    const bool keyOpen = position_ >= 0;
+    if (Is(name, "key_butt_keysave")) {
+        if (keyOpen) {
+            const KeyCode code = panel->Read();
+            keyboard.SetKeyAssignment(position_, code.Packed());
+            panel->Open(code);
+        }
+        return true;
+    }
+    if (Is(name, "key_butt_keycancel")) {
+        if (keyOpen) {
+            panel->Open(CodesOf(keyboard, position_).first);
+        }
+        return true;
+    }
+    if (Is(name, "key_butt_keydefalut")) {
+        if (keyOpen) {
+            panel->Show(CodesOf(keyboard, position_).second);
+        }
+        return true;
+    }
+    if (Is(name, "key_butt_prosave")) {
+        if (keyOpen) {
+            keyboard.SetKeyAssignment(position_, panel->Read().Packed());
+        }
+        window_.ShowKeysWritten(keyboard, keyboard.SaveKeys());
+        return true;
+    }
+    return false;
+}
+
+bool CKeyPanelRouter::OnItemSelect(devices::CZentrixKeyboardDevice& keyboard,
+                                   ui::CControlUI* sender) {
+    panels::CKeySetControlUI* panel = Panel(keyboard);
+    auto* combo = dynamic_cast<ui::CComboUI*>(sender);
+    if (panel == nullptr || combo == nullptr) {
+        return false;
+    }
+    if (Is(sender->GetName(), "keyset_function_combo")) {
+        panel->SelectCategoryItem(combo->GetCurSel());
+        return true;
+    }
+    if (Is(sender->GetName(), "keyset_macro_over_combo")) {
+        // Run mode 4 repeats a number of times: its count shows.
+        if (ui::CControlUI* cycle = panel->FindSubControl("keyset_macro_cycle_layout")) {
+            cycle->SetVisible(combo->GetCurSel() == 4);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace marlo::app

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string_view>
+
+#include "ui/UIDefs.h"
+
+namespace marlo::devices {
+class CZentrixKeyboardDevice;
+}  // namespace marlo::devices
+
+namespace marlo::panels {
+class CKeySetControlUI;
+}  // namespace marlo::panels
+
+namespace marlo::app {
+
+class CMainWnd;
+
+// The key assignment panel's rows on the keyboard's page: a key of the drawing ("key_" and
+// its position) opens in the panel, the category combo turns its pages, and the panel's
+// buttons store the edited code in the key list (Apply), show the key's default, go back to
+// what it was (Cancel), or save the profile and write the keys to the keyboard.
+class CKeyPanelRouter {
+  public:
+    explicit CKeyPanelRouter(CMainWnd& window) : window_(window) {}
+
+    // False for a control that is not one of the panel's.
+    bool OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    bool OnItemSelect(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    // The key open in the panel, -1 for none.
+    int keyPosition() const { return position_; }
+
+  private:
+    static panels::CKeySetControlUI* Panel(devices::CZentrixKeyboardDevice& keyboard);
+    void OpenKey(devices::CZentrixKeyboardDevice& keyboard, panels::CKeySetControlUI& panel,
+                 int position);
+
+    CMainWnd& window_;
+    int position_ = -1;
+};
+
+}  // namespace marlo::app
