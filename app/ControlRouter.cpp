@@ -178,6 +178,18 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
         OnSelectChanged(msg);
     } else if (msg.sType == ui::notify::kItemSelect) {
         OnItemSelect(msg);
+    } else if ((msg.sType == ui::notify::kSetFocus || msg.sType == ui::notify::kKillFocus) &&
+               Is(msg.pSender->GetName(), "keyset_keyboard_text_edit")) {
+        // The key field takes the next key pressed, whatever it is: the hook, while it has
+        // the focus.
+        window_.SendMessage(CMainWnd::kHookSwitch, msg.sType == ui::notify::kSetFocus ? 1 : 0,
+                            0);
+    }
+}
+
+void CControlRouter::OnCapturedKey(uint32_t virtualKey) {
+    if (auto* keyboard = CurrentKeyboard()) {
+        keys_.OnCapturedKey(*keyboard, virtualKey);
     }
 }
 

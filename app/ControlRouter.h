@@ -26,6 +26,8 @@ class CControlRouter {
     explicit CControlRouter(CMainWnd& window) : window_(window), keys_(window) {}
 
     void Route(ui::TNotifyUI& msg);
+    // A key the hook captured for the key assignment panel (its virtual-key code).
+    void OnCapturedKey(uint32_t virtualKey);
 
     // "key_12" with the prefix "key_" → 12; nothing for another name.
     static std::optional<int> IndexAfter(std::string_view name, std::string_view prefix);

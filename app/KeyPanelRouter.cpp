@@ -99,6 +99,13 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
     return false;
 }
 
+void CKeyPanelRouter::OnCapturedKey(devices::CZentrixKeyboardDevice& keyboard,
+                                    uint32_t virtualKey) {
+    if (panels::CKeySetControlUI* panel = Panel(keyboard); panel != nullptr && position_ >= 0) {
+        panel->CaptureVirtualKey(static_cast<uint16_t>(virtualKey));
+    }
+}
+
 bool CKeyPanelRouter::OnItemSelect(devices::CZentrixKeyboardDevice& keyboard,
                                    ui::CControlUI* sender) {
     panels::CKeySetControlUI* panel = Panel(keyboard);

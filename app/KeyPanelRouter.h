@@ -27,6 +27,8 @@ class CKeyPanelRouter {
     // False for a control that is not one of the panel's.
     bool OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
     bool OnItemSelect(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    // The key captured in the panel's key field.
+    void OnCapturedKey(devices::CZentrixKeyboardDevice& keyboard, uint32_t virtualKey);
     // The key open in the panel, -1 for none.
     int keyPosition() const { return position_; }
 

@@ -14,6 +14,7 @@
 #include "SkinClasses.h"
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
+#include "hook/DeviceHook.h"
 #include "devices/SelectPanelUI.h"
 #include "devices/ZentrixHS6533Device.h"
 #include "devices/ZentrixKeyboardDevice.h"
@@ -506,6 +507,7 @@ void CMainWnd::AnswerToolQuery() {
 
 void CMainWnd::Shutdown() {
     DebugOutput::Write("退出测试");
+    hook_.Uninstall();
     ShowWindow(false, false);
     workers_.StopAll();
     devices_->StopDeviceThreads();
@@ -630,6 +632,11 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
     if (IsHookMessage(message)) {
         // The panels that asked for input take it from here.
         ++hookMessagesRouted_;
+        const auto* record = MessagePayload<hook::LowLevelKeyRecord>();
+        if (message == hookMessages_[0] && record != nullptr &&
+            record->message == hook::CDeviceHook::kWmKeyDown) {
+            router_->OnCapturedKey(record->vkCode);
+        }
         return true;
     }
     if (IsGameMessage(message)) {
@@ -672,8 +679,13 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
             }
             return true;
         case kHookSwitch:
-            // The holder; the input it captures comes with key assignment and macros.
+            // A key is captured for the key assignment panel: every key goes to it.
             hookHolderInstalled_ = wParam == 1;
+            if (hookHolderInstalled_) {
+                hook_.Install(0, kHookKeyCapture, GetHWND(), true, true);
+            } else {
+                hook_.Uninstall();
+            }
             return true;
         case ui::kWmMenuCommand:
             handled = true;

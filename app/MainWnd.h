@@ -13,6 +13,7 @@
 #include "WorkerSlots.h"
 #include "hid/DeviceDiscovery.h"
 #include "hid/DeviceSlots.h"
+#include "hook/DeviceHook.h"
 #include "platform/WorkerThread.h"
 #include "ui/MenuWnd.h"
 #include "ui/ResourceManager.h"
@@ -46,6 +47,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     static constexpr uintptr_t kPbtResume = 0x12;
     static constexpr uint32_t kTrayMessage = ui::kWmUser + 1;
     static constexpr uint32_t kHookSwitch = ui::kWmUser + 30;
+    // The hook mode of capturing one key for the key assignment panel.
+    static constexpr uint32_t kHookKeyCapture = 0x1;
     // From a device's event thread: its entry reads it again (wParam the entry's index).
     static constexpr uint32_t kDeviceSyncRequest = ui::kWmUser + 200;
     // From any thread: a device's resting frame timer runs again (wParam the entry's index).
@@ -202,6 +205,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     hid::DeviceSlots slots_;
     std::unique_ptr<CDeviceList> devices_;
     std::unique_ptr<CControlRouter> router_;
+    hook::CDeviceHook hook_;
     std::unique_ptr<hid::DeviceDiscovery> discovery_;
     std::unique_ptr<SyncLighting> sync_;
     platform::WorkerThread syncThread_;

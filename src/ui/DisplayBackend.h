@@ -87,6 +87,17 @@ class IDisplayBackend {
     };
     virtual std::optional<std::string> ChooseFile(CWindowWnd* parent,
                                                   const FileQuestion& question) = 0;
+
+    // A key of the program's windows going down or up, as a keyboard hook sees it: its
+    // Windows virtual-key code (0 for a key that has none).
+    struct KeyHookEvent {
+        uint32_t virtualKey = 0;
+        bool down = true;
+    };
+    using KeyHook = std::function<bool(const KeyHookEvent&)>;
+    // Every key event of the program's windows goes to the hook first; when it answers true
+    // the event goes no further. An empty hook removes it.
+    virtual void SetKeyHook(KeyHook hook) = 0;
 };
 
 }  // namespace marlo::ui

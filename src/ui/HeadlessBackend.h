@@ -66,6 +66,10 @@ class HeadlessBackend : public IDisplayBackend {
     std::optional<std::string> ChooseFile(CWindowWnd* parent,
                                           const FileQuestion& question) override;
     void SetFileAnswer(std::optional<std::string> answer) { fileAnswer_ = std::move(answer); }
+    void SetKeyHook(KeyHook hook) override { keyHook_ = std::move(hook); }
+    bool keyHooked() const { return static_cast<bool>(keyHook_); }
+    // A key event through the hook, as the display would send it; true when it swallowed it.
+    bool HookKey(const KeyHookEvent& event) { return keyHook_ && keyHook_(event); }
     const std::vector<FileQuestion>& fileQuestions() const { return fileQuestions_; }
 
     // What a person would see or do.
@@ -83,6 +87,7 @@ class HeadlessBackend : public IDisplayBackend {
     void RunFor(uint32_t ms) { loop_.RunFor(ms); }
 
   private:
+    KeyHook keyHook_;
     std::optional<std::string> fileAnswer_;
     std::vector<FileQuestion> fileQuestions_;
     platform::MessageLoop loop_;

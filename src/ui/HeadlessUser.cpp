@@ -3,6 +3,7 @@
 #include "ui/WindowWnd.h"
 
 #include "ui/ControlUI.h"
+#include "ui/HeadlessBackend.h"
 #include "ui/ListUI.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/ProgressUI.h"
@@ -99,6 +100,14 @@ bool HeadlessUser::PressKey(std::string_view name, uint32_t key) {
         return false;
     }
     control->SetFocus();
+    // A keyboard hook sees the key first, down and up, and may keep it from the control.
+    if (auto* headless = dynamic_cast<HeadlessBackend*>(CPaintManagerUI::GetBackend())) {
+        const bool swallowed = headless->HookKey({key, true});
+        headless->HookKey({key, false});
+        if (swallowed) {
+            return true;
+        }
+    }
     TEventUI event{UiEventType::kKeyDown, key};
     control->DoEvent(event);
     return true;

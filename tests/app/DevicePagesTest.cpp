@@ -713,6 +713,26 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
     // Default puts the key's own function back into the panel.
     ASSERT_TRUE(user.Click("key_butt_keydefalut"));
     EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "A");
+
+    // The key field captures the next key through the hook while it has the focus, and the
+    // key goes no further, except the lock keys (which are captured too).
+    ASSERT_TRUE(user.Focus("keyset_keyboard_text_edit"));
+    EXPECT_TRUE(backend_.keyHooked());
+    EXPECT_FALSE(backend_.HookKey({0x14, true})) << "Caps Lock still toggles";
+    EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "Caps Lock");
+    EXPECT_TRUE(backend_.HookKey({0x42, true})) << "B is swallowed";
+    backend_.HookKey({0x42, false});
+    EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "B");
+    ASSERT_TRUE(user.Focus("keyset_mousewheel_num_edit") || user.Click("key_butt_keysave"));
+    EXPECT_FALSE(backend_.keyHooked()) << "the hook goes with the focus";
+    ASSERT_TRUE(user.Click("key_butt_prosave"));
+    server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+        table = dynamic_cast<sim::KeyboardDevice&>(d).model().keyBlock();
+    });
+    EXPECT_EQ((std::vector<uint8_t>(table.begin() + static_cast<long>(slot * 3),
+                                    table.begin() + static_cast<long>(slot * 3 + 3))),
+              (std::vector<uint8_t>{0x20, 0x00, 0x05}))
+        << "B at A's slot";
 }
 
 }  // namespace

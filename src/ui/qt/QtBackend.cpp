@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include "ui/PaintManagerUI.h"
 #include "ui/TrayIcon.h"
 #include "ui/WindowWnd.h"
+#include "ui/qt/QtKeyHook.h"
 #include "ui/qt/QtWindow.h"
 #include "ui/qt/WindowAccessible.h"
 
@@ -267,6 +269,17 @@ QIcon QtBackend::AppIcon() {
     p.drawPolyline(
         QPolygon({QPoint(16, 44), QPoint(16, 20), QPoint(32, 36), QPoint(48, 20), QPoint(48, 44)}));
     return QIcon(pixmap);
+}
+
+void QtBackend::SetKeyHook(KeyHook hook) {
+    if (keyHook_ != nullptr) {
+        QCoreApplication::instance()->removeEventFilter(keyHook_.get());
+        keyHook_.reset();
+    }
+    if (hook && QCoreApplication::instance() != nullptr) {
+        keyHook_ = std::make_unique<QtKeyHook>(std::move(hook));
+        QCoreApplication::instance()->installEventFilter(keyHook_.get());
+    }
 }
 
 std::optional<std::string> QtBackend::ChooseFile(CWindowWnd* parent, const FileQuestion& question) {

@@ -21,6 +21,8 @@ class QtWindow;
 // The display backend on Qt 6 Widgets: toolkit windows as top-level widgets with peers, the
 // UI thread's message loop pumped from Qt's event loop (its fd and its next timer), the
 // system tray, popup menus and application fonts. Create it after the QApplication.
+class QtKeyHook;
+
 class QtBackend : public IDisplayBackend {
   public:
     QtBackend();
@@ -53,6 +55,7 @@ class QtBackend : public IDisplayBackend {
     void RemoveFont(const std::string& family) override;
     bool HasFontFamily(const std::string& family) const override;
     bool OpenAddress(const std::string& address) override;
+    void SetKeyHook(KeyHook hook) override;
     std::optional<std::string> ChooseFile(CWindowWnd* parent,
                                           const FileQuestion& question) override;
 
@@ -61,6 +64,7 @@ class QtBackend : public IDisplayBackend {
     static QIcon AppIcon();
 
   private:
+    std::unique_ptr<QtKeyHook> keyHook_;
     void Pump();
     QtWindow* WidgetOf(CPaintManagerUI* manager) const;
 
