@@ -184,6 +184,11 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
         // the focus.
         window_.SendMessage(CMainWnd::kHookSwitch, msg.sType == ui::notify::kSetFocus ? 1 : 0,
                             0);
+    } else if (msg.sType == ui::notify::kKillFocus) {
+        if (auto* keyboard = CurrentKeyboard();
+            keyboard != nullptr && PageOf(msg.pSender) == keyboard) {
+            keys_.OnKillFocus(*keyboard, msg.pSender);
+        }
     }
 }
 

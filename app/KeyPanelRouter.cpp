@@ -1,5 +1,9 @@
 #include "KeyPanelRouter.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 #include "ControlRouter.h"
 #include "MainWnd.h"
 #include "devices/DeviceKeyButtonUI.h"
@@ -94,6 +98,43 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
             keyboard.SetKeyAssignment(position_, panel->Read().Packed());
         }
         window_.ShowKeysWritten(keyboard, keyboard.SaveKeys());
+        return true;
+    }
+    return false;
+}
+
+bool CKeyPanelRouter::OnKillFocus(devices::CZentrixKeyboardDevice& keyboard,
+                                  ui::CControlUI* sender) {
+    struct Range {
+        const char* name;
+        int low;
+        int high;
+    };
+    static constexpr Range kRanges[] = {
+        {"keyset_mouseswing_num_edit", 0, 127},    {"keyset_mouseswing_delay_edit", 0, 15},
+        {"keyset_mouseswing_speed_edit", 0, 15},   {"keyset_mousewheel_num_edit", 0, 128},
+        {"keyset_mousewheel_delay_edit", 0, 15},   {"keyset_mousewheel_speed_edit", 0, 15},
+        {"keyset_mousefire_interval_edit", 0, 255}, {"keyset_mousefire_num_edit", 0, 255},
+        {"keyset_macro_cycle_edit", 1, 255},
+    };
+    if (Panel(keyboard) == nullptr || sender == nullptr) {
+        return false;
+    }
+    for (const Range& range : kRanges) {
+        if (!Is(sender->GetName(), range.name)) {
+            continue;
+        }
+        const std::string& text = sender->GetText();
+        long value = range.low;  // an empty or unreadable field takes the lowest
+        if (!text.empty()) {
+            char* end = nullptr;
+            const long read = std::strtol(text.c_str(), &end, 10);
+            value = end != nullptr && *end == '\0' ? read : range.low;
+        }
+        const long kept = std::clamp<long>(value, range.low, range.high);
+        if (std::to_string(kept) != text) {
+            sender->SetText(std::to_string(kept));
+        }
         return true;
     }
     return false;

@@ -27,6 +27,9 @@ class CKeyPanelRouter {
     // False for a control that is not one of the panel's.
     bool OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
     bool OnItemSelect(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    // An edit field of the panel lost the focus: a number outside its range is set to the
+    // nearest one it takes (never stored as typed). False for another control.
+    bool OnKillFocus(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
     // The key captured in the panel's key field.
     void OnCapturedKey(devices::CZentrixKeyboardDevice& keyboard, uint32_t virtualKey);
     // The key open in the panel, -1 for none.

@@ -723,8 +723,22 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
     EXPECT_TRUE(backend_.HookKey({0x42, true})) << "B is swallowed";
     backend_.HookKey({0x42, false});
     EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "B");
-    ASSERT_TRUE(user.Focus("keyset_mousewheel_num_edit") || user.Click("key_butt_keysave"));
+    // A number out of its range is set to the nearest it takes when the field is left.
+    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", [&] {
+        for (int i = 0; i < categories->GetCount(); ++i) {
+            if (categories->GetItemAt(i)->GetUserData() == "2") {
+                return i;
+            }
+        }
+        return -1;
+    }()));
     EXPECT_FALSE(backend_.keyHooked()) << "the hook goes with the focus";
+    for (const auto& [typed, kept] : {std::pair{"300", "127"}, {"-4", "0"}, {"x", "0"}}) {
+        ASSERT_TRUE(user.Type("keyset_mouseswing_num_edit", typed));
+        ASSERT_TRUE(user.Focus("keyset_mouseswing_delay_edit"));
+        EXPECT_EQ(Find("keyset_mouseswing_num_edit")->GetText(), kept) << typed;
+    }
+    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", 0));  // back to the key
     ASSERT_TRUE(user.Click("key_butt_prosave"));
     server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
         table = dynamic_cast<sim::KeyboardDevice&>(d).model().keyBlock();
