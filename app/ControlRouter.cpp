@@ -34,10 +34,6 @@ using profiles::ListResult;
 
 namespace {
 
-bool Is(std::string_view name, std::string_view row) {
-    return name.size() == row.size() && strncasecmp(name.data(), row.data(), name.size()) == 0;
-}
-
 constexpr const char* kProfileFilter = "Profile Files(*.json)";
 
 // What a person is told when a profile operation is refused.
@@ -161,6 +157,10 @@ CDeviceProfileUI* CControlRouter::CurrentProfilePanel() {
     CZentrixUSBDevice* device =
         window_.devices() != nullptr ? window_.devices()->CurrentDevice() : nullptr;
     return device != nullptr ? device->profilePanel() : nullptr;
+}
+
+bool CControlRouter::Is(std::string_view name, std::string_view row) {
+    return name.size() == row.size() && strncasecmp(name.data(), row.data(), name.size()) == 0;
 }
 
 void CControlRouter::Route(ui::TNotifyUI& msg) {

@@ -29,6 +29,8 @@ class CControlRouter {
     // A key the hook captured for the key assignment panel (its virtual-key code).
     void OnCapturedKey(uint32_t virtualKey);
 
+    // A control's name is a row's name (case does not matter).
+    static bool Is(std::string_view name, std::string_view row);
     // "key_12" with the prefix "key_" → 12; nothing for another name.
     static std::optional<int> IndexAfter(std::string_view name, std::string_view prefix);
     // The desktop's keyboard (0) or mouse (1) settings program installed here, as a command

@@ -7,39 +7,13 @@
 #include "ControlRouter.h"
 #include "MainWnd.h"
 #include "devices/DeviceKeyButtonUI.h"
-#include "devices/KeyIdentityTable.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "panels/KeySetControlUI.h"
 #include "ui/ListUI.h"
 
 namespace marlo::app {
-namespace {
 
 using panels::KeyCode;
-
-bool Is(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// A key's assignment and default in the keyboard's key list (its factory code when the list
-// has no entry for it).
-std::pair<KeyCode, KeyCode> CodesOf(const devices::CZentrixKeyboardDevice& keyboard,
-                                    int position) {
-    const uint32_t identity = devices::KeyIdentityCodes()[static_cast<size_t>(position)];
-    for (const auto& key : keyboard.keys()) {
-        if (key.keyIndex == position) {
-            return {KeyCode::From(key.assignment.Code()),
-                    KeyCode::From(key.defaultAssignment.Code())};
-        }
-    }
-    return {KeyCode::From(identity), KeyCode::From(identity)};
-}
-
-}  // namespace
 
 panels::CKeySetControlUI* CKeyPanelRouter::Panel(devices::CZentrixKeyboardDevice& keyboard) {
     return dynamic_cast<panels::CKeySetControlUI*>(keyboard.FindSubControl("KeySetControlItem"));
@@ -48,15 +22,16 @@ panels::CKeySetControlUI* CKeyPanelRouter::Panel(devices::CZentrixKeyboardDevice
 void CKeyPanelRouter::OpenKey(devices::CZentrixKeyboardDevice& keyboard,
                               panels::CKeySetControlUI& panel, int position) {
     // The open key is marked on the drawing.
-    if (auto* before = keyboard.KeyButton(static_cast<size_t>(position_ < 0 ? 0 : position_));
-        before != nullptr && position_ >= 0) {
-        before->SetSelected(false);
+    if (position_ >= 0) {
+        if (auto* before = keyboard.KeyButton(static_cast<size_t>(position_))) {
+            before->SetSelected(false);
+        }
     }
     position_ = position;
     if (auto* button = keyboard.KeyButton(static_cast<size_t>(position))) {
         button->SetSelected(true);
     }
-    panel.Open(CodesOf(keyboard, position).first);
+    panel.Open(KeyCode::From(keyboard.KeyCodesAt(position).assignment));
     panel.EnableButtons(true);
 }
 
@@ -73,7 +48,7 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
         return true;
     }
     const bool keyOpen = position_ >= 0;
-    if (Is(name, "key_butt_keysave")) {
+    if (CControlRouter::Is(name, "key_butt_keysave")) {
         if (keyOpen) {
             const KeyCode code = panel->Read();
             keyboard.SetKeyAssignment(position_, code.Packed());
@@ -81,19 +56,19 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
         }
         return true;
     }
-    if (Is(name, "key_butt_keycancel")) {
+    if (CControlRouter::Is(name, "key_butt_keycancel")) {
         if (keyOpen) {
-            panel->Open(CodesOf(keyboard, position_).first);
+            panel->Open(KeyCode::From(keyboard.KeyCodesAt(position_).assignment));
         }
         return true;
     }
-    if (Is(name, "key_butt_keydefalut")) {
+    if (CControlRouter::Is(name, "key_butt_keydefalut")) {
         if (keyOpen) {
-            panel->Show(CodesOf(keyboard, position_).second);
+            panel->Show(KeyCode::From(keyboard.KeyCodesAt(position_).byDefault));
         }
         return true;
     }
-    if (Is(name, "key_butt_prosave")) {
+    if (CControlRouter::Is(name, "key_butt_prosave")) {
         if (keyOpen) {
             keyboard.SetKeyAssignment(position_, panel->Read().Packed());
         }
@@ -121,7 +96,7 @@ bool CKeyPanelRouter::OnKillFocus(devices::CZentrixKeyboardDevice& keyboard,
         return false;
     }
     for (const Range& range : kRanges) {
-        if (!Is(sender->GetName(), range.name)) {
+        if (!CControlRouter::Is(sender->GetName(), range.name)) {
             continue;
         }
         const std::string& text = sender->GetText();
@@ -154,11 +129,11 @@ bool CKeyPanelRouter::OnItemSelect(devices::CZentrixKeyboardDevice& keyboard,
     if (panel == nullptr || combo == nullptr) {
         return false;
     }
-    if (Is(sender->GetName(), "keyset_function_combo")) {
+    if (CControlRouter::Is(sender->GetName(), "keyset_function_combo")) {
         panel->SelectCategoryItem(combo->GetCurSel());
         return true;
     }
-    if (Is(sender->GetName(), "keyset_macro_over_combo")) {
+    if (CControlRouter::Is(sender->GetName(), "keyset_macro_over_combo")) {
         // Run mode 4 repeats a number of times: its count shows.
         if (ui::CControlUI* cycle = panel->FindSubControl("keyset_macro_cycle_layout")) {
             cycle->SetVisible(combo->GetCurSel() == 4);

@@ -60,11 +60,15 @@ CMainWnd::CMainWnd(uint32_t instanceMessage, Options options)
       toolQuery_(platform::MessageRegistry::Register(kToolQuery)),
       options_(std::move(options)),
       slots_(options_.table ? hid::DeviceSlots(*options_.table) : hid::DeviceSlots()) {
-    for (size_t i = 0; i < kGameMessages.size(); ++i) {
-        gameMessages_[i] = platform::MessageRegistry::Register(kGameMessages[i]);
-    }
-    for (size_t i = 0; i < kHookMessages.size(); ++i) {
-        hookMessages_[i] = platform::MessageRegistry::Register(kHookMessages[i]);
+    // In their order: the input messages, then the game events.
+    const auto& names = hook::CDeviceHook::kMessages;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const uint32_t message = platform::MessageRegistry::Register(names[i]);
+        if (i < kHookMessageCount) {
+            hookMessages_[i] = message;
+        } else {
+            gameMessages_[i - kHookMessageCount] = message;
+        }
     }
     for (const char* name : {kLightingOwner, kAudioColour}) {
         platform::MessageRegistry::Register(name);

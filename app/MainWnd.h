@@ -76,19 +76,11 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     static constexpr const char* kLightingRequest = "{4695579F-999A-41d4-9FAF-EFFCE93EBF17}";
     static constexpr const char* kToolQuery = "{4695579F-999A-41d4-9FAF-EFFCE93EBF18}";
     static constexpr const char* kAudioColour = "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}";
-    static constexpr std::array<const char*, 4> kGameMessages = {"Game_Start", "Game_End",
-                                                                 "Game_Kill", "Game_Death"};
-    static constexpr std::array<const char*, 20> kHookMessages = {
-        "WM_HOOK_KEY_SINGLEKEY_MSG",       "WM_HOOK_KEY_HITKEY_MSG",
-        "WM_HOOK_KEY_KBMACRO_MSG",         "WM_HOOK_KEY_MSMACRO_MSG",
-        "WM_HOOK_KEY_KBMACROSINGLE_MSG",   "WM_HOOK_KEY_KBMACROPREVIOUS_MSG",
-        "WM_HOOK_KEY_KBMACROLATER_MSG",    "WM_HOOK_MOU_SINGLEKEY_MSG",
-        "WM_HOOK_MOU_HITKEY_MSG",          "WM_HOOK_MOU_KBMACRO_MSG",
-        "WM_HOOK_MOU_MSMACRO_MSG",         "WM_HOOK_KEY_MSMACROSINGLE_MSG",
-        "WM_HOOK_KEY_MSMACROPREVIOUS_MSG", "WM_HOOK_KEY_MSMACROLATER_MSG",
-        "UWM_MOUSERBUTTONDOWN_USER_MSG",   "UWM_MOUSELBUTTONUP_USER_MSG",
-        "UWM_MOUSELBUTTONDOWN_USER_MSG",   "UWM_MOUSERBUTTONUP_USER_MSG",
-        "UWM_MOUSERBUTTONDOWN_USER_MSG",   "UWM_MOUSEMOVE_USER_MSG"};
+    // The hook's registered messages (hook::CDeviceHook::kMessages): the input messages,
+    // then the game events.
+    static constexpr size_t kHookMessageCount = 20;
+    static constexpr size_t kGameMessageCount =
+        hook::CDeviceHook::kMessages.size() - kHookMessageCount;
 
     struct Options {
         // Where interfaces are looked for (the process default when empty).
@@ -191,8 +183,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     const uint32_t updateRequest_;
     const uint32_t lightingRequest_;
     const uint32_t toolQuery_;
-    std::array<uint32_t, kHookMessages.size()> hookMessages_{};
-    std::array<uint32_t, kGameMessages.size()> gameMessages_{};
+    std::array<uint32_t, kHookMessageCount> hookMessages_{};
+    std::array<uint32_t, kGameMessageCount> gameMessages_{};
     Options options_;
     ui::CTrayIcon tray_;
     std::unique_ptr<ui::CMenuWnd> trayMenu_;

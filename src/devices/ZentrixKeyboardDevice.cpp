@@ -193,6 +193,18 @@ std::vector<int> CZentrixKeyboardDevice::CollectMacroRows() const {
     return KeyboardMacroImage::CollectMacros(keys_, map_, MacroCount());
 }
 
+CZentrixKeyboardDevice::KeyCodes CZentrixKeyboardDevice::KeyCodesAt(int position) const {
+    for (const auto& key : keys_) {
+        if (key.keyIndex == position) {
+            return {key.assignment.Code(), key.defaultAssignment.Code()};
+        }
+    }
+    const uint32_t identity =
+        position >= 0 && position < kKeyPositions ? KeyIdentityCodes()[static_cast<size_t>(position)]
+                                                  : 0;
+    return {identity, identity};
+}
+
 void CZentrixKeyboardDevice::SetKeyAssignment(int position, uint32_t code) {
     for (profiles::KeyListEntry& key : keys_) {
         if (key.keyIndex == position) {

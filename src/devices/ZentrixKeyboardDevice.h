@@ -120,6 +120,13 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     const KeyboardPositionMap& positionMap() const { return map_; }
     const std::vector<profiles::KeyListEntry>& keys() const { return keys_; }
     void SetKeyAssignment(int position, uint32_t code);
+    // A key position's assignment and default in the key list; its factory code for both when
+    // the list has no entry for it.
+    struct KeyCodes {
+        uint32_t assignment = 0;
+        uint32_t byDefault = 0;
+    };
+    KeyCodes KeyCodesAt(int position) const;
     const profiles::LightInfo& lightInfo() const { return light_; }
     void SetLightInfo(const profiles::LightInfo& light) { light_ = light; }
     const profiles::KeyboardSystemStages& systemStages() const { return stages_; }

@@ -91,6 +91,15 @@ class DevicePagesTest : public ::testing::Test {
         const auto devices = list().Devices(kind);
         return devices.size() == 1 ? devices[0] : nullptr;
     }
+    // Plugs the keyboard and waits until it has been read; nothing when it did not come.
+    devices::CZentrixKeyboardDevice* PlugReadKeyboard() {
+        Plug("keyboard");
+        auto* keyboard =
+            dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
+        return keyboard != nullptr && RunUntil([&] { return keyboard->readsAfterConnect() == 1; })
+                   ? keyboard
+                   : nullptr;
+    }
     CDeviceOptionUI* EntryOf(CZentrixUSBDevice* device) {
         return device != nullptr ? list().Entry(device->entryIndex()) : nullptr;
     }
@@ -537,10 +546,8 @@ namespace {
 
 TEST_F(DevicePagesTest, ApplyingAKeyboardProfileSaysWhatTheKeyboardDidNotTake) {
     Start();
-    Plug("keyboard");
-    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     EXPECT_EQ(keyboard->slotCount(), sim::KeyboardModel::kKeySlots) << "read on arrival";
 
     // A macro longer than the keyboard's memory on Esc, kept in the selected profile.
@@ -588,10 +595,8 @@ namespace {
 
 TEST_F(DevicePagesTest, ANotificationFromTheKeyboardRefreshesItsPage) {
     Start();
-    Plug("keyboard");
-    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     ASSERT_TRUE(RunUntil([&] { return keyboard->eventInterfaceOpen(); }));
     EXPECT_EQ(keyboard->lightInfo().red, 255);
 
@@ -617,10 +622,8 @@ namespace {
 
 TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile) {
     Start();
-    Plug("keyboard");
-    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     const auto settings = [&] {
         std::vector<uint8_t> copy;
@@ -667,10 +670,8 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
 
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {
     Start();
-    Plug("keyboard");
-    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
-    ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(RunUntil([&] { return keyboard->readsAfterConnect() == 1; }));
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     ui::HeadlessUser user(wnd_->GetPaintManager());
     ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("key_Op_tab")));

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -54,6 +55,19 @@ class ScreenshotTest : public ::testing::Test {
         resources.LoadLanguage("lang_en_US.xml");
     }
     ~ScreenshotTest() override { marlo::ui::CResourceManager::GetInstance().Release(); }
+
+    // The main window, finding devices under the test's HID root, made and given a moment.
+    std::unique_ptr<marlo::app::CMainWnd> OpenMainWindow() {
+        marlo::app::CMainWnd::Options options;
+        options.hidRoot = dir_ / "hid";
+        auto wnd = std::make_unique<marlo::app::CMainWnd>(
+            marlo::platform::MessageRegistry::Register("Marlo Gear"), options);
+        if (!wnd->Create(nullptr, "Marlo Gear", 0, 0, 800, 572)) {
+            return nullptr;
+        }
+        backend.loop().RunFor(150);
+        return wnd;
+    }
 
     marlo::test::TempDir dir_;
     marlo::test::ScopedEnv platform_;
@@ -112,11 +126,9 @@ TEST_F(ScreenshotTest, MainWindowShellIsDrawnAtItsSize) {
 TEST_F(ScreenshotTest, KeyboardAndHeadsetPagesAreDrawn) {
     marlo::sim::SimServer server(dir_ / "hid");
     {
-        marlo::app::CMainWnd::Options options;
-        options.hidRoot = dir_ / "hid";
-        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"), options);
-        ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
-        backend.loop().RunFor(150);
+        const auto window = OpenMainWindow();
+        ASSERT_NE(window, nullptr);
+        marlo::app::CMainWnd& wnd = *window;
         ASSERT_TRUE(server.Plug("headset", marlo::sim::SimCatalog::Create("headset")));
         ASSERT_TRUE(server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard")));
         auto* list = wnd.devices();
@@ -163,11 +175,9 @@ TEST_F(ScreenshotTest, KeyboardAndHeadsetPagesAreDrawn) {
 TEST_F(ScreenshotTest, TheKeyboardsDrawingShowsItsLightingMode) {
     marlo::sim::SimServer server(dir_ / "hid");
     {
-        marlo::app::CMainWnd::Options options;
-        options.hidRoot = dir_ / "hid";
-        marlo::app::CMainWnd wnd(marlo::platform::MessageRegistry::Register("Marlo Gear"), options);
-        ASSERT_TRUE(wnd.Create(nullptr, "Marlo Gear", 0, 0, 800, 572));
-        backend.loop().RunFor(150);
+        const auto window = OpenMainWindow();
+        ASSERT_NE(window, nullptr);
+        marlo::app::CMainWnd& wnd = *window;
         ASSERT_TRUE(server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard")));
         auto* list = wnd.devices();
         for (int i = 0; i < 300 && list->Devices(marlo::app::CDeviceList::kKeyboard).empty(); ++i) {

@@ -130,22 +130,14 @@ int Show(CZentrixKeyboardDevice& kb) {
     std::printf("polling-rate %u\nrepeat %u\nrepeat-delay %u\nkey6 %u\nwflag %u\nwin-lock %u\n",
                 stages.pollingRate, stages.repeat, stages.repeatDelay, stages.key6Flag,
                 stages.wFlag, stages.winFlag);
-    const auto& identity = devices::KeyIdentityCodes();
     for (int pos = 0; pos < devices::kKeyPositions; ++pos) {
         const uint8_t slot = kb.positionMap().SlotOf(pos);
         if (slot == devices::KeyboardPositionMap::kNoSlot || slot >= kb.slotCount()) {
             continue;
         }
-        uint32_t code = identity[static_cast<size_t>(pos)];
-        uint32_t factory = code;
-        for (const auto& key : kb.keys()) {
-            if (key.keyIndex == pos) {
-                code = key.assignment.Code();
-                factory = key.defaultAssignment.Code();
-                break;
-            }
-        }
-        std::printf("key %d %u %s %s\n", pos, slot, Hex6(code).c_str(), Hex6(factory).c_str());
+        const auto codes = kb.KeyCodesAt(pos);
+        std::printf("key %d %u %s %s\n", pos, slot, Hex6(codes.assignment).c_str(),
+                    Hex6(codes.byDefault).c_str());
     }
     return kOk;
 }
@@ -178,12 +170,7 @@ int WriteKeys(CZentrixKeyboardDevice& kb, int macros) {
 
 int Assign(CZentrixKeyboardDevice& kb, int position, std::optional<uint32_t> code) {
     if (!code) {
-        code = devices::KeyIdentityCodes()[static_cast<size_t>(position)];
-        for (const auto& key : kb.keys()) {
-            if (key.keyIndex == position) {
-                code = key.defaultAssignment.Code();
-            }
-        }
+        code = kb.KeyCodesAt(position).byDefault;
     }
     kb.SetKeyAssignment(position, *code);
     return WriteKeys(kb, kb.SaveKeys());
