@@ -1,5 +1,6 @@
 #include "hook/DeviceHook.h"
 
+#include "hook/OutsideRoute.h"
 #include "platform/Event.h"
 #include "platform/MessageRegistry.h"
 #include "ui/DisplayBackend.h"
@@ -11,7 +12,6 @@ namespace {
 constexpr uint32_t kVkNumLock = 0x90;
 constexpr uint32_t kVkCapsLock = 0x14;
 constexpr uint32_t kVkScrollLock = 0x91;
-constexpr uint32_t kRecordUp = 0x80;
 
 }  // namespace
 
@@ -30,20 +30,40 @@ const char* CDeviceHook::MessageOfMode(uint32_t mode) {
     }
 }
 
+CDeviceHook::CDeviceHook(std::string inputDirectory) : outside_(std::move(inputDirectory)) {}
+
+CDeviceHook::~CDeviceHook() { Uninstall(); }
+
 int CDeviceHook::Install(uintptr_t owner, uint32_t mode, platform::WindowHandle target,
                          bool ownHook, bool outsideHook) {
     Uninstall();
     ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend();
+    if (backend == nullptr && (ownHook || outsideHook)) {
+        return 0;
+    }
     if (ownHook) {
-        if (backend == nullptr) {
-            return 0;
-        }
         backend->SetKeyHook([this](const ui::IDisplayBackend::KeyHookEvent& event) {
             return OnKey(event.virtualKey, event.down);
         });
         installed_ = true;
     }
-    outside_ = outsideHook;
+    if (outsideHook) {
+        auto route = std::make_shared<const COutsideRoute>(target, mode, ownHook);
+        route_ = route;
+        platform::MessageLoop& loop = backend->loop();
+        // The reader's thread hands each input over to the UI thread, for as long as the
+        // route lives.
+        outside_.Start([&loop, weak = std::weak_ptr<const COutsideRoute>(route)](
+                           const OutsideInput& input) {
+            loop.Post([weak, input] {
+                if (const auto live = weak.lock()) {
+                    if (ui::IDisplayBackend* current = ui::CPaintManagerUI::GetBackend()) {
+                        live->Deliver(input, *current);
+                    }
+                }
+            });
+        });
+    }
     owner_ = owner;
     target_ = target;
     mode_ = mode;
@@ -57,19 +77,16 @@ void CDeviceHook::Uninstall() {
         }
         installed_ = false;
     }
-    outside_ = false;
+    outside_.Stop();
+    route_.reset();
 }
 
 bool CDeviceHook::OnKey(uint32_t virtualKey, bool down) {
     if (const char* name = MessageOfMode(mode_)) {
-        LowLevelKeyRecord record;
-        record.message = down ? kWmKeyDown : kWmKeyUp;
-        record.vkCode = virtualKey;
-        record.flags = down ? 0 : kRecordUp;
-        record.time = static_cast<uint32_t>(platform::MonotonicMs());
+        const auto now = static_cast<uint32_t>(platform::MonotonicMs());
         if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
             backend->loop().SendPayload(target_, platform::MessageRegistry::Register(name),
-                                        record);
+                                        LowLevelKeyRecord::Of(virtualKey, down, now));
         }
     }
     // The lock keys still work; every other key is kept from the program's other uses.

@@ -2,30 +2,30 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "hook/EvdevInput.h"
+#include "hook/HookRecords.h"
 #include "platform/MessageLoop.h"
 
 namespace marlo::hook {
 
-// What the keyboard hook hands its window with each key: the low-level keyboard record (as an
-// owned payload, never a pointer in a parameter).
-struct LowLevelKeyRecord {
-    uint32_t message = 0;  // WM_KEYDOWN or WM_KEYUP
-    uint32_t vkCode = 0;
-    uint32_t scanCode = 0;
-    uint32_t flags = 0;  // 0x80 when the key goes up
-    uint32_t time = 0;   // milliseconds of the monotonic clock
-};
+class COutsideRoute;
 
 // The input hook for capturing a key or recording a macro. While installed, the keys of the
 // program's windows go to the target window as the registered message the mode selects (the
 // record, with WM_KEYDOWN or WM_KEYUP, as its payload), and are kept from everything else,
 // except Num Lock, Caps Lock and Scroll Lock. One hook for the process; installing again
 // replaces it.
+//
+// The outside hook reads the desktop's keyboards and mice (CEvdevInput) while installed, where
+// this user may read them, and hands their inputs to the target window on the UI thread
+// (COutsideRoute). Where it may not, it is simply not there and the own hook works alone.
 class CDeviceHook {
   public:
-    static constexpr uint32_t kWmKeyDown = 0x0100;
-    static constexpr uint32_t kWmKeyUp = 0x0101;
+    static constexpr uint32_t kWmKeyDown = LowLevelKeyRecord::kWmKeyDown;
+    static constexpr uint32_t kWmKeyUp = LowLevelKeyRecord::kWmKeyUp;
     // The registered messages, in registration order.
     static constexpr std::array<const char*, 24> kMessages = {
         "WM_HOOK_KEY_SINGLEKEY_MSG",       "WM_HOOK_KEY_HITKEY_MSG",
@@ -41,15 +41,19 @@ class CDeviceHook {
         "Game_Start",                      "Game_End",
         "Game_Kill",                       "Game_Death"};
 
-    ~CDeviceHook() { Uninstall(); }
+    // `inputDirectory` holds the desktop's input event nodes.
+    explicit CDeviceHook(std::string inputDirectory = "/dev/input");
+    ~CDeviceHook();
+    CDeviceHook(const CDeviceHook&) = delete;
+    CDeviceHook& operator=(const CDeviceHook&) = delete;
 
-    // 1 when installed (the program's own hook needs a display), else 0. The outside hook
-    // (the desktop's input devices) is not there on this system: its flag is kept and
-    // nothing more.
+    // 1 when installed (either hook needs a display), else 0.
     int Install(uintptr_t owner, uint32_t mode, platform::WindowHandle target, bool ownHook,
                 bool outsideHook);
     void Uninstall();
     bool installed() const { return installed_; }
+    // True while the outside hook reads at least one input device.
+    bool outsideReading() const { return outside_.running(); }
     uint32_t mode() const { return mode_; }
 
     // The registered message a mode sends (0 for a mode that sends none), by name.
@@ -59,7 +63,9 @@ class CDeviceHook {
     bool OnKey(uint32_t virtualKey, bool down);
 
     bool installed_ = false;
-    bool outside_ = false;
+    CEvdevInput outside_;
+    // Shared with the inputs on their way to the UI thread, which drop out once it is gone.
+    std::shared_ptr<const COutsideRoute> route_;
     uintptr_t owner_ = 0;
     uint32_t mode_ = 0;
     platform::WindowHandle target_{};

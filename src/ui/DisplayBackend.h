@@ -98,6 +98,8 @@ class IDisplayBackend {
     // Every key event of the program's windows goes to the hook first; when it answers true
     // the event goes no further. An empty hook removes it.
     virtual void SetKeyHook(KeyHook hook) = 0;
+    // True while one of the program's windows has the keyboard focus (its keys reach the hook).
+    virtual bool HasKeyFocus() const = 0;
 };
 
 }  // namespace marlo::ui

@@ -68,6 +68,9 @@ class HeadlessBackend : public IDisplayBackend {
     void SetFileAnswer(std::optional<std::string> answer) { fileAnswer_ = std::move(answer); }
     void SetKeyHook(KeyHook hook) override { keyHook_ = std::move(hook); }
     bool keyHooked() const { return static_cast<bool>(keyHook_); }
+    // Whether the person types into the program's windows (true) or elsewhere on the desktop.
+    bool HasKeyFocus() const override { return keyFocus_; }
+    void SetKeyFocus(bool focus) { keyFocus_ = focus; }
     // A key event through the hook, as the display would send it; true when it swallowed it.
     bool HookKey(const KeyHookEvent& event) { return keyHook_ && keyHook_(event); }
     const std::vector<FileQuestion>& fileQuestions() const { return fileQuestions_; }
@@ -88,6 +91,7 @@ class HeadlessBackend : public IDisplayBackend {
 
   private:
     KeyHook keyHook_;
+    bool keyFocus_ = true;
     std::optional<std::string> fileAnswer_;
     std::vector<FileQuestion> fileQuestions_;
     platform::MessageLoop loop_;

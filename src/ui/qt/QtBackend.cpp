@@ -282,6 +282,8 @@ void QtBackend::SetKeyHook(KeyHook hook) {
     }
 }
 
+bool QtBackend::HasKeyFocus() const { return QGuiApplication::focusWindow() != nullptr; }
+
 std::optional<std::string> QtBackend::ChooseFile(CWindowWnd* parent, const FileQuestion& question) {
     QWidget* owner = WidgetOf(parent);
     const QString title = QString::fromStdString(question.title);

@@ -56,6 +56,7 @@ class QtBackend : public IDisplayBackend {
     bool HasFontFamily(const std::string& family) const override;
     bool OpenAddress(const std::string& address) override;
     void SetKeyHook(KeyHook hook) override;
+    bool HasKeyFocus() const override;
     std::optional<std::string> ChooseFile(CWindowWnd* parent,
                                           const FileQuestion& question) override;
 
