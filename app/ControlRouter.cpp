@@ -186,10 +186,22 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
                             0);
     } else if (msg.sType == ui::notify::kKillFocus) {
         if (auto* keyboard = CurrentKeyboard();
-            keyboard != nullptr && PageOf(msg.pSender) == keyboard) {
+            keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
+            !macros_.OnKillFocus(msg.pSender)) {
             keys_.OnKillFocus(*keyboard, msg.pSender);
         }
+    } else if (msg.sType == ui::notify::kItemActivate) {
+        if (auto* keyboard = CurrentKeyboard();
+            keyboard != nullptr && PageOf(msg.pSender) == keyboard) {
+            macros_.OnItemActivate(*keyboard, msg.pSender);
+        }
     }
+    // Another tab or page: a recording whose panel went out of sight ends.
+    macros_.StopRecordingUnlessShown();
+}
+
+bool CControlRouter::OnMenuCommand(const std::string& name) {
+    return macros_.OnMenuCommand(CurrentKeyboard(), name);
 }
 
 void CControlRouter::OnCapturedKey(uint32_t virtualKey) {
@@ -226,6 +238,9 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
                keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
                keys_.OnClick(*keyboard, msg.pSender)) {
         return;  // the key assignment panel's
+    } else if (keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
+               macros_.OnClick(*keyboard, msg.pSender)) {
+        return;  // the macro panel's
     } else {
         OnProfileButton(name);
     }
@@ -360,7 +375,8 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
 void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
     if (auto* keyboard = CurrentKeyboard();
         keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
-        keys_.OnItemSelect(*keyboard, msg.pSender)) {
+        (keys_.OnItemSelect(*keyboard, msg.pSender) ||
+         macros_.OnItemSelect(*keyboard, msg.pSender))) {
         return;
     }
     if (Is(msg.pSender->GetName(), "device_profile_combo")) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "KeyPanelRouter.h"
+#include "MacroPanelRouter.h"
 #include "ui/UIDefs.h"
 
 namespace marlo::devices {
@@ -23,11 +24,14 @@ class CMainWnd;
 // exist yet do nothing.
 class CControlRouter {
   public:
-    explicit CControlRouter(CMainWnd& window) : window_(window), keys_(window) {}
+    explicit CControlRouter(CMainWnd& window) : window_(window), keys_(window), macros_(window) {}
 
     void Route(ui::TNotifyUI& msg);
     // A key the hook captured for the key assignment panel (its virtual-key code).
     void OnCapturedKey(uint32_t virtualKey);
+    // A command of a menu other than the tray's (the macro step menu); false when it is none.
+    bool OnMenuCommand(const std::string& name);
+    CMacroPanelRouter& macros() { return macros_; }
 
     // A control's name is a row's name (case does not matter).
     static bool Is(std::string_view name, std::string_view row);
@@ -53,6 +57,7 @@ class CControlRouter {
 
     CMainWnd& window_;
     CKeyPanelRouter keys_;
+    CMacroPanelRouter macros_;
 };
 
 }  // namespace marlo::app

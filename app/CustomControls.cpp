@@ -11,6 +11,7 @@
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "panels/KeySetControlUI.h"
+#include "panels/MacroControlUI.h"
 #include "ui/ControlFactory.h"
 
 namespace marlo::app {
@@ -32,6 +33,7 @@ void RegisterCustomControls() {
     Register<devices::CMpDevicePowerUI>("CMpDevicePowerUI");
     Register<devices::CDeviceProfileUI>("CDeviceProfileUI");
     Register<panels::CKeySetControlUI>("CKeySetControlUI");
+    Register<panels::CMacroControlUI>("CMacroControlUI");
     Register<devices::CZentrixUSBDevice>("CZentrixUSBDevice");
     Register<devices::CZentrixMousePadDevice>("CZentrixMousePadDevice");
     Register<devices::CZentrixHS6533Device>("CZentrixHS6533Device");

@@ -7,6 +7,7 @@
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "panels/KeySetControlUI.h"
+#include "panels/MacroControlUI.h"
 #include "profiles/MacroList.h"
 #include "platform/DebugOutput.h"
 #include "ui/DialogBuilder.h"
@@ -440,10 +441,19 @@ void CDeviceList::SetUpKeyPanel(CZentrixUSBDevice& device) {
     panel->Init();
     panel->SetDeviceKind(device.GetKindIndex());
     panel->SetMainWindow(host_.windowHandle);
-    profiles::MacroList macros(device.UserDataFolder());
-    macros.LoadMacroList();
+    // The macro panel, when the page has one, lists the macros the key panel offers.
+    auto* macros = dynamic_cast<panels::CMacroControlUI*>(device.FindSubControl("MacroControlItem"));
+    if (macros != nullptr) {
+        macros->SetDataFolder(device.UserDataFolder());
+        macros->SetMousePage(device.GetKindIndex() == 1);
+        macros->LoadMacroList();
+        panel->SetMacroList(macros->MacroNames());
+        return;
+    }
+    profiles::MacroList list(device.UserDataFolder());
+    list.LoadMacroList();
     std::vector<std::string> names;
-    for (const auto& row : macros.rows()) {
+    for (const auto& row : list.rows()) {
         names.push_back(row.name);
     }
     panel->SetMacroList(names);

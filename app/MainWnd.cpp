@@ -296,6 +296,18 @@ void CMainWnd::OpenSettings(CChildWindows::Placement placement) {
 
 void CMainWnd::HideToTray() {
     ShowWindow(false, true);
+    if (router_ != nullptr) {
+        router_->macros().StopRecordingUnlessShown(true);
+    }
+}
+
+bool CMainWnd::StartInputHook(uint32_t mode) {
+    hookHolderInstalled_ = false;
+    return hook_.Install(0, mode, GetHWND(), true, true) == 1;
+}
+
+void CMainWnd::StopInputHook() {
+    hook_.Uninstall();
 }
 
 void CMainWnd::ShowNoDeviceHint() {
@@ -404,7 +416,7 @@ void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {
         OpenSettings(CChildWindows::Placement::kCentred);
     } else if (cmd.name == "about_menu") {
         children_->OpenAbout(manager_.GetDPI());
-    } else {
+    } else if (router_ == nullptr || !router_->OnMenuCommand(cmd.name)) {
         DebugOutput::Printf("menu %s", cmd.name.c_str());
     }
 }
@@ -511,6 +523,9 @@ void CMainWnd::AnswerToolQuery() {
 
 void CMainWnd::Shutdown() {
     DebugOutput::Write("退出测试");
+    if (router_ != nullptr) {
+        router_->macros().StopRecordingUnlessShown(true);
+    }
     hook_.Uninstall();
     ShowWindow(false, false);
     workers_.StopAll();
@@ -636,10 +651,21 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
     if (IsHookMessage(message)) {
         // The panels that asked for input take it from here.
         ++hookMessagesRouted_;
-        const auto* record = MessagePayload<hook::LowLevelKeyRecord>();
-        if (message == hookMessages_[0] && record != nullptr &&
-            record->message == hook::CDeviceHook::kWmKeyDown) {
-            router_->OnCapturedKey(record->vkCode);
+        const size_t index = static_cast<size_t>(
+            std::find(hookMessages_.begin(), hookMessages_.end(), message) - hookMessages_.begin());
+        if (const auto* record = MessagePayload<hook::LowLevelKeyRecord>()) {
+            const bool down = record->message == hook::CDeviceHook::kWmKeyDown;
+            if (index == 0) {
+                if (down) {
+                    router_->OnCapturedKey(record->vkCode);
+                }
+            } else {
+                router_->macros().OnHookKey(index, record->vkCode, down);
+            }
+        } else if (const auto* mouse = MessagePayload<hook::MouseHookRecord>()) {
+            if (mouse->virtualKey != 0) {
+                router_->macros().OnHookButton(mouse->virtualKey, mouse->down);
+            }
         }
         return true;
     }

@@ -137,6 +137,10 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void ShowWriteStatus(bool failed);
     // After the keys were written: a message when the macros did not fit, and the status line.
     void ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int macros);
+    // The input hook for recording a macro, with the mode that says where its steps go; false
+    // when it cannot be installed. StopInputHook removes it.
+    bool StartInputHook(uint32_t mode);
+    void StopInputHook();
     // Asks with the message box; 1 when the person goes ahead.
     uint32_t Ask(const std::string& textId, bool withCancel);
     // Starts the profile switch of the current device (timer 1055).

@@ -12,6 +12,7 @@
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixMousePadDevice.h"
 #include "panels/KeySetControlUI.h"
+#include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
 
 namespace marlo::app {
@@ -38,6 +39,7 @@ constexpr MadeClass kMadeClasses[] = {
     {"ZentrixKeyboardDevice", &Make<devices::CZentrixKeyboardDevice>},
     {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
     {"KeySetControl", &Make<panels::CKeySetControlUI>},
+    {"MacroControl", &Make<panels::CMacroControlUI>},
 };
 
 struct SubLayout {
@@ -48,6 +50,7 @@ struct SubLayout {
 constexpr SubLayout kSubLayouts[] = {
     {"DeviceProfileUI", "xml/CustomControlXML/DeviceProfile.xml"},
     {"KeySetControlUI", "xml/CustomControlXML/KeySetControl.xml"},
+    {"MacroSetControlUI", "xml/CustomControlXML/MacroControl.xml"},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

@@ -12,6 +12,22 @@ void Put16(std::vector<uint8_t>& out, size_t at, size_t value) {
 
 }  // namespace
 
+bool KeyboardMacroImage::ForgetMacroRow(std::vector<profiles::KeyListEntry>& keys, int row) {
+    bool changed = false;
+    for (profiles::KeyListEntry& key : keys) {
+        if (!IsMacro(key.assignment) || key.assignment.high < row) {
+            continue;
+        }
+        if (key.assignment.high == row) {
+            key.assignment = key.defaultAssignment;
+        } else {
+            --key.assignment.high;
+        }
+        changed = true;
+    }
+    return changed;
+}
+
 std::vector<int> KeyboardMacroImage::CollectMacros(const std::vector<profiles::KeyListEntry>& keys,
                                                    const KeyboardPositionMap& map, int macroCount) {
     std::vector<int> macros;

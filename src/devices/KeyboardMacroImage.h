@@ -28,6 +28,10 @@ class KeyboardMacroImage {
         return a.type == kMacroType || a.type == kMacroOnceType;
     }
 
+    // A macro row is gone: keys that played it take their default, keys that played a later
+    // row follow it down by one. True when a key changed.
+    static bool ForgetMacroRow(std::vector<profiles::KeyListEntry>& keys, int row);
+
     // The distinct macro rows the keys use, in order of first use; a row not below
     // `macroCount` is not one.
     static std::vector<int> CollectMacros(const std::vector<profiles::KeyListEntry>& keys,

@@ -189,6 +189,32 @@ void CZentrixKeyboardDevice::ReconcileMacros() {
     }
 }
 
+int CZentrixKeyboardDevice::ForgetMacro(int row) {
+    profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
+    list.Load();
+    const std::filesystem::path current = SelectedProfilePath();
+    for (size_t i = 0; i < list.GetProfileCount(); ++i) {
+        const std::filesystem::path path = list.GetProfilePathAt(static_cast<int>(i));
+        if (path == current) {
+            continue;  // the keys in hand are that profile's
+        }
+        profile_.LoadSecondaryProfile(path);
+        std::vector<profiles::KeyListEntry> keys = profile_.GetSecondaryKeyList();
+        if (KeyboardMacroImage::ForgetMacroRow(keys, row)) {
+            profile_.SetSecondaryKeyList(keys);
+            profile_.SaveSecondaryProfile(path);
+        }
+    }
+    KeyboardMacroImage::ForgetMacroRow(keys_, row);
+    RefreshPage();
+    return SaveKeys();
+}
+
+bool CZentrixKeyboardDevice::UsesMacro(int row) const {
+    const std::vector<int> rows = CollectMacroRows();
+    return std::find(rows.begin(), rows.end(), row) != rows.end();
+}
+
 std::vector<int> CZentrixKeyboardDevice::CollectMacroRows() const {
     return KeyboardMacroImage::CollectMacros(keys_, map_, MacroCount());
 }

@@ -50,6 +50,12 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int LoadProfile() override;
     void SaveProfile() override;
     void ReconcileMacros() override;
+    // A macro row was deleted: in every profile of the keyboard the keys that played it take
+    // their default and the keys that played a later row follow it; then the keys and macros
+    // are written to the keyboard. Returns what SaveKeys returns.
+    int ForgetMacro(int row);
+    // The keys play this macro row (so the keyboard needs it again when it changes).
+    bool UsesMacro(int row) const;
     // The macro rows the keys use, in the order the keyboard numbers them.
     std::vector<int> CollectMacroRows() const;
 

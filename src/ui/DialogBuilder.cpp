@@ -72,8 +72,10 @@ int LineOf(const std::string& text, ptrdiff_t offset) {
     return line;
 }
 
-// Splits 'a="1" b="two"' into pairs.
-std::vector<std::pair<std::string, std::string>> ParseAttributeList(std::string_view list) {
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> CDialogBuilder::ParseAttributeList(
+    std::string_view list) {
     std::vector<std::pair<std::string, std::string>> pairs;
     size_t i = 0;
     while (i < list.size()) {
@@ -94,8 +96,6 @@ std::vector<std::pair<std::string, std::string>> ParseAttributeList(std::string_
     }
     return pairs;
 }
-
-}  // namespace
 
 struct CDialogBuilder::Source {
     std::string name;
@@ -237,8 +237,8 @@ bool CDialogBuilder::IsKnownAttribute(std::string_view name) {
         "selected",     "number",      "numberonly",  "minvalue",    "maxvalue",   "maxchar",
         "readonly",     "min",         "max",         "value",       "selectedid", "vscrollbar",
         "hscrollbar",   "keycolor",    "level",       "itemheight"};
-    if (known.count(name) != 0) {
-        return true;
+    if (known.count(name) != 0 || name.ends_with("_style")) {
+        return true;  // a named style is an attribute list the control keeps
     }
     for (const std::string_view state :
          {"hot", "pushed", "selected", "focused", "focus", "disabled"}) {

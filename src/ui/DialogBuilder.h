@@ -42,6 +42,9 @@ class CDialogBuilder {
 
     // "file:line: message", in the order they were found (includes' errors too).
     const std::vector<std::string>& errors() const { return errors_; }
+    // Splits 'a="1" b="two"' into its pairs, in order.
+    static std::vector<std::pair<std::string, std::string>> ParseAttributeList(
+        std::string_view list);
     // The tag a control of a class is written with: "ButtonUI" → "Button".
     static std::string TagOf(std::string_view className);
     // An attribute some control draws or reads; others are reported (and still kept).

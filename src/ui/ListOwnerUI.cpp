@@ -53,11 +53,13 @@ bool CListOwnerUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
     }
     if (IListItemUI* old = AsItem(GetItemAt(curSel_))) {
         old->SetSelectedState(false);
+        GetItemAt(curSel_)->Invalidate();  // its selected look goes
     }
     const int old = curSel_;
     curSel_ = index;
     if (item != nullptr) {
         item->SetSelectedState(true);
+        control->Invalidate();
     }
     if (takeFocus) {
         SetFocus();

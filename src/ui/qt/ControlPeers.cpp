@@ -1,5 +1,7 @@
 #include "ui/qt/ControlPeers.h"
 
+#include "ui/ListItem.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -452,8 +454,9 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     if (const auto round = control->GetAttribute("borderround")) {
         style += QString("border-radius:%1px;").arg(manager_.Scale(std::atoi(round->c_str())));
     }
+    const auto* item = dynamic_cast<IListItemUI*>(control);
     if (auto* option = dynamic_cast<COptionUI*>(control);
-        option != nullptr && option->IsSelected()) {
+        (option != nullptr && option->IsSelected()) || (item != nullptr && item->IsSelected())) {
         if (const uint32_t sel = control->GetColorAttribute("selectedbkcolor")) {
             style += "background-color:" + Rgba(sel) + ";";
         }
