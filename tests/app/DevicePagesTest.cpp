@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
+#include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageRegistry.h"
 #include "profiles/MacroList.h"
@@ -104,6 +106,16 @@ class DevicePagesTest : public ::testing::Test {
         return device != nullptr ? list().Entry(device->entryIndex()) : nullptr;
     }
     ui::CControlUI* Find(const char* name) { return wnd_->GetPaintManager().FindControl(name); }
+    // The key panel's combo position of a function category (its number); -1 when none.
+    int CategoryItem(const char* category) {
+        auto* categories = dynamic_cast<ui::CComboUI*>(Find("keyset_function_combo"));
+        for (int i = 0; categories != nullptr && i < categories->GetCount(); ++i) {
+            if (categories->GetItemAt(i)->GetUserData() == category) {
+                return i;
+            }
+        }
+        return -1;
+    }
 
     static inline const uint32_t kInstance = platform::MessageRegistry::Register("Marlo Gear");
     test::TempDir dir_;
@@ -680,13 +692,7 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
     EXPECT_TRUE(keyboard->KeyButton(kA)->IsSelected()) << "the open key is marked";
     EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "A") << "it is a key: A";
     // The A key plays/pauses instead: the media category, its second function, applied.
-    auto* categories = dynamic_cast<ui::CComboUI*>(Find("keyset_function_combo"));
-    ASSERT_NE(categories, nullptr);
-    int media = -1;
-    for (int i = 0; i < categories->GetCount(); ++i) {
-        media = categories->GetItemAt(i)->GetUserData() == "7" ? i : media;
-    }
-    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", media));
+    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", CategoryItem("7")));
     ASSERT_TRUE(user.PickComboItem("keyset_media_combo", 1));
     ASSERT_TRUE(user.Click("key_butt_keysave"));
     const auto codeOfA = [&] {
@@ -725,14 +731,7 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
     backend_.HookKey({0x42, false});
     EXPECT_EQ(Find("keyset_keyboard_text_edit")->GetText(), "B");
     // A number out of its range is set to the nearest it takes when the field is left.
-    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", [&] {
-        for (int i = 0; i < categories->GetCount(); ++i) {
-            if (categories->GetItemAt(i)->GetUserData() == "2") {
-                return i;
-            }
-        }
-        return -1;
-    }()));
+    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", CategoryItem("2")));
     EXPECT_FALSE(backend_.keyHooked()) << "the hook goes with the focus";
     for (const auto& [typed, kept] : {std::pair{"300", "127"}, {"-4", "0"}, {"x", "0"}}) {
         ASSERT_TRUE(user.Type("keyset_mouseswing_num_edit", typed));
@@ -748,6 +747,94 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
                                     table.begin() + static_cast<long>(slot * 3 + 3))),
               (std::vector<uint8_t>{0x20, 0x00, 0x05}))
         << "B at A's slot";
+}
+
+}  // namespace
+}  // namespace marlo::app
+
+namespace marlo::app {
+namespace {
+
+// Whether the keyboard's macro memory holds these events (type with bit 7 for a press, then
+// the key, as the last two bytes of each 4-byte record), in this order.
+bool HoldsInOrder(const std::vector<uint8_t>& memory,
+                  const std::vector<std::pair<uint8_t, uint8_t>>& records) {
+    auto at = memory.begin();
+    for (const auto& [type, key] : records) {
+        const std::array<uint8_t, 2> wanted = {type, key};
+        at = std::search(at, memory.end(), wanted.begin(), wanted.end());
+        if (at == memory.end()) {
+            return false;
+        }
+        at += 4;
+    }
+    return true;
+}
+
+TEST_F(DevicePagesTest, AMacroRecordedWithTheHookPlaysFromAKeyAndGoesWithItsDeletion) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    const auto click = [&](const char* name) {
+        return user.ClickControl(keyboard->FindSubControl(name));
+    };
+    ASSERT_TRUE(click("macro_Op_tab"));
+    ASSERT_TRUE(click("macro_btn_name_add"));
+    auto* panel = dynamic_cast<panels::CMacroControlUI*>(keyboard->FindSubControl("MacroControlItem"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->MacroNames(), std::vector<std::string>{"macro_1"});
+
+    // Recording: A and B pressed and released go in as four steps; the keys go no further.
+    ASSERT_TRUE(click("macro_btn_starredio"));
+    EXPECT_TRUE(backend_.keyHooked());
+    for (const uint32_t key : {0x41u, 0x42u}) {
+        EXPECT_TRUE(backend_.HookKey({key, true}));
+        EXPECT_TRUE(backend_.HookKey({key, false}));
+    }
+    ASSERT_TRUE(click("macro_btn_stopredio"));
+    EXPECT_FALSE(backend_.keyHooked()) << "the hook goes with the recording";
+    EXPECT_FALSE(backend_.HookKey({'C', true}));
+    ASSERT_EQ(panel->stepCount(), 4u);
+    ASSERT_TRUE(click("macro_btn_save"));
+    const std::vector<profiles::MacroEvent> saved = panel->Steps();
+    EXPECT_EQ(saved[0].action, "down");
+    EXPECT_EQ(saved[0].button, 0x41);
+    EXPECT_EQ(saved[3].action, "up");
+    EXPECT_EQ(saved[3].button, 0x42);
+
+    // Another tab ends a recording and removes the hook.
+    ASSERT_TRUE(click("macro_btn_starredio"));
+    EXPECT_TRUE(backend_.keyHooked());
+    ASSERT_TRUE(click("system_Op_tab"));
+    EXPECT_FALSE(backend_.keyHooked()) << "no path leaves the keys swallowed";
+
+    // F6 plays the macro: saved to the keyboard, its memory holds the four events.
+    ASSERT_TRUE(click("key_Op_tab"));
+    constexpr int kF6 = 6;
+    ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kF6)));
+    ASSERT_TRUE(user.PickComboItem("keyset_function_combo", CategoryItem("9")));
+    ASSERT_TRUE(user.PickComboItem("keyset_macro_combo", 0));
+    ASSERT_TRUE(user.Click("key_butt_prosave"));
+    std::vector<uint8_t> memory;
+    server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+        memory = dynamic_cast<sim::KeyboardDevice&>(d).model().macroMemory();
+    });
+    EXPECT_TRUE(HoldsInOrder(memory, {{0x8A, 0x41}, {0x0A, 0x41}, {0x8A, 0x42}, {0x0A, 0x42}}));
+    EXPECT_TRUE(keyboard->UsesMacro(0));
+
+    // Deleting the macro (asked first) gives F6 its own function back.
+    ASSERT_TRUE(click("macro_Op_tab"));
+    backend_.loop().Post([] {
+        auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
+        ASSERT_NE(box, nullptr);
+        ui::HeadlessUser(box->GetPaintManager()).Click("confirm_btn");
+    });
+    ASSERT_TRUE(click("macro_btn_name_sub"));
+    EXPECT_TRUE(panel->MacroNames().empty());
+    EXPECT_FALSE(keyboard->UsesMacro(0));
+    EXPECT_EQ(keyboard->KeyCodesAt(kF6).assignment, keyboard->KeyCodesAt(kF6).byDefault);
 }
 
 }  // namespace
