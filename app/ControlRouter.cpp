@@ -185,15 +185,16 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
         window_.SendMessage(CMainWnd::kHookSwitch, msg.sType == ui::notify::kSetFocus ? 1 : 0,
                             0);
     } else if (msg.sType == ui::notify::kKillFocus) {
+        if (macros_.OnKillFocus(msg.pSender)) {
+            return;
+        }
         if (auto* keyboard = CurrentKeyboard();
-            keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
-            !macros_.OnKillFocus(msg.pSender)) {
+            keyboard != nullptr && PageOf(msg.pSender) == keyboard) {
             keys_.OnKillFocus(*keyboard, msg.pSender);
         }
     } else if (msg.sType == ui::notify::kItemActivate) {
-        if (auto* keyboard = CurrentKeyboard();
-            keyboard != nullptr && PageOf(msg.pSender) == keyboard) {
-            macros_.OnItemActivate(*keyboard, msg.pSender);
+        if (CZentrixUSBDevice* page = CurrentPageOf(msg.pSender)) {
+            macros_.OnItemActivate(*page, msg.pSender);
         }
     }
     // Another tab or page: a recording whose panel went out of sight ends.
@@ -201,7 +202,15 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
 }
 
 bool CControlRouter::OnMenuCommand(const std::string& name) {
-    return macros_.OnMenuCommand(CurrentKeyboard(), name);
+    CDeviceList* devices = window_.devices();
+    return macros_.OnMenuCommand(devices != nullptr ? devices->CurrentDevice() : nullptr, name);
+}
+
+CZentrixUSBDevice* CControlRouter::CurrentPageOf(ui::CControlUI* control) {
+    CDeviceList* devices = window_.devices();
+    CZentrixUSBDevice* page = PageOf(control);
+    return devices != nullptr && page != nullptr && devices->CurrentDevice() == page ? page
+                                                                                     : nullptr;
 }
 
 void CControlRouter::OnCapturedKey(uint32_t virtualKey) {
@@ -238,8 +247,8 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
                keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
                keys_.OnClick(*keyboard, msg.pSender)) {
         return;  // the key assignment panel's
-    } else if (keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
-               macros_.OnClick(*keyboard, msg.pSender)) {
+    } else if (CZentrixUSBDevice* page = CurrentPageOf(msg.pSender);
+               page != nullptr && macros_.OnClick(*page, msg.pSender)) {
         return;  // the macro panel's
     } else {
         OnProfileButton(name);
@@ -375,8 +384,11 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
 void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
     if (auto* keyboard = CurrentKeyboard();
         keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
-        (keys_.OnItemSelect(*keyboard, msg.pSender) ||
-         macros_.OnItemSelect(*keyboard, msg.pSender))) {
+        keys_.OnItemSelect(*keyboard, msg.pSender)) {
+        return;
+    }
+    if (CZentrixUSBDevice* page = CurrentPageOf(msg.pSender);
+        page != nullptr && macros_.OnItemSelect(*page, msg.pSender)) {
         return;
     }
     if (Is(msg.pSender->GetName(), "device_profile_combo")) {

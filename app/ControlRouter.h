@@ -54,6 +54,8 @@ class CControlRouter {
     static bool IsSystemSetting(const ui::TNotifyUI& msg);
     // The device page a control sits on.
     static devices::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
+    // That page when it is the current device's, else nothing.
+    devices::CZentrixUSBDevice* CurrentPageOf(ui::CControlUI* control);
 
     CMainWnd& window_;
     CKeyPanelRouter keys_;

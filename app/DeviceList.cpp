@@ -434,6 +434,13 @@ void CDeviceList::SwitchTransport(size_t slot) {
 }
 
 void CDeviceList::SetUpKeyPanel(CZentrixUSBDevice& device) {
+    // The macro panel, when the page has one, lists the macros the key panel offers.
+    auto* macros = dynamic_cast<panels::CMacroControlUI*>(device.FindSubControl("MacroControlItem"));
+    if (macros != nullptr) {
+        macros->SetDataFolder(device.UserDataFolder());
+        macros->SetMousePage(device.GetKindIndex() == 1);
+        macros->LoadMacroList();
+    }
     auto* panel = dynamic_cast<panels::CKeySetControlUI*>(device.FindSubControl("KeySetControlItem"));
     if (panel == nullptr) {
         return;
@@ -441,12 +448,7 @@ void CDeviceList::SetUpKeyPanel(CZentrixUSBDevice& device) {
     panel->Init();
     panel->SetDeviceKind(device.GetKindIndex());
     panel->SetMainWindow(host_.windowHandle);
-    // The macro panel, when the page has one, lists the macros the key panel offers.
-    auto* macros = dynamic_cast<panels::CMacroControlUI*>(device.FindSubControl("MacroControlItem"));
     if (macros != nullptr) {
-        macros->SetDataFolder(device.UserDataFolder());
-        macros->SetMousePage(device.GetKindIndex() == 1);
-        macros->LoadMacroList();
         panel->SetMacroList(macros->MacroNames());
         return;
     }

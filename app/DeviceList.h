@@ -73,7 +73,8 @@ class CDeviceList {
 
     void OnDeviceAttached(size_t slot);
     void OnDeviceDetached(size_t slot);
-    // The page's key assignment panel, when it has one: its device, window and macro names.
+    // The page's macro panel and key assignment panel, when it has them: their device, folder,
+    // window and macro names.
     void SetUpKeyPanel(devices::CZentrixUSBDevice& device);
 
     void ShowEntry(int index, bool visible, bool select);

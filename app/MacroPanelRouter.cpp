@@ -61,8 +61,8 @@ CMacroPanelRouter::CMacroPanelRouter(CMainWnd& window) : window_(window) {}
 
 CMacroPanelRouter::~CMacroPanelRouter() = default;
 
-CMacroControlUI* CMacroPanelRouter::Panel(devices::CZentrixKeyboardDevice& keyboard) {
-    return dynamic_cast<CMacroControlUI*>(keyboard.FindSubControl("MacroControlItem"));
+CMacroControlUI* CMacroPanelRouter::Panel(devices::CZentrixUSBDevice& device) {
+    return dynamic_cast<CMacroControlUI*>(device.FindSubControl("MacroControlItem"));
 }
 
 void CMacroPanelRouter::Refused(ListResult result) {
@@ -73,20 +73,21 @@ void CMacroPanelRouter::Refused(ListResult result) {
     }
 }
 
-void CMacroPanelRouter::MacrosChanged(devices::CZentrixKeyboardDevice& keyboard,
+void CMacroPanelRouter::MacrosChanged(devices::CZentrixUSBDevice& device,
                                       CMacroControlUI& panel) {
     if (auto* keys =
-            dynamic_cast<panels::CKeySetControlUI*>(keyboard.FindSubControl("KeySetControlItem"))) {
+            dynamic_cast<panels::CKeySetControlUI*>(device.FindSubControl("KeySetControlItem"))) {
         keys->SetMacroList(panel.MacroNames());
     }
 }
 
-void CMacroPanelRouter::Save(devices::CZentrixKeyboardDevice& keyboard, CMacroControlUI& panel) {
+void CMacroPanelRouter::Save(devices::CZentrixUSBDevice& device, CMacroControlUI& panel) {
     const int row = panel.selectedMacro();
     const ListResult result = panel.SaveMacro();
     Refused(result);
-    if (result == ListResult::kDone && keyboard.UsesMacro(row)) {
-        window_.ShowKeysWritten(keyboard, keyboard.SaveKeys());
+    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(&device);
+    if (result == ListResult::kDone && keyboard != nullptr && keyboard->UsesMacro(row)) {
+        window_.ShowKeysWritten(*keyboard, keyboard->SaveKeys());
     }
 }
 
@@ -135,9 +136,9 @@ void CMacroPanelRouter::StopRecordingUnlessShown(bool always) {
     }
 }
 
-bool CMacroPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard,
+bool CMacroPanelRouter::OnClick(devices::CZentrixUSBDevice& device,
                                 ui::CControlUI* sender) {
-    CMacroControlUI* panel = Panel(keyboard);
+    CMacroControlUI* panel = Panel(device);
     if (panel == nullptr || sender == nullptr) {
         return false;
     }
@@ -151,7 +152,7 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard,
     } else if (is("macro_btn_name_add")) {
         StopRecording();
         Refused(panel->NewMacro());
-        MacrosChanged(keyboard, *panel);
+        MacrosChanged(device, *panel);
     } else if (is("macro_btn_name_sub")) {
         StopRecording();
         const int row = panel->selectedMacro();
@@ -159,16 +160,19 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard,
             const ListResult result = panel->DeleteMacro();
             Refused(result);
             if (result == ListResult::kDone) {
-                MacrosChanged(keyboard, *panel);
-                window_.ShowKeysWritten(keyboard, keyboard.ForgetMacro(row));
+                MacrosChanged(device, *panel);
+                const int written = device.ForgetMacro(row);
+                if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(&device)) {
+                    window_.ShowKeysWritten(*keyboard, written);
+                }
             }
         }
     } else if (is("macro_btn_name_edit")) {
         Refused(panel->RenameMacro());
-        MacrosChanged(keyboard, *panel);
+        MacrosChanged(device, *panel);
     } else if (is("macro_btn_save")) {
         StopRecording();
-        Save(keyboard, *panel);
+        Save(device, *panel);
     } else if (is("macro_btn_cancel")) {
         StopRecording();
         panel->CancelEdits();
@@ -187,7 +191,7 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard,
         if (auto* backend = ui::CPaintManagerUI::GetBackend()) {
             if (const auto path = backend->ChooseFile(&window_, question)) {
                 Refused(question.save ? panel->ExportMacro(*path) : panel->ImportMacro(*path));
-                MacrosChanged(keyboard, *panel);
+                MacrosChanged(device, *panel);
             }
         }
     } else if (is("macro_btn_delete")) {
@@ -205,7 +209,7 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard,
             if (is(kMoveButtons[i])) {
                 if (panel->InsertMouseMove(panels::MacroStepText::kMoveLeftType +
                                            static_cast<int>(i))) {
-                    Save(keyboard, *panel);
+                    Save(device, *panel);
                 }
                 return true;
             }
@@ -215,9 +219,9 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard,
     return true;
 }
 
-bool CMacroPanelRouter::OnItemSelect(devices::CZentrixKeyboardDevice& keyboard,
+bool CMacroPanelRouter::OnItemSelect(devices::CZentrixUSBDevice& device,
                                      ui::CControlUI* sender) {
-    CMacroControlUI* panel = Panel(keyboard);
+    CMacroControlUI* panel = Panel(device);
     if (panel == nullptr || sender == nullptr ||
         !CControlRouter::Is(sender->GetName(), "macro_name_list")) {
         return false;
@@ -229,9 +233,9 @@ bool CMacroPanelRouter::OnItemSelect(devices::CZentrixKeyboardDevice& keyboard,
     return true;
 }
 
-bool CMacroPanelRouter::OnItemActivate(devices::CZentrixKeyboardDevice& keyboard,
+bool CMacroPanelRouter::OnItemActivate(devices::CZentrixUSBDevice& device,
                                        ui::CControlUI* sender) {
-    CMacroControlUI* panel = Panel(keyboard);
+    CMacroControlUI* panel = Panel(device);
     ui::CControlUI* steps = panel != nullptr ? panel->FindSubControl("macro_action_list") : nullptr;
     if (steps == nullptr || sender == nullptr ||
         (sender->GetParent() != steps && !CControlRouter::Is(sender->GetName(), "macro_action"))) {
@@ -239,7 +243,7 @@ bool CMacroPanelRouter::OnItemActivate(devices::CZentrixKeyboardDevice& keyboard
     }
     menu_ = std::make_unique<ui::CMenuWnd>();
     menu_->Init(window_.GetHWND(), "xml/Menus/macro_action_menu.xml", 0, 0,
-                ui::CMenuWnd::kAlignLeft | ui::CMenuWnd::kAlignTop);
+                ui::CMenuWnd::kAlignLeft | ui::CMenuWnd::kAlignTop | ui::CMenuWnd::kAtPointer);
     return true;
 }
 
@@ -264,9 +268,9 @@ bool CMacroPanelRouter::OnKillFocus(ui::CControlUI* sender) {
     return false;
 }
 
-bool CMacroPanelRouter::OnMenuCommand(devices::CZentrixKeyboardDevice* keyboard,
+bool CMacroPanelRouter::OnMenuCommand(devices::CZentrixUSBDevice* device,
                                       const std::string& name) {
-    CMacroControlUI* panel = keyboard != nullptr ? Panel(*keyboard) : nullptr;
+    CMacroControlUI* panel = device != nullptr ? Panel(*device) : nullptr;
     if (panel == nullptr) {
         return false;
     }
@@ -278,7 +282,7 @@ bool CMacroPanelRouter::OnMenuCommand(devices::CZentrixKeyboardDevice* keyboard,
                 return false;
             }
             if (panel->InsertMouseButton(button.button, action)) {
-                Save(*keyboard, *panel);
+                Save(*device, *panel);
             }
             return true;
         }

@@ -8,7 +8,7 @@
 #include "ui/UIDefs.h"
 
 namespace marlo::devices {
-class CZentrixKeyboardDevice;
+class CZentrixUSBDevice;
 }  // namespace marlo::devices
 
 namespace marlo::ui {
@@ -19,7 +19,7 @@ namespace marlo::app {
 
 class CMainWnd;
 
-// The macro panel's rows on the keyboard's page: the macro list's buttons, recording with the
+// The macro panel's rows on a device page (the keyboard's and the mouse's): the macro list's buttons, recording with the
 // input hook (append, or before, after or instead of the selected step), the step buttons,
 // the step menu, and the delay fields. Recording ends, and the hook goes, on the stop button,
 // when the panel is no longer shown (another tab or page, the window hidden) and at shutdown.
@@ -29,12 +29,12 @@ class CMacroPanelRouter {
     ~CMacroPanelRouter();
 
     // False for a control that is not one of the panel's.
-    bool OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
-    bool OnItemSelect(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
-    bool OnItemActivate(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    bool OnClick(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnItemSelect(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnItemActivate(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
     bool OnKillFocus(ui::CControlUI* sender);
     // A command of the step menu; false for another menu's.
-    bool OnMenuCommand(devices::CZentrixKeyboardDevice* keyboard, const std::string& name);
+    bool OnMenuCommand(devices::CZentrixUSBDevice* device, const std::string& name);
     // A key (hook message index 1-6 of the input messages) or mouse button from the hook.
     void OnHookKey(size_t messageIndex, uint32_t virtualKey, bool down);
     void OnHookButton(uint32_t button, bool down);
@@ -50,14 +50,14 @@ class CMacroPanelRouter {
 
   private:
     using Placement = panels::CMacroControlUI::Placement;
-    static panels::CMacroControlUI* Panel(devices::CZentrixKeyboardDevice& keyboard);
+    static panels::CMacroControlUI* Panel(devices::CZentrixUSBDevice& device);
     void StartRecording(panels::CMacroControlUI& panel, Placement placement,
                         panels::CMacroControlUI::DelayMode mode);
     void StopRecording();
     // After the list changed: the key panel offers the macros as they are now.
-    void MacrosChanged(devices::CZentrixKeyboardDevice& keyboard, panels::CMacroControlUI& panel);
-    // Saves the selected macro; the keyboard gets it again when a key plays it.
-    void Save(devices::CZentrixKeyboardDevice& keyboard, panels::CMacroControlUI& panel);
+    void MacrosChanged(devices::CZentrixUSBDevice& device, panels::CMacroControlUI& panel);
+    // Saves the selected macro; a keyboard gets it again when a key plays it.
+    void Save(devices::CZentrixUSBDevice& device, panels::CMacroControlUI& panel);
     void Refused(profiles::ListResult result);
 
     CMainWnd& window_;

@@ -406,7 +406,7 @@ void CMainWnd::OpenTrayMenu() {
     trayMenu_ = std::make_unique<ui::CMenuWnd>();
     // At the pointer; the display backend keeps the menu on the screen.
     trayMenu_->Init(GetHWND(), "xml/menu.xml", 0, 0,
-                    ui::CMenuWnd::kAlignLeft | ui::CMenuWnd::kAlignTop);
+                    ui::CMenuWnd::kAlignLeft | ui::CMenuWnd::kAlignTop | ui::CMenuWnd::kAtPointer);
 }
 
 void CMainWnd::OnMenuCommand(const ui::MenuCmd& cmd) {

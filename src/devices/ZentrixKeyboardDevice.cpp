@@ -190,21 +190,8 @@ void CZentrixKeyboardDevice::ReconcileMacros() {
 }
 
 int CZentrixKeyboardDevice::ForgetMacro(int row) {
-    profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
-    list.Load();
-    const std::filesystem::path current = SelectedProfilePath();
-    for (size_t i = 0; i < list.GetProfileCount(); ++i) {
-        const std::filesystem::path path = list.GetProfilePathAt(static_cast<int>(i));
-        if (path == current) {
-            continue;  // the keys in hand are that profile's
-        }
-        profile_.LoadSecondaryProfile(path);
-        std::vector<profiles::KeyListEntry> keys = profile_.GetSecondaryKeyList();
-        if (KeyboardMacroImage::ForgetMacroRow(keys, row)) {
-            profile_.SetSecondaryKeyList(keys);
-            profile_.SaveSecondaryProfile(path);
-        }
-    }
+    // The keys in hand are the selected profile's: they are saved with the keys.
+    ForgetMacroInProfiles(row, SelectedProfilePath());
     KeyboardMacroImage::ForgetMacroRow(keys_, row);
     RefreshPage();
     return SaveKeys();

@@ -50,10 +50,8 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     int LoadProfile() override;
     void SaveProfile() override;
     void ReconcileMacros() override;
-    // A macro row was deleted: in every profile of the keyboard the keys that played it take
-    // their default and the keys that played a later row follow it; then the keys and macros
-    // are written to the keyboard. Returns what SaveKeys returns.
-    int ForgetMacro(int row);
+    // Also the keys in hand, then the keys and macros written to the keyboard (SaveKeys).
+    int ForgetMacro(int row) override;
     // The keys play this macro row (so the keyboard needs it again when it changes).
     bool UsesMacro(int row) const;
     // The macro rows the keys use, in the order the keyboard numbers them.

@@ -6,11 +6,14 @@
 
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
+#include "devices/KeyboardMacroImage.h"
 #include "devices/MpDevicePowerUI.h"
 #include "devices/SelectPanelUI.h"
 #include "devices/ThreadStop.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
+#include "profiles/BasicProfiledata.h"
+#include "profiles/ProfileList.h"
 #include "ui/TabLayoutUI.h"
 
 namespace marlo::devices {
@@ -518,6 +521,24 @@ void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
         }
         DebugOutput::Write("接收到自动添加设备的同步信息要求  TEST");
         OnDeviceEvent(entries[0].usages[0]);
+    }
+}
+
+void CZentrixUSBDevice::ForgetMacroInProfiles(int row, const std::filesystem::path& except) {
+    profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
+    list.Load();
+    profiles::CBasicProfiledata data;
+    for (size_t i = 0; i < list.GetProfileCount(); ++i) {
+        const std::filesystem::path path = list.GetProfilePathAt(static_cast<int>(i));
+        if (path == except) {
+            continue;
+        }
+        data.LoadSecondaryProfile(path);
+        std::vector<profiles::KeyListEntry> keys = data.GetSecondaryKeyList();
+        if (KeyboardMacroImage::ForgetMacroRow(keys, row)) {
+            data.SetSecondaryKeyList(keys);
+            data.SaveSecondaryProfile(path);
+        }
     }
 }
 

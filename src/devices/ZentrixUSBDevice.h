@@ -90,6 +90,13 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual int LoadProfile() { return 0; }
     virtual void RefreshPage() {}
     virtual void ReconcileMacros() {}
+    // A macro row was deleted: in every profile of the device the keys that played it take
+    // their default and the keys that played a later row follow it down by one. A device
+    // that holds keys writes them again and returns what that write returns (0 when well).
+    virtual int ForgetMacro(int row) {
+        ForgetMacroInProfiles(row, {});
+        return 0;
+    }
     virtual void LoadDefaultProfile() {}
     virtual void LoadNameLists() {}
     virtual void SetKeyMap(std::map<int, int> map) { keyMap_ = std::move(map); }
@@ -202,6 +209,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     void SetRingEntry(size_t index, uint8_t value) { reactive_.SetRingEntry(index, value); }
     uint8_t RingEntry(size_t index) const { return reactive_.ringEntry(index); }
 
+    // ForgetMacro in the saved profiles of the device, except the file `except`.
+    void ForgetMacroInProfiles(int row, const std::filesystem::path& except);
     // The factory profile of this kind, and the user's folder for it (made when missing).
     std::filesystem::path DefaultProfilePath() const;
     std::filesystem::path UserDataFolder() const;

@@ -27,7 +27,8 @@ class CMenuWnd {
         kAlignLeft = 1 << 1,
         kAlignTop = 1 << 2,
         kAlignRight = 1 << 3,
-        kAlignBottom = 1 << 4
+        kAlignBottom = 1 << 4,
+        kAtPointer = 1 << 5  // at the pointer instead of x, y
     };
 
     struct Item {

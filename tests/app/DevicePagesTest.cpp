@@ -21,7 +21,9 @@
 #include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageRegistry.h"
+#include "profiles/BasicProfiledata.h"
 #include "profiles/MacroList.h"
+#include "profiles/ProfileList.h"
 #include "sim/KeyboardDevice.h"
 #include "sim/KeyboardModel.h"
 #include "sim/SimCatalog.h"
@@ -824,7 +826,28 @@ TEST_F(DevicePagesTest, AMacroRecordedWithTheHookPlaysFromAKeyAndGoesWithItsDele
     EXPECT_TRUE(HoldsInOrder(memory, {{0x8A, 0x41}, {0x0A, 0x41}, {0x8A, 0x42}, {0x0A, 0x42}}));
     EXPECT_TRUE(keyboard->UsesMacro(0));
 
-    // Deleting the macro (asked first) gives F6 its own function back.
+    // A copy of the profile plays it too.
+    devices::CDeviceProfileUI* profiles = keyboard->profilePanel();
+    ASSERT_TRUE(click("device_copy_btn"));
+    ASSERT_EQ(profiles->GetProfileCount(), 2u);
+    const auto copyPlays = [&] {
+        profiles::ProfileList list(keyboard->UserDataFolder(), keyboard->DefaultProfilePath(), 1);
+        list.Load();
+        profiles::CBasicProfiledata copy;
+        uint32_t code = 0;
+        for (size_t i = 0; i < list.GetProfileCount(); ++i) {
+            if (list.GetProfilePathAt(static_cast<int>(i)) != keyboard->SelectedProfilePath()) {
+                copy.LoadSecondaryProfile(list.GetProfilePathAt(static_cast<int>(i)));
+                for (const auto& key : copy.GetSecondaryKeyList()) {
+                    code = key.keyIndex == kF6 ? key.assignment.Code() : code;
+                }
+            }
+        }
+        return code;
+    };
+    EXPECT_EQ(copyPlays(), keyboard->KeyCodesAt(kF6).assignment);
+
+    // Deleting the macro (asked first) gives F6 its own function back, in every profile.
     ASSERT_TRUE(click("macro_Op_tab"));
     backend_.loop().Post([] {
         auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
@@ -835,6 +858,7 @@ TEST_F(DevicePagesTest, AMacroRecordedWithTheHookPlaysFromAKeyAndGoesWithItsDele
     EXPECT_TRUE(panel->MacroNames().empty());
     EXPECT_FALSE(keyboard->UsesMacro(0));
     EXPECT_EQ(keyboard->KeyCodesAt(kF6).assignment, keyboard->KeyCodesAt(kF6).byDefault);
+    EXPECT_EQ(copyPlays(), keyboard->KeyCodesAt(kF6).byDefault);
 }
 
 }  // namespace

@@ -113,6 +113,17 @@ TEST(KeyboardMacroImageTest, MacrosAreNumberedInTheOrderTheKeysUseThem) {
                                            0x00, 0x3B}));
 }
 
+TEST(KeyboardMacroImageTest, ADeletedMacroLeavesItsKeysAndLaterMacrosMoveDown) {
+    std::vector<profiles::KeyListEntry> keys = {Key(0, 0x700100), Key(1, 0x710200, 0x200004),
+                                                Key(2, 0x700300), Key(3, 0x200005)};
+    EXPECT_TRUE(KeyboardMacroImage::ForgetMacroRow(keys, 2));
+    EXPECT_EQ(keys[0].assignment.Code(), 0x700100u) << "an earlier macro stays";
+    EXPECT_EQ(keys[1].assignment.Code(), 0x200004u) << "the deleted one's key: its default";
+    EXPECT_EQ(keys[2].assignment.Code(), 0x700200u) << "a later macro follows it down";
+    EXPECT_EQ(keys[3].assignment.Code(), 0x200005u);
+    EXPECT_FALSE(KeyboardMacroImage::ForgetMacroRow(keys, 9));
+}
+
 TEST(KeyboardMacroImageTest, TheKeyTableKeepsTheKeyboardsSize) {
     // Fn's stand-in slot 113 lies past a two-slot table: nothing is written there.
     const auto map = KeyboardPositionMap::Build(TableOf({0, 1}));

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +39,14 @@
 
 namespace marlo::ui {
 namespace {
+
+// Where a container's children go: the peer itself, or the page of a scrolling one.
+QWidget* ContentOf(QWidget* peer) {
+    if (auto* scroll = qobject_cast<QScrollArea*>(peer)) {
+        return scroll->widget();
+    }
+    return peer;
+}
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -202,7 +211,16 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         }
         peer = stack;
     } else if (auto* container = dynamic_cast<CContainerUI*>(control)) {
-        auto* box = new QWidget(parent);
+        // A container that scrolls shows its children on a page inside a scroll area.
+        QScrollArea* scroll = nullptr;
+        if (container->IsScrollable()) {
+            scroll = new QScrollArea(parent);
+            scroll->setWidgetResizable(true);
+            scroll->setFrameShape(QFrame::NoFrame);
+            scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            scroll->viewport()->setAutoFillBackground(false);
+        }
+        auto* box = new QWidget(scroll != nullptr ? static_cast<QWidget*>(scroll) : parent);
         QBoxLayout* layout = dynamic_cast<CHorizontalLayoutUI*>(control) != nullptr
                                  ? static_cast<QBoxLayout*>(new QHBoxLayout(box))
                                  : static_cast<QBoxLayout*>(new QVBoxLayout(box));
@@ -227,13 +245,19 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
                                 ? qobject_cast<QLabel*>(childPeer)
                                 : nullptr;
         }
-        if (!anyFlexible) {
+        if (!anyFlexible || scroll != nullptr) {
             // Children of fixed size sit at the start, as the skin lays them out; the ones
             // added later go before this.
             layout->addStretch();
         }
-        box->setAttribute(Qt::WA_StyledBackground, true);
-        peer = box;
+        if (scroll != nullptr) {
+            scroll->setWidget(box);
+            scroll->setAttribute(Qt::WA_StyledBackground, true);
+            peer = scroll;
+        } else {
+            box->setAttribute(Qt::WA_StyledBackground, true);
+            peer = box;
+        }
     } else if (control->GetClass() == "DeviceKeyButtonUI") {
         // A key of a device drawing, lit many times a second: a cap that paints cheaply.
         uint32_t behind = QtWindow::kBackground;
@@ -317,7 +341,7 @@ void ControlPeers::ApplyGeometry(CControlUI* control, QWidget* peer) {
     if (const int h = number("height"); h >= 0) {
         peer->setFixedHeight(manager_.Scale(h));
     }
-    if (QLayout* layout = peer->layout()) {
+    if (QLayout* layout = ContentOf(peer)->layout()) {
         if (const auto padding = control->GetAttribute("padding")) {
             const auto p = Numbers(*padding);
             if (p.size() == 4) {
@@ -437,6 +461,13 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     QString style;
     if (const uint32_t bk = control->GetColorAttribute("bkcolor")) {
         style += "background-color:" + Rgba(bk) + ";";
+        if (auto* scroll = qobject_cast<QScrollArea*>(peer)) {
+            // The page scrolls over the viewport: the viewport shows the background.
+            QPalette palette = scroll->viewport()->palette();
+            palette.setColor(QPalette::Window, QColor::fromRgba(bk));
+            scroll->viewport()->setPalette(palette);
+            scroll->viewport()->setAutoFillBackground(true);
+        }
         if (qobject_cast<QPushButton*>(peer) != nullptr) {
             // A flat button paints a background of its own only without the native frame.
             style += "border:none;border-radius:4px;";
@@ -488,10 +519,10 @@ void ControlPeers::Update(CControlUI* control) {
         QWidget* parentPeer = PeerOf(parent);
         if (auto* stack = qobject_cast<QStackedWidget*>(parentPeer)) {
             stack->addWidget(MakePeer(control, parentPeer));
-        } else if (auto* box = qobject_cast<QBoxLayout*>(parentPeer->layout())) {
+        } else if (auto* box = qobject_cast<QBoxLayout*>(ContentOf(parentPeer)->layout())) {
             const auto* container = dynamic_cast<CContainerUI*>(parent);
             box->insertWidget(container != nullptr ? container->GetItemIndex(control) : -1,
-                              MakePeer(control, parentPeer));
+                              MakePeer(control, ContentOf(parentPeer)));
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -205,7 +206,8 @@ void QtBackend::MenuShown(CMenuWnd* menu) {
         });
     });
     menus_[menu] = popup;
-    QPoint at(menu->x(), menu->y());
+    QPoint at = (menu->alignment() & CMenuWnd::kAtPointer) != 0 ? QCursor::pos()
+                                                                 : QPoint(menu->x(), menu->y());
     if (menu->alignment() & CMenuWnd::kAlignBottom)
         at.ry() -= popup->sizeHint().height();
     if (menu->alignment() & CMenuWnd::kAlignRight)
