@@ -134,13 +134,6 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
     return true;
 }
 
-std::filesystem::path CZentrixKeyboardDevice::SelectedProfilePath() const {
-    profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
-    list.Load();
-    const auto path = list.GetProfilePathAt(list.selected());
-    return path.empty() ? DefaultProfilePath() : path;
-}
-
 int CZentrixKeyboardDevice::LoadProfile() {
     if (modeValues_.empty()) {
         LoadModeValues();

@@ -145,8 +145,6 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     };
     std::vector<Mode> Modes();
     bool lastWriteFailed() const { return lastWriteFailed_; }
-    // The selected profile's file in the user's folder (the factory profile when none).
-    std::filesystem::path SelectedProfilePath() const;
     profiles::CKeyboardProfiledata& profile() { return profile_; }
 
   protected:

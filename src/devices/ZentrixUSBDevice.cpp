@@ -524,6 +524,13 @@ void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
     }
 }
 
+std::filesystem::path CZentrixUSBDevice::SelectedProfilePath() const {
+    profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
+    list.Load();
+    const auto path = list.GetProfilePathAt(list.selected());
+    return path.empty() ? DefaultProfilePath() : path;
+}
+
 void CZentrixUSBDevice::ForgetMacroInProfiles(int row, const std::filesystem::path& except) {
     profiles::ProfileList list(UserDataFolder(), DefaultProfilePath(), PageKind());
     list.Load();

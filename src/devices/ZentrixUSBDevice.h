@@ -214,6 +214,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // The factory profile of this kind, and the user's folder for it (made when missing).
     std::filesystem::path DefaultProfilePath() const;
     std::filesystem::path UserDataFolder() const;
+    // The selected profile's file in the user's folder (the factory profile when none).
+    std::filesystem::path SelectedProfilePath() const;
 
     // --- The event interface and the threads. ---
     // Opens the event collection (when not open) and starts the event thread. False when the
@@ -255,6 +257,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     bool ShowFrameOnPage();
     // PresentFrame for a device that takes no colour stream: the page only.
     void PresentOnPageOnly();
+    // Whether the device has the frame the page shows (false after a new link).
+    bool frameSent() const { return frameSent_; }
+    void SetFrameSent(bool sent) { frameSent_ = sent; }
+
     // The kind of page for the profile panel: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset;
     // 0 (no panel set up) in the base.
     virtual int PageKind() const { return 0; }

@@ -10,12 +10,14 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <future>
 #include <set>
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
 #include "platform/UnixSocket.h"
+#include "sim/SimCatalog.h"
 
 namespace marlo::sim {
 
@@ -43,6 +45,7 @@ struct SimServer::Node {
     uint32_t faultRemaining = 0;  // 0: until cleared
     uint64_t lastOutUs = 0;
     uint64_t lastInUs = 0;
+    std::filesystem::path soundCard;  // the headset's sound card entry, when it has one
 };
 
 namespace {
@@ -338,6 +341,9 @@ void SimServer::RemoveNode(Node& node) {
     // The node goes in the same order as the kernel's: sysfs first, then the device node.
     std::filesystem::remove_all(root_ / "sys/class/hidraw" / node.node, ec);
     std::filesystem::remove_all(root_ / "sys/devices/marlo-sim" / (node.node + "-usb"), ec);
+    if (!node.soundCard.empty()) {
+        std::filesystem::remove_all(node.soundCard, ec);
+    }
     unlink((root_ / "dev" / node.node).c_str());
     if (node.listenFd >= 0) {
         close(node.listenFd);
@@ -382,6 +388,15 @@ std::optional<std::string> SimServer::Plug(const std::string& name,
             nodes_[name] = std::move(node);
             RemoveNode(n);
             return;
+        }
+        // A USB headset is a sound card too: its entry under proc/asound names its USB id.
+        const SimDeviceInfo& info = node->device->info();
+        if (info.vendorId == SimCatalog::kHeadsetVendor && info.productId == SimCatalog::kHeadsetProduct) {
+            node->soundCard = root_ / "proc/asound" / ("card" + nodeName.substr(6));
+            std::error_code ec;
+            std::filesystem::create_directories(node->soundCard, ec);
+            std::ofstream(node->soundCard / "usbid") << "0c76:1630\n";
+            std::ofstream(node->soundCard / "id") << "Headset\n";
         }
         nodes_[name] = std::move(node);
         result = nodeName;

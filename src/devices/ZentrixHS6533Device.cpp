@@ -1,0 +1,126 @@
+#include "devices/ZentrixHS6533Device.h"
+
+#include "hid/HidInterface.h"
+#include "platform/DebugOutput.h"
+#include "platform/Paths.h"
+
+namespace marlo::devices {
+
+using platform::DebugOutput;
+
+void CZentrixHS6533Device::ReadFromDevice() {
+    if (!audio_.started()) {
+        const auto library = platform::Paths::ResourceDir() / "SDK" / "osConfLib.so";
+        if (!audio_.Start(library, hid::HidInterface::DefaultRoot(), UserDataFolder() / "chip")) {
+            DebugOutput::Write("the headset's chip cannot be reached: its audio settings stay "
+                               "as they are");
+        }
+    } else {
+        audio_.Read();
+    }
+    LoadProfile();
+}
+
+int CZentrixHS6533Device::LoadProfile() {
+    profile_.SetDefaultProfilePath(DefaultProfilePath());
+    const std::filesystem::path path = SelectedProfilePath();
+    profile_.SetProfilePath(path);
+    if (profile_.LoadProfile(path).isNull()) {
+        return 0;
+    }
+    stages_ = profile_.GetHeadsetSystemSetStages();
+    return 1;
+}
+
+void CZentrixHS6533Device::SaveProfile() {
+    profile_.SetHeadsetSystemSetStages(stages_);
+    if (!profile_.GetProfilePath().empty() && !profile_.SaveProfile()) {
+        DebugOutput::Printf("the headset's profile could not be saved: %s",
+                            profile_.GetProfilePath().c_str());
+    }
+}
+
+bool CZentrixHS6533Device::SetMicVolume(int volume) {
+    const bool done = audio_.SetMicVolume(volume);
+    stages_.micInValue = audio_.state().micVolume;
+    SaveProfile();
+    return done;
+}
+
+bool CZentrixHS6533Device::SetMicMute(bool mute) {
+    const bool done = audio_.SetMicMute(mute);
+    stages_.micInSelect = audio_.state().micMute ? 1 : 0;
+    SaveProfile();
+    return done;
+}
+
+bool CZentrixHS6533Device::SetMonitorVolume(int volume) {
+    const bool done = audio_.SetMonitorVolume(volume);
+    stages_.micMonitorValue = audio_.state().monitorVolume;
+    SaveProfile();
+    return done;
+}
+
+bool CZentrixHS6533Device::SetMonitorMute(bool mute) {
+    const bool done = audio_.SetMonitorMute(mute);
+    stages_.micMonitorSelect = audio_.state().monitorMute ? 1 : 0;
+    SaveProfile();
+    return done;
+}
+
+bool CZentrixHS6533Device::SetEqPreset(int preset) {
+    if (preset < 0 || preset >= profiles::CHs6533Profiledata::kCustomEqType) {
+        return false;
+    }
+    const std::vector<int32_t> values = profile_.GetEqValues(preset);
+    const bool done = audio_.SetEqualiser(std::vector<int>(values.begin(), values.end()));
+    if (done) {
+        stages_.eqType = preset;
+        SaveProfile();
+    }
+    return done;
+}
+
+bool CZentrixHS6533Device::SetVoiceEffect(bool on) {
+    const bool done = audio_.SetVoiceEffect(on);
+    stages_.magicEnable = audio_.state().voiceEffect ? 1 : 0;
+    SaveProfile();
+    return done;
+}
+
+bool CZentrixHS6533Device::SetVoiceSelection(int selection) {
+    const bool done = audio_.SetVoiceSelection(selection);
+    stages_.magicType = audio_.state().voiceSelection;
+    SaveProfile();
+    return done;
+}
+
+bool CZentrixHS6533Device::SetSurround(bool on) { return audio_.SetSurround(on); }
+
+bool CZentrixHS6533Device::SetNoiseReduction(bool on) { return audio_.SetNoiseReduction(on); }
+
+void CZentrixHS6533Device::PresentFrame() {
+    if (!lightingControl()) {
+        return;
+    }
+    ShowFrameOnPage();
+    const HeadsetLightReports::Reports reports = HeadsetLightReports::Build(frame_.Snapshot());
+    if (frameSent() && sent_ == reports) {
+        return;  // the headset shows this already
+    }
+    hid::HidInterface& hid = channel().cable();
+    bool all = hid.IsOpen();
+    for (const auto& report : reports) {
+        uint32_t written = 0;
+        all = all && hid.Write(report.data(), static_cast<uint32_t>(report.size()), &written,
+                               100) == 1 &&
+              written == report.size();
+    }
+    // A frame that did not go through whole is sent again with the next one.
+    SetFrameSent(all);
+    if (all) {
+        sent_ = reports;
+    }
+}
+
+}  // namespace marlo::devices

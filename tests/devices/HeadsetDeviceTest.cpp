@@ -1,0 +1,130 @@
+// The headset's device object against the emulated headset and the chip library: its lights
+// as lighting reports, its audio settings through the chip into its profile, and a headset
+// whose chip library is missing.
+#include "devices/ZentrixHS6533Device.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "hid/HidInterface.h"
+#include "platform/DebugOutput.h"
+#include "sim/SimCatalog.h"
+#include "sim/SimServer.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+
+namespace marlo::devices {
+namespace {
+
+class HeadsetDeviceTest : public ::testing::Test {
+  protected:
+    explicit HeadsetDeviceTest(const std::string& resources = MARLO_BIN_DIR)
+        : server_(dir_.path() / "hid"),
+          data_("XDG_DATA_HOME", (dir_ / "data").string()),
+          resources_("MARLO_RESOURCE_DIR", resources) {
+        hid::HidInterface::SetDefaultRoot(dir_.path() / "hid");
+        server_.Plug("headset", sim::SimCatalog::Create("headset"));
+        headset_.channel().SetTimeouts(300, 300);
+        const std::string path = (dir_.path() / "hid/dev/hidraw0").string() +
+                                 "#vid_0c76&pid_1630&mi_03";
+        EXPECT_TRUE(headset_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
+        headset_.channel().SetConnected(true);
+        headset_.SetLightCount(HeadsetLightReports::kLeds);
+    }
+    ~HeadsetDeviceTest() override { hid::HidInterface::SetDefaultRoot("/"); }
+
+    uint32_t ReportsReceived() {
+        const auto dump = server_.Dump("headset");
+        return dump ? (*dump)["lightingReports"].asUInt() : 0;
+    }
+    std::string Led(int index) {
+        const auto dump = server_.Dump("headset");
+        return dump ? (*dump)["leds"][index].asString() : "";
+    }
+
+    test::TempDir dir_;
+    sim::SimServer server_;
+    test::ScopedEnv data_;
+    test::ScopedEnv resources_;
+    CZentrixHS6533Device headset_;
+};
+
+TEST_F(HeadsetDeviceTest, TheLightsGoOutAsReportsOnlyWhenTheyChangeAndAgainAfterANewLink) {
+    const auto reports = HeadsetLightReports::Build({{255, 255, 255, 255, {}}});
+    EXPECT_EQ(reports[0][4], 247) << "full white at full level is cut to 247";
+    EXPECT_EQ((std::vector<uint8_t>{reports[1][1], reports[1][2], reports[2][1], reports[4][2]}),
+              (std::vector<uint8_t>{0x22, 0xAD, 0x44, 0xAB}))
+        << "red 0-6, red 7-12, then the second bank, then green";
+
+    headset_.SetLight(0, {255, 255, 255, 255, {}});
+    headset_.SetLight(12, {10, 20, 30, 128, {}});
+    headset_.PresentFrame();
+    EXPECT_EQ(ReportsReceived(), 12u);
+    EXPECT_EQ(Led(0), "f7f7f7");
+    EXPECT_EQ(Led(12), "050a0f");
+    headset_.PresentFrame();
+    EXPECT_EQ(ReportsReceived(), 12u) << "the same frame is not sent again";
+    headset_.ReadAfterConnect();  // a new link: the headset has not seen the frame
+    headset_.PresentFrame();
+    EXPECT_EQ(ReportsReceived(), 24u);
+}
+
+TEST_F(HeadsetDeviceTest, SettingsGoThroughTheChipIntoTheProfile) {
+    headset_.ReadAfterConnect();
+    ASSERT_TRUE(headset_.audio().started());
+    CChipLibrary& chip = headset_.audio().chip();
+    EXPECT_EQ(chip.GetNumber(*chip.playback(), "Enable_EQ_GFX", 0), 0.0) << "given its default";
+    EXPECT_TRUE(headset_.audio().state().voiceEffectRead) << "this chip has voice effects";
+
+    EXPECT_TRUE(headset_.SetMicVolume(40));
+    EXPECT_TRUE(headset_.SetMonitorMute(true));
+    EXPECT_EQ(chip.GetNumber(*chip.capture(), "VolumeScalarControl", -1), 0.4);
+    headset_.LoadProfile();
+    EXPECT_EQ(headset_.stages().micInValue, 40);
+    EXPECT_EQ(headset_.stages().micMonitorSelect, 1);
+
+    // The voice effect on also turns the echo off; off writes only the switch.
+    platform::DebugOutput::Capture debug;
+    EXPECT_TRUE(headset_.SetVoiceEffect(true));
+    EXPECT_TRUE(headset_.SetVoiceEffect(false));
+    std::vector<std::string> sets;
+    for (const std::string& line : debug.Lines()) {
+        if (line.starts_with("PropertyControl set")) {
+            sets.push_back(line);
+        }
+    }
+    EXPECT_EQ(sets, (std::vector<std::string>{"PropertyControl set Enable_MAGICVOICE 0 1 -> 0",
+                                              "PropertyControl set Enable_MICECHO 0 0 -> 0",
+                                              "PropertyControl set Enable_MAGICVOICE 0 0 -> 0"}));
+
+    // A preset's ten bands, from the profile, in band order.
+    ASSERT_TRUE(headset_.SetEqPreset(3));
+    const std::vector<int32_t> bands = headset_.profile().GetEqValues(3);
+    ASSERT_EQ(bands.size(), 10u);
+    for (int b = 0; b < 10; ++b) {
+        EXPECT_EQ(chip.GetNumber(*chip.playback(), "EQ_Slider" + std::to_string(b + 1), 0),
+                  bands[static_cast<size_t>(b)]);
+    }
+    EXPECT_EQ(headset_.stages().eqType, 3);
+    EXPECT_FALSE(headset_.SetEqPreset(14));
+    EXPECT_FALSE(headset_.SetVoiceSelection(5));
+}
+
+class HeadsetWithoutLibraryTest : public HeadsetDeviceTest {
+  protected:
+    HeadsetWithoutLibraryTest() : HeadsetDeviceTest("/nonexistent/marlo-gear-resources") {}
+};
+
+TEST_F(HeadsetWithoutLibraryTest, TheHeadsetStaysUsableWithoutChipValues) {
+    headset_.ReadAfterConnect();
+    EXPECT_FALSE(headset_.audio().started());
+    EXPECT_FALSE(headset_.SetMicVolume(50));
+    EXPECT_FALSE(headset_.SetVoiceEffect(true));
+    headset_.SetLight(1, {0, 255, 0, 255, {}});
+    headset_.PresentFrame();
+    EXPECT_EQ(ReportsReceived(), 12u) << "the lights do not need the chip";
+}
+
+}  // namespace
+}  // namespace marlo::devices
