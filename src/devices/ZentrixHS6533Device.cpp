@@ -1,5 +1,6 @@
 #include "devices/ZentrixHS6533Device.h"
 
+#include "devices/KeyboardBlock.h"
 #include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
@@ -19,6 +20,51 @@ void CZentrixHS6533Device::ReadFromDevice() {
         audio_.Read();
     }
     LoadProfile();
+    ReadLightingBlock();
+}
+
+const std::vector<int>& CZentrixHS6533Device::ModeValues() {
+    if (modeValues_.empty()) {
+        for (const Mode& mode : LoadModeList(kHeadsetModel)) {
+            modeValues_.push_back(mode.value);
+        }
+    }
+    return modeValues_;
+}
+
+int CZentrixHS6533Device::WriteLightingBlock(uint8_t slot) {
+    const KeyboardBlock::Bytes full = KeyboardBlock::Build(light_, {}, ModeValues());
+    hid::CommandChannel& ch = channel();
+    if (!ch.connected()) {
+        return 0;
+    }
+    ch.Begin();
+    const int result = ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride),
+                                        std::span<const uint8_t>(full.data(), kBlockBytes));
+    ch.End();
+    return result;
+}
+
+bool CZentrixHS6533Device::ReadLightingBlock() {
+    hid::CommandChannel& ch = channel();
+    uint8_t active = 0;
+    if (!ch.connected() || ch.ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
+        return false;
+    }
+    // Read where it is written (a slot is 64 bytes apart, both ways).
+    KeyboardBlock::Bytes read{};
+    if (ch.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
+        hid::kResultOk) {
+        return false;
+    }
+    profiles::KeyboardSystemStages unused;
+    profiles::LightInfo light = light_;
+    KeyboardBlock::Read(read, active, ModeValues(), light, unused);
+    if (!(light == light_)) {
+        light_ = light;
+        SaveProfile();
+    }
+    return true;
 }
 
 int CZentrixHS6533Device::LoadProfile() {
@@ -29,11 +75,13 @@ int CZentrixHS6533Device::LoadProfile() {
         return 0;
     }
     stages_ = profile_.GetHeadsetSystemSetStages();
+    light_ = profile_.GetLightInfo();
     return 1;
 }
 
 void CZentrixHS6533Device::SaveProfile() {
     profile_.SetHeadsetSystemSetStages(stages_);
+    profile_.SetLightInfo(light_);
     if (!profile_.GetProfilePath().empty() && !profile_.SaveProfile()) {
         DebugOutput::Printf("the headset's profile could not be saved: %s",
                             profile_.GetProfilePath().c_str());

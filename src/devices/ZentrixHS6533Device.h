@@ -35,6 +35,17 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     bool SetSurround(bool on);
     bool SetNoiseReduction(bool on);
 
+    // The lighting block: the first 21 bytes of the keyboard's block layout, at slot · 64,
+    // between a begin and an end command. Returns the block's write result (1 when taken).
+    int WriteLightingBlock(uint8_t slot);
+    // The active slot's block into the profile's lighting (saved when it told something new);
+    // false when the headset did not answer.
+    bool ReadLightingBlock();
+    // The link check and the status bytes.
+    void StatusPoll() override { PollCommandStatus(); }
+    const profiles::LightInfo& lightInfo() const { return light_; }
+    void SetLightInfo(const profiles::LightInfo& light) { light_ = light; }
+
     CHeadsetAudio& audio() { return audio_; }
     const profiles::HeadsetSystemSetStages& stages() const { return stages_; }
     profiles::CHs6533Profiledata& profile() { return profile_; }
@@ -47,7 +58,14 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     void ReadFromDevice() override;
 
   private:
+    static constexpr int kHeadsetModel = 3;
+    static constexpr size_t kBlockBytes = 21;
+    static constexpr uint16_t kBlockSlotStride = 64;
+    const std::vector<int>& ModeValues();
+
     CHeadsetAudio audio_;
+    profiles::LightInfo light_;
+    std::vector<int> modeValues_;
     profiles::CHs6533Profiledata profile_;
     profiles::HeadsetSystemSetStages stages_;
     std::optional<HeadsetLightReports::Reports> sent_;

@@ -51,22 +51,10 @@ std::vector<CZentrixKeyboardDevice::Mode> CZentrixKeyboardDevice::Modes() {
 }
 
 void CZentrixKeyboardDevice::LoadModeValues() {
+    modes_ = LoadModeList(kKeyboardModel);
     modeValues_.clear();
-    modes_.clear();
-    const Json::Value models = platform::JsonDocument::Read(
-        platform::Paths::DefaultDataDir() / "default_light.json", 4 * 1024 * 1024)["Models"];
-    if (!models.isArray() || models.size() <= kKeyboardModel) {
-        return;
-    }
-    for (const Json::Value& mode : models[kKeyboardModel]["Modes"]) {
-        Mode entry;
-        if (mode.isObject()) {
-            entry.value = mode["Value"].isInt() ? mode["Value"].asInt() : 0;
-            entry.visible = mode["Visible"].isInt() && mode["Visible"].asInt() != 0;
-            entry.name = mode["Name"].isString() ? mode["Name"].asString() : "";
-        }
-        modeValues_.push_back(entry.value);
-        modes_.push_back(std::move(entry));
+    for (const Mode& mode : modes_) {
+        modeValues_.push_back(mode.value);
     }
 }
 
@@ -418,23 +406,7 @@ void CZentrixKeyboardDevice::ResetRepeat() {
     RefreshPage();
 }
 
-void CZentrixKeyboardDevice::StatusPoll() {
-    hid::CommandChannel& ch = channel();
-    if (!ch.connected() || ch.CheckLink() != hid::kResultOk) {
-        return;
-    }
-    std::array<uint8_t, CMpDevicePowerUI::kStatusBytes> status{};
-    if (ch.ReadStatus(0, status) != hid::kResultOk) {
-        return;
-    }
-    status[3] = ch.receiverMode() ? 1 : 0;
-    if (CMpDevicePowerUI* power = powerControl()) {
-        power->SetStatus(status);
-    }
-    if (ui::CPaintManagerUI* manager = GetManager(); manager != nullptr && manager->GetWindow()) {
-        manager->GetWindow()->PostMessage(kStatusMessage, status[4], 0);
-    }
-}
+void CZentrixKeyboardDevice::StatusPoll() { PollCommandStatus(); }
 
 void CZentrixKeyboardDevice::OnDeviceEvent(uint16_t code) {
     constexpr uint16_t kSyncWithList = 1026;

@@ -84,7 +84,6 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // The battery and link poll: the link check, then the 6 status bytes to the power control
     // (byte 3: 1 behind the receiver) and byte 4 to the main window (message 0x0D01).
     void StatusPoll() override;
-    static constexpr uint32_t kStatusMessage = 0x0D01;
     // The active slot and its byte 17 as the keyboard last reported them.
     uint8_t activeSlot() const { return activeSlot_; }
 
@@ -136,13 +135,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     const profiles::KeyboardSystemStages& systemStages() const { return stages_; }
     void SetSystemStages(const profiles::KeyboardSystemStages& stages) { stages_ = stages; }
     const std::vector<int>& modeValues() const { return modeValues_; }
-    // The keyboard's mode list of the factory data: each entry's name key and visibility,
-    // in the order of modeValues().
-    struct Mode {
-        int value = 0;
-        bool visible = false;
-        std::string name;
-    };
+    // The keyboard's mode list of the factory data, in the order of modeValues().
     std::vector<Mode> Modes();
     bool lastWriteFailed() const { return lastWriteFailed_; }
     profiles::CKeyboardProfiledata& profile() { return profile_; }

@@ -11,10 +11,13 @@
 #include "devices/SelectPanelUI.h"
 #include "devices/ThreadStop.h"
 #include "platform/DebugOutput.h"
+#include "platform/JsonDocument.h"
 #include "platform/Paths.h"
 #include "profiles/BasicProfiledata.h"
 #include "profiles/ProfileList.h"
+#include "ui/PaintManagerUI.h"
 #include "ui/TabLayoutUI.h"
+#include "ui/WindowWnd.h"
 
 namespace marlo::devices {
 
@@ -521,6 +524,42 @@ void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
         }
         DebugOutput::Write("接收到自动添加设备的同步信息要求  TEST");
         OnDeviceEvent(entries[0].usages[0]);
+    }
+}
+
+std::vector<CZentrixUSBDevice::Mode> CZentrixUSBDevice::LoadModeList(int model) {
+    std::vector<Mode> modes;
+    const Json::Value models = platform::JsonDocument::Read(
+        platform::Paths::DefaultDataDir() / "default_light.json", 4 * 1024 * 1024)["Models"];
+    if (!models.isArray() || model < 0 || models.size() <= static_cast<unsigned>(model)) {
+        return modes;
+    }
+    for (const Json::Value& mode : models[model]["Modes"]) {
+        Mode entry;
+        if (mode.isObject()) {
+            entry.value = mode["Value"].isInt() ? mode["Value"].asInt() : 0;
+            entry.visible = mode["Visible"].isInt() && mode["Visible"].asInt() != 0;
+            entry.name = mode["Name"].isString() ? mode["Name"].asString() : "";
+        }
+        modes.push_back(std::move(entry));
+    }
+    return modes;
+}
+
+void CZentrixUSBDevice::PollCommandStatus() {
+    if (!channel_.connected() || channel_.CheckLink() != hid::kResultOk) {
+        return;
+    }
+    std::array<uint8_t, CMpDevicePowerUI::kStatusBytes> status{};
+    if (channel_.ReadStatus(0, status) != hid::kResultOk) {
+        return;
+    }
+    status[3] = channel_.receiverMode() ? 1 : 0;
+    if (power_ != nullptr) {
+        power_->SetStatus(status);
+    }
+    if (ui::CPaintManagerUI* manager = GetManager(); manager != nullptr && manager->GetWindow()) {
+        manager->GetWindow()->PostMessage(kStatusMessage, status[4], 0);
     }
 }
 

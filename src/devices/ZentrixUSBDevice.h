@@ -216,6 +216,18 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::filesystem::path UserDataFolder() const;
     // The selected profile's file in the user's folder (the factory profile when none).
     std::filesystem::path SelectedProfilePath() const;
+    // An entry of a device kind's mode list in the factory data ("default_light.json"): its
+    // value on the device, whether the list shows it, and its name key.
+    struct Mode {
+        int value = 0;
+        bool visible = false;
+        std::string name;
+    };
+    // The mode list of model `model` (0 mouse, 1 keyboard, 2 mouse pad, 3 headset); empty
+    // when the factory data has none.
+    static std::vector<Mode> LoadModeList(int model);
+    // The message the status poll posts to the window, with the status byte 4.
+    static constexpr uint32_t kStatusMessage = 0x0D01;
 
     // --- The event interface and the threads. ---
     // Opens the event collection (when not open) and starts the event thread. False when the
@@ -257,6 +269,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     bool ShowFrameOnPage();
     // PresentFrame for a device that takes no colour stream: the page only.
     void PresentOnPageOnly();
+    // Commands 0xAA and 0x1A: the link and the status bytes, shown by the power control and
+    // posted to the window (kStatusMessage).
+    void PollCommandStatus();
     // Whether the device has the frame the page shows (false after a new link).
     bool frameSent() const { return frameSent_; }
     void SetFrameSent(bool sent) { frameSent_ = sent; }
