@@ -1,5 +1,7 @@
 #include "devices/ZentrixHS6533Device.h"
 
+#include <strings.h>
+
 #include "devices/KeyboardBlock.h"
 #include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
@@ -8,6 +10,23 @@
 namespace marlo::devices {
 
 using platform::DebugOutput;
+
+namespace {
+
+// The index of `name` among `names`, ignoring letter case; -1 when absent.
+int IndexOfName(const std::vector<std::string>& names, const std::string& name) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i].size() == name.size() &&
+            strncasecmp(names[i].c_str(), name.c_str(), name.size()) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+CZentrixHS6533Device::CZentrixHS6533Device() { SetDeviceName("HD"); }
 
 void CZentrixHS6533Device::ReadFromDevice() {
     if (!audio_.started()) {
@@ -127,6 +146,73 @@ bool CZentrixHS6533Device::SetEqPreset(int preset) {
         SaveProfile();
     }
     return done;
+}
+
+int CZentrixHS6533Device::SaveCustomEq(const std::string& name, const std::vector<int>& bands) {
+    if (bands.size() != static_cast<size_t>(profiles::CHs6533Profiledata::kBands)) {
+        return -1;
+    }
+    const std::vector<int32_t> values(bands.begin(), bands.end());
+    std::vector<std::string> names = profile_.GetCustomEqNames();
+    int index = stages_.customEqSelectIndex;
+    if (name.empty()) {
+        if (index < 0 || index >= static_cast<int>(names.size())) {
+            return -1;
+        }
+    } else {
+        if (static_cast<int>(names.size()) >= kMaxCustomEq) {
+            return -1;
+        }
+        if (IndexOfName(names, name) >= 0) {
+            return 0;
+        }
+        names.push_back(name);
+        if (!profile_.SetCustomEqNames(names)) {
+            return -1;  // a name the profile cannot keep
+        }
+        index = static_cast<int>(names.size()) - 1;
+    }
+    profile_.SetCustomEqValues(index, values);
+    stages_.customEqSelectIndex = index;
+    stages_.eqType = profiles::CHs6533Profiledata::kCustomEqType;
+    SaveProfile();
+    return 1;
+}
+
+bool CZentrixHS6533Device::SelectCustomEq(const std::string& name) {
+    const int index = IndexOfName(profile_.GetCustomEqNames(), name);
+    if (index < 0) {
+        return false;
+    }
+    const std::vector<int32_t> values = profile_.GetCustomEqValues(index);
+    if (!audio_.SetEqualiser(std::vector<int>(values.begin(), values.end()))) {
+        return false;
+    }
+    stages_.customEqSelectIndex = index;
+    stages_.eqType = profiles::CHs6533Profiledata::kCustomEqType;
+    SaveProfile();
+    return true;
+}
+
+bool CZentrixHS6533Device::DeleteCustomEq(const std::string& name) {
+    std::vector<std::string> names = profile_.GetCustomEqNames();
+    const int index = IndexOfName(names, name);
+    if (index < 0) {
+        return false;
+    }
+    // The later presets move up by one, their bands with them.
+    for (int i = index; i + 1 < static_cast<int>(names.size()); ++i) {
+        profile_.SetCustomEqValues(i, profile_.GetCustomEqValues(i + 1));
+    }
+    names.erase(names.begin() + index);
+    profile_.SetCustomEqNames(names);
+    if (stages_.customEqSelectIndex == index) {
+        stages_.customEqSelectIndex = -1;
+    } else if (stages_.customEqSelectIndex > index) {
+        --stages_.customEqSelectIndex;
+    }
+    SaveProfile();
+    return true;
 }
 
 bool CZentrixHS6533Device::SetVoiceEffect(bool on) {

@@ -14,6 +14,9 @@ namespace marlo::devices {
 // reduction), kept in its profile, and its 13 LEDs as lighting reports.
 class CZentrixHS6533Device : public CZentrixUSBDevice {
   public:
+    static constexpr int kMaxCustomEq = 20;
+
+    CZentrixHS6533Device();
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
     // The frame as the headset's twelve lighting reports, sent when they differ from the
@@ -30,6 +33,15 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     bool SetMonitorMute(bool mute);
     // A preset 0-12 of the profile's equaliser presets.
     bool SetEqPreset(int preset);
+    // Saves `bands` as the custom preset `name`: 1 when saved (a new name is added and
+    // selected), 0 when another preset has that name (whatever its letter case), -1 when 20
+    // exist already. An empty name saves into the selected custom preset (-1 when none is).
+    int SaveCustomEq(const std::string& name, const std::vector<int>& bands);
+    // The custom preset `name` (any letter case) to the chip and selected; false when there
+    // is none or the chip did not take it.
+    bool SelectCustomEq(const std::string& name);
+    bool DeleteCustomEq(const std::string& name);
+    std::vector<std::string> CustomEqNames() { return profile_.GetCustomEqNames(); }
     bool SetVoiceEffect(bool on);
     bool SetVoiceSelection(int selection);
     bool SetSurround(bool on);

@@ -423,3 +423,45 @@ TEST(ToolsTest, KeyboardShowsAssignsAndSetsAsItsPageDoes) {
 }
 
 }  // namespace
+
+TEST(ToolsTest, HeadsetShowsAndSetsItsAudioAndLightsItsLeds) {
+    marlo::test::TempDir dir;
+    Simulator sim(dir.path() / "hid", "headset");
+    ASSERT_TRUE(sim.ready());
+    const std::string cli = "XDG_DATA_HOME=" + (dir.path() / "data").string() + " " + kBin +
+                            "/marloctl --hid-root " + (dir.path() / "hid").string() + " headset ";
+    const Result shown = RunCommand(cli + "show");
+    EXPECT_EQ(shown.status, 0);
+    for (const char* line : {"endpoint playback 1 0xf\n", "endpoint capture 2 0x30000\n",
+                             "mic-volume 75\n", "monitor-mute 0\n", "voice 1\n",
+                             "noise-reduction 0\n"}) {
+        EXPECT_NE(shown.out.find(line), std::string::npos) << line << "in:\n" << shown.out;
+    }
+    EXPECT_EQ(RunCommand(cli + "set mic-volume 42").status, 0);
+    EXPECT_EQ(RunCommand(cli + "set mic-volume 101").status, 2) << "out of range";
+    EXPECT_EQ(RunCommand(cli + "set bass 1").status, 2) << "no such setting";
+    EXPECT_EQ(RunCommand(cli + "set eq-preset 3").status, 0);
+    const Result after = RunCommand(cli + "show");
+    EXPECT_NE(after.out.find("mic-volume 42\n"), std::string::npos) << after.out;
+    EXPECT_NE(after.out.find("eq-preset 3\n"), std::string::npos) << after.out;
+
+    // Custom presets: a name in another letter case is refused (0), the 21st too (-1).
+    EXPECT_EQ(RunCommand(cli + "eq save Mine").out, "result 1\n");
+    const Result again = RunCommand(cli + "eq save MINE");
+    EXPECT_EQ(again.out, "result 0\n");
+    EXPECT_EQ(again.status, 1);
+    for (int i = 2; i <= 20; ++i) {
+        ASSERT_EQ(RunCommand(cli + "eq save p" + std::to_string(i)).status, 0) << i;
+    }
+    const Result full = RunCommand(cli + "eq save p21");
+    EXPECT_EQ(full.out, "result -1\n");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(RunCommand(cli + "eq select mine").status, 0);
+    EXPECT_EQ(RunCommand(cli + "eq delete p2").status, 0);
+    EXPECT_EQ(RunCommand(cli + "eq delete p2").status, 1) << "gone";
+
+    EXPECT_EQ(RunCommand(cli + "lighting --color 255,0,20 --level 128").status, 0);
+    EXPECT_EQ(RunCommand(cli + "lighting --color 255,0").status, 2);
+    const std::string dump = Control(dir.path() / "hid", "dump headset");
+    EXPECT_NE(dump.find("\"7f000a\""), std::string::npos) << dump;
+}

@@ -27,6 +27,7 @@ int PostCommand(Args args);
 int ListenCommand(Args args);
 int CopyDataCommand(Args args);
 int KeyboardCommand(Args args);
+int HeadsetCommand(Args args);
 int LanguageCommand(Args args);
 int UpdateCommand(Args args);
 

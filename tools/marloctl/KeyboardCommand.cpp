@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ArgNumbers.h"
 #include "Commands.h"
 #include "CustomControls.h"
 #include "SkinClasses.h"
@@ -27,21 +28,6 @@ using devices::CZentrixKeyboardDevice;
 constexpr const char* kUsage =
     "keyboard show|modes|functions|assign POS CODE|FUNCTION|default POS|apply|lighting [OPTIONS]|"
     "set NAME VALUE";
-
-template <typename T>
-std::optional<T> Number(std::string_view text, int base = 10) {
-    T value{};
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<int> Bounded(std::string_view text, int low, int high) {
-    const auto value = Number<int>(text);
-    return value && *value >= low && *value <= high ? value : std::nullopt;
-}
 
 // The first cable keyboard's command interface, found as the program finds it.
 std::optional<std::string> FindKeyboard() {

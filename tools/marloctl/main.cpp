@@ -28,6 +28,8 @@ constexpr const char* kHelp =
     "  hid list         every HID interface path and its identity\n"
     "  keyboard show|modes|assign POS CODE|default POS|apply|lighting [OPTIONS]|set NAME VALUE\n"
     "                   the first cable keyboard, driven as its page does\n"
+    "  headset show|set NAME VALUE|eq save|delete|select NAME|lighting --color R,G,B [--level L]\n"
+    "                   the first headset's audio settings and lights\n"
     "  language list|set ID\n"
     "                   the program's languages (INDEX ID NAME, * on the current one), or\n"
     "                   the one to show\n"
@@ -113,6 +115,9 @@ int main(int argc, char** argv) {
     }
     if (command == "keyboard") {
         return KeyboardCommand(rest);
+    }
+    if (command == "headset") {
+        return HeadsetCommand(rest);
     }
     if (command == "language") {
         return LanguageCommand(rest);
