@@ -14,6 +14,7 @@
 
 #include "MainWnd.h"
 #include "devices/DeviceProfileUI.h"
+#include "devices/ZentrixHS6533Device.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
@@ -170,7 +171,9 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
     } else if (msg.sType == ui::notify::kValueChanged) {
-        if (auto* keyboard = CurrentKeyboard(); keyboard != nullptr && IsSystemSetting(msg)) {
+        if (auto* headset = CurrentHeadsetOf(msg.pSender)) {
+            headset_.OnValueChanged(*headset, msg.pSender);
+        } else if (auto* keyboard = CurrentKeyboard(); keyboard != nullptr && IsSystemSetting(msg)) {
             keyboard->TakeSystemSetting(msg.pSender->GetName());
             window_.ShowWriteStatus(keyboard->lastWriteFailed());
         }
@@ -204,6 +207,10 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
 bool CControlRouter::OnMenuCommand(const std::string& name) {
     CDeviceList* devices = window_.devices();
     return macros_.OnMenuCommand(devices != nullptr ? devices->CurrentDevice() : nullptr, name);
+}
+
+devices::CZentrixHS6533Device* CControlRouter::CurrentHeadsetOf(ui::CControlUI* control) {
+    return dynamic_cast<devices::CZentrixHS6533Device*>(CurrentPageOf(control));
 }
 
 CZentrixUSBDevice* CControlRouter::CurrentPageOf(ui::CControlUI* control) {
@@ -250,6 +257,9 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
     } else if (CZentrixUSBDevice* page = CurrentPageOf(msg.pSender);
                page != nullptr && macros_.OnClick(*page, msg.pSender)) {
         return;  // the macro panel's
+    } else if (auto* headset = CurrentHeadsetOf(msg.pSender);
+               headset != nullptr && headset_.OnClick(*headset, msg.pSender)) {
+        return;  // the headset's sound panel
     } else {
         OnProfileButton(name);
     }
@@ -340,6 +350,10 @@ bool CControlRouter::IsSystemSetting(const ui::TNotifyUI& msg) {
 
 void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
+    if (auto* headset = CurrentHeadsetOf(msg.pSender);
+        headset != nullptr && headset_.OnSelectChanged(*headset, msg.pSender)) {
+        return;
+    }
     auto* option = dynamic_cast<ui::COptionUI*>(msg.pSender);
     const bool selected = option != nullptr && option->IsSelected();
     if (IsSystemSetting(msg)) {
@@ -389,6 +403,10 @@ void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
     }
     if (CZentrixUSBDevice* page = CurrentPageOf(msg.pSender);
         page != nullptr && macros_.OnItemSelect(*page, msg.pSender)) {
+        return;
+    }
+    if (auto* headset = CurrentHeadsetOf(msg.pSender);
+        headset != nullptr && headset_.OnItemSelect(*headset, msg.pSender)) {
         return;
     }
     if (Is(msg.pSender->GetName(), "device_profile_combo")) {

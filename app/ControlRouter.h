@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "HeadsetPanelRouter.h"
 #include "KeyPanelRouter.h"
 #include "MacroPanelRouter.h"
 #include "ui/UIDefs.h"
@@ -12,6 +13,7 @@ namespace marlo::devices {
 class CZentrixUSBDevice;
 class CDeviceProfileUI;
 class CZentrixKeyboardDevice;
+class CZentrixHS6533Device;
 }  // namespace marlo::devices
 
 namespace marlo::app {
@@ -24,7 +26,8 @@ class CMainWnd;
 // exist yet do nothing.
 class CControlRouter {
   public:
-    explicit CControlRouter(CMainWnd& window) : window_(window), keys_(window), macros_(window) {}
+    explicit CControlRouter(CMainWnd& window)
+        : window_(window), keys_(window), macros_(window), headset_(window) {}
 
     void Route(ui::TNotifyUI& msg);
     // A key the hook captured for the key assignment panel (its virtual-key code).
@@ -56,10 +59,13 @@ class CControlRouter {
     static devices::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
     // That page when it is the current device's, else nothing.
     devices::CZentrixUSBDevice* CurrentPageOf(ui::CControlUI* control);
+    // The current headset's page a control sits on, else nothing.
+    devices::CZentrixHS6533Device* CurrentHeadsetOf(ui::CControlUI* control);
 
     CMainWnd& window_;
     CKeyPanelRouter keys_;
     CMacroPanelRouter macros_;
+    CHeadsetPanelRouter headset_;
 };
 
 }  // namespace marlo::app

@@ -12,6 +12,8 @@
 #include "panels/DeviceOptionUI.h"
 #include "panels/KeySetControlUI.h"
 #include "panels/MacroControlUI.h"
+#include "panels/MagicControlUI.h"
+#include "panels/Voice6533ControlUI.h"
 #include "ui/ControlFactory.h"
 
 namespace marlo::app {
@@ -34,6 +36,8 @@ void RegisterCustomControls() {
     Register<devices::CDeviceProfileUI>("CDeviceProfileUI");
     Register<panels::CKeySetControlUI>("CKeySetControlUI");
     Register<panels::CMacroControlUI>("CMacroControlUI");
+    Register<panels::CVoice6533ControlUI>("CVoice6533ControlUI");
+    Register<panels::CMagicControlUI>("CMagicControlUI");
     Register<devices::CZentrixUSBDevice>("CZentrixUSBDevice");
     Register<devices::CZentrixMousePadDevice>("CZentrixMousePadDevice");
     Register<devices::CZentrixHS6533Device>("CZentrixHS6533Device");

@@ -2,7 +2,10 @@
 
 #include <thread>
 
+#include "HeadsetPanelRouter.h"
+
 #include "devices/MpDevicePowerUI.h"
+#include "devices/ZentrixHS6533Device.h"
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
@@ -215,6 +218,9 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     device->SetKindIndex(list.kindIndex);
     device->BuildPage();
     SetUpKeyPanel(*device);
+    if (auto* headset = dynamic_cast<devices::CZentrixHS6533Device*>(device)) {
+        headset->SetPageRefreshHandler([headset] { CHeadsetPanelRouter::Show(*headset); });
+    }
 
     deviceSwitch->Add(std::move(pageRoot));
     {

@@ -13,6 +13,8 @@
 #include "devices/ZentrixMousePadDevice.h"
 #include "panels/KeySetControlUI.h"
 #include "panels/MacroControlUI.h"
+#include "panels/MagicControlUI.h"
+#include "panels/Voice6533ControlUI.h"
 #include "platform/DebugOutput.h"
 
 namespace marlo::app {
@@ -40,6 +42,8 @@ constexpr MadeClass kMadeClasses[] = {
     {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
     {"KeySetControl", &Make<panels::CKeySetControlUI>},
     {"MacroControl", &Make<panels::CMacroControlUI>},
+    {"Voice6533Control", &Make<panels::CVoice6533ControlUI>},
+    {"MagicControl", &Make<panels::CMagicControlUI>},
 };
 
 struct SubLayout {
@@ -51,6 +55,9 @@ constexpr SubLayout kSubLayouts[] = {
     {"DeviceProfileUI", "xml/CustomControlXML/DeviceProfile.xml"},
     {"KeySetControlUI", "xml/CustomControlXML/KeySetControl.xml"},
     {"MacroSetControlUI", "xml/CustomControlXML/MacroControl.xml"},
+    {"Voice6533ControlUI", "xml/CustomControlXML/Voice6533Control.xml"},
+    {"MagicControlUI", "xml/CustomControlXML/MagicControl.xml"},
+    {"SurroundControlUI", "xml/CustomControlXML/SurroundControl.xml"},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

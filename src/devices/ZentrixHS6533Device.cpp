@@ -40,6 +40,7 @@ void CZentrixHS6533Device::ReadFromDevice() {
     }
     LoadProfile();
     ReadLightingBlock();
+    RefreshPage();
 }
 
 const std::vector<int>& CZentrixHS6533Device::ModeValues() {

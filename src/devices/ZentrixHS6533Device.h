@@ -23,6 +23,8 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     // last ones it took (and again in full after a new link).
     void PresentFrame() override;
     int LoadProfile() override;
+    // The page's panels show the headset's values.
+    void RefreshPage() override { PageRefreshed(); }
     void SaveProfile() override;
 
     // The setting operations: each goes to the chip, then into the profile, which is saved.

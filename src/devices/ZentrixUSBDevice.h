@@ -254,6 +254,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // (stop looking) until something new is there to present. The wake handler is called,
     // on any thread, when that happens.
     void SetFrameWakeHandler(std::function<void()> handler);
+    // Called on the UI thread when the device's values changed and its page's panels should
+    // show them again (panels the device layer does not know).
+    void SetPageRefreshHandler(std::function<void()> handler) { pageRefresh_ = std::move(handler); }
     // Whether the last PresentFrame left nothing to do (UI thread).
     bool FrameSettled() const;
     // Parks the presentation; false when the frame moved on meanwhile (UI thread).
@@ -272,6 +275,12 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // Commands 0xAA and 0x1A: the link and the status bytes, shown by the power control and
     // posted to the window (kStatusMessage).
     void PollCommandStatus();
+    // The page's panels show the device's values again (see SetPageRefreshHandler).
+    void PageRefreshed() {
+        if (pageRefresh_) {
+            pageRefresh_();
+        }
+    }
     // Whether the device has the frame the page shows (false after a new link).
     bool frameSent() const { return frameSent_; }
     void SetFrameSent(bool sent) { frameSent_ = sent; }
@@ -354,6 +363,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::mutex syncMutex_;
     std::function<void()> syncRequested_;  // under syncMutex_
     std::function<void()> frameWake_;      // under syncMutex_
+    std::function<void()> pageRefresh_;    // UI thread
     platform::WorkerThread lightingThread_;
     platform::WorkerThread eventThread_;
 };

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/UIDefs.h"
+
+namespace marlo::devices {
+class CZentrixHS6533Device;
+}  // namespace marlo::devices
+
+namespace marlo::app {
+
+class CMainWnd;
+
+// The headset page's sound panels: the equaliser presets, bands and custom presets, the
+// microphone and monitor, the voice effects, surround and noise reduction. Each change goes to
+// the headset (chip, then profile); the panels then show what the headset has.
+class CHeadsetPanelRouter {
+  public:
+    explicit CHeadsetPanelRouter(CMainWnd& window) : window_(window) {}
+
+    // The headset's values into its page's panels (without notifications); the panels are
+    // disabled while the chip cannot be reached.
+    static void Show(devices::CZentrixHS6533Device& headset);
+
+    // False for a control that is not one of the panels'.
+    bool OnSelectChanged(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnValueChanged(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnClick(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnItemSelect(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+
+  private:
+    CMainWnd& window_;
+};
+
+}  // namespace marlo::app
