@@ -194,6 +194,24 @@ std::vector<profiles::MacroList::ActionRow> CMacroControlUI::ActionRows() const 
     return rows;
 }
 
+std::optional<MacroEvent> CMacroControlUI::StepAt(int index) const {
+    const ui::CListUI* steps = List("macro_action_list");
+    const auto* row =
+        steps != nullptr ? dynamic_cast<const ui::CContainerUI*>(steps->GetItemAt(index)) : nullptr;
+    if (row == nullptr) {
+        return std::nullopt;
+    }
+    const Json::Value object = platform::JsonDocument::Parse(row->GetUserData());
+    if (!object.isObject()) {
+        return std::nullopt;
+    }
+    MacroEvent event = MacroEvent::FromJson(object);
+    const ui::CControlUI* delay =
+        const_cast<ui::CContainerUI*>(row)->FindSubControl("macro_delay");
+    event.delay = delay != nullptr ? delay->GetText() : "";
+    return event;
+}
+
 std::vector<MacroEvent> CMacroControlUI::Steps() const {
     std::vector<MacroEvent> events;
     for (const auto& row : ActionRows()) {
@@ -292,8 +310,11 @@ void CMacroControlUI::StopRecording() {
     // A button still down is the press on the stop button: it is no step of the macro.
     ui::CListUI* steps = List("macro_action_list");
     while (steps != nullptr && !buttonsDown_.empty() && steps->GetCount() > 0) {
-        const std::vector<MacroEvent> all = Steps();
-        const MacroEvent& last = all.back();
+        const std::optional<MacroEvent> step = StepAt(steps->GetCount() - 1);
+        if (!step) {
+            break;
+        }
+        const MacroEvent& last = *step;
         if (last.type != MacroStepText::kMouseButtonType || last.action != "down" ||
             std::find(buttonsDown_.begin(), buttonsDown_.end(), last.button) ==
                 buttonsDown_.end()) {
@@ -472,11 +493,14 @@ void CMacroControlUI::MoveStep(Move move) {
     if (to == index) {
         return;
     }
-    const std::vector<MacroEvent> all = Steps();
-    MacroEvent event = all[static_cast<size_t>(index)];
-    const auto delay = static_cast<int>(LeadingNumber(event.delay, CMacroRecorder::kMaxDelay));
+    // The selected row as it is, read alone (not every row of a long macro).
+    const std::optional<MacroEvent> event = StepAt(index);
+    if (!event) {
+        return;
+    }
+    const auto delay = static_cast<int>(LeadingNumber(event->delay, CMacroRecorder::kMaxDelay));
     steps->Remove(steps->GetItemAt(index));
-    steps->AddAt(MakeRow(event, delay), to);
+    steps->AddAt(MakeRow(*event, delay), to);
     steps->SelectItem(to, false, false);
 }
 

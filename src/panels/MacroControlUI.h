@@ -79,6 +79,8 @@ class CMacroControlUI : public ui::CHorizontalLayoutUI {
     int selectedStep() const;
     size_t stepCount() const;
     std::vector<profiles::MacroEvent> Steps() const;
+    // One step, with its delay as typed; nothing for a row past the list or without an event.
+    std::optional<profiles::MacroEvent> StepAt(int index) const;
     // A step's delay edit lost the focus: digits only, 0-65535.
     static void ClampDelay(ui::CEditUI& edit);
 
