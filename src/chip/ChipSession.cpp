@@ -1,5 +1,7 @@
 #include "chip/ChipSession.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -65,6 +67,18 @@ std::string Fixed(double value) {
 void ChipSession::SetPaths(std::filesystem::path root, std::filesystem::path storeFolder) {
     root_ = root.empty() ? std::filesystem::path("/") : std::move(root);
     storeFolder_ = std::move(storeFolder);
+}
+
+int ChipSession::Init() {
+    if (storeFolder_.empty()) {
+        return 0;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(storeFolder_, error);
+    return std::filesystem::is_directory(storeFolder_, error) &&
+                   access(storeFolder_.c_str(), W_OK) == 0
+               ? 0
+               : -1;
 }
 
 void ChipSession::Clear() {

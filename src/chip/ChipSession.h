@@ -19,6 +19,9 @@ class ChipSession {
     static constexpr const char* kUsbId = "0c76:1630";
 
     void SetPaths(std::filesystem::path root, std::filesystem::path storeFolder);
+    // 0 when the library can work: its store folder, when it has one, exists (it is made)
+    // and can be written; -1 when not.
+    int Init();
     // Finds the first card with the headset's USB id; no card, no endpoints.
     void CreateDeviceList();
     int DeviceCount(int flow) const;

@@ -30,7 +30,10 @@ __attribute__((visibility("default"))) int ConfLibSetPaths(const char* root,
     return 0;
 }
 
-__attribute__((visibility("default"))) int ConfLibInit(void) { return 0; }
+__attribute__((visibility("default"))) int ConfLibInit(void) {
+    std::lock_guard lock(Guard());
+    return Session().Init();
+}
 
 __attribute__((visibility("default"))) void ConfLibUnInit(void) {
     std::lock_guard lock(Guard());

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "devices/KeyboardBlock.h"
 #include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
@@ -28,6 +30,8 @@ int IndexOfName(const std::vector<std::string>& names, const std::string& name) 
 
 CZentrixHS6533Device::CZentrixHS6533Device() { SetDeviceName("HD"); }
 
+CZentrixHS6533Device::~CZentrixHS6533Device() { StopThreads(); }
+
 void CZentrixHS6533Device::ReadFromDevice() {
     if (!audio_.started()) {
         const auto library = platform::Paths::ResourceDir() / "SDK" / "osConfLib.so";
@@ -41,6 +45,29 @@ void CZentrixHS6533Device::ReadFromDevice() {
     LoadProfile();
     ReadLightingBlock();
     RefreshPage();
+    StartLightingThread();
+}
+
+void CZentrixHS6533Device::SetLightInfo(const profiles::LightInfo& light) {
+    light_ = light;
+    const std::vector<int>& values = ModeValues();
+    std::lock_guard lock(lightingMutex_);
+    lightingMode_ = light.selectItem < values.size() ? values[light.selectItem] : kModeStatic;
+    effect_.colour = {light.red, light.green, light.blue};
+    effect_.brightness = std::min<int>(light.light, 4);
+    effect_.speed = std::min<int>(light.speed, 4);
+    effect_.rainbow = light.multiColor != 0;
+    effect_.forward = light.fx == 0;
+}
+
+int CZentrixHS6533Device::CurrentLightingMode() const {
+    std::lock_guard lock(lightingMutex_);
+    return lightingMode_;
+}
+
+EffectSettings CZentrixHS6533Device::CurrentEffect() const {
+    std::lock_guard lock(lightingMutex_);
+    return effect_;
 }
 
 const std::vector<int>& CZentrixHS6533Device::ModeValues() {
@@ -81,7 +108,7 @@ bool CZentrixHS6533Device::ReadLightingBlock() {
     profiles::LightInfo light = light_;
     KeyboardBlock::Read(read, active, ModeValues(), light, unused);
     if (!(light == light_)) {
-        light_ = light;
+        SetLightInfo(light);
         SaveProfile();
     }
     return true;
@@ -95,7 +122,7 @@ int CZentrixHS6533Device::LoadProfile() {
         return 0;
     }
     stages_ = profile_.GetHeadsetSystemSetStages();
-    light_ = profile_.GetLightInfo();
+    SetLightInfo(profile_.GetLightInfo());
     return 1;
 }
 

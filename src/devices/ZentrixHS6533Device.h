@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <optional>
 
 #include "devices/HeadsetAudio.h"
@@ -17,6 +18,8 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     static constexpr int kMaxCustomEq = 20;
 
     CZentrixHS6533Device();
+    // The lighting thread reads this object's lighting: it ends before the object does.
+    ~CZentrixHS6533Device() override;
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
     // The frame as the headset's twelve lighting reports, sent when they differ from the
@@ -58,7 +61,8 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     // The link check and the status bytes.
     void StatusPoll() override { PollCommandStatus(); }
     const profiles::LightInfo& lightInfo() const { return light_; }
-    void SetLightInfo(const profiles::LightInfo& light) { light_ = light; }
+    // The lighting the lights follow (and the block carries), from now on.
+    void SetLightInfo(const profiles::LightInfo& light);
 
     CHeadsetAudio& audio() { return audio_; }
     const profiles::HeadsetSystemSetStages& stages() const { return stages_; }
@@ -68,6 +72,10 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
 
   protected:
     int PageKind() const override { return 7; }
+    // The lighting thread steps the profile's mode (the headset's mode values are the common
+    // effects) with its colour, brightness, speed and direction.
+    int CurrentLightingMode() const override;
+    EffectSettings CurrentEffect() const override;
     // The chip on the first read (the library, the defaults, the values), then the profile.
     void ReadFromDevice() override;
 
@@ -78,7 +86,11 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     const std::vector<int>& ModeValues();
 
     CHeadsetAudio audio_;
-    profiles::LightInfo light_;
+    profiles::LightInfo light_;  // UI thread
+    // What the lighting thread reads: the mode value and effect of light_.
+    mutable std::mutex lightingMutex_;
+    int lightingMode_ = kModeStatic;
+    EffectSettings effect_;
     std::vector<int> modeValues_;
     profiles::CHs6533Profiledata profile_;
     profiles::HeadsetSystemSetStages stages_;

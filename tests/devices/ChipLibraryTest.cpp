@@ -91,6 +91,13 @@ TEST(ChipLibraryStartTest, AMissingLibraryOrCardLeavesEveryCallFailing) {
     EXPECT_FALSE(chip.capture());
     EXPECT_NE(chip.Get(CChipLibrary::Endpoint{}, "GetMaxVol", 0, text), 0);
 
+    // A library that cannot start (its store cannot be made) says so and answers nothing.
+    platform::DebugOutput::Capture debug;
+    MakeCards(empty.path());
+    EXPECT_FALSE(chip.Start(empty.path(), "/dev/null/store"));
+    EXPECT_TRUE(debug.Contains("ConfLibInit called failed!"));
+    EXPECT_FALSE(chip.playback());
+
     // A sound card the machine does not have: its mixer answers nothing.
     chip::AlsaChipMixer absent(99);
     EXPECT_FALSE(absent.opened());

@@ -152,6 +152,22 @@ TEST_F(HeadsetDeviceTest, TheLightingBlockIsWrittenAndReadAtItsSlot) {
     EXPECT_EQ(headset_.lightInfo().blue, 0x56);
 }
 
+TEST_F(HeadsetDeviceTest, TheLightsFollowTheLightingMode) {
+    headset_.ReadAfterConnect();  // the lighting thread runs from here
+    profiles::LightInfo light;
+    light.selectItem = 3;  // the headset's static mode
+    light.light = 4;
+    light.red = 200;
+    headset_.SetLightInfo(light);
+    for (int i = 0; i < 200 && headset_.GetLight(12).red == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    headset_.PresentFrame();
+    ReportsAfter(12);
+    EXPECT_EQ(Led(12).substr(2), "0000") << Led(12);
+    EXPECT_NE(Led(12).substr(0, 2), "00") << "lit red by the static mode";
+}
+
 class HeadsetWithoutLibraryTest : public HeadsetDeviceTest {
   protected:
     HeadsetWithoutLibraryTest() : HeadsetDeviceTest("/nonexistent/marlo-gear-resources") {}
