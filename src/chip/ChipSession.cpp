@@ -146,7 +146,15 @@ bool ChipSession::IsEndpoint(const ConfDevice& device) const {
 
 int ChipSession::Feature(const ConfDevice& device, std::string& text) const {
     // Seven fields: field 0 the effects the endpoint has (0x20000 the voice effects), field 4
-    // the equaliser's bands, field 6 the chip's interface version.
+    // the equaliser's bands, field 6 the chip's interface version. A card's store may name
+    // other features (a headset model without voice effects): "SupportFeature/<type>".
+    const auto kept = store_ != nullptr
+                          ? store_->Get("SupportFeature", static_cast<int>(device.type))
+                          : std::nullopt;
+    if (kept) {
+        text = *kept;
+        return 0;
+    }
     text = device.type == kMicrophone ? "196608,0,0,0,0,0,1" : "15,0,0,0,10,0,1";
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "hid/HidInterface.h"
@@ -166,6 +168,19 @@ TEST_F(HeadsetDeviceTest, TheLightsFollowTheLightingMode) {
     ReportsAfter(12);
     EXPECT_EQ(Led(12).substr(2), "0000") << Led(12);
     EXPECT_NE(Led(12).substr(0, 2), "00") << "lit red by the static mode";
+}
+
+TEST_F(HeadsetDeviceTest, AChipWithoutVoiceEffectsLeavesTheirSwitchUnread) {
+    // This headset's chip reports no voice effects (bit 0x20000 clear) on its microphone.
+    const auto store = dir_.path() / "data/Marlo Gear/HD/chip";
+    std::filesystem::create_directories(store);
+    std::ofstream(store / "card-Headset.json")
+        << R"({"Properties": {"SupportFeature/2": "65536,0,0,0,0,0,1",
+                              "Enable_MAGICVOICE/0": "1"}})";
+    headset_.ReadAfterConnect();
+    ASSERT_TRUE(headset_.audio().started());
+    EXPECT_FALSE(headset_.audio().state().voiceEffectRead);
+    EXPECT_FALSE(headset_.audio().state().voiceEffect) << "the stored 1 is not read";
 }
 
 class HeadsetWithoutLibraryTest : public HeadsetDeviceTest {
