@@ -2,7 +2,7 @@
 PRESET ?= debug
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps build test demo bench asan-test tsan-test format clean
+.PHONY: all deps build test demo bench package asan-test tsan-test format clean
 
 all: build
 
@@ -23,6 +23,11 @@ demo: build
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	@scripts/run-benchmarks build/release
+
+# The Debian package of a release build, in build/release (marlo-gear_<version>_<arch>.deb).
+package:
+	@$(MAKE) --no-print-directory build PRESET=release
+	@cd build/release && cpack -G DEB
 
 asan-test:
 	@$(MAKE) --no-print-directory test PRESET=asan

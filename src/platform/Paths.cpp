@@ -119,6 +119,11 @@ std::filesystem::path Paths::ResourceDir() {
     if (std::filesystem::is_directory(exeDir / "DefaultData", ec)) {
         return exeDir;
     }
+    // Installed: beside the programs' folder, wherever the installation was put.
+    const std::filesystem::path installed = exeDir.parent_path() / "share" / "marlo-gear";
+    if (std::filesystem::is_directory(installed / "DefaultData", ec)) {
+        return installed;
+    }
     return std::filesystem::path(MARLO_INSTALL_DATADIR) / "marlo-gear";
 }
 

@@ -30,8 +30,10 @@ class Paths {
     static std::filesystem::path ConfigFolder();
     // The folder of the running executable.
     static std::filesystem::path ExecutableDir();
-    // Factory data, skin and fonts: $MARLO_RESOURCE_DIR when set; else the executable's folder
-    // when it holds DefaultData/; else <install prefix>/share/marlo-gear.
+    // Factory data, skin, fonts and the chip library: $MARLO_RESOURCE_DIR when set; else the
+    // executable's folder when it holds DefaultData/ (the build tree); else share/marlo-gear
+    // beside the executable's folder when it holds DefaultData/ (installed anywhere); else
+    // <install prefix>/share/marlo-gear.
     static std::filesystem::path ResourceDir();
     // ResourceDir/"DefaultData".
     static std::filesystem::path DefaultDataDir();
