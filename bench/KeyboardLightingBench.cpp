@@ -3,8 +3,8 @@
 // one, a reactive one with no keys pressed, the music mode without sound, and the host
 // animation streamed as fast as the link allows). Each run reports the program's CPU over a
 // span (default 10 s) and, for the streamed mode, the frames the keyboard received per second
-// against what the link allows (⌈slots·3 / 56⌉ exchanges of 2 ms per frame). A timing
-// program, not a Google Benchmark.
+// against what the link allows (⌈slots·3 / 56⌉ exchanges of 2 ms per frame). A second argument
+// runs only the family of that mode. A timing program, not a Google Benchmark.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -67,6 +67,7 @@ uint64_t FrameChunks(marlo::sim::SimServer& server) {
 int main(int argc, char** argv) {
     const std::string bin = MARLO_BIN_DIR;
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const int onlyMode = argc > 2 ? std::atoi(argv[2]) : -1;  // one family, by its mode
     const Family families[] = {
         {"static (3)", 3},   {"animated: wave (1)", 1},    {"reactive, idle (6)", 6},
         {"music, no sound (29)", 29}, {"host animation, streamed (30)", 30},
@@ -76,6 +77,9 @@ int main(int argc, char** argv) {
     const double linkFps = 1000.0 / (2.0 * static_cast<double>(chunksPerFrame));
     int status = 0;
     for (const Family& f : families) {
+        if (onlyMode >= 0 && f.mode != onlyMode) {
+            continue;
+        }
         marlo::test::TempDir dir;
         mkdir((dir / "run").c_str(), 0700);
         marlo::sim::SimServer::Options options;

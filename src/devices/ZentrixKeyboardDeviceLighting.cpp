@@ -16,9 +16,11 @@ namespace {
 constexpr int kCustomMode = 21;
 constexpr uint32_t kClosedWaitMs = 100;
 constexpr uint64_t kStreamHoldOffUs = 200'000;
-// The page shows at most one frame every 40 ms (25 a second); the keyboard is sent every
-// frame.
+// The page shows at most one frame every 40 ms (25 a second), and one every 50 ms (20) while
+// the frames also stream to the keyboard, which is sent every frame: the link's share of the
+// program's time is left to it.
 constexpr uint64_t kPageFrameUs = 40'000;
+constexpr uint64_t kStreamedPageFrameUs = 50'000;
 
 uint64_t NowUs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -236,7 +238,8 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
         }
         // The page: the newest frame, no more often than a person can follow (an unchanged
         // frame is not drawn again).
-        if (!toShow.empty() && now >= shownUs + kPageFrameUs) {
+        const uint64_t pageFrameUs = streamed ? kStreamedPageFrameUs : kPageFrameUs;
+        if (!toShow.empty() && now >= shownUs + pageFrameUs) {
             frame_.Assign(toShow);
             toShow.clear();
             shownUs = now;
@@ -261,7 +264,7 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
         uint64_t due = sync ? after + KeyboardStepTimer::kTickUs
                             : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
         if (!toShow.empty()) {
-            due = std::min(due, shownUs + kPageFrameUs);
+            due = std::min(due, shownUs + pageFrameUs);
         }
         if (!toSend.empty()) {
             due = std::min(due, heldUntilUs);

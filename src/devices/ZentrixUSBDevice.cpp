@@ -45,6 +45,8 @@ uint32_t Rgb24(const LightEntry& e) {
 
 // How often the event thread looks at its stop event while it waits for a report.
 constexpr uint32_t kEventReadSliceMs = 100;
+// How long reports gather before the event thread takes them together.
+constexpr uint32_t kEventGatherMs = 20;
 
 }  // namespace
 
@@ -502,28 +504,43 @@ void CZentrixUSBDevice::RunLighting(platform::Event& stop) {
 void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
     hid::HidInterface& events = eventChannel_.cable();
     std::vector<uint8_t> report(64);
+    const auto ended = [this] {
+        DebugOutput::Write(EventThreadEndLine());
+    };
     for (;;) {
-        if (stop.Wait(1)) {
-            DebugOutput::Write(EventThreadEndLine());
-            return;
+        if (stop.Wait(0)) {
+            return ended();
         }
         if (!eventChannel_.connected()) {
             stop.Wait(kEventReadSliceMs);
             continue;
         }
-        // A read that waits without limit could not see the stop event: it waits in slices.
+        // Every handle of the node gets every report, the answers to this program's commands
+        // among them (hundreds a second while lighting streams): once one is there, the thread
+        // lets the others gather for a moment and then takes them all, rather than waking for
+        // each. The node's queue holds far more than gather meanwhile. The wait goes in slices
+        // so that the stop event is seen.
+        if (!events.WaitForInput(kEventReadSliceMs)) {
+            if (events.lastReadFailure() != hid::HidInterface::Failure::kTimeout &&
+                stop.Wait(kEventReadSliceMs)) {
+                return ended();
+            }
+            continue;
+        }
+        if (stop.Wait(kEventGatherMs)) {
+            return ended();
+        }
         uint32_t got = 0;
-        if (events.Read(report.data(), static_cast<uint32_t>(report.size()), &got,
-                        kEventReadSliceMs) != 1 ||
-            !events.DecodeInput(report.data(), got)) {
-            continue;
+        while (events.Read(report.data(), static_cast<uint32_t>(report.size()), &got, 0) == 1) {
+            if (!events.DecodeInput(report.data(), got)) {
+                continue;
+            }
+            const std::vector<hid::HidDataEntry> entries = events.inputEntries();
+            if (!entries.empty() && !entries[0].usages.empty()) {
+                DebugOutput::Write("接收到自动添加设备的同步信息要求  TEST");
+                OnDeviceEvent(entries[0].usages[0]);
+            }
         }
-        const std::vector<hid::HidDataEntry> entries = events.inputEntries();
-        if (entries.empty() || entries[0].usages.empty()) {
-            continue;
-        }
-        DebugOutput::Write("接收到自动添加设备的同步信息要求  TEST");
-        OnDeviceEvent(entries[0].usages[0]);
     }
 }
 

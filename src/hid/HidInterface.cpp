@@ -281,6 +281,32 @@ int HidInterface::Read(uint8_t* buffer, uint32_t length, uint32_t* transferred,
     return Transfer(Direction::kRead, buffer, length, transferred, timeoutMs);
 }
 
+bool HidInterface::WaitForInput(uint32_t timeoutMs) {
+    int fd = -1;
+    if (!BeginTransfer(Direction::kRead, &fd)) {
+        return false;
+    }
+    const uint64_t start = platform::MonotonicMs();
+    pollfd fds[2] = {{cancel_.fd(), POLLIN, 0}, {fd, POLLIN, 0}};
+    int n = 0;
+    do {
+        const uint32_t left = platform::RemainingMs(timeoutMs, start);
+        n = poll(fds, 2, left == platform::kInfinite ? -1 : static_cast<int>(left));
+    } while (n < 0 && errno == EINTR);
+    Failure failure = Failure::kNone;
+    if (n < 0) {
+        failure = Failure::kIoError;
+    } else if (n == 0) {
+        failure = Failure::kTimeout;
+    } else if (fds[0].revents & POLLIN) {
+        failure = Failure::kCancelled;
+    } else if (!(fds[1].revents & POLLIN)) {
+        failure = Failure::kDisconnected;
+    }
+    EndTransfer(Direction::kRead, failure);
+    return failure == Failure::kNone;
+}
+
 int HidInterface::Write(const uint8_t* buffer, uint32_t length, uint32_t* transferred,
                         uint32_t timeoutMs) {
     // The write path only reads from the buffer.
@@ -310,12 +336,15 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
     // A write, and a read that may not wait, try at once (the handle never blocks): a write
     // almost always goes through, and a look for a waiting report needs no wait. Only when
     // that would block does the call wait, for the handle or a cancel.
-    bool tryAtOnce = !reading || timeoutMs == 0;
+    // A read that may not wait goes through the waiting reports until one of this collection
+    // or none is left.
+    const bool takeWaiting = reading && timeoutMs == 0;
+    bool tryAtOnce = !reading || takeWaiting;
     for (bool first = true;; first = false) {
         // One deadline for the whole call: a node that keeps delivering reports of other
         // collections must not keep it going.
         const uint32_t left = platform::RemainingMs(timeoutMs, start);
-        if (left == 0 && !first) {
+        if (left == 0 && !first && !takeWaiting) {
             failure = Failure::kTimeout;
             break;
         }
@@ -342,13 +371,17 @@ int HidInterface::Transfer(Direction direction, uint8_t* buffer, uint32_t length
             }
             ready = fds[1].revents;
         }
-        tryAtOnce = false;
+        tryAtOnce = takeWaiting;
         if (reading && (ready & POLLIN)) {
             // Reports without IDs get a 0 in front, so byte 0 is always the report ID.
             const size_t prefix = usesIds ? 0 : 1;
             report[0] = 0;
             const ssize_t got = isSocket ? recv(fd, report + prefix, kMaxReportBytes, 0)
                                          : read(fd, report + prefix, kMaxReportBytes);
+            if (got < 0 && errno == EAGAIN && takeWaiting) {
+                failure = Failure::kTimeout;  // nothing (more) is waiting
+                break;
+            }
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
                 continue;
             }

@@ -161,6 +161,36 @@ TEST_F(HidTransportTest, ReadsOnlyTheReportsOfItsOwnCollection) {
     EXPECT_EQ(events.Write(request.data(), 64, &n, 100), 0) << "opened without write access";
 }
 
+TEST_F(HidTransportTest, AReadThatMayNotWaitTakesTheWaitingReportsUntilOneOfItsCollection) {
+    Plug("keyboard");
+    HidInterface commands;
+    HidInterface events;
+    ASSERT_TRUE(commands.Open(KeyboardPath(4), true, true, true, false));
+    ASSERT_TRUE(events.Open(KeyboardPath(3), true, false, true, false));
+    EXPECT_FALSE(events.WaitForInput(30));
+    EXPECT_EQ(events.lastReadFailure(), HidInterface::Failure::kTimeout);
+
+    // Two answers of the command collection, then an event: all wait on the events handle.
+    const auto request = Request(0x03);
+    uint32_t n = 0;
+    uint8_t answer[64] = {};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(commands.Write(request.data(), 64, &n, 1000), 1);
+        ASSERT_EQ(commands.Read(answer, 64, &n, 1000), 1);
+    }
+    ASSERT_TRUE(server_.InjectEvent("keyboard", 0x1101));
+    ASSERT_TRUE(events.WaitForInput(1000)) << "a report of any collection is input";
+    std::this_thread::sleep_for(milliseconds(50));  // the event is there too
+
+    uint8_t event[3] = {};
+    ASSERT_EQ(events.Read(event, 3, &n, 0), 1) << "the answers before it are passed over";
+    ASSERT_TRUE(events.DecodeInput(event, n));
+    EXPECT_EQ(events.inputEntries()[0].usages[0], 0x1101);
+    EXPECT_EQ(events.Read(event, 3, &n, 0), 0);
+    EXPECT_EQ(events.lastReadFailure(), HidInterface::Failure::kTimeout);
+    EXPECT_FALSE(events.WaitForInput(30)) << "nothing is left waiting";
+}
+
 TEST_F(HidTransportTest, UnlimitedReadReturnsAtOnceWhenClosedOrReopenedElsewhere) {
     Plug("keyboard");
     for (const bool reopen : {false, true}) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <map>
+#include <unordered_map>
 
 class QWidget;
 
@@ -37,7 +37,7 @@ class ControlPeers {
 
     CPaintManagerUI& manager_;
     QWidget* host_;
-    std::map<CControlUI*, QWidget*> peers_;
+    std::unordered_map<CControlUI*, QWidget*> peers_;
     bool mirroring_ = false;
 };
 
