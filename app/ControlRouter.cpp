@@ -19,6 +19,7 @@
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
+#include "ui/ColorPaletteUI.h"
 #include "ui/ControlUI.h"
 #include "ui/OptionUI.h"
 #include "ui/PaintManagerUI.h"
@@ -170,7 +171,15 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     }
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
+    } else if (msg.sType == ui::CColorPaletteUI::kColorChanged) {
+        if (auto* keyboard = CurrentKeyboardOf(msg.pSender)) {
+            lights_.OnColorChanged(*keyboard, msg.pSender);
+        }
     } else if (msg.sType == ui::notify::kValueChanged) {
+        if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
+            keyboard != nullptr && lights_.OnValueChanged(*keyboard, msg.pSender)) {
+            return;
+        }
         if (auto* headset = CurrentHeadsetOf(msg.pSender)) {
             headset_.OnValueChanged(*headset, msg.pSender);
         } else if (auto* keyboard = CurrentKeyboard(); keyboard != nullptr && IsSystemSetting(msg)) {
@@ -189,6 +198,10 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
                             0);
     } else if (msg.sType == ui::notify::kKillFocus) {
         if (macros_.OnKillFocus(msg.pSender)) {
+            return;
+        }
+        if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
+            keyboard != nullptr && lights_.OnKillFocus(*keyboard, msg.pSender)) {
             return;
         }
         if (auto* keyboard = CurrentKeyboard();
@@ -250,6 +263,9 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
         devices->SelectNeighbour(-1);
     } else if (Is(name, "device_select_next")) {
         devices->SelectNeighbour(1);
+    } else if (auto* lit = CurrentKeyboardOf(msg.pSender);
+               lit != nullptr && lights_.OnClick(*lit, msg.pSender)) {
+        return;  // the lighting panel's (and keys painted in a custom group)
     } else if (auto* keyboard = CurrentKeyboard();
                keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
                keys_.OnClick(*keyboard, msg.pSender)) {
@@ -338,6 +354,10 @@ devices::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboard() {
                : nullptr;
 }
 
+devices::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboardOf(ui::CControlUI* control) {
+    return dynamic_cast<devices::CZentrixKeyboardDevice*>(CurrentPageOf(control));
+}
+
 bool CControlRouter::IsSystemSetting(const ui::TNotifyUI& msg) {
     // Only the keyboard page's own controls (the mouse page has a polling rate too).
     const std::string& name = msg.pSender->GetName();
@@ -352,6 +372,10 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
     if (auto* headset = CurrentHeadsetOf(msg.pSender);
         headset != nullptr && headset_.OnSelectChanged(*headset, msg.pSender)) {
+        return;
+    }
+    if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
+        keyboard != nullptr && lights_.OnSelectChanged(*keyboard, msg.pSender)) {
         return;
     }
     auto* option = dynamic_cast<ui::COptionUI*>(msg.pSender);
@@ -396,6 +420,10 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
 }
 
 void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
+    if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
+        keyboard != nullptr && lights_.OnItemSelect(*keyboard, msg.pSender)) {
+        return;
+    }
     if (auto* keyboard = CurrentKeyboard();
         keyboard != nullptr && PageOf(msg.pSender) == keyboard &&
         keys_.OnItemSelect(*keyboard, msg.pSender)) {

@@ -6,6 +6,7 @@
 
 #include "HeadsetPanelRouter.h"
 #include "KeyPanelRouter.h"
+#include "LightPanelRouter.h"
 #include "MacroPanelRouter.h"
 #include "ui/UIDefs.h"
 
@@ -27,7 +28,7 @@ class CMainWnd;
 class CControlRouter {
   public:
     explicit CControlRouter(CMainWnd& window)
-        : window_(window), keys_(window), macros_(window), headset_(window) {}
+        : window_(window), keys_(window), macros_(window), headset_(window), lights_(window) {}
 
     void Route(ui::TNotifyUI& msg);
     // A key the hook captured for the key assignment panel (its virtual-key code).
@@ -53,6 +54,8 @@ class CControlRouter {
     void StartDesktopSettings(int index);
     devices::CDeviceProfileUI* CurrentProfilePanel();
     devices::CZentrixKeyboardDevice* CurrentKeyboard();
+    // The current keyboard when the control sits on its page, else nothing.
+    devices::CZentrixKeyboardDevice* CurrentKeyboardOf(ui::CControlUI* control);
     // A system-setting control of the keyboard's page.
     static bool IsSystemSetting(const ui::TNotifyUI& msg);
     // The device page a control sits on.
@@ -66,6 +69,7 @@ class CControlRouter {
     CKeyPanelRouter keys_;
     CMacroPanelRouter macros_;
     CHeadsetPanelRouter headset_;
+    CLightPanelRouter lights_;
 };
 
 }  // namespace marlo::app

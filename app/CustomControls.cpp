@@ -11,6 +11,7 @@
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "panels/KeySetControlUI.h"
+#include "panels/LightControlUI.h"
 #include "panels/MacroControlUI.h"
 #include "panels/MagicControlUI.h"
 #include "panels/Voice6533ControlUI.h"
@@ -38,6 +39,7 @@ void RegisterCustomControls() {
     Register<panels::CMacroControlUI>("CMacroControlUI");
     Register<panels::CVoice6533ControlUI>("CVoice6533ControlUI");
     Register<panels::CMagicControlUI>("CMagicControlUI");
+    Register<panels::CLightControlUI>("CLightControlUI");
     Register<devices::CZentrixUSBDevice>("CZentrixUSBDevice");
     Register<devices::CZentrixMousePadDevice>("CZentrixMousePadDevice");
     Register<devices::CZentrixHS6533Device>("CZentrixHS6533Device");

@@ -3,9 +3,11 @@
 #include <thread>
 
 #include "HeadsetPanelRouter.h"
+#include "LightPanelRouter.h"
 
 #include "devices/MpDevicePowerUI.h"
 #include "devices/ZentrixHS6533Device.h"
+#include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
@@ -220,6 +222,9 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     SetUpKeyPanel(*device);
     if (auto* headset = dynamic_cast<devices::CZentrixHS6533Device*>(device)) {
         headset->SetPageRefreshHandler([headset] { CHeadsetPanelRouter::Show(*headset); });
+    } else if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device)) {
+        CLightPanelRouter::SetUp(*keyboard);
+        keyboard->SetPageRefreshHandler([keyboard] { CLightPanelRouter::Show(*keyboard); });
     }
 
     deviceSwitch->Add(std::move(pageRoot));

@@ -12,6 +12,7 @@
 #include "devices/ZentrixMouseDevice.h"
 #include "devices/ZentrixMousePadDevice.h"
 #include "panels/KeySetControlUI.h"
+#include "panels/LightControlUI.h"
 #include "panels/MacroControlUI.h"
 #include "panels/MagicControlUI.h"
 #include "panels/Voice6533ControlUI.h"
@@ -44,6 +45,7 @@ constexpr MadeClass kMadeClasses[] = {
     {"MacroControl", &Make<panels::CMacroControlUI>},
     {"Voice6533Control", &Make<panels::CVoice6533ControlUI>},
     {"MagicControl", &Make<panels::CMagicControlUI>},
+    {"LightControl", &Make<panels::CLightControlUI>},
 };
 
 struct SubLayout {
@@ -58,6 +60,7 @@ constexpr SubLayout kSubLayouts[] = {
     {"Voice6533ControlUI", "xml/CustomControlXML/Voice6533Control.xml"},
     {"MagicControlUI", "xml/CustomControlXML/MagicControl.xml"},
     {"SurroundControlUI", "xml/CustomControlXML/SurroundControl.xml"},
+    {"LightSetControlUI", "xml/CustomControlXML/LightControl.xml"},
 };
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {

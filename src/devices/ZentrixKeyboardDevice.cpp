@@ -350,6 +350,7 @@ void CZentrixKeyboardDevice::RefreshPage() {
     if (ui::CControlUI* box = SystemControl("repeat_input_richedit")) {
         box->SetToolTip("Repeat_input_text");
     }
+    PageRefreshed();
 }
 
 bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name) {

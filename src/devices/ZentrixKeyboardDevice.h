@@ -102,6 +102,10 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // In the custom mode (21): the light at `position` takes the profile's colour and is
     // selected; the keyboard is sent the selection mask. False in any other mode.
     bool SetElementColour(size_t position);
+    // In the custom mode (21): the key at `position` of the profile's custom group takes the
+    // profile's colour, lit or unlit; the group is saved and the keyboard is sent the
+    // selection mask. False in any other mode or for a position without a light.
+    bool PaintCustomKey(size_t position, bool lit);
     bool keyReaderRunning() const { return keyReader_.running(); }
     static constexpr uint32_t kMaskHoldOffMs = 200;
 

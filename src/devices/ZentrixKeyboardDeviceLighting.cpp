@@ -154,6 +154,28 @@ bool CZentrixKeyboardDevice::SetElementColour(size_t position) {
     return true;
 }
 
+bool CZentrixKeyboardDevice::PaintCustomKey(size_t position, bool lit) {
+    if (SettingsFromProfile().mode != kCustomMode || position >= KeyboardLightingEngine::kLights) {
+        return false;
+    }
+    auto colours =
+        profile_.GetCustomLightColors(light_.customGroup, static_cast<int>(kKeyPositions));
+    if (position >= colours.size()) {
+        return false;
+    }
+    colours[position] = {light_.red, light_.green, light_.blue, 0, static_cast<uint8_t>(lit)};
+    profile_.SetCustomLightColors(colours, light_.customGroup);
+    SaveProfile();
+    {
+        std::lock_guard lock(lightingMutex_);
+        const uint8_t level = lit ? LightTables::Level(lightSettings_.brightness) : uint8_t{0};
+        engine_.SetElement(position, {Rgb{light_.red, light_.green, light_.blue}, level, lit});
+    }
+    ShowElements();
+    SendSelectionMask();
+    return true;
+}
+
 void CZentrixKeyboardDevice::SendSelectionMask() {
     KeyboardColourStream::Mask mask;
     {

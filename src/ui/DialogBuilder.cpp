@@ -9,6 +9,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
+#include "ui/ColorPaletteUI.h"
 #include "ui/ContainerUI.h"
 #include "ui/ControlFactory.h"
 #include "ui/EditUI.h"
@@ -54,6 +55,7 @@ const std::map<std::string, Maker, std::less<>>& BuiltIns() {
         {"Progress", [] { return std::make_unique<CProgressUI>(); }},
         {"Slider", [] { return std::make_unique<CSliderUI>(); }},
         {"Combo", [] { return std::make_unique<CComboUI>(); }},
+        {"ColorPalette", [] { return std::make_unique<CColorPaletteUI>(); }},
         {"List", [] { return std::make_unique<CListUI>(); }},
         {"ListLabelElement", [] { return std::make_unique<CListLabelElementUI>(); }},
         {"ListContainerElement", [] { return std::make_unique<CListContainerElementUI>(); }},

@@ -682,6 +682,70 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
     EXPECT_EQ(Find("str_test")->GetShownText(), "");
 }
 
+TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfACustomGroup) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    const auto block = [&] {
+        std::vector<uint8_t> copy;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            copy = dynamic_cast<sim::KeyboardDevice&>(d).model().settings();
+        });
+        return copy;
+    };
+    const auto mask = [&] {
+        std::vector<uint8_t> copy;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            copy = dynamic_cast<sim::KeyboardDevice&>(d).model().mask();
+        });
+        return copy;
+    };
+    auto* modes = dynamic_cast<ui::CComboUI*>(Find("light_combo_modeSelect"));
+    ASSERT_NE(modes, nullptr);
+    EXPECT_EQ(modes->GetCurSel(), keyboard->lightInfo().selectItem) << "the keyboard's mode shown";
+
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("deng_Op_tab")));
+    ASSERT_TRUE(user.PickComboItem("light_combo_modeSelect", 2));
+    EXPECT_EQ(block()[1], 2) << "the mode, as the keyboard numbers it";
+    ASSERT_TRUE(user.MoveSlider("deng_light_slider", 1));
+    EXPECT_EQ(block()[2], 1) << "the brightness";
+    Find("deng_edit_G")->SetText("");
+    ASSERT_TRUE(user.Type("deng_edit_G", "300"));
+    ASSERT_TRUE(user.Focus("deng_edit_B"));
+    EXPECT_EQ(Find("deng_edit_G")->GetText(), "255") << "corrected when left";
+    EXPECT_EQ(block()[7], 255);
+    ASSERT_TRUE(user.Click("color_option_5"));
+    const std::vector<uint8_t> preset = block();
+    EXPECT_EQ((std::vector<uint8_t>(preset.begin() + 6, preset.begin() + 9)),
+              (std::vector<uint8_t>{0, 0, 255}))
+        << "a preset colour";
+    ASSERT_TRUE(user.PressKey("deng_Color_Pallet", ui::kVkRight));
+    EXPECT_NE(block()[6], 0) << "a colour picked on the palette (towards purple)";
+    EXPECT_EQ(Find("deng_edit_R")->GetText(), std::to_string(block()[6]));
+    keyboard->LoadProfile();
+    EXPECT_EQ(keyboard->lightInfo().selectItem, 2) << "kept in the profile";
+    EXPECT_EQ(keyboard->lightInfo().light, 1);
+
+    // A custom group: a key clicked on the drawing is painted, unlit or lit.
+    ASSERT_TRUE(user.PickComboItem("light_combo_modeSelect", 21));
+    EXPECT_TRUE(Find("lightcustom_layout")->IsVisible());
+    constexpr int kKey = 64;
+    const int group = keyboard->lightInfo().customGroup;
+    ASSERT_TRUE(user.Click("custom_off_color_btn"));
+    ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kKey)));
+    EXPECT_EQ(keyboard->profile().GetCustomLightColors(group, 170)[kKey].isBright, 0);
+    const std::vector<uint8_t> unlit = mask();
+    ASSERT_TRUE(user.Click("custom_bright_color_btn"));
+    ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kKey)));
+    const auto painted = keyboard->profile().GetCustomLightColors(group, 170)[kKey];
+    EXPECT_EQ(painted.isBright, 1);
+    EXPECT_EQ(painted.red, keyboard->lightInfo().red) << "in the panel's colour";
+    EXPECT_NE(mask(), unlit) << "the keyboard is told the key is lit";
+    EXPECT_FALSE(keyboard->KeyButton(kKey)->IsSelected()) << "not opened in the key panel";
+}
+
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {
     Start();
     auto* keyboard = PlugReadKeyboard();

@@ -1,5 +1,6 @@
 // The notifications of each user action, in order, as handlers see them.
 #include "ToolkitFixture.h"
+#include "ui/ColorPaletteUI.h"
 #include "ui/ContainerUI.h"
 #include "ui/EditUI.h"
 #include "ui/ListElementUI.h"
@@ -26,6 +27,7 @@ class ControlsTest : public ToolkitFixture {
             <List name="list"><ListLabelElement name="l0"/><ListContainerElement name="l1"><Label name="in_l1"/></ListContainerElement></List>
             <TabLayout name="tabs" selectedid="1"><Control name="p0"/><Control name="p1"/></TabLayout>
             <VerticalLayout name="hidden" visible="false"><Button name="inside"/></VerticalLayout>
+            <ColorPalette name="palette"/>
         </VerticalLayout></Window>)");
         ASSERT_TRUE(errors_.empty());
     }
@@ -89,6 +91,35 @@ TEST_F(ControlsTest, SliderMovesThenReleases) {
     user_.MoveSlider("slider", 9);
     EXPECT_EQ(Find<CSliderUI>("slider")->GetValue(), 4) << "bounded by the maximum";
     EXPECT_EQ(Take().back(), "valuechanged:slider");
+}
+
+TEST_F(ControlsTest, APaletteSaysThePersonsPickButNotAColourSetByTheProgram) {
+    auto* palette = Find<CColorPaletteUI>("palette");
+    palette->SetSelectColor(0xFF00FF00);
+    EXPECT_TRUE(Take().empty());
+    ASSERT_TRUE(user_.PressKey("palette", kVkRight));
+    EXPECT_EQ(Take().back(), "colorchanged:palette");
+    EXPECT_NE(palette->GetSelectColor(), 0xFF00FF00u) << "the hue moved on";
+    ASSERT_TRUE(user_.PressKey("palette", kVkDown));
+    EXPECT_EQ(palette->GetSelectColor() & 0xFF000000u, 0xFF000000u);
+
+    const struct {
+        double x, y;
+        uint32_t colour;
+    } field[] = {{0, 0.5, 0xFFFF0000}, {1.0 / 3, 0.5, 0xFF00FF00}, {2.0 / 3, 0.5, 0xFF0000FF},
+                 {0.5, 0, 0xFFFFFFFF}, {0.5, 1, 0xFF000000},       {0, 0.75, 0xFF800000}};
+    for (const auto& f : field) {
+        EXPECT_EQ(CColorPaletteUI::ColourAt(f.x, f.y), f.colour) << f.x << "," << f.y;
+    }
+    for (double x = 0; x < 0.95; x += 0.1) {
+        for (double y = 0.1; y < 0.95; y += 0.2) {
+            double px = 0;
+            double py = 0;
+            CColorPaletteUI::PlaceOf(CColorPaletteUI::ColourAt(x, y), &px, &py);
+            EXPECT_NEAR(px, x, 0.02) << x << "," << y;
+            EXPECT_NEAR(py, y, 0.02) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(ControlsTest, ComboAndListSelection) {

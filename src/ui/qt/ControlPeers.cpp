@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "ui/ColorPaletteUI.h"
 #include "ui/ContainerUI.h"
 #include "ui/EditUI.h"
 #include "ui/ListElementUI.h"
@@ -32,6 +33,7 @@
 #include "ui/ProgressUI.h"
 #include "ui/SkinImage.h"
 #include "ui/TabLayoutUI.h"
+#include "ui/qt/ColorField.h"
 #include "ui/qt/KeyCapButton.h"
 #include "ui/qt/QtWindow.h"
 #include "ui/qt/SkinButton.h"
@@ -290,6 +292,8 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         peer = button;
     } else if (dynamic_cast<CEditUI*>(control) != nullptr) {
         peer = new QLineEdit(parent);
+    } else if (auto* palette = dynamic_cast<CColorPaletteUI*>(control)) {
+        peer = new ColorField(palette, parent);
     } else if (auto* slider = dynamic_cast<CSliderUI*>(control)) {
         auto* s = new QSlider(Qt::Horizontal, parent);
         QObject::connect(s, &QSlider::sliderMoved, s, [this, slider](int v) {
@@ -445,7 +449,11 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
     if (const QString name = text.isEmpty() ? tip : text; peer->accessibleName() != name) {
         peer->setAccessibleName(name);
     }
-    if (const QString description = text.isEmpty() ? QString() : tip;
+    // A colour field says its colour.
+    const auto* field = dynamic_cast<CColorPaletteUI*>(control);
+    if (const QString description =
+            field != nullptr ? QColor::fromRgb(field->GetSelectColor()).name()
+                               : (text.isEmpty() ? QString() : tip);
         peer->accessibleDescription() != description) {
         peer->setAccessibleDescription(description);
     }
@@ -453,8 +461,8 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         mirroring_ = false;  // it repainted itself if its look changed
         return;
     }
-    if (dynamic_cast<SkinButton*>(peer) != nullptr) {
-        peer->update();  // it draws the skin itself, state by state
+    if (dynamic_cast<SkinButton*>(peer) != nullptr || dynamic_cast<ColorField*>(peer) != nullptr) {
+        peer->update();  // it draws itself: the skin state by state, or the colour field
         mirroring_ = false;
         return;
     }
