@@ -484,7 +484,7 @@ void CMainWnd::ShowGameLighting(uintptr_t which, intptr_t mode) {
             device->ShowGameLighting(static_cast<int>(mode));
         }
     }
-    SetTimer(kTimerGameLighting, 5000);
+    SetTimer(kTimerGameLighting, options_.gameLightingMs);
 }
 
 void CMainWnd::RestoreOwnLighting() {

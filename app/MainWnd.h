@@ -88,6 +88,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
         // The attachment slots' table (the built-in one when not given).
         std::optional<std::array<hid::SupportedDeviceRecord, hid::kSupportedDeviceCount>> table;
         bool discovery = true;
+        // How long a game's lighting shows before the device's own returns.
+        uint32_t gameLightingMs = 5000;
     };
 
     // `instanceMessage` is the number "Marlo Gear" registered to.

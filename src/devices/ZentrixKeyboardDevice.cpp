@@ -115,8 +115,10 @@ bool CZentrixKeyboardDevice::ReadLightingBlock() {
     block_ = read;
     activeSlot_ = active;
     light_.oldLedMode = previousMode;
-    // Kept in the profile, which is written only when the keyboard told something new.
-    if (!(profile_.GetLightInfo() == light_) || !(profile_.GetKeyboardSystemStages() == stages_)) {
+    // Kept in the profile, which is written only when the keyboard told something new (and
+    // not while a game's lighting shows: that is not the person's).
+    if (gameMode() < 0 &&
+        (!(profile_.GetLightInfo() == light_) || !(profile_.GetKeyboardSystemStages() == stages_))) {
         SaveProfile();
     }
     return true;

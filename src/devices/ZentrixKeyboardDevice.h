@@ -106,6 +106,10 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // profile's colour, lit or unlit; the group is saved and the keyboard is sent the
     // selection mask. False in any other mode or for a position without a light.
     bool PaintCustomKey(size_t position, bool lit);
+    // Game lighting: the keyboard shows the mode at `mode` of its list (the profile keeps its
+    // own), and the profile's lighting goes back to it.
+    void ShowGameLighting(int mode) override;
+    void RestoreOwnLighting() override;
     bool keyReaderRunning() const { return keyReader_.running(); }
     static constexpr uint32_t kMaskHoldOffMs = 200;
 

@@ -176,6 +176,24 @@ bool CZentrixKeyboardDevice::PaintCustomKey(size_t position, bool lit) {
     return true;
 }
 
+void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
+    if (modeValues_.empty()) {
+        LoadModeValues();
+    }
+    CZentrixUSBDevice::ShowGameLighting(mode);
+    if (mode < 0 || mode >= static_cast<int>(modeValues_.size())) {
+        return;  // a mode the keyboard has no entry for: its own lighting stays
+    }
+    light_.selectItem = static_cast<uint8_t>(mode);
+    WriteLightingBlock(0);
+}
+
+void CZentrixKeyboardDevice::RestoreOwnLighting() {
+    CZentrixUSBDevice::RestoreOwnLighting();
+    light_ = profile_.GetLightInfo();
+    WriteLightingBlock(0);
+}
+
 void CZentrixKeyboardDevice::SendSelectionMask() {
     KeyboardColourStream::Mask mask;
     {

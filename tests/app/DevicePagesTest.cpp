@@ -746,6 +746,29 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     EXPECT_FALSE(keyboard->KeyButton(kKey)->IsSelected()) << "not opened in the key panel";
 }
 
+TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
+    CMainWnd::Options options;
+    options.gameLightingMs = 200;
+    Start(options);
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    const auto mode = [&] {
+        uint8_t value = 0;
+        server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
+            value = dynamic_cast<sim::KeyboardDevice&>(d).model().settings()[1];
+        });
+        return value;
+    };
+    const uint8_t own = mode();
+    ASSERT_NE(own, 3);
+    wnd_->SendMessage(platform::MessageRegistry::Register("Game_Death"), 1, 3);
+    EXPECT_EQ(mode(), 3) << "the game's mode on the keyboard";
+    EXPECT_NE(keyboard->profile().GetLightInfo().selectItem, 3) << "not the person's own";
+    EXPECT_TRUE(RunUntil([&] { return mode() == own; })) << "the own lighting returns";
+    EXPECT_EQ(keyboard->lightInfo().selectItem, keyboard->profile().GetLightInfo().selectItem);
+}
+
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {
     Start();
     auto* keyboard = PlugReadKeyboard();
