@@ -224,7 +224,12 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
         headset->SetPageRefreshHandler([headset] { CHeadsetPanelRouter::Show(*headset); });
     } else if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device)) {
         CLightPanelRouter::SetUp(*keyboard);
-        keyboard->SetPageRefreshHandler([keyboard] { CLightPanelRouter::Show(*keyboard); });
+        keyboard->SetPageRefreshHandler([this, keyboard] {
+            CLightPanelRouter::Show(*keyboard);
+            if (host_.lightingChanged) {
+                host_.lightingChanged();
+            }
+        });
     }
 
     deviceSwitch->Add(std::move(pageRoot));
@@ -513,6 +518,9 @@ void CDeviceList::Disconnect(size_t slot) {
     channel.CloseInterface(CommandChannel::Path::kCable);
     channel.CloseInterface(CommandChannel::Path::kReceiver);
     found.device->SetReceiver(false);
+    if (host_.lightingChanged) {
+        host_.lightingChanged();
+    }
     if (record.productCode == hid::kProductMouse ||
         record.productCode == hid::kProductMouseReceiver) {
         DebugOutput::Write("鼠标设备丢失");

@@ -52,6 +52,9 @@ class CDeviceList {
         std::function<void(int entryIndex)> syncRequested;
         // Called on any thread when a resting frame timer must run again.
         std::function<void(int entryIndex)> frameWake;
+        // Called on the UI thread when a device's lighting may have changed (read, edited,
+        // gone).
+        std::function<void()> lightingChanged;
         uintptr_t windowHandle = 0;
         std::string windowText3;
     };

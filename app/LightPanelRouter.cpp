@@ -75,6 +75,7 @@ void CLightPanelRouter::Apply(CZentrixKeyboardDevice& keyboard, CLightControlUI&
     keyboard.WriteLightingBlock(0);
     window_.ShowWriteStatus(keyboard.lastWriteFailed());
     Show(keyboard);
+    window_.UpdateAudioCompanion();
 }
 
 bool CLightPanelRouter::OnItemSelect(CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {

@@ -119,9 +119,11 @@ void CMainWnd::InitWindow() {
             backend->loop().PostMessage(handle, kFrameWake, static_cast<uintptr_t>(entryIndex), 0);
         }
     };
+    host.lightingChanged = [this] { UpdateAudioCompanion(); };
     host.windowHandle = handle;
     host.windowText3 = kProduct;
     devices_ = std::make_unique<CDeviceList>(manager_, this, slots_, std::move(host));
+    audio_ = std::make_unique<CAudioCompanion>(platform::Paths::ExecutableDir() / "marlo-audio");
     router_ = std::make_unique<CControlRouter>(*this);
 }
 
@@ -470,6 +472,29 @@ void CMainWnd::ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int ma
     ShowWriteStatus(keyboard.lastWriteFailed());
 }
 
+void CMainWnd::UpdateAudioCompanion() {
+    bool needed = false;
+    for (CZentrixUSBDevice* device : devices_->Devices(CDeviceList::kKeyboard)) {
+        const auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device);
+        needed = needed || (keyboard != nullptr && keyboard->IsConnected() &&
+                            keyboard->lightSettings().mode == kMusicMode);
+    }
+    if (audio_ != nullptr) {
+        audio_->Need(needed);
+    }
+}
+
+void CMainWnd::HandSpectrum() {
+    // The bars as the companion sends them, lowest band first; fewer are taken as silent.
+    std::array<uint8_t, devices::KeyboardLightingEngine::kBands> bands{};
+    std::copy_n(spectrum_.begin(), std::min(spectrum_.size(), bands.size()), bands.begin());
+    for (CZentrixUSBDevice* device : devices_->Devices(CDeviceList::kKeyboard)) {
+        if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device)) {
+            keyboard->SetSpectrum(bands);
+        }
+    }
+}
+
 void CMainWnd::ShowWriteStatus(bool failed) {
     if (ui::CControlUI* status = manager_.FindControl("str_test")) {
         status->SetResourceText(true);
@@ -530,6 +555,7 @@ void CMainWnd::Shutdown() {
     ShowWindow(false, false);
     workers_.StopAll();
     devices_->StopDeviceThreads();
+    audio_.reset();
     shutDown_ = true;
     const std::string product = kProduct;
     if (const auto audio =
@@ -683,6 +709,9 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
                 const auto* bytes = reinterpret_cast<const uint8_t*>(block->bytes.data());
                 buffer.assign(bytes,
                               bytes + std::min<size_t>(block->bytes.size(), kCopyDataBufferSize));
+                if (block->kind == 1) {
+                    HandSpectrum();
+                }
             }
             return true;
         }

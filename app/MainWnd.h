@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ChildWindows.h"
+#include "AudioCompanion.h"
 #include "DeviceList.h"
 #include "SyncLighting.h"
 #include "WorkerSlots.h"
@@ -137,6 +138,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void ToggleLightingControl();
     // The status line under the page: empty, or that the keyboard did not take a write.
     void ShowWriteStatus(bool failed);
+    // The audio companion runs while a device shows its music mode, and only then.
+    void UpdateAudioCompanion();
     // After the keys were written: a message when the macros did not fit, and the status line.
     void ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int macros);
     // The input hook for recording a macro, with the mode that says where its steps go; false
@@ -174,6 +177,9 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void AnswerToolQuery();
     void ShowGameLighting(uintptr_t which, intptr_t mode);
     void RestoreOwnLighting();
+    // The spectrum the companion sent, to the keyboards (their music mode shows it).
+    void HandSpectrum();
+    static constexpr int kMusicMode = 29;
     void Shutdown();
     void OnEntryMessage(int index, bool show);
     // The selected profile to the keyboard in the order it takes it, with what went wrong said.
@@ -202,6 +208,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
 
     hid::DeviceSlots slots_;
     std::unique_ptr<CDeviceList> devices_;
+    std::unique_ptr<CAudioCompanion> audio_;
     std::unique_ptr<CControlRouter> router_;
     hook::CDeviceHook hook_;
     std::unique_ptr<hid::DeviceDiscovery> discovery_;

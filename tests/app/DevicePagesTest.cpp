@@ -1,7 +1,10 @@
 // Device pages end to end: the program's main window on the headless display with the real
 // skin, discovery over emulated devices, and what a person sees when they plug and unplug.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
@@ -11,7 +14,9 @@
 #include <thread>
 
 #include "CustomControls.h"
+#include "EndpointDelivery.h"
 #include "MainWnd.h"
+#include "audio/SpectrumBands.h"
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
 #include "devices/MpDevicePowerUI.h"
@@ -20,6 +25,7 @@
 #include "panels/DeviceOptionUI.h"
 #include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
+#include "platform/MessageEndpoint.h"
 #include "platform/MessageRegistry.h"
 #include "profiles/BasicProfiledata.h"
 #include "profiles/MacroList.h"
@@ -31,6 +37,7 @@
 #include "support/Listener.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/WavBytes.h"
 #include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
 #include "ui/HeadlessUser.h"
@@ -38,6 +45,8 @@
 #include "ui/OptionUI.h"
 #include "ui/ResourceManager.h"
 #include "ui/TabLayoutUI.h"
+
+extern char** environ;
 
 namespace marlo::app {
 namespace {
@@ -767,6 +776,51 @@ TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
     EXPECT_NE(keyboard->profile().GetLightInfo().selectItem, 3) << "not the person's own";
     EXPECT_TRUE(RunUntil([&] { return mode() == own; })) << "the own lighting returns";
     EXPECT_EQ(keyboard->lightInfo().selectItem, keyboard->profile().GetLightInfo().selectItem);
+}
+
+TEST_F(DevicePagesTest, TheAudioCompanionsSpectrumOfAToneReachesTheWindowPeakingAtItsBand) {
+    CMainWnd& wnd = Start();
+    platform::MessageEndpoint endpoint;  // as the program serves its window
+    const auto socket = platform::MessageEndpoint::DefaultPath();
+    ASSERT_TRUE(socket);
+    ASSERT_TRUE(endpoint.Start(*socket, [this](const platform::EndpointRequest& r) {
+        return DeliverToWindow(backend_.loop(), r);
+    }));
+    const std::vector<uint8_t> tone = test::ToneWav(1000, 44100, 0.5, 0.7);
+    const std::string wav = (dir_ / "tone.wav").string();
+    std::ofstream(wav, std::ios::binary).write(reinterpret_cast<const char*>(tone.data()),
+                                                static_cast<std::streamsize>(tone.size()));
+    const std::string printed = (dir_ / "printed.txt").string();
+    const std::string program = std::string(MARLO_BIN_DIR) + "/marlo-audio";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    const char* argv[] = {program.c_str(), "--input", wav.c_str(), "--print", nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, const_cast<char**>(argv),
+                          environ),
+              0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = -1;
+    bool ended = false;
+    EXPECT_TRUE(RunUntil([&] { return ended = ended || waitpid(pid, &status, WNOHANG) == pid; }));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    backend_.RunFor(50);
+
+    const int band = audio::SpectrumBands(44100).BandOf(1000);
+    const std::vector<uint8_t>& spectrum = wnd.spectrum();
+    ASSERT_GE(spectrum.size(), audio::SpectrumBands::kDefaultBands);
+    const auto peak = std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin();
+    EXPECT_EQ(peak, band) << "the window's buffer peaks at the tone's band";
+    std::ifstream lines(printed);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        ++count;
+    }
+    EXPECT_GE(count, 10) << "a spectrum printed at each step (30 a second, half a second)";
+    endpoint.Stop();
 }
 
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {
