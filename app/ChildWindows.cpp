@@ -1,6 +1,9 @@
 #include "ChildWindows.h"
 
 #include "AboutWnd.h"
+#include "MusicWnd.h"
+#include "panels/LightControlUI.h"
+#include "platform/DebugOutput.h"
 #include "SetWnd.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/WindowWnd.h"
@@ -47,12 +50,41 @@ void CChildWindows::OpenAbout(int dpi) {
     about_ = nullptr;
 }
 
+std::optional<profiles::AudioStyles> CChildWindows::OpenMusic(int dpi,
+                                                              const profiles::AudioStyles& styles) {
+    if (music_ != nullptr) {
+        music_->ShowWindow(true, true);
+        return std::nullopt;
+    }
+    CMusicWnd window;
+    if (!window.Create(&main_, "MusicWnd", 0, 0, 0, 0)) {
+        return std::nullopt;
+    }
+    window.Prepare(dpi);
+    window.SetStyles(styles);
+    music_ = &window;
+    const uint32_t result = window.ShowModal();
+    music_ = nullptr;
+    if (result != 1) {
+        return std::nullopt;
+    }
+    try {
+        return window.GetStyles();
+    } catch (const panels::LightPanelError& e) {
+        platform::DebugOutput::Write(e.what());
+        return std::nullopt;
+    }
+}
+
 void CChildWindows::TellLanguageChanged() {
     if (settings_ != nullptr) {
         settings_->SendMessage(kLanguageChanged, 0, 0);
     }
     if (about_ != nullptr) {
         about_->SendMessage(kLanguageChanged, 0, 0);
+    }
+    if (music_ != nullptr) {
+        music_->SendMessage(kLanguageChanged, 0, 0);
     }
 }
 

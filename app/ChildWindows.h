@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "online/UpdateItem.h"
+#include "profiles/AudioStyles.h"
 
 namespace marlo::ui {
 class CWindowWnd;
@@ -12,6 +14,7 @@ class CWindowWnd;
 namespace marlo::app {
 
 class CAboutWnd;
+class CMusicWnd;
 class CSetWnd;
 
 // The main window's modal child windows that follow the language: the settings window and
@@ -28,6 +31,8 @@ class CChildWindows {
     void OpenSettings(Placement placement, int dpi, int languageIndex,
                       std::vector<online::UpdateItem> items);
     void OpenAbout(int dpi);
+    // The music styles window over `styles`; the edited styles when it closed with OK.
+    std::optional<profiles::AudioStyles> OpenMusic(int dpi, const profiles::AudioStyles& styles);
 
     // The language changed message, sent to each open child and handled before this returns.
     void TellLanguageChanged();
@@ -36,11 +41,13 @@ class CChildWindows {
 
     CSetWnd* settings() const { return settings_; }
     CAboutWnd* about() const { return about_; }
+    CMusicWnd* music() const { return music_; }
 
   private:
     ui::CWindowWnd& main_;
     CSetWnd* settings_ = nullptr;
     CAboutWnd* about_ = nullptr;
+    CMusicWnd* music_ = nullptr;
 };
 
 }  // namespace marlo::app

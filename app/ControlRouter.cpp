@@ -255,6 +255,8 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
             device->LoadDefaultProfile();
             device->RefreshPage();
         }
+    } else if (Is(name, "music_setting_btn")) {
+        window_.OpenMusicStyles();
     } else if (Is(name, "reset_repeat_btn")) {
         if (auto* keyboard = CurrentKeyboard()) {
             keyboard->ResetRepeat();

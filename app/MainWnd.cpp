@@ -24,6 +24,7 @@
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
+#include "platform/MessageEndpoint.h"
 #include "platform/KeptDocument.h"
 #include "platform/MessageRegistry.h"
 #include "platform/OtherWindows.h"
@@ -470,6 +471,33 @@ void CMainWnd::ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int ma
         CMsgWnd::ShowMessage(this, "", text, manager_.GetDPI(), false, 0);
     }
     ShowWriteStatus(keyboard.lastWriteFailed());
+}
+
+void CMainWnd::OpenMusicStyles() {
+    const auto path = platform::Paths::ProductFolder() / "AudioFile.json";
+    const Json::Value document =
+        platform::JsonDocument::Read(path, profiles::AudioStyles::kMaxFileBytes);
+    const auto styles = profiles::AudioStyles::FromDocument(document)
+                            .value_or(profiles::AudioStyles{});
+    const auto edited = children_->OpenMusic(manager_.GetDPI(), styles);
+    if (!edited) {
+        return;  // cancelled: the file stays as it was
+    }
+    if (!platform::JsonDocument::Write(path, edited->ToDocument(document))) {
+        DebugOutput::Printf("the music styles could not be saved: %s", path.c_str());
+    }
+    const std::string product = kProduct;
+    if (const auto audio =
+            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
+        platform::EndpointRequest request;
+        request.kind = platform::EndpointRequest::Kind::kCopyData;
+        request.window = audio->title;
+        request.dataKind = kColourBlockKind;
+        const auto block = edited->ColourBlock();
+        request.data.assign(block.begin(), block.end());
+        // A companion that hangs is given up on.
+        platform::MessageEndpoint::Send(audio->socket, request, kColourSendTimeoutMs);
+    }
 }
 
 void CMainWnd::UpdateAudioCompanion() {

@@ -138,6 +138,9 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void ToggleLightingControl();
     // The status line under the page: empty, or that the keyboard did not take a write.
     void ShowWriteStatus(bool failed);
+    // The music styles window; on OK the styles are kept in AudioFile.json and the current
+    // style's colour goes to the audio companion.
+    void OpenMusicStyles();
     // The audio companion runs while a device shows its music mode, and only then.
     void UpdateAudioCompanion();
     // After the keys were written: a message when the macros did not fit, and the status line.
@@ -180,6 +183,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     // The spectrum the companion sent, to the keyboards (their music mode shows it).
     void HandSpectrum();
     static constexpr int kMusicMode = 29;
+    static constexpr uint32_t kColourBlockKind = 10;
+    static constexpr uint32_t kColourSendTimeoutMs = 1500;
     void Shutdown();
     void OnEntryMessage(int index, bool show);
     // The selected profile to the keyboard in the order it takes it, with what went wrong said.

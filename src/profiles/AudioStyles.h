@@ -32,6 +32,12 @@ struct AudioStyles {
     // The styles of a document of that shape; nothing for another shape. A name that is not
     // one a person could give (control characters, too long) reads as "Style N".
     static std::optional<AudioStyles> FromDocument(const Json::Value& document);
+    // `document` (a styles file, or null for a new one) with these styles in its seventeen
+    // members; what else it holds stays.
+    Json::Value ToDocument(Json::Value document) const;
+    // The colour block the audio companion is sent for the active style: red, green and blue
+    // as the first three 32-bit values of 40 bytes (a green of 0 goes as 1), the rest 0.
+    std::array<uint8_t, 40> ColourBlock() const;
 };
 
 }  // namespace marlo::profiles

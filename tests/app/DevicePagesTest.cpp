@@ -208,6 +208,8 @@ TEST_F(DevicePagesTest, AStillFrameRestsTheFrameTimerAndAChangeWakesIt) {
     Plug("headset");
     ASSERT_TRUE(RunUntil([&] { return Only(CDeviceList::kHeadset) != nullptr; }));
     CZentrixUSBDevice* headset = Only(CDeviceList::kHeadset);
+    // The headset's own lighting would paint over the light set below at its next step.
+    headset->StopLightingThread();
     ASSERT_TRUE(RunUntil([&] { return EntryOf(headset)->frameTimerResting(); }))
         << "nothing new to show: the timer rests";
     // The lighting thread's way: from another thread.

@@ -3,15 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <fstream>
+#include <mutex>
 #include <functional>
 #include <thread>
 
 #include "AboutWnd.h"
+#include "MusicWnd.h"
 #include "MainWnd.h"
 #include "SetWnd.h"
 #include "UpdateInfoListItemUI.h"
 #include "online/UpdateService.h"
 #include "platform/DebugOutput.h"
+#include "platform/JsonDocument.h"
+#include "platform/MessageEndpoint.h"
+#include "platform/OtherWindows.h"
+#include "platform/Paths.h"
+#include "profiles/AudioStyles.h"
 #include "platform/MessageRegistry.h"
 #include "platform/SettingsKey.h"
 #include "platform/SettingsStore.h"
@@ -262,6 +271,79 @@ TEST_F(SettingsWindowTest, TheAboutWindowTellsTheVersionAndFollowsTheLanguage) {
     ASSERT_TRUE(RunUntil([&] { return !version.empty(); }));
     EXPECT_EQ(version, "版本 " + CAboutWnd::Version());
     EXPECT_EQ(licence, "授權條款： " + CAboutWnd::Licence());
+}
+
+TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheStylesColour) {
+    std::filesystem::create_directories(dir_ / "run");
+    std::filesystem::permissions(dir_ / "run", std::filesystem::perms::owner_all);
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", (dir_ / "run").string());
+    auto main = StartMain();
+    const auto file = platform::Paths::ProductFolder() / "AudioFile.json";
+    const auto bytes = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = bytes();
+    ASSERT_FALSE(before.empty()) << "the factory styles were copied at start";
+
+    // The companion's window, as marlo-audio registers it.
+    std::vector<platform::EndpointRequest> heard;
+    std::mutex heardMutex;
+    platform::MessageEndpoint companion;
+    const auto socket = platform::OtherWindows::SocketFor("Marlo GearAUDIORECORD",
+                                                          "Marlo GearAudioRecord");
+    ASSERT_TRUE(socket);
+    ASSERT_TRUE(companion.Start(*socket, [&](const platform::EndpointRequest& r) {
+        std::lock_guard lock(heardMutex);
+        heard.push_back(r);
+        return std::string();
+    }));
+    ASSERT_TRUE(platform::OtherWindows::Describe(*socket, "Marlo GearAUDIORECORD",
+                                                 "Marlo GearAudioRecord"));
+
+    // Style 3 edited (green 0, a new name), then the window closed: nothing is kept.
+    const auto edit = [&](const char* closeWith) {
+        bool done = false;
+        WhenReady([&] { return main->children().music() != nullptr; },
+                  [&, closeWith] {
+                      ui::HeadlessUser user(main->children().music()->GetPaintManager());
+                      EXPECT_TRUE(user.Click("audio_select_tab3"));
+                      EXPECT_TRUE(user.MoveSlider("audio_g_slider", 0));
+                      EXPECT_TRUE(user.MoveSlider("audio_r_slider", 9));
+                      main->children().music()->GetPaintManager().FindControl(
+                          "audio_edit_name3")->SetText("");
+                      EXPECT_TRUE(user.Type("audio_edit_name3", "Party"));
+                      EXPECT_TRUE(user.Focus("audio_edit_name1"));
+                      EXPECT_TRUE(user.Click(closeWith));
+                      done = true;
+                  });
+        backend_.loop().Post([&] { main->OpenMusicStyles(); });
+        EXPECT_TRUE(RunUntil([&] { return done && main->children().music() == nullptr; }));
+    };
+    edit("closebtn");
+    EXPECT_EQ(bytes(), before) << "cancelled: the file is byte for byte as it was";
+    EXPECT_TRUE(heard.empty());
+
+    edit("okbtn");
+    const auto kept = profiles::AudioStyles::FromDocument(
+        platform::JsonDocument::Read(file, profiles::AudioStyles::kMaxFileBytes));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->active, 2);
+    EXPECT_EQ(kept->styles[2].name, "Party");
+    EXPECT_EQ(kept->styles[2].red, 9);
+    EXPECT_EQ(kept->styles[2].green, 0);
+    ASSERT_TRUE(RunUntil([&] {
+        std::lock_guard lock(heardMutex);
+        return !heard.empty();
+    }));
+    std::lock_guard lock(heardMutex);
+    ASSERT_EQ(heard[0].dataKind, 10u);
+    ASSERT_EQ(heard[0].data.size(), 40u);
+    int32_t rgb[3] = {};
+    std::memcpy(rgb, heard[0].data.data(), sizeof rgb);
+    EXPECT_EQ(rgb[0], 9);
+    EXPECT_EQ(rgb[1], 1) << "a green of 0 goes as 1";
+    companion.Stop();
 }
 
 }  // namespace
