@@ -14,6 +14,7 @@
 
 #include "MainWnd.h"
 #include "devices/DeviceProfileUI.h"
+#include "devices/LitDevice.h"
 #include "devices/ZentrixHS6533Device.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
@@ -172,12 +173,12 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
     } else if (msg.sType == ui::CColorPaletteUI::kColorChanged) {
-        if (auto* keyboard = CurrentKeyboardOf(msg.pSender)) {
-            lights_.OnColorChanged(*keyboard, msg.pSender);
+        if (auto* device = CurrentLitOf(msg.pSender)) {
+            lights_.OnColorChanged(*device, msg.pSender);
         }
     } else if (msg.sType == ui::notify::kValueChanged) {
-        if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
-            keyboard != nullptr && lights_.OnValueChanged(*keyboard, msg.pSender)) {
+        if (auto* device = CurrentLitOf(msg.pSender);
+            device != nullptr && lights_.OnValueChanged(*device, msg.pSender)) {
             return;
         }
         if (auto* headset = CurrentHeadsetOf(msg.pSender)) {
@@ -200,8 +201,8 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
         if (macros_.OnKillFocus(msg.pSender)) {
             return;
         }
-        if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
-            keyboard != nullptr && lights_.OnKillFocus(*keyboard, msg.pSender)) {
+        if (auto* device = CurrentLitOf(msg.pSender);
+            device != nullptr && lights_.OnKillFocus(*device, msg.pSender)) {
             return;
         }
         if (auto* keyboard = CurrentKeyboard();
@@ -265,7 +266,7 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
         devices->SelectNeighbour(-1);
     } else if (Is(name, "device_select_next")) {
         devices->SelectNeighbour(1);
-    } else if (auto* lit = CurrentKeyboardOf(msg.pSender);
+    } else if (auto* lit = CurrentLitOf(msg.pSender);
                lit != nullptr && lights_.OnClick(*lit, msg.pSender)) {
         return;  // the lighting panel's (and keys painted in a custom group)
     } else if (auto* keyboard = CurrentKeyboard();
@@ -356,8 +357,9 @@ devices::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboard() {
                : nullptr;
 }
 
-devices::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboardOf(ui::CControlUI* control) {
-    return dynamic_cast<devices::CZentrixKeyboardDevice*>(CurrentPageOf(control));
+CZentrixUSBDevice* CControlRouter::CurrentLitOf(ui::CControlUI* control) {
+    CZentrixUSBDevice* page = CurrentPageOf(control);
+    return dynamic_cast<devices::ILitDevice*>(page) != nullptr ? page : nullptr;
 }
 
 bool CControlRouter::IsSystemSetting(const ui::TNotifyUI& msg) {
@@ -376,8 +378,8 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
         headset != nullptr && headset_.OnSelectChanged(*headset, msg.pSender)) {
         return;
     }
-    if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
-        keyboard != nullptr && lights_.OnSelectChanged(*keyboard, msg.pSender)) {
+    if (auto* device = CurrentLitOf(msg.pSender);
+        device != nullptr && lights_.OnSelectChanged(*device, msg.pSender)) {
         return;
     }
     auto* option = dynamic_cast<ui::COptionUI*>(msg.pSender);
@@ -422,8 +424,8 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
 }
 
 void CControlRouter::OnItemSelect(ui::TNotifyUI& msg) {
-    if (auto* keyboard = CurrentKeyboardOf(msg.pSender);
-        keyboard != nullptr && lights_.OnItemSelect(*keyboard, msg.pSender)) {
+    if (auto* device = CurrentLitOf(msg.pSender);
+        device != nullptr && lights_.OnItemSelect(*device, msg.pSender)) {
         return;
     }
     if (auto* keyboard = CurrentKeyboard();

@@ -54,8 +54,9 @@ class CControlRouter {
     void StartDesktopSettings(int index);
     devices::CDeviceProfileUI* CurrentProfilePanel();
     devices::CZentrixKeyboardDevice* CurrentKeyboard();
-    // The current keyboard when the control sits on its page, else nothing.
-    devices::CZentrixKeyboardDevice* CurrentKeyboardOf(ui::CControlUI* control);
+    // The current device when the control sits on its page and it has a lighting panel, else
+    // nothing.
+    devices::CZentrixUSBDevice* CurrentLitOf(ui::CControlUI* control);
     // A system-setting control of the keyboard's page.
     static bool IsSystemSetting(const ui::TNotifyUI& msg);
     // The device page a control sits on.

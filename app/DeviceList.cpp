@@ -220,17 +220,17 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     device->SetKindIndex(list.kindIndex);
     device->BuildPage();
     SetUpKeyPanel(*device);
-    if (auto* headset = dynamic_cast<devices::CZentrixHS6533Device*>(device)) {
-        headset->SetPageRefreshHandler([headset] { CHeadsetPanelRouter::Show(*headset); });
-    } else if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device)) {
-        CLightPanelRouter::SetUp(*keyboard);
-        keyboard->SetPageRefreshHandler([this, keyboard] {
-            CLightPanelRouter::Show(*keyboard);
-            if (host_.lightingChanged) {
-                host_.lightingChanged();
-            }
-        });
-    }
+    CLightPanelRouter::SetUp(*device);
+    auto* headset = dynamic_cast<devices::CZentrixHS6533Device*>(device);
+    device->SetPageRefreshHandler([this, device, headset] {
+        if (headset != nullptr) {
+            CHeadsetPanelRouter::Show(*headset);
+        }
+        CLightPanelRouter::Show(*device);
+        if (host_.lightingChanged) {
+            host_.lightingChanged();
+        }
+    });
 
     deviceSwitch->Add(std::move(pageRoot));
     {
@@ -475,6 +475,20 @@ void CDeviceList::SetUpKeyPanel(CZentrixUSBDevice& device) {
         names.push_back(row.name);
     }
     panel->SetMacroList(names);
+}
+
+void CDeviceList::TakePartInSync() {
+    for (const Kind kind : {kMouse, kKeyboard, kMousePad, kHeadset}) {
+        for (CZentrixUSBDevice* device : Devices(kind)) {
+            if (!device->IsConnected()) {
+                continue;
+            }
+            device->SetSyncOption(true);
+            if (CDeviceOptionUI* entry = Entry(device->entryIndex())) {
+                entry->SetSynchroMark(true);
+            }
+        }
+    }
 }
 
 void CDeviceList::OnDeviceDetached(size_t slot) {

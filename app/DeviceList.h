@@ -65,6 +65,8 @@ class CDeviceList {
     CDeviceList(const CDeviceList&) = delete;
     // Every device's threads, before the window's control tree (and the devices with it) goes.
     void StopDeviceThreads();
+    // Every connected device takes part in synchronised lighting, its entry marked so.
+    void TakePartInSync();
     CDeviceList& operator=(const CDeviceList&) = delete;
 
     // At the window's start: the mouse and the keyboard objects (the mouse pad and the

@@ -2,6 +2,8 @@
 
 #include "ControlRouter.h"
 #include "MainWnd.h"
+#include "SyncLighting.h"
+#include "devices/LitDevice.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "panels/LightControlUI.h"
 #include "platform/DebugOutput.h"
@@ -14,49 +16,87 @@ namespace marlo::app {
 namespace {
 
 using devices::CZentrixKeyboardDevice;
+using devices::CZentrixUSBDevice;
+using devices::ILitDevice;
 using panels::CLightControlUI;
 
-constexpr int kKeyboardFamily = 1;
-constexpr int kKeyboardMaximum = 4;  // brightness and speed
+constexpr int kSliderMaximum = 4;  // brightness and speed
 
 // Whether the lighting panel is the page's shown panel (a click on a key then paints it).
-bool LightingShown(CZentrixKeyboardDevice& keyboard) {
+bool LightingShown(CZentrixUSBDevice& device) {
     const auto* panels =
-        dynamic_cast<ui::CTabLayoutUI*>(keyboard.FindSubControl("device_panel_switch"));
+        dynamic_cast<ui::CTabLayoutUI*>(device.FindSubControl("device_panel_switch"));
     return panels != nullptr && panels->GetCurSel() == 0;
+}
+
+bool Named(const std::string& name, std::initializer_list<const char*> rows) {
+    for (const char* row : rows) {
+        if (CControlRouter::Is(name, row)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ShowRgb(CLightControlUI& panel, uint32_t rgb, bool audio) {
+    const int r = static_cast<int>(rgb >> 16 & 0xFF);
+    const int g = static_cast<int>(rgb >> 8 & 0xFF);
+    const int b = static_cast<int>(rgb & 0xFF);
+    if (audio) {
+        panel.ShowAudioColour(r, g, b);
+    } else {
+        panel.ShowColour(r, g, b);
+    }
 }
 
 }  // namespace
 
-CLightControlUI* CLightPanelRouter::Panel(CZentrixKeyboardDevice& keyboard) {
-    return dynamic_cast<CLightControlUI*>(keyboard.FindSubControl("LightControlItem"));
+CLightControlUI* CLightPanelRouter::Panel(CZentrixUSBDevice& device) {
+    return dynamic_cast<CLightControlUI*>(device.FindSubControl("LightControlItem"));
 }
 
-void CLightPanelRouter::SetUp(CZentrixKeyboardDevice& keyboard) {
-    CLightControlUI* panel = Panel(keyboard);
-    if (panel == nullptr) {
+void CLightPanelRouter::SetUp(CZentrixUSBDevice& device) {
+    CLightControlUI* panel = Panel(device);
+    auto* lit = dynamic_cast<ILitDevice*>(&device);
+    if (panel == nullptr || lit == nullptr) {
         return;
     }
     std::vector<CLightControlUI::ModeItem> modes;
-    for (const auto& mode : keyboard.Modes()) {
+    for (const auto& mode : lit->LightModes()) {
         modes.push_back({mode.name, mode.visible});
     }
-    panel->SetFamily(kKeyboardFamily);
-    panel->SetModeList(modes, kKeyboardMaximum, kKeyboardMaximum);
-    Show(keyboard);
+    panel->SetFamily(lit->LightingFamily());
+    panel->SetModeList(modes, kSliderMaximum, kSliderMaximum);
+    panel->ShowSameMode(true);
+    Show(device);
 }
 
-void CLightPanelRouter::Show(CZentrixKeyboardDevice& keyboard) {
-    CLightControlUI* panel = Panel(keyboard);
-    if (panel == nullptr) {
+void CLightPanelRouter::Show(CZentrixUSBDevice& device) {
+    CLightControlUI* panel = Panel(device);
+    auto* lit = dynamic_cast<ILitDevice*>(&device);
+    if (panel == nullptr || lit == nullptr) {
         return;
     }
-    panel->SetLighting(CLightControlUI::Pack(keyboard.lightInfo()));
-    try {
-        panel->SetAudioLight(keyboard.profile().GetAudioLightInfo());
-    } catch (const panels::LightPanelError& e) {
-        platform::DebugOutput::Write(e.what());  // a layout without the audio lighting
+    panel->SetLighting(CLightControlUI::Pack(lit->LightSettings()));
+    if (auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device)) {
+        try {
+            panel->SetAudioLight(keyboard->profile().GetAudioLightInfo());
+        } catch (const panels::LightPanelError& e) {
+            platform::DebugOutput::Write(e.what());  // a layout without the audio lighting
+        }
     }
+}
+
+void CLightPanelRouter::Apply(CZentrixUSBDevice& device, CLightControlUI& panel) {
+    auto* lit = dynamic_cast<ILitDevice*>(&device);
+    if (lit == nullptr) {
+        return;
+    }
+    device.SetSyncOption(false);  // its own lighting again, until the same effect is asked
+    const bool taken = lit->TakeLightSettings(panel.Edited(lit->LightSettings()));
+    window_.ShowWriteStatus(!taken);
+    Show(device);
+    window_.UpdateAudioCompanion();
 }
 
 void CLightPanelRouter::ApplyAudio(CZentrixKeyboardDevice& keyboard, CLightControlUI& panel) {
@@ -69,161 +109,177 @@ void CLightPanelRouter::ApplyAudio(CZentrixKeyboardDevice& keyboard, CLightContr
     }
 }
 
-void CLightPanelRouter::Apply(CZentrixKeyboardDevice& keyboard, CLightControlUI& panel) {
-    keyboard.SetLightInfo(panel.Edited(keyboard.lightInfo()));
-    keyboard.SaveProfile();
-    keyboard.WriteLightingBlock(0);
-    window_.ShowWriteStatus(keyboard.lastWriteFailed());
-    Show(keyboard);
-    window_.UpdateAudioCompanion();
+void CLightPanelRouter::ApplySameEffect(CZentrixUSBDevice& device) {
+    auto* lit = dynamic_cast<ILitDevice*>(&device);
+    SyncLighting* sync = window_.syncLighting();
+    if (lit == nullptr || sync == nullptr || window_.devices() == nullptr) {
+        return;
+    }
+    const profiles::LightInfo light = lit->LightSettings();
+    SyncLighting::Settings settings;
+    settings.effect = SyncLighting::EffectOf(lit->LightModeValue());
+    settings.speed = std::min<int>(light.speed, kSliderMaximum);
+    settings.brightness = std::min<int>(light.light, kSliderMaximum);
+    settings.colourCycle = light.multiColor != 0;
+    settings.colour = uint32_t{light.red} << 16 | uint32_t{light.green} << 8 | light.blue;
+    sync->SetSettings(settings);
+    window_.devices()->TakePartInSync();
 }
 
-bool CLightPanelRouter::OnItemSelect(CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
-    CLightControlUI* panel = Panel(keyboard);
-    const std::string& name = sender->GetName();
-    if (panel != nullptr && CControlRouter::Is(name, "light_combo_audiomodeSelect")) {
-        ApplyAudio(keyboard, *panel);
-        return true;
-    }
-    if (panel == nullptr ||
-        !(CControlRouter::Is(name, "light_combo_modeSelect") ||
-          CControlRouter::Is(name, "light_combo_custommodeSelect") ||
-          CControlRouter::Is(name, "light_combo_ZZCCmodeSelect"))) {
-        return false;
-    }
-    Apply(keyboard, *panel);
-    return true;
-}
-
-bool CLightPanelRouter::OnValueChanged(CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
-    CLightControlUI* panel = Panel(keyboard);
-    const std::string& name = sender->GetName();
-    if (panel == nullptr || !(CControlRouter::Is(name, "deng_light_slider") ||
-                              CControlRouter::Is(name, "deng_speed_slider"))) {
-        return false;
-    }
-    Apply(keyboard, *panel);
-    return true;
-}
-
-bool CLightPanelRouter::OnSelectChanged(CZentrixKeyboardDevice& keyboard,
-                                        ui::CControlUI* sender) {
-    CLightControlUI* panel = Panel(keyboard);
+bool CLightPanelRouter::OnItemSelect(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    CLightControlUI* panel = Panel(device);
     const std::string& name = sender->GetName();
     if (panel == nullptr) {
         return false;
     }
-    if (CControlRouter::Is(name, "deng_FXL_check") || CControlRouter::Is(name, "deng_FXR_check")) {
+    if (CControlRouter::Is(name, "light_combo_audiomodeSelect")) {
+        if (auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device)) {
+            ApplyAudio(*keyboard, *panel);
+        }
+        return true;
+    }
+    if (!Named(name, {"light_combo_modeSelect", "light_combo_custommodeSelect",
+                      "light_combo_ZZCCmodeSelect"})) {
+        return false;
+    }
+    Apply(device, *panel);
+    return true;
+}
+
+bool CLightPanelRouter::OnValueChanged(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    CLightControlUI* panel = Panel(device);
+    if (panel == nullptr || !Named(sender->GetName(), {"deng_light_slider", "deng_speed_slider"})) {
+        return false;
+    }
+    Apply(device, *panel);
+    return true;
+}
+
+bool CLightPanelRouter::OnSelectChanged(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    CLightControlUI* panel = Panel(device);
+    const std::string& name = sender->GetName();
+    const auto* option = dynamic_cast<ui::COptionUI*>(sender);
+    const bool selected = option != nullptr && option->IsSelected();
+    if (panel == nullptr) {
+        return false;
+    }
+    if (Named(name, {"deng_FXL_check", "deng_FXR_check"})) {
         // In the option group only the newly selected option speaks for the direction.
-        const auto* option = dynamic_cast<ui::COptionUI*>(sender);
-        if (option != nullptr && option->IsSelected()) {
-            Apply(keyboard, *panel);
+        if (selected) {
+            Apply(device, *panel);
         }
         return true;
     }
     if (CControlRouter::Is(name, "deng_7color_check")) {
-        Apply(keyboard, *panel);
+        Apply(device, *panel);
         return true;
     }
-    if (CControlRouter::Is(name, "audio_BkColor_check") ||
-        CControlRouter::Is(name, "audio_FgColor_check")) {
+    auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device);
+    if (keyboard == nullptr) {
+        return false;
+    }
+    if (Named(name, {"audio_BkColor_check", "audio_FgColor_check"})) {
         // The edits now show the other colour: the one the profile holds.
-        const auto* option = dynamic_cast<ui::COptionUI*>(sender);
-        if (option != nullptr && option->IsSelected()) {
-            profiles::AudioLightInfo audio = keyboard.profile().GetAudioLightInfo();
+        if (selected) {
+            profiles::AudioLightInfo audio = keyboard->profile().GetAudioLightInfo();
             audio.colorTypeFlags = CControlRouter::Is(name, "audio_FgColor_check") ? 1 : 0;
-            keyboard.profile().SetAudioLightInfo(audio);
-            keyboard.SaveProfile();
-            Show(keyboard);
+            keyboard->profile().SetAudioLightInfo(audio);
+            keyboard->SaveProfile();
+            Show(device);
         }
         return true;
     }
     if (CControlRouter::Is(name, "deng_7audiocolor_check")) {
-        ApplyAudio(keyboard, *panel);
+        ApplyAudio(*keyboard, *panel);
         return true;
     }
     return false;
 }
 
-bool CLightPanelRouter::OnClick(CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
-    CLightControlUI* panel = Panel(keyboard);
+bool CLightPanelRouter::OnClick(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    CLightControlUI* panel = Panel(device);
     const std::string& name = sender->GetName();
     if (panel == nullptr) {
         return false;
     }
     if (const auto preset = CControlRouter::IndexAfter(name, "color_option_")) {
-        const uint32_t rgb = CLightControlUI::PresetColour(*preset);
-        panel->ShowColour(static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF),
-                          static_cast<int>(rgb & 0xFF));
-        Apply(keyboard, *panel);
+        ShowRgb(*panel, CLightControlUI::PresetColour(*preset), false);
+        Apply(device, *panel);
         return true;
+    }
+    if (CControlRouter::Is(name, "deng_same_mode")) {
+        ApplySameEffect(device);
+        return true;
+    }
+    auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device);
+    if (keyboard == nullptr) {
+        return false;
     }
     if (const auto preset = CControlRouter::IndexAfter(name, "audiocolor_option_")) {
-        const uint32_t rgb = CLightControlUI::PresetColour(*preset);
-        panel->ShowAudioColour(static_cast<int>(rgb >> 16 & 0xFF),
-                               static_cast<int>(rgb >> 8 & 0xFF), static_cast<int>(rgb & 0xFF));
-        ApplyAudio(keyboard, *panel);
+        ShowRgb(*panel, CLightControlUI::PresetColour(*preset), true);
+        ApplyAudio(*keyboard, *panel);
         return true;
     }
-    if (CControlRouter::Is(name, "custom_bright_color_btn") ||
-        CControlRouter::Is(name, "custom_off_color_btn")) {
+    if (Named(name, {"custom_bright_color_btn", "custom_off_color_btn"})) {
         return true;  // the option group shows which the next painted key becomes
     }
     // A key of the drawing while the lighting panel shows a custom group: it is painted, lit
     // unless "paint unlit" is chosen.
     if (const auto key = CControlRouter::IndexAfter(name, "key_");
-        key && LightingShown(keyboard) && panel->areas().custom) {
+        key && LightingShown(device) && panel->areas().custom) {
         const auto* unlit =
-            dynamic_cast<ui::COptionUI*>(keyboard.FindSubControl("custom_off_color_btn"));
-        keyboard.PaintCustomKey(static_cast<size_t>(*key), unlit == nullptr || !unlit->IsSelected());
-        window_.ShowWriteStatus(keyboard.lastWriteFailed());
+            dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
+        keyboard->PaintCustomKey(static_cast<size_t>(*key), unlit == nullptr || !unlit->IsSelected());
+        window_.ShowWriteStatus(keyboard->lastWriteFailed());
         return true;
     }
     return false;
 }
 
-bool CLightPanelRouter::OnKillFocus(CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
-    CLightControlUI* panel = Panel(keyboard);
+bool CLightPanelRouter::OnKillFocus(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    CLightControlUI* panel = Panel(device);
+    auto* lit = dynamic_cast<ILitDevice*>(&device);
     const std::string& name = sender->GetName();
-    if (panel != nullptr && (CControlRouter::Is(name, "deng_audioedit_R") ||
-                             CControlRouter::Is(name, "deng_audioedit_G") ||
-                             CControlRouter::Is(name, "deng_audioedit_B"))) {
+    if (panel == nullptr || lit == nullptr) {
+        return false;
+    }
+    if (Named(name, {"deng_audioedit_R", "deng_audioedit_G", "deng_audioedit_B"})) {
         panel->CorrectEdit(name);
-        ApplyAudio(keyboard, *panel);
+        if (auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device)) {
+            ApplyAudio(*keyboard, *panel);
+        }
         return true;
     }
-    if (panel == nullptr || !(CControlRouter::Is(name, "deng_edit_R") ||
-                              CControlRouter::Is(name, "deng_edit_G") ||
-                              CControlRouter::Is(name, "deng_edit_B"))) {
+    if (!Named(name, {"deng_edit_R", "deng_edit_G", "deng_edit_B"})) {
         return false;
     }
     panel->CorrectEdit(name);
     panel->ShowColour(panel->GetRed(), panel->GetGreen(), panel->GetBlue());
-    if (panel->Edited(keyboard.lightInfo()) != keyboard.lightInfo()) {
-        Apply(keyboard, *panel);
+    if (panel->Edited(lit->LightSettings()) != lit->LightSettings()) {
+        Apply(device, *panel);
     }
     return true;
 }
 
-bool CLightPanelRouter::OnColorChanged(CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
-    CLightControlUI* panel = Panel(keyboard);
-    auto* palette = dynamic_cast<ui::CColorPaletteUI*>(sender);
+bool CLightPanelRouter::OnColorChanged(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    CLightControlUI* panel = Panel(device);
+    const auto* palette = dynamic_cast<ui::CColorPaletteUI*>(sender);
     if (panel == nullptr || palette == nullptr) {
         return false;
     }
-    const uint32_t argb = palette->GetSelectColor();
+    const uint32_t rgb = palette->GetSelectColor() & 0xFFFFFF;
     if (CControlRouter::Is(sender->GetName(), "deng_audioColor_Pallet")) {
-        panel->ShowAudioColour(static_cast<int>(argb >> 16 & 0xFF),
-                               static_cast<int>(argb >> 8 & 0xFF), static_cast<int>(argb & 0xFF));
-        ApplyAudio(keyboard, *panel);
+        if (auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device)) {
+            ShowRgb(*panel, rgb, true);
+            ApplyAudio(*keyboard, *panel);
+        }
         return true;
     }
     if (!CControlRouter::Is(sender->GetName(), "deng_Color_Pallet")) {
         return false;
     }
-    panel->ShowColour(static_cast<int>(argb >> 16 & 0xFF), static_cast<int>(argb >> 8 & 0xFF),
-                      static_cast<int>(argb & 0xFF));
-    Apply(keyboard, *panel);
+    ShowRgb(*panel, rgb, false);
+    Apply(device, *panel);
     return true;
 }
 

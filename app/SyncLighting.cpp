@@ -25,6 +25,17 @@ uint32_t Pack(uint8_t red, uint8_t green, uint8_t blue, uint8_t level) {
 
 }  // namespace
 
+int SyncLighting::EffectOf(int modeValue) {
+    using Device = devices::CZentrixUSBDevice;
+    switch (modeValue) {
+        case Device::kModeColourCycle: return kColourCycle;
+        case Device::kModeBreathing: return kBreathing;
+        case Device::kModeBlink: return kFlashing;
+        case Device::kModeOff: return kOff;
+        default: return kSteady;
+    }
+}
+
 int SyncLighting::Threshold(int speed) {
     return kThresholds[static_cast<size_t>(std::clamp(speed, 0, 4))];
 }

@@ -23,6 +23,9 @@ class SyncLighting {
         uint32_t colour = 0xFFFFFF;  // 0xRRGGBB
     };
 
+    // The effect that stands for a device's lighting mode (the mode values the devices share:
+    // colour cycle 1, breathing 2, static 3, blinking 4, off 8); any other mode plays steady.
+    static int EffectOf(int modeValue);
     // Steps (of about 1 ms) between two frames, by speed level 0-4.
     static int Threshold(int speed);
     // Frame `step` of an effect: red | green << 8 | blue << 16 | level << 24; 0 for "off".

@@ -60,6 +60,12 @@ void CZentrixHS6533Device::SetLightInfo(const profiles::LightInfo& light) {
     effect_.forward = light.fx == 0;
 }
 
+bool CZentrixHS6533Device::TakeLightSettings(const profiles::LightInfo& light) {
+    SetLightInfo(light);
+    SaveProfile();
+    return WriteLightingBlock(0) == hid::kResultOk;
+}
+
 int CZentrixHS6533Device::CurrentLightingMode() const {
     std::lock_guard lock(lightingMutex_);
     return lightingMode_;

@@ -5,6 +5,7 @@
 
 #include "devices/HeadsetAudio.h"
 #include "devices/HeadsetLightReports.h"
+#include "devices/LitDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "profiles/Hs6533Profiledata.h"
 
@@ -13,7 +14,7 @@ namespace marlo::devices {
 // The USB headset: its page ("hs6533device.xml"), its audio settings through the chip library
 // (microphone and monitor volume and mute, equaliser, voice effects, surround, noise
 // reduction), kept in its profile, and its 13 LEDs as lighting reports.
-class CZentrixHS6533Device : public CZentrixUSBDevice {
+class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
   public:
     static constexpr int kMaxCustomEq = 20;
 
@@ -63,6 +64,12 @@ class CZentrixHS6533Device : public CZentrixUSBDevice {
     const profiles::LightInfo& lightInfo() const { return light_; }
     // The lighting the lights follow (and the block carries), from now on.
     void SetLightInfo(const profiles::LightInfo& light);
+    // The lighting panel's side (the mode list is the headset's of the factory data).
+    int LightingFamily() const override { return 7; }
+    std::vector<Mode> LightModes() override { return LoadModeList(kHeadsetModel); }
+    profiles::LightInfo LightSettings() const override { return light_; }
+    bool TakeLightSettings(const profiles::LightInfo& light) override;
+    int LightModeValue() const override { return CurrentLightingMode(); }
 
     CHeadsetAudio& audio() { return audio_; }
     const profiles::HeadsetSystemSetStages& stages() const { return stages_; }

@@ -11,6 +11,7 @@
 #include "devices/KeyboardBlock.h"
 #include "devices/KeyboardKeyReader.h"
 #include "devices/KeyboardLightingEngine.h"
+#include "devices/LitDevice.h"
 #include "devices/KeyboardPositionMap.h"
 #include "devices/KeyboardStepTimer.h"
 #include "devices/ZentrixUSBDevice.h"
@@ -26,7 +27,7 @@ namespace marlo::devices {
 // Write sequences go on after a failed command (the keyboard ends each with its end command),
 // but a write the keyboard did not take is never reported as done: lastWriteFailed() says so
 // until the next write that goes through.
-class CZentrixKeyboardDevice : public CZentrixUSBDevice {
+class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
   public:
     static constexpr size_t kInfoBytes = 34;
     static constexpr uint8_t kBlockSlotStride = 25;
@@ -109,6 +110,12 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice {
     // Game lighting: the keyboard shows the mode at `mode` of its list (the profile keeps its
     // own), and the profile's lighting goes back to it.
     void ShowGameLighting(int mode) override;
+    // The lighting panel's side.
+    int LightingFamily() const override { return 1; }
+    std::vector<Mode> LightModes() override { return Modes(); }
+    profiles::LightInfo LightSettings() const override { return light_; }
+    bool TakeLightSettings(const profiles::LightInfo& light) override;
+    int LightModeValue() const override { return lightSettings().mode; }
     void RestoreOwnLighting() override;
     bool keyReaderRunning() const { return keyReader_.running(); }
     static constexpr uint32_t kMaskHoldOffMs = 200;

@@ -176,6 +176,13 @@ bool CZentrixKeyboardDevice::PaintCustomKey(size_t position, bool lit) {
     return true;
 }
 
+bool CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light) {
+    light_ = light;
+    SaveProfile();
+    WriteLightingBlock(0);
+    return !lastWriteFailed_;
+}
+
 void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
     if (modeValues_.empty()) {
         LoadModeValues();

@@ -11,9 +11,11 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "CustomControls.h"
+#include "SyncLighting.h"
 #include "EndpointDelivery.h"
 #include "MainWnd.h"
 #include "audio/SpectrumBands.h"
@@ -23,6 +25,7 @@
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
+#include "panels/LightControlUI.h"
 #include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageEndpoint.h"
@@ -823,6 +826,52 @@ TEST_F(DevicePagesTest, TheAudioCompanionsSpectrumOfAToneReachesTheWindowPeaking
     }
     EXPECT_GE(count, 10) << "a spectrum printed at each step (30 a second, half a second)";
     endpoint.Stop();
+}
+
+TEST_F(DevicePagesTest, TheSameEffectFromTheHeadsetsPagePlaysTheSameFramesOnTheKeyboard) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr);
+    Plug("headset");
+    ASSERT_TRUE(RunUntil([&] { return Only(CDeviceList::kHeadset) != nullptr; }));
+    CZentrixUSBDevice* headset = Only(CDeviceList::kHeadset);
+    ASSERT_TRUE(RunUntil([&] { return headset->readsAfterConnect() == 1; }));
+    list().ShowEntry(headset->entryIndex(), true, true);
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == headset; }));
+    EXPECT_FALSE(keyboard->syncOption() || headset->syncOption());
+
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    auto* panel = dynamic_cast<panels::CLightControlUI*>(headset->FindSubControl("LightControlItem"));
+    ASSERT_NE(panel, nullptr) << "the headset's page has the lighting panel";
+    EXPECT_EQ(panel->family(), 7);
+    // Both pages have the panel: the headset's own combo, picked as a person does.
+    auto* modes = dynamic_cast<ui::CComboUI*>(headset->FindSubControl("light_combo_modeSelect"));
+    ASSERT_NE(modes, nullptr);
+    const auto pick = [&](int index) {
+        ASSERT_TRUE(user.ClickControl(modes));
+        ui::TEventUI up{ui::UiEventType::kButtonUp};
+        modes->GetItemAt(index)->DoEvent(up);
+        modes->CloseDropList();
+    };
+    // Breathing (the headset's mode 2), then the same effect everywhere.
+    pick(2);
+    ASSERT_TRUE(headset->FindSubControl("deng_same_mode")->IsVisible());
+    ASSERT_TRUE(user.ClickControl(headset->FindSubControl("deng_same_mode")));
+    EXPECT_TRUE(keyboard->syncOption() && headset->syncOption()) << "both take part";
+    EXPECT_EQ(wnd_->syncLighting()->settings().effect, SyncLighting::kBreathing);
+    std::set<uint32_t> shared;
+    EXPECT_TRUE(RunUntil([&] {
+        const uint32_t frame = headset->syncFrame();
+        if (frame != 0 && keyboard->syncFrame() == frame) {
+            shared.insert(frame);
+        }
+        return shared.size() >= 3;
+    })) << "the breathing frames, the same on both";
+
+    // A mode chosen on the headset's page takes the headset back to its own lighting.
+    pick(3);
+    EXPECT_FALSE(headset->syncOption());
+    EXPECT_TRUE(keyboard->syncOption());
 }
 
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {

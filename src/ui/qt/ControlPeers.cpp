@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -423,6 +424,12 @@ void ControlPeers::Mirror(CControlUI* control, QWidget* peer) {
         box->clear();
         for (int i = 0; i < combo->GetCount(); ++i) {
             box->addItem(Q(combo->GetItemAt(i)->GetShownText()));
+        }
+        // A hidden item keeps its place (the index counts it) but is not offered.
+        if (auto* list = qobject_cast<QListView*>(box->view())) {
+            for (int i = 0; i < combo->GetCount(); ++i) {
+                list->setRowHidden(i, !combo->GetItemAt(i)->GetOwnVisibility());
+            }
         }
         box->setCurrentIndex(combo->GetCurSel());
     } else if (auto* stack = qobject_cast<QStackedWidget*>(peer)) {
