@@ -1,6 +1,7 @@
 #include "ChildWindows.h"
 
 #include "AboutWnd.h"
+#include "ColorSelectWnd.h"
 #include "MusicWnd.h"
 #include "panels/LightControlUI.h"
 #include "platform/DebugOutput.h"
@@ -73,6 +74,31 @@ std::optional<profiles::AudioStyles> CChildWindows::OpenMusic(int dpi,
     } catch (const panels::LightPanelError& e) {
         platform::DebugOutput::Write(e.what());
         return std::nullopt;
+    }
+}
+
+std::optional<uint32_t> CChildWindows::OpenColour(int dpi, uint32_t rgb) {
+    if (colour_ != nullptr) {
+        colour_->ShowWindow(true, true);
+        return std::nullopt;
+    }
+    CColorSelectWnd window(rgb);
+    if (!window.Create(&main_, "ColorSelectWnd", 0, 0, 0, 0)) {
+        return std::nullopt;
+    }
+    window.Prepare(dpi);
+    colour_ = &window;
+    const uint32_t result = window.ShowModal();
+    colour_ = nullptr;
+    return result == 1 ? std::optional<uint32_t>(window.colour()) : std::nullopt;
+}
+
+void CChildWindows::CloseAll() {
+    ui::CWindowWnd* open[] = {settings_, about_, colour_, music_};
+    for (ui::CWindowWnd* window : open) {
+        if (window != nullptr) {
+            window->PostMessage(ui::kWmClose, 0, 0);
+        }
     }
 }
 

@@ -14,6 +14,7 @@ class CWindowWnd;
 namespace marlo::app {
 
 class CAboutWnd;
+class CColorSelectWnd;
 class CMusicWnd;
 class CSetWnd;
 
@@ -31,6 +32,10 @@ class CChildWindows {
     void OpenSettings(Placement placement, int dpi, int languageIndex,
                       std::vector<online::UpdateItem> items);
     void OpenAbout(int dpi);
+    // The colour dialog, starting at `rgb` (0xRRGGBB); the colour chosen when it closed with OK.
+    std::optional<uint32_t> OpenColour(int dpi, uint32_t rgb);
+    // Every open child window is asked to close (WM_CLOSE), as when the program ends.
+    void CloseAll();
     // The music styles window over `styles`; the edited styles when it closed with OK.
     std::optional<profiles::AudioStyles> OpenMusic(int dpi, const profiles::AudioStyles& styles);
 
@@ -42,12 +47,14 @@ class CChildWindows {
     CSetWnd* settings() const { return settings_; }
     CAboutWnd* about() const { return about_; }
     CMusicWnd* music() const { return music_; }
+    CColorSelectWnd* colour() const { return colour_; }
 
   private:
     ui::CWindowWnd& main_;
     CSetWnd* settings_ = nullptr;
     CAboutWnd* about_ = nullptr;
     CMusicWnd* music_ = nullptr;
+    CColorSelectWnd* colour_ = nullptr;
 };
 
 }  // namespace marlo::app

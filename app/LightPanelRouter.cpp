@@ -211,9 +211,31 @@ bool CLightPanelRouter::OnClick(CZentrixUSBDevice& device, ui::CControlUI* sende
         ApplySameEffect(device);
         return true;
     }
+    if (CControlRouter::Is(name, "deng_colordp_btn")) {
+        const uint32_t now = static_cast<uint32_t>(panel->GetRed()) << 16 |
+                             static_cast<uint32_t>(panel->GetGreen()) << 8 |
+                             static_cast<uint32_t>(panel->GetBlue());
+        if (const auto chosen = window_.children().OpenColour(window_.GetPaintManager().GetDPI(), now)) {
+            ShowRgb(*panel, *chosen, false);
+            Apply(device, *panel);
+        }
+        return true;
+    }
     auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device);
     if (keyboard == nullptr) {
         return false;
+    }
+    if (CControlRouter::Is(name, "deng_audiocolordp_btn")) {
+        uint32_t now = 0;
+        try {
+            now = panel->GetAudioColor();
+        } catch (const panels::LightPanelError&) {
+        }
+        if (const auto chosen = window_.children().OpenColour(window_.GetPaintManager().GetDPI(), now)) {
+            ShowRgb(*panel, *chosen, true);
+            ApplyAudio(*keyboard, *panel);
+        }
+        return true;
     }
     if (const auto preset = CControlRouter::IndexAfter(name, "audiocolor_option_")) {
         ShowRgb(*panel, CLightControlUI::PresetColour(*preset), true);

@@ -580,6 +580,7 @@ void CMainWnd::Shutdown() {
         router_->macros().StopRecordingUnlessShown(true);
     }
     hook_.Uninstall();
+    children_->CloseAll();
     ShowWindow(false, false);
     workers_.StopAll();
     devices_->StopDeviceThreads();

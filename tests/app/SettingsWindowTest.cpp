@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "AboutWnd.h"
+#include "ColorSelectWnd.h"
 #include "MusicWnd.h"
 #include "MainWnd.h"
 #include "SetWnd.h"
@@ -21,6 +22,7 @@
 #include "platform/OtherWindows.h"
 #include "platform/Paths.h"
 #include "profiles/AudioStyles.h"
+#include "profiles/RecentColours.h"
 #include "platform/MessageRegistry.h"
 #include "platform/SettingsKey.h"
 #include "platform/SettingsStore.h"
@@ -344,6 +346,52 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     EXPECT_EQ(rgb[0], 9);
     EXPECT_EQ(rgb[1], 1) << "a green of 0 goes as 1";
     companion.Stop();
+}
+
+TEST_F(SettingsWindowTest, TheColourDialogTakesATypedColourKeepsItAmongTheRecentAndClosesOnRequest) {
+    auto main = StartMain();
+    std::optional<uint32_t> chosen;
+    bool closed = false;
+    WhenReady([&] { return main->children().colour() != nullptr; },
+              [&] {
+                  ui::HeadlessUser user(main->children().colour()->GetPaintManager());
+                  ui::CPaintManagerUI& dialog = main->children().colour()->GetPaintManager();
+                  EXPECT_EQ(dialog.FindControl("color_hex_edit")->GetText(), "#FF0000");
+                  dialog.FindControl("color_hex_edit")->SetText("");
+                  EXPECT_TRUE(user.Type("color_hex_edit", "12ab3"));  // not a colour yet
+                  EXPECT_TRUE(user.Focus("okbtn"));
+                  EXPECT_EQ(dialog.FindControl("color_hex_edit")->GetText(), "#FF0000")
+                      << "the colour kept, shown again";
+                  dialog.FindControl("color_hex_edit")->SetText("");
+                  EXPECT_TRUE(user.Type("color_hex_edit", "#12ab34"));
+                  EXPECT_TRUE(user.Focus("okbtn"));
+                  EXPECT_TRUE(user.Click("okbtn"));
+              });
+    backend_.loop().Post([&] {
+        chosen = main->children().OpenColour(96, 0xFF0000);
+        closed = true;
+    });
+    ASSERT_TRUE(RunUntil([&] { return closed; }));
+    EXPECT_EQ(chosen, 0x12AB34u);
+    const auto recent = profiles::RecentColours::FromDocument(
+        platform::JsonDocument::Read(CColorSelectWnd::RecentFile()));
+    ASSERT_FALSE(recent.colours().empty());
+    EXPECT_EQ(recent.colours().front(), 0x12AB34u) << "kept for next time";
+
+    // Opened again, the recent colour is offered; the program ending closes the dialog.
+    closed = false;
+    WhenReady([&] { return main->children().colour() != nullptr; },
+              [&] {
+                  ui::CPaintManagerUI& dialog = main->children().colour()->GetPaintManager();
+                  EXPECT_NE(dialog.FindControl("color_recent_0"), nullptr);
+                  main->children().CloseAll();
+              });
+    backend_.loop().Post([&] {
+        chosen = main->children().OpenColour(96, 0x000000);
+        closed = true;
+    });
+    ASSERT_TRUE(RunUntil([&] { return closed; }));
+    EXPECT_FALSE(chosen) << "closed without OK";
 }
 
 }  // namespace
