@@ -1,5 +1,7 @@
 #include "LightPanelRouter.h"
 
+#include <cctype>
+
 #include "ControlRouter.h"
 #include "MainWnd.h"
 #include "SyncLighting.h"
@@ -9,6 +11,7 @@
 #include "platform/DebugOutput.h"
 #include "ui/ColorPaletteUI.h"
 #include "ui/OptionUI.h"
+#include "ui/ProgressUI.h"
 #include "ui/TabLayoutUI.h"
 
 namespace marlo::app {
@@ -147,6 +150,17 @@ bool CLightPanelRouter::OnItemSelect(CZentrixUSBDevice& device, ui::CControlUI* 
 }
 
 bool CLightPanelRouter::OnValueChanged(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    const std::string& slider = sender->GetName();
+    if (Named(slider, {"R_light_slider", "G_light_slider", "B_light_slider"})) {
+        // The companion's bars take the channel at once; the label shows it.
+        const char channel = static_cast<char>(std::toupper(static_cast<unsigned char>(slider[0])));
+        const int value = static_cast<ui::CProgressUI*>(sender)->GetValue();
+        window_.SendAudioColour(channel == 'R' ? 6u : channel == 'G' ? 7u : 8u, value);
+        if (ui::CControlUI* label = device.FindSubControl(std::string(1, channel) + "_light_label")) {
+            label->SetText(std::string(1, channel) + " " + std::to_string(value));
+        }
+        return true;
+    }
     CLightControlUI* panel = Panel(device);
     if (panel == nullptr || !Named(sender->GetName(), {"deng_light_slider", "deng_speed_slider"})) {
         return false;

@@ -500,6 +500,19 @@ void CMainWnd::OpenMusicStyles() {
     }
 }
 
+void CMainWnd::SendAudioColour(uint32_t wParam, int64_t lParam) {
+    const std::string product = kProduct;
+    if (const auto audio =
+            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
+        platform::EndpointRequest request;
+        request.window = audio->title;
+        request.message = kAudioColour;
+        request.wParam = wParam;
+        request.lParam = lParam;
+        platform::OtherWindows::Send(*audio, request);
+    }
+}
+
 void CMainWnd::UpdateAudioCompanion() {
     bool needed = false;
     for (CZentrixUSBDevice* device : devices_->Devices(CDeviceList::kKeyboard)) {
@@ -586,16 +599,8 @@ void CMainWnd::Shutdown() {
     devices_->StopDeviceThreads();
     audio_.reset();
     shutDown_ = true;
-    const std::string product = kProduct;
-    if (const auto audio =
-            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
-        for (const uint64_t w : {2, 4, 5}) {
-            platform::EndpointRequest request;
-            request.window = audio->title;
-            request.message = kAudioColour;
-            request.wParam = w;
-            platform::OtherWindows::Send(*audio, request);
-        }
+    for (const uint32_t w : {2u, 4u, 5u}) {
+        SendAudioColour(w, 0);
     }
 }
 

@@ -141,6 +141,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     // The music styles window; on OK the styles are kept in AudioFile.json and the current
     // style's colour goes to the audio companion.
     void OpenMusicStyles();
+    // The audio-colour message to the audio companion's window, when it is there.
+    void SendAudioColour(uint32_t wParam, int64_t lParam);
     // The audio companion runs while a device shows its music mode, and only then.
     void UpdateAudioCompanion();
     // After the keys were written: a message when the macros did not fit, and the status line.

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -29,6 +30,7 @@
 #include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageEndpoint.h"
+#include "platform/OtherWindows.h"
 #include "platform/MessageRegistry.h"
 #include "profiles/BasicProfiledata.h"
 #include "profiles/MacroList.h"
@@ -872,6 +874,39 @@ TEST_F(DevicePagesTest, TheSameEffectFromTheHeadsetsPagePlaysTheSameFramesOnTheK
     pick(3);
     EXPECT_FALSE(headset->syncOption());
     EXPECT_TRUE(keyboard->syncOption());
+}
+
+TEST_F(DevicePagesTest, TheBarsColourSlidersReachTheAudioCompanionAtOnce) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    std::vector<platform::EndpointRequest> heard;
+    std::mutex heardMutex;
+    platform::MessageEndpoint companion;  // as marlo-audio registers its window
+    const auto socket =
+        platform::OtherWindows::SocketFor("Marlo GearAUDIORECORD", "Marlo GearAudioRecord");
+    ASSERT_TRUE(socket);
+    ASSERT_TRUE(companion.Start(*socket, [&](const platform::EndpointRequest& r) {
+        std::lock_guard lock(heardMutex);
+        heard.push_back(r);
+        return std::string();
+    }));
+    ASSERT_TRUE(platform::OtherWindows::Describe(*socket, "Marlo GearAUDIORECORD",
+                                                 "Marlo GearAudioRecord"));
+    // The music mode's colours shown (without starting a real companion).
+    auto* panel = dynamic_cast<panels::CLightControlUI*>(keyboard->FindSubControl("LightControlItem"));
+    ASSERT_NE(panel, nullptr);
+    panel->SelectMode(29);
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.MoveSlider("G_light_slider", 200));
+    EXPECT_EQ(Find("G_light_label")->GetText(), "G 200");
+    std::lock_guard lock(heardMutex);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back().message, "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}");
+    EXPECT_EQ(heard.back().wParam, 7u);
+    EXPECT_EQ(heard.back().lParam, 200);
+    companion.Stop();
 }
 
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {
