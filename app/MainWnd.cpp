@@ -486,9 +486,7 @@ void CMainWnd::OpenMusicStyles() {
     if (!platform::JsonDocument::Write(path, edited->ToDocument(document))) {
         DebugOutput::Printf("the music styles could not be saved: %s", path.c_str());
     }
-    const std::string product = kProduct;
-    if (const auto audio =
-            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
+    if (const auto audio = AudioCompanionWindow()) {
         platform::EndpointRequest request;
         request.kind = platform::EndpointRequest::Kind::kCopyData;
         request.window = audio->title;
@@ -500,16 +498,32 @@ void CMainWnd::OpenMusicStyles() {
     }
 }
 
-void CMainWnd::SendAudioColour(uint32_t wParam, int64_t lParam) {
+std::optional<platform::OtherWindows::Window> CMainWnd::AudioCompanionWindow() {
     const std::string product = kProduct;
-    if (const auto audio =
-            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
-        platform::EndpointRequest request;
-        request.window = audio->title;
-        request.message = kAudioColour;
-        request.wParam = wParam;
-        request.lParam = lParam;
-        platform::OtherWindows::Send(*audio, request);
+    auto audio = platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord");
+    if (audio && audio->socket != greetedCompanion_) {
+        // The first contact with this companion: it is greeted before anything else.
+        greetedCompanion_ = audio->socket;
+        for (const uint32_t w : {2u, 4u, 5u}) {
+            SendToCompanion(*audio, w, 0);
+        }
+    }
+    return audio;
+}
+
+void CMainWnd::SendToCompanion(const platform::OtherWindows::Window& audio, uint32_t wParam,
+                               int64_t lParam) {
+    platform::EndpointRequest request;
+    request.window = audio.title;
+    request.message = kAudioColour;
+    request.wParam = wParam;
+    request.lParam = lParam;
+    platform::OtherWindows::Send(audio, request);
+}
+
+void CMainWnd::SendAudioColour(uint32_t wParam, int64_t lParam) {
+    if (const auto audio = AudioCompanionWindow()) {
+        SendToCompanion(*audio, wParam, lParam);
     }
 }
 
@@ -597,11 +611,15 @@ void CMainWnd::Shutdown() {
     ShowWindow(false, false);
     workers_.StopAll();
     devices_->StopDeviceThreads();
-    audio_.reset();
     shutDown_ = true;
-    for (const uint32_t w : {2u, 4u, 5u}) {
-        SendAudioColour(w, 0);
+    const std::string product = kProduct;
+    if (const auto audio =
+            platform::OtherWindows::Find(product + "AUDIORECORD", product + "AudioRecord")) {
+        for (const uint32_t w : {2u, 4u, 5u}) {
+            SendToCompanion(*audio, w, 0);
+        }
     }
+    audio_.reset();  // the companion this program started ends with it
 }
 
 void CMainWnd::OnEntryMessage(int index, bool show) {

@@ -9,6 +9,7 @@
 
 #include "ChildWindows.h"
 #include "AudioCompanion.h"
+#include "platform/OtherWindows.h"
 #include "DeviceList.h"
 #include "SyncLighting.h"
 #include "WorkerSlots.h"
@@ -141,6 +142,10 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     // The music styles window; on OK the styles are kept in AudioFile.json and the current
     // style's colour goes to the audio companion.
     void OpenMusicStyles();
+    // The audio companion's window when it is there, greeted (2, 4, 5) at the first contact.
+    std::optional<platform::OtherWindows::Window> AudioCompanionWindow();
+    static void SendToCompanion(const platform::OtherWindows::Window& audio, uint32_t wParam,
+                                int64_t lParam);
     // The audio-colour message to the audio companion's window, when it is there.
     void SendAudioColour(uint32_t wParam, int64_t lParam);
     // The audio companion runs while a device shows its music mode, and only then.
@@ -216,6 +221,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     hid::DeviceSlots slots_;
     std::unique_ptr<CDeviceList> devices_;
     std::unique_ptr<CAudioCompanion> audio_;
+    std::filesystem::path greetedCompanion_;  // the companion window last greeted
     std::unique_ptr<CControlRouter> router_;
     hook::CDeviceHook hook_;
     std::unique_ptr<hid::DeviceDiscovery> discovery_;

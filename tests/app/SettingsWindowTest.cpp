@@ -338,11 +338,21 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
         std::lock_guard lock(heardMutex);
         return !heard.empty();
     }));
+    ASSERT_TRUE(RunUntil([&] {
+        std::lock_guard lock(heardMutex);
+        return heard.size() >= 4;
+    }));
     std::lock_guard lock(heardMutex);
-    ASSERT_EQ(heard[0].dataKind, 10u);
-    ASSERT_EQ(heard[0].data.size(), 40u);
+    // The first contact greets the companion (2, 4, 5), then the colour block follows.
+    const uint64_t greeting[3] = {2, 4, 5};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(heard[i].message, "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}");
+        EXPECT_EQ(heard[i].wParam, greeting[i]);
+    }
+    ASSERT_EQ(heard[3].dataKind, 10u);
+    ASSERT_EQ(heard[3].data.size(), 40u);
     int32_t rgb[3] = {};
-    std::memcpy(rgb, heard[0].data.data(), sizeof rgb);
+    std::memcpy(rgb, heard[3].data.data(), sizeof rgb);
     EXPECT_EQ(rgb[0], 9);
     EXPECT_EQ(rgb[1], 1) << "a green of 0 goes as 1";
     companion.Stop();
