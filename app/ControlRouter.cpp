@@ -15,6 +15,7 @@
 #include "MainWnd.h"
 #include "devices/DeviceProfileUI.h"
 #include "devices/LitDevice.h"
+#include "devices/SelectPanelUI.h"
 #include "devices/ZentrixHS6533Device.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
@@ -172,6 +173,10 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     }
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
+    } else if (msg.sType == devices::CSelectPanelUI::kSelectEnd) {
+        if (auto* device = CurrentLitOf(msg.pSender)) {
+            lights_.OnSelectEnd(*device, msg.pSender);
+        }
     } else if (msg.sType == ui::CColorPaletteUI::kColorChanged) {
         if (auto* device = CurrentLitOf(msg.pSender)) {
             lights_.OnColorChanged(*device, msg.pSender);

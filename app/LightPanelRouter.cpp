@@ -6,6 +6,7 @@
 #include "MainWnd.h"
 #include "SyncLighting.h"
 #include "devices/LitDevice.h"
+#include "devices/SelectPanelUI.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "panels/LightControlUI.h"
 #include "platform/DebugOutput.h"
@@ -265,7 +266,8 @@ bool CLightPanelRouter::OnClick(CZentrixUSBDevice& device, ui::CControlUI* sende
         key && LightingShown(device) && panel->areas().custom) {
         const auto* unlit =
             dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
-        keyboard->PaintCustomKey(static_cast<size_t>(*key), unlit == nullptr || !unlit->IsSelected());
+        const int position[] = {*key};
+        keyboard->PaintCustomKeys(position, unlit == nullptr || !unlit->IsSelected());
         window_.ShowWriteStatus(keyboard->lastWriteFailed());
         return true;
     }
@@ -316,6 +318,25 @@ bool CLightPanelRouter::OnColorChanged(CZentrixUSBDevice& device, ui::CControlUI
     }
     ShowRgb(*panel, rgb, false);
     Apply(device, *panel);
+    return true;
+}
+
+bool CLightPanelRouter::OnSelectEnd(CZentrixUSBDevice& device, ui::CControlUI* sender) {
+    auto* drawing = dynamic_cast<devices::CSelectPanelUI*>(sender);
+    CLightControlUI* panel = Panel(device);
+    auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device);
+    if (drawing == nullptr) {
+        return false;
+    }
+    if (panel != nullptr && keyboard != nullptr && LightingShown(device) &&
+        panel->areas().custom) {
+        const auto* unlit =
+            dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
+        const bool lit = unlit == nullptr || !unlit->IsSelected();
+        keyboard->PaintCustomKeys(drawing->selectedKeys(), lit);
+        window_.ShowWriteStatus(keyboard->lastWriteFailed());
+    }
+    drawing->ClearSelection();
     return true;
 }
 

@@ -37,6 +37,9 @@ class CLightPanelRouter {
     bool OnClick(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
     bool OnKillFocus(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
     bool OnColorChanged(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    // Keys dragged across on the drawing: painted while the panel shows a custom group; the
+    // marks go either way.
+    bool OnSelectEnd(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
 
   private:
     // The panel's values into the profile and the device, and the panel shows the result.

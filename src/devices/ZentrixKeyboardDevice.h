@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -103,10 +104,10 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // In the custom mode (21): the light at `position` takes the profile's colour and is
     // selected; the keyboard is sent the selection mask. False in any other mode.
     bool SetElementColour(size_t position);
-    // In the custom mode (21): the key at `position` of the profile's custom group takes the
+    // In the custom mode (21): the keys at `positions` of the profile's custom group take the
     // profile's colour, lit or unlit; the group is saved and the keyboard is sent the
-    // selection mask. False in any other mode or for a position without a light.
-    bool PaintCustomKey(size_t position, bool lit);
+    // selection mask, once. False in any other mode; positions without a light are passed over.
+    bool PaintCustomKeys(std::span<const int> positions, bool lit);
     // Game lighting: the keyboard shows the mode at `mode` of its list (the profile keeps its
     // own), and the profile's lighting goes back to it.
     void ShowGameLighting(int mode) override;

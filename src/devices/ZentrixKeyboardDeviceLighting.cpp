@@ -154,23 +154,27 @@ bool CZentrixKeyboardDevice::SetElementColour(size_t position) {
     return true;
 }
 
-bool CZentrixKeyboardDevice::PaintCustomKey(size_t position, bool lit) {
-    if (SettingsFromProfile().mode != kCustomMode || position >= KeyboardLightingEngine::kLights) {
+bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, bool lit) {
+    if (SettingsFromProfile().mode != kCustomMode) {
         return false;
     }
     auto colours =
         profile_.GetCustomLightColors(light_.customGroup, static_cast<int>(kKeyPositions));
-    if (position >= colours.size()) {
-        return false;
-    }
-    colours[position] = {light_.red, light_.green, light_.blue, 0, static_cast<uint8_t>(lit)};
-    profile_.SetCustomLightColors(colours, light_.customGroup);
-    SaveProfile();
+    const Rgb colour{light_.red, light_.green, light_.blue};
     {
         std::lock_guard lock(lightingMutex_);
         const uint8_t level = lit ? LightTables::Level(lightSettings_.brightness) : uint8_t{0};
-        engine_.SetElement(position, {Rgb{light_.red, light_.green, light_.blue}, level, lit});
+        for (const int position : positions) {
+            const auto at = static_cast<size_t>(position);
+            if (position < 0 || at >= colours.size() || at >= KeyboardLightingEngine::kLights) {
+                continue;
+            }
+            colours[at] = {colour.red, colour.green, colour.blue, 0, static_cast<uint8_t>(lit)};
+            engine_.SetElement(at, {colour, level, lit});
+        }
     }
+    profile_.SetCustomLightColors(colours, light_.customGroup);
+    SaveProfile();
     ShowElements();
     SendSelectionMask();
     return true;

@@ -19,6 +19,9 @@ class CContainerUI : public CControlUI {
     virtual bool Remove(CControlUI* control);
     virtual void RemoveAll();
     int GetCount() const { return static_cast<int>(items_.size()); }
+    // The controls inside an area the person dragged across (a container with
+    // areaselect="true"; the display backend works out which they are). Nothing by default.
+    virtual void SelectArea(const std::vector<CControlUI*>& /*inside*/) {}
     CControlUI* GetItemAt(int index) const;
     int GetItemIndex(const CControlUI* control) const;
     // The first descendant with this name.

@@ -238,7 +238,7 @@ bool CDialogBuilder::IsKnownAttribute(std::string_view name) {
         "bordersize",   "borderround", "bkimage",     "normalimage", "foreimage",  "group",
         "selected",     "number",      "numberonly",  "minvalue",    "maxvalue",   "maxchar",
         "readonly",     "min",         "max",         "value",       "selectedid", "vscrollbar",
-        "hscrollbar",   "keycolor",    "level",       "itemheight"};
+        "hscrollbar",   "keycolor",    "level",       "itemheight",  "areaselect"};
     if (known.count(name) != 0 || name.ends_with("_style")) {
         return true;  // a named style is an attribute list the control keeps
     }

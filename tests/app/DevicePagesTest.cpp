@@ -23,6 +23,7 @@
 #include "devices/DeviceKeyButtonUI.h"
 #include "devices/DeviceProfileUI.h"
 #include "devices/MpDevicePowerUI.h"
+#include "devices/SelectPanelUI.h"
 #include "devices/ZentrixKeyboardDevice.h"
 #include "devices/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
@@ -758,8 +759,22 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     const auto painted = keyboard->profile().GetCustomLightColors(group, 170)[kKey];
     EXPECT_EQ(painted.isBright, 1);
     EXPECT_EQ(painted.red, keyboard->lightInfo().red) << "in the panel's colour";
-    EXPECT_NE(mask(), unlit) << "the keyboard is told the key is lit";
+    const std::vector<uint8_t> lit = mask();
+    EXPECT_NE(lit, unlit) << "the keyboard is told the key is lit";
     EXPECT_FALSE(keyboard->KeyButton(kKey)->IsSelected()) << "not opened in the key panel";
+
+    // Keys dragged across on the drawing are painted together; their marks go after.
+    ASSERT_TRUE(user.Click("custom_off_color_btn"));
+    auto* drawing = dynamic_cast<devices::CSelectPanelUI*>(keyboard->selectPanel());
+    ASSERT_NE(drawing, nullptr);
+    drawing->SelectArea({keyboard->KeyButton(kKey), keyboard->KeyButton(kKey + 1),
+                         keyboard->FindSubControl("light_combo_modeSelect")});
+    const auto colours = keyboard->profile().GetCustomLightColors(group, 170);
+    EXPECT_EQ(colours[kKey].isBright, 0);
+    EXPECT_EQ(colours[kKey + 1].isBright, 0);
+    EXPECT_NE(mask(), lit) << "the keyboard is told, once for both";
+    EXPECT_TRUE(drawing->selectedKeys().empty());
+    EXPECT_FALSE(keyboard->KeyButton(kKey + 1)->IsSelected());
 }
 
 TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {

@@ -34,6 +34,7 @@
 #include "ui/ProgressUI.h"
 #include "ui/SkinImage.h"
 #include "ui/TabLayoutUI.h"
+#include "ui/qt/AreaSelector.h"
 #include "ui/qt/ColorField.h"
 #include "ui/qt/KeyCapButton.h"
 #include "ui/qt/QtWindow.h"
@@ -260,6 +261,11 @@ QWidget* ControlPeers::MakePeer(CControlUI* control, QWidget* parent) {
         } else {
             box->setAttribute(Qt::WA_StyledBackground, true);
             peer = box;
+        }
+        if (const auto select = control->GetAttribute("areaselect"); select && *select == "true") {
+            new AreaSelector(box, [this, container, box](const QRect& area) {
+                container->SelectArea(ControlsInside(container, box, area));
+            });
         }
     } else if (control->GetClass() == "DeviceKeyButtonUI") {
         // A key of a device drawing, lit many times a second: a cap that paints cheaply.
@@ -555,6 +561,22 @@ void ControlPeers::Remove(CControlUI* control) {
     }
     peer->hide();
     peer->deleteLater();
+}
+
+std::vector<CControlUI*> ControlPeers::ControlsInside(CControlUI* container, QWidget* box,
+                                                     const QRect& area) const {
+    std::vector<CControlUI*> inside;
+    for (const auto& [control, peer] : peers_) {
+        if (dynamic_cast<CContainerUI*>(control) != nullptr || !peer->isVisible() ||
+            !box->isAncestorOf(peer)) {
+            continue;
+        }
+        const QRect shown(peer->mapTo(box, QPoint(0, 0)), peer->size());
+        if (shown.intersects(area) && control != container) {
+            inside.push_back(control);
+        }
+    }
+    return inside;
 }
 
 void ControlPeers::Rescale() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <unordered_map>
+#include <vector>
 
+class QRect;
 class QWidget;
 
 namespace marlo::ui {
@@ -34,6 +36,9 @@ class ControlPeers {
     QWidget* MakePeer(CControlUI* control, QWidget* parent);
     void Mirror(CControlUI* control, QWidget* peer);
     void ApplyGeometry(CControlUI* control, QWidget* peer);
+    // The controls whose peers lie in `area` of `box`, the peer of `container`.
+    std::vector<CControlUI*> ControlsInside(CControlUI* container, QWidget* box,
+                                            const QRect& area) const;
 
     CPaintManagerUI& manager_;
     QWidget* host_;
