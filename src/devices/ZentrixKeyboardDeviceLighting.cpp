@@ -274,7 +274,8 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
         {
             std::lock_guard lock(lightingMutex_);
             s = lightSettings_;
-            streamed = lightingSetUp_ && !sync && !ch.receiverMode() &&
+            // While another program has the lighting, nothing is streamed to the keyboard.
+            streamed = lightingSetUp_ && !sync && !ch.receiverMode() && lightingControl() &&
                        KeyboardLightingEngine::IsHostStreamed(s.mode);
             if (sync) {
                 toShow = SyncEntries(syncFrame(), KeyboardLightingEngine::kLights);

@@ -344,7 +344,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     hid::SupportedDeviceRecord identity_;
     bool receiver_ = false;
     bool windowState_ = false;
-    bool lightingControl_ = true;
+    std::atomic<bool> lightingControl_{true};  // set on the UI thread, read by the lighting thread
     int kindIndex_ = 0;
     int gameMode_ = -1;
     int selection_ = -1;

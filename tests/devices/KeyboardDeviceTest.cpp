@@ -221,9 +221,18 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     EXPECT_EQ(FrameChunks(), chunks);
     EXPECT_EQ(keyboard_.frame().GetLight(0).level, LightTables::Level(4));
 
-    // Stopped in the middle of its work, the thread ends within its bound.
+    // While another program has the lighting, nothing is streamed; taken back, it streams.
     SetMode(30);
     ASSERT_TRUE(Within(3000, [&] { return FrameChunks() > chunks + 7; }));
+    keyboard_.SetLightingControl(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint64_t given = FrameChunks();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(FrameChunks(), given) << "the other program's lighting is left alone";
+    keyboard_.SetLightingControl(true);
+
+    // Stopped in the middle of its work, the thread ends within its bound.
+    ASSERT_TRUE(Within(3000, [&] { return FrameChunks() > given + 7; }));
     platform::DebugOutput::Capture capture;
     keyboard_.StopThreads();
     EXPECT_FALSE(keyboard_.lightingThreadRunning());
