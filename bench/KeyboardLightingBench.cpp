@@ -2,9 +2,10 @@
 // the emulated keyboard under USB timing, one run per mode family (a still mode, an animated
 // one, a reactive one with no keys pressed, the music mode without sound, and the host
 // animation streamed as fast as the link allows). Each run reports the program's CPU over a
-// span (default 10 s) and, for the streamed mode, the frames the keyboard received per second
-// against what the link allows (⌈slots·3 / 56⌉ exchanges of 2 ms per frame). A second argument
-// runs only the family of that mode. A timing program, not a Google Benchmark.
+// span (default 20 s: shorter spans are noisy) and, for the streamed mode, the frames the
+// keyboard received per second against what the link allows (⌈slots·3 / 56⌉ exchanges of 2 ms
+// per frame). A second argument runs only the family of that mode. A timing program, not a
+// Google Benchmark.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -66,7 +67,7 @@ uint64_t FrameChunks(marlo::sim::SimServer& server) {
 
 int main(int argc, char** argv) {
     const std::string bin = MARLO_BIN_DIR;
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
     const int onlyMode = argc > 2 ? std::atoi(argv[2]) : -1;  // one family, by its mode
     const Family families[] = {
         {"static (3)", 3},   {"animated: wave (1)", 1},    {"reactive, idle (6)", 6},

@@ -16,11 +16,11 @@ namespace {
 constexpr int kCustomMode = 21;
 constexpr uint32_t kClosedWaitMs = 100;
 constexpr uint64_t kStreamHoldOffUs = 200'000;
-// The page shows at most one frame every 40 ms (25 a second), and one every 50 ms (20) while
+// The page shows at most one frame every 40 ms (25 a second), and one every 66 ms (15) while
 // the frames also stream to the keyboard, which is sent every frame: the link's share of the
-// program's time is left to it.
+// program's time is left to it. The drawing is a preview; the keyboard shows every step.
 constexpr uint64_t kPageFrameUs = 40'000;
-constexpr uint64_t kStreamedPageFrameUs = 50'000;
+constexpr uint64_t kStreamedPageFrameUs = 66'000;
 
 uint64_t NowUs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
