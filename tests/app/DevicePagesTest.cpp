@@ -44,6 +44,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "support/WavBytes.h"
+#include "support/WindowRecorder.h"
 #include "ui/DialogBuilder.h"
 #include "ui/HeadlessBackend.h"
 #include "ui/HeadlessUser.h"
@@ -896,19 +897,8 @@ TEST_F(DevicePagesTest, TheBarsColourSlidersReachTheAudioCompanionAtOnce) {
     auto* keyboard = PlugReadKeyboard();
     ASSERT_NE(keyboard, nullptr);
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
-    std::vector<platform::EndpointRequest> heard;
-    std::mutex heardMutex;
-    platform::MessageEndpoint companion;  // as marlo-audio registers its window
-    const auto socket =
-        platform::OtherWindows::SocketFor("Marlo GearAUDIORECORD", "Marlo GearAudioRecord");
-    ASSERT_TRUE(socket);
-    ASSERT_TRUE(companion.Start(*socket, [&](const platform::EndpointRequest& r) {
-        std::lock_guard lock(heardMutex);
-        heard.push_back(r);
-        return std::string();
-    }));
-    ASSERT_TRUE(platform::OtherWindows::Describe(*socket, "Marlo GearAUDIORECORD",
-                                                 "Marlo GearAudioRecord"));
+    test::WindowRecorder companion("Marlo GearAUDIORECORD", "Marlo GearAudioRecord");
+    ASSERT_TRUE(companion.registered()) << "as marlo-audio registers its window";
     // The music mode's colours shown (without starting a real companion).
     auto* panel = dynamic_cast<panels::CLightControlUI*>(keyboard->FindSubControl("LightControlItem"));
     ASSERT_NE(panel, nullptr);
@@ -916,12 +906,11 @@ TEST_F(DevicePagesTest, TheBarsColourSlidersReachTheAudioCompanionAtOnce) {
     ui::HeadlessUser user(wnd_->GetPaintManager());
     ASSERT_TRUE(user.MoveSlider("G_light_slider", 200));
     EXPECT_EQ(Find("G_light_label")->GetText(), "G 200");
-    std::lock_guard lock(heardMutex);
+    const auto heard = companion.heard();
     ASSERT_FALSE(heard.empty());
     EXPECT_EQ(heard.back().message, "{4695579F-999A-41d4-9FAF-EFFCE93EBE19}");
     EXPECT_EQ(heard.back().wParam, 7u);
     EXPECT_EQ(heard.back().lParam, 200);
-    companion.Stop();
 }
 
 TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReachesTheKeyboard) {

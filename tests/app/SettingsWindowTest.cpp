@@ -29,6 +29,7 @@
 #include "support/HttpTestServer.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
+#include "support/WindowRecorder.h"
 #include "ui/HeadlessBackend.h"
 #include "ui/HeadlessUser.h"
 #include "ui/ResourceManager.h"
@@ -289,19 +290,8 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     ASSERT_FALSE(before.empty()) << "the factory styles were copied at start";
 
     // The companion's window, as marlo-audio registers it.
-    std::vector<platform::EndpointRequest> heard;
-    std::mutex heardMutex;
-    platform::MessageEndpoint companion;
-    const auto socket = platform::OtherWindows::SocketFor("Marlo GearAUDIORECORD",
-                                                          "Marlo GearAudioRecord");
-    ASSERT_TRUE(socket);
-    ASSERT_TRUE(companion.Start(*socket, [&](const platform::EndpointRequest& r) {
-        std::lock_guard lock(heardMutex);
-        heard.push_back(r);
-        return std::string();
-    }));
-    ASSERT_TRUE(platform::OtherWindows::Describe(*socket, "Marlo GearAUDIORECORD",
-                                                 "Marlo GearAudioRecord"));
+    test::WindowRecorder companion("Marlo GearAUDIORECORD", "Marlo GearAudioRecord");
+    ASSERT_TRUE(companion.registered());
 
     // Style 3 edited (green 0, a new name), then the window closed: nothing is kept.
     const auto edit = [&](const char* closeWith) {
@@ -324,7 +314,7 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     };
     edit("closebtn");
     EXPECT_EQ(bytes(), before) << "cancelled: the file is byte for byte as it was";
-    EXPECT_TRUE(heard.empty());
+    EXPECT_TRUE(companion.heard().empty());
 
     edit("okbtn");
     const auto kept = profiles::AudioStyles::FromDocument(
@@ -334,15 +324,8 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     EXPECT_EQ(kept->styles[2].name, "Party");
     EXPECT_EQ(kept->styles[2].red, 9);
     EXPECT_EQ(kept->styles[2].green, 0);
-    ASSERT_TRUE(RunUntil([&] {
-        std::lock_guard lock(heardMutex);
-        return !heard.empty();
-    }));
-    ASSERT_TRUE(RunUntil([&] {
-        std::lock_guard lock(heardMutex);
-        return heard.size() >= 4;
-    }));
-    std::lock_guard lock(heardMutex);
+    ASSERT_TRUE(RunUntil([&] { return companion.heard().size() >= 4; }));
+    const auto heard = companion.heard();
     // The first contact greets the companion (2, 4, 5), then the colour block follows.
     const uint64_t greeting[3] = {2, 4, 5};
     for (size_t i = 0; i < 3; ++i) {
@@ -355,7 +338,6 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     std::memcpy(rgb, heard[3].data.data(), sizeof rgb);
     EXPECT_EQ(rgb[0], 9);
     EXPECT_EQ(rgb[1], 1) << "a green of 0 goes as 1";
-    companion.Stop();
 }
 
 TEST_F(SettingsWindowTest, TheColourDialogTakesATypedColourKeepsItAmongTheRecentAndClosesOnRequest) {
