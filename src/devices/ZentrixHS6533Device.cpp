@@ -91,11 +91,19 @@ int CZentrixHS6533Device::WriteLightingBlock(uint8_t slot) {
     if (!ch.connected()) {
         return 0;
     }
-    ch.Begin();
-    const int result = ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride),
-                                        std::span<const uint8_t>(full.data(), kBlockBytes));
-    ch.End();
-    return result;
+    const hid::CommandChannel::Transaction transaction(ch);
+    if (!transaction.held()) {
+        return hid::kResultNone;
+    }
+    // The headset ends every sequence it began, whatever came between; the first refusal is
+    // the result.
+    const int begun = ch.Begin();
+    const int written = begun == hid::kResultOk
+                            ? ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride),
+                                               std::span<const uint8_t>(full.data(), kBlockBytes))
+                            : begun;
+    const int ended = ch.End();
+    return written != hid::kResultOk ? written : ended;
 }
 
 bool CZentrixHS6533Device::ReadLightingBlock() {

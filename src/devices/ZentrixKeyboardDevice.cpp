@@ -63,6 +63,10 @@ bool CZentrixKeyboardDevice::ReadKeyTables() {
     if (!ch.connected()) {
         return false;
     }
+    const hid::CommandChannel::Transaction transaction(ch);
+    if (!transaction.held()) {
+        return false;
+    }
     ch.Begin();
     std::array<uint8_t, 32> head{};
     uint16_t version = 0;
@@ -81,8 +85,12 @@ bool CZentrixKeyboardDevice::ReadKeyTables() {
     const int table = ch.ReadBlock(deviceTable_);
     ch.ReadSlots(slotTable_);
     ch.End();
-    map_ =
-        table == hid::kResultOk ? KeyboardPositionMap::Build(deviceTable_) : KeyboardPositionMap();
+    if (table == hid::kResultOk) {
+        slotMemory_ = LoadSlotMemory();
+        map_ = KeyboardPositionMap::Build(deviceTable_, slotMemory_);
+    } else {
+        map_ = KeyboardPositionMap();
+    }
     {
         std::lock_guard lock(lightingMutex_);
         streamMap_ = map_;
@@ -229,16 +237,52 @@ int CZentrixKeyboardDevice::WriteKeyTable(int layer,
     }
     const std::vector<uint8_t> table =
         KeyboardMacroImage::KeyTable(deviceTable_, keys, map_, MacroCount());
+    const hid::CommandChannel::Transaction transaction(ch);
+    if (!transaction.held()) {
+        Took(hid::kResultNone);
+        return 1;
+    }
     Took(ch.Begin());
     if (layer == 0 && !table.empty()) {
         const int written = ch.WriteBlock(table, 0);
         Took(written);
         if (written == hid::kResultOk) {
             deviceTable_ = table;
+            KeepSlotMemory(map_.Remember(deviceTable_));
         }
     }
     Took(ch.End());
     return 1;
+}
+
+profiles::KeySlotMemory CZentrixKeyboardDevice::LoadSlotMemory() const {
+    const std::filesystem::path file = UserDataFolder() / profiles::KeySlotMemory::kFileName;
+    const auto loaded = platform::JsonDocument::Load(file, profiles::KeySlotMemory::kMaxFileBytes);
+    if (loaded.status != platform::JsonDocument::Loaded::Status::kOk &&
+        loaded.status != platform::JsonDocument::Loaded::Status::kMissing) {
+        DebugOutput::Printf("%s: %s", file.c_str(), platform::JsonDocument::Describe(loaded.status));
+    }
+    return profiles::KeySlotMemory::FromDocument(loaded.value);
+}
+
+void CZentrixKeyboardDevice::KeepSlotMemory(const profiles::KeySlotMemory& memory) {
+    if (memory == slotMemory_) {
+        return;
+    }
+    slotMemory_ = memory;
+    const std::filesystem::path folder = UserDataFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!platform::JsonDocument::Write(folder / profiles::KeySlotMemory::kFileName,
+                                       memory.ToDocument())) {
+        DebugOutput::Printf("where the remapped keys live could not be kept in %s",
+                            (folder / profiles::KeySlotMemory::kFileName).c_str());
+    }
+}
+
+bool CZentrixKeyboardDevice::KeyHasSlot(int position) const {
+    const uint8_t slot = map_.SlotOf(position);
+    return slot != KeyboardPositionMap::kNoSlot && size_t{slot} * 3 + 3 <= deviceTable_.size();
 }
 
 int CZentrixKeyboardDevice::WriteKeyTableFromProfile(int layer) {
@@ -266,6 +310,11 @@ int CZentrixKeyboardDevice::DownloadMacroRows(const std::vector<int>& rows) {
         return built.result;
     }
     lastWriteFailed_ = false;
+    const hid::CommandChannel::Transaction transaction(ch);
+    if (!transaction.held()) {
+        Took(hid::kResultNone);
+        return kMacrosOk;
+    }
     Took(ch.Begin());
     Took(ch.WriteMacros(built.image));
     Took(ch.End());
@@ -280,9 +329,14 @@ int CZentrixKeyboardDevice::WriteLightingBlock(uint8_t slot) {
     hid::CommandChannel& ch = channel();
     if (ch.connected()) {
         lastWriteFailed_ = false;
-        Took(ch.Begin());
-        Took(ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride), block_));
-        Took(ch.End());
+        const hid::CommandChannel::Transaction transaction(ch);
+        if (transaction.held()) {
+            Took(ch.Begin());
+            Took(ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride), block_));
+            Took(ch.End());
+        } else {
+            Took(hid::kResultNone);
+        }
     }
     UpdateLighting(false);
     return 1;

@@ -137,6 +137,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     size_t macroMemoryBytes() const { return size_t{info_[6]} * 128; }
     const std::vector<uint8_t>& deviceKeyTable() const { return deviceTable_; }
     const KeyboardPositionMap& positionMap() const { return map_; }
+    // The position has a slot in the keyboard's key table as read: a key the keyboard can be
+    // told. An assignment to any other position changes nothing on the keyboard.
+    bool KeyHasSlot(int position) const;
     const std::vector<profiles::KeyListEntry>& keys() const { return keys_; }
     void SetKeyAssignment(int position, uint32_t code);
     // A key position's assignment and default in the key list; its factory code for both when
@@ -192,11 +195,15 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     void SendSelectionMask();
     // Starts reading the keyboard's key presses (by cable only).
     void StartKeyReader();
+    // Where remapped keys were written, beside the profiles.
+    profiles::KeySlotMemory LoadSlotMemory() const;
+    void KeepSlotMemory(const profiles::KeySlotMemory& memory);
 
     std::array<uint8_t, kInfoBytes> info_{};
     std::vector<uint8_t> deviceTable_;
     std::vector<uint8_t> slotTable_;
     KeyboardPositionMap map_;
+    profiles::KeySlotMemory slotMemory_;
     std::vector<profiles::KeyListEntry> keys_;
     profiles::LightInfo light_;
     profiles::KeyboardSystemStages stages_;

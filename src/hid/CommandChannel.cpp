@@ -43,7 +43,9 @@ class BusyScope {
 void DrainStale(HidInterface& hid, uint32_t settleMs) {
     CommandReport::Bytes stale{};
     uint32_t moved = 0;
-    for (int i = 0; i < 256; ++i) {
+    // Everything that waits: another program's stream leaves hundreds of answers on this
+    // handle. The bound only keeps a device that reports without end from holding us here.
+    for (int i = 0; i < 16384; ++i) {
         if (hid.Read(stale.data(), static_cast<uint32_t>(stale.size()), &moved, settleMs) != 1) {
             break;
         }
@@ -106,6 +108,9 @@ std::optional<std::filesystem::path> CommandChannel::LockFileOfSelected() {
 }
 
 bool CommandChannel::LockDevice(platform::FileLock& lock, uint32_t waitMs) {
+    if (transactionOwner_.load() == std::this_thread::get_id()) {
+        return true;  // this thread's transaction holds it
+    }
     const auto file = LockFileOfSelected();
     if (!file) {
         return true;
@@ -114,6 +119,8 @@ bool CommandChannel::LockDevice(platform::FileLock& lock, uint32_t waitMs) {
     std::optional<BusyScope> waiting;
     if (waitMs > 0) {
         waiting.emplace(waitingCommands_);
+    } else if (platform::FileLock::Awaited(*file)) {
+        return false;  // a command of another program waits: it goes first
     }
     if (lock.Acquire(*file, waitMs)) {
         // Another holder's last answers may still be on their way to this handle (every
@@ -136,10 +143,17 @@ int CommandChannel::ExchangeLocked(HidInterface& hid, bool viaReceiver, uint32_t
     if (hid.Write(out.data(), static_cast<uint32_t>(out.size()), moved, timeoutMs) != 1) {
         return kResultWriteFailed;
     }
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    // The answer may come late, behind answers of other commands: wait for it twice the
+    // answer's time in all, dropping whatever else comes meanwhile.
+    const uint64_t start = platform::MonotonicMs();
+    const uint32_t budget = timeoutMs * 2;
+    for (uint32_t left = budget; left > 0; left = platform::RemainingMs(budget, start)) {
         in.fill(0);
-        if (hid.Read(in.data(), static_cast<uint32_t>(in.size()), moved, timeoutMs) != 1) {
-            continue;  // nothing came within the time: one more wait, as for a late answer
+        if (hid.Read(in.data(), static_cast<uint32_t>(in.size()), moved, left) != 1) {
+            if (hid.lastReadFailure() != HidInterface::Failure::kTimeout) {
+                break;  // gone, closed or cancelled: no answer will come
+            }
+            continue;
         }
         if (in[3] == out[3]) {
             return kResultOk;
@@ -211,6 +225,26 @@ int CommandChannel::StatusOf(const CommandReport::Bytes& answer) {
         return kResultStatusRefused;
     }
     return kResultOk;
+}
+
+CommandChannel::Transaction::Transaction(CommandChannel& channel)
+    : channel_(channel), command_(channel.commandLock_) {
+    if (channel_.transactionOwner_.load() == std::this_thread::get_id()) {
+        held_ = true;  // inside another transaction of this thread, which holds the device
+        return;
+    }
+    held_ = channel_.LockDevice(channel_.transactionDevice_, kDeviceLockWaitMs);
+    if (held_) {
+        owner_ = true;
+        channel_.transactionOwner_ = std::this_thread::get_id();
+    }
+}
+
+CommandChannel::Transaction::~Transaction() {
+    if (owner_) {
+        channel_.transactionOwner_ = std::thread::id();
+        channel_.transactionDevice_.Release();
+    }
 }
 
 int CommandChannel::One(uint8_t command, uint16_t offset, std::span<const uint8_t> data,

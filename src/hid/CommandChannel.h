@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 
 #include "hid/CommandReport.h"
 #include "hid/HidInterface.h"
@@ -68,16 +69,26 @@ class CommandChannel {
     // The waits of both paths (tests shorten them).
     void SetTimeouts(uint32_t cableMs, uint32_t receiverMs);
 
-    // One full exchange: writes the request (padded or cut to 64 bytes) and reads its answer.
-    // Reports already waiting are drained first; an answer of another command (a late answer of
-    // an earlier request, or one meant for another program) is logged and dropped, at most
-    // twice, and when no answer of this command came the result is 0 with a zeroed answer. In
-    // receiver mode an answer with code 0xAA means the receiver did not reach the device.
-    int Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer, uint32_t* received);
-    // The lighting stream's exchange: cable only, no debug output, the busy state untouched;
-    // otherwise it keeps the same rules, so it never takes another command's answer.
-    int ExchangeCable(std::span<const uint8_t> request, std::span<uint8_t> answer,
-                      uint32_t* received);
+    // A run of commands that nothing may split, such as a Begin ... End sequence: from its
+    // start until it goes it holds the command lock and the device lock, so neither another
+    // thread of this program nor another program (nor the lighting stream) gets a command in
+    // between. The commands of the channel made on the thread that opened it run inside it.
+    // held() is false when another program kept the device past the device lock's wait: then
+    // nothing is held and the commands made meanwhile wait for the device lock as usual.
+    class Transaction {
+      public:
+        explicit Transaction(CommandChannel& channel);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        bool held() const { return held_; }
+
+      private:
+        CommandChannel& channel_;
+        std::unique_lock<std::recursive_mutex> command_;
+        bool held_ = false;
+        bool owner_ = false;  // the outermost transaction of its thread
+    };
 
     int Begin();                                                        // 0x01
     int End();                                                          // 0x02
@@ -96,6 +107,19 @@ class CommandChannel {
     int CheckLink();                                                    // 0xAA
 
   private:
+    // One full exchange: writes the request (padded or cut to 64 bytes) and reads its answer.
+    // Reports already waiting are drained first; an answer of another command (a late answer of
+    // an earlier request, the lighting stream's, or one meant for another program) is logged
+    // and dropped, however many come, until the answer's time is up; when no answer of this
+    // command came the result is 0 with a zeroed answer. In receiver mode an answer with code
+    // 0xAA means the receiver did not reach the device. Callers hold the command lock (or the
+    // lighting lock) and the device lock.
+    int Exchange(std::span<const uint8_t> request, std::span<uint8_t> answer, uint32_t* received);
+    // The lighting stream's exchange: cable only, no debug output, the busy state untouched;
+    // otherwise it keeps the same rules, so it never takes another command's answer.
+    int ExchangeCable(std::span<const uint8_t> request, std::span<uint8_t> answer,
+                      uint32_t* received);
+
     enum class Locking { kCommandLock, kNoLock };
     // kSelected: the full exchange on the selected path, logged; kCableQuiet: the lighting
     // stream's, on the cable, without debug output.
@@ -142,7 +166,8 @@ class CommandChannel {
     std::atomic<bool> hold_{false};
     HidInterface cable_;
     HidInterface receiver_;
-    std::mutex commandLock_;   // 1st
+    // 1st; recursive, so the commands of a transaction run inside it on its thread.
+    std::recursive_mutex commandLock_;
     std::mutex lightingLock_;  // 1st, for a lighting chunk
     std::mutex exchangeLock_;  // 3rd (the device lock is 2nd)
     std::atomic<bool> receiverMode_{false};
@@ -153,6 +178,10 @@ class CommandChannel {
     std::string lockFileFor_;
     std::optional<std::filesystem::path> lockFile_;
     std::atomic<bool> settle_{false};
+    // The open transaction's device lock and thread (guarded by the command lock; the owner is
+    // read without it, which only ever finds its own thread there or another).
+    platform::FileLock transactionDevice_;
+    std::atomic<std::thread::id> transactionOwner_{};
     std::atomic<uint32_t> receiverTimeoutMs_{kReceiverTimeoutMs};
 };
 

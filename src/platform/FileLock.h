@@ -20,8 +20,12 @@ class FileLock {
 
     // Takes the lock on `file` (created with mode 0600 when missing), waiting up to `waitMs`
     // for another holder (0: only tries; kInfinite: no limit). False when it could not be
-    // opened or was still held by another when the time ran out.
+    // opened or was still held by another when the time ran out. While it waits it says so
+    // in "<file>.wait", for holders that only try and would otherwise take it back first.
     bool Acquire(const std::filesystem::path& file, uint32_t waitMs);
+    // Whether anyone, in any process, waits for the lock on `file` now: a holder that takes
+    // the lock again and again (a stream) lets such a waiter go first.
+    static bool Awaited(const std::filesystem::path& file);
     void Release();
     bool held() const { return fd_ >= 0; }
 

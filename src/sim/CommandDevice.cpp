@@ -16,7 +16,7 @@ Report CommandDevice::AnswerFor(Request request, uint8_t status) {
     return answer;
 }
 
-Report CommandDevice::ReadArea(Request request, const std::vector<uint8_t>& area) {
+Report CommandDevice::ReadArea(Request request, std::span<const uint8_t> area) {
     const size_t offset = Offset(request);
     const size_t length = DataLength(request);
     if (offset + length > area.size()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "sim/SimDevice.h"
 
@@ -55,7 +56,7 @@ class CommandDevice : public SimDevice {
     }
     // The request's data length at its offset, read from or written to `area`; refused when
     // it does not fit inside the area.
-    static Report ReadArea(Request request, const std::vector<uint8_t>& area);
+    static Report ReadArea(Request request, std::span<const uint8_t> area);
     static Report WriteArea(Request request, std::vector<uint8_t>& area);
 
   private:

@@ -5,11 +5,11 @@
 
 namespace marlo::sim {
 
-KeyboardDevice::KeyboardDevice(bool withFn)
+KeyboardDevice::KeyboardDevice(bool withFn, KeyboardModel::TableRead tableRead)
     : CommandDevice(
           SimDeviceInfo{"keyboard", SimCatalog::kKeyboardVendor, SimCatalog::kKeyboardProduct,
                         0x0105, 1, "Marlo Gear Keyboard", Descriptors::KeyboardInterface1()},
           true),
-      model_(withFn) {}
+      model_(withFn, tableRead) {}
 
 }  // namespace marlo::sim

@@ -8,7 +8,8 @@ namespace marlo::sim {
 // The keyboard on its cable: interface 1 with its event and command collections.
 class KeyboardDevice : public CommandDevice {
   public:
-    explicit KeyboardDevice(bool withFn = true);
+    explicit KeyboardDevice(bool withFn = true,
+                            KeyboardModel::TableRead tableRead = KeyboardModel::TableRead::kFactoryKeys);
     KeyboardModel& model() { return model_; }
 
   protected:

@@ -29,7 +29,7 @@ uint8_t KeyboardModel::FactorySlotOfPosition(int position) {
     return 0xFF;
 }
 
-KeyboardModel::KeyboardModel(bool withFn)
+KeyboardModel::KeyboardModel(bool withFn, TableRead tableRead)
     : info_(34, 0),
       factoryTable_(kKeySlots * 3u, 0),
       block_(kBlockSize, 0),
@@ -39,7 +39,8 @@ KeyboardModel::KeyboardModel(bool withFn)
       frame_(kKeySlots * 3u, 0),
       mask_(kMaskSize, 0),
       status_(kStatusSize, 0),
-      shoot_(1024, 0) {
+      shoot_(1024, 0),
+      tableRead_(tableRead) {
     info_[0] = 0x0F;
     info_[1] = 0x32;  // vendor, low and high byte
     info_[5] = kKeySlots;
@@ -111,7 +112,9 @@ Report KeyboardModel::Answer(Request request) {
         case hid::kCmdWriteSettings:
             return CommandDevice::WriteArea(request, settings_);
         case hid::kCmdReadBlock:
-            return CommandDevice::ReadArea(request, factoryTable_);
+            return tableRead_ == TableRead::kWritten
+                       ? CommandDevice::ReadArea(request, std::span(block_).first(factoryTable_.size()))
+                       : CommandDevice::ReadArea(request, factoryTable_);
         case hid::kCmdWriteBlock:
             return CommandDevice::WriteArea(request, block_);
         case hid::kCmdWriteMask:

@@ -22,7 +22,10 @@ class KeyboardModel {
 
     // `withFn` false: the keyboard's Fn key answers with a code of its own in slot 113, so no
     // slot holds the Fn key's factory code.
-    explicit KeyboardModel(bool withFn = true);
+    // How command 7 reads the key table: each slot's own key (its factory code, whatever it was
+    // set to), or what was last written to the slot.
+    enum class TableRead { kFactoryKeys, kWritten };
+    explicit KeyboardModel(bool withFn = true, TableRead tableRead = TableRead::kFactoryKeys);
     static constexpr uint8_t kFnFallbackSlot = 113;
 
     Report Answer(CommandDevice::Request request);
@@ -55,6 +58,7 @@ class KeyboardModel {
     std::vector<uint8_t> mask_;
     std::vector<uint8_t> status_;
     std::vector<uint8_t> shoot_;
+    TableRead tableRead_;
     uint32_t begins_ = 0;
     uint32_t ends_ = 0;
     uint32_t lightingControls_ = 0;

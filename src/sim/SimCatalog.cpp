@@ -15,6 +15,9 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
     if (kind == "keyboard-nofn") {
         return std::make_unique<KeyboardDevice>(false);
     }
+    if (kind == "keyboard-readback") {
+        return std::make_unique<KeyboardDevice>(true, KeyboardModel::TableRead::kWritten);
+    }
     if (kind == "receiver") {
         return std::make_unique<ReceiverDevice>();
     }
@@ -34,7 +37,7 @@ std::unique_ptr<SimDevice> SimCatalog::Create(std::string_view kind) {
 }
 
 std::vector<std::string> SimCatalog::Kinds() {
-    return {"keyboard", "keyboard-nofn", "keyboard-if0", "receiver", "headset", "mouse"};
+    return {"keyboard", "keyboard-nofn", "keyboard-readback", "keyboard-if0", "receiver", "headset", "mouse"};
 }
 
 }  // namespace marlo::sim

@@ -135,6 +135,9 @@ TEST_F(HeadsetDeviceTest, TheLightingBlockIsWrittenAndReadAtItsSlot) {
     light.green = 0x34;
     light.blue = 0x56;
     headset_.SetLightInfo(light);
+    // A refused begin is no success, and nothing is written.
+    ASSERT_TRUE(server_.SetFault("headset", sim::Fault::kStatusFE, 1));
+    EXPECT_NE(headset_.WriteLightingBlock(0), 1);
     EXPECT_EQ(headset_.WriteLightingBlock(0), 1);
     std::vector<uint8_t> settings;
     server_.WithDevice("headset", [&](sim::SimDevice& d) {

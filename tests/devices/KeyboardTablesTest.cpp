@@ -45,6 +45,62 @@ TEST(KeyboardPositionMapTest, FindsEachKeysSlotAndStandsInForAMissingFn) {
     EXPECT_EQ(withFn.SlotOf(KeyboardPositionMap::kFnPosition), 1);
 }
 
+// A keyboard that reads back what was written: a remapped key's factory code is gone from the
+// table, and only the slot memory says where the key lives.
+TEST(KeyboardPositionMapTest, FindsRemappedKeysWhereTheyWereWrittenAndNeverGivesASlotTwice) {
+    // 120 slots: slot i holds position i's factory code (positions without a key hold a code
+    // of the keyboard's own), so slot 113 is position 113's (a key of the page), and no Fn.
+    std::vector<int> positions;
+    for (int p = 0; p < 120; ++p) {
+        positions.push_back(p == KeyboardPositionMap::kFnPosition ? 0 : p);
+    }
+    std::vector<uint8_t> table = TableOf(positions);
+    for (size_t slot = 0; slot < 120; ++slot) {
+        if (table[slot * 3] == 0x20 && table[slot * 3 + 1] == 0 && table[slot * 3 + 2] == 0) {
+            table[slot * 3] = 0xD0;  // no key: a code of the keyboard's own
+        }
+    }
+    table[KeyboardPositionMap::kFnPosition * 3] = 0xD1;
+    ASSERT_NE(KeyIdentityCodes()[113], 0x200000u) << "slot 113 must be a key's for this test";
+    const auto factory = KeyboardPositionMap::Build(table);
+    EXPECT_EQ(factory.SlotOf(113), 113);
+    EXPECT_EQ(factory.SlotOf(KeyboardPositionMap::kFnPosition), KeyboardPositionMap::kNoSlot)
+        << "the Fn key never takes a slot another key owns";
+
+    // Position 1 (F1) remapped to the code 200004 (A), written to its slot 1; position 2 (F2)
+    // switched off (the no-key code), which positions without a key must not claim.
+    table[1 * 3] = 0x20, table[1 * 3 + 1] = 0x00, table[1 * 3 + 2] = 0x04;
+    table[2 * 3] = 0x20, table[2 * 3 + 1] = 0x00, table[2 * 3 + 2] = 0x00;
+    const auto lost = KeyboardPositionMap::Build(table);
+    EXPECT_EQ(lost.SlotOf(1), KeyboardPositionMap::kNoSlot) << "without memory it is lost";
+    const profiles::KeySlotMemory memory = factory.Remember(table);
+    EXPECT_EQ(memory.places().size(), 2u) << "only the positions whose slot holds another code";
+    const auto found = KeyboardPositionMap::Build(table, memory);
+    EXPECT_EQ(found.SlotOf(1), 1);
+    EXPECT_EQ(found.SlotOf(2), 2);
+    for (int p = 0; p < kKeyPositions; ++p) {
+        if (p != 2 && KeyIdentityCodes()[static_cast<size_t>(p)] == 0x200000) {
+            EXPECT_EQ(found.SlotOf(p), KeyboardPositionMap::kNoSlot) << p;
+        }
+    }
+
+    // A slot that no longer holds what was written there is not taken on trust, and a
+    // remembered slot that another key owns by its factory code stays that key's.
+    profiles::KeySlotMemory stale = memory;
+    stale.Remember(1, {1, 0x200005});
+    stale.Remember(2, {65, KeyIdentityCodes()[65]});
+    const auto checked = KeyboardPositionMap::Build(table, stale);
+    EXPECT_EQ(checked.SlotOf(1), KeyboardPositionMap::kNoSlot);
+    EXPECT_EQ(checked.SlotOf(2), KeyboardPositionMap::kNoSlot);
+    EXPECT_EQ(checked.SlotOf(65), 65) << "the slot's owner by factory code wins";
+    std::vector<int> owners(120, 0);
+    for (int p = 0; p < kKeyPositions; ++p) {
+        if (checked.SlotOf(p) < 120) {
+            EXPECT_EQ(++owners[checked.SlotOf(p)], 1) << "slot " << int{checked.SlotOf(p)};
+        }
+    }
+}
+
 TEST(KeyboardBlockTest, WritesAndReadsTheBlockAsTheKeyboardNumbersIt) {
     const std::vector<int> modeValues = {0, 1, 2, 29, 30, 21};
     profiles::LightInfo light;

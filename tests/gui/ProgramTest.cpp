@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "sim/SimCatalog.h"
+#include "sim/SimServer.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -160,6 +162,51 @@ TEST_F(ProgramTest, ASecondStartEndsAndBringsTheFirstToTheFront) {
     }
     first->Signal(SIGINT);
     EXPECT_EQ(first->Wait(10000), 0);
+}
+
+// While the program streams the keyboard's lighting (its host-animated mode) under USB timing,
+// another program's commands are still taken, every one, and the stream goes on after them.
+TEST_F(ProgramTest, AnotherProgramsCommandsAreTakenWhileTheProgramStreamsLighting) {
+    marlo::sim::SimServer::Options options;
+    options.usbTiming = true;
+    marlo::sim::SimServer server(dir_ / "hid", options);
+    const auto node = server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard"));
+    ASSERT_TRUE(node);
+    const std::string root = (dir_ / "hid").string();
+    const std::string path = root + "/dev/" + *node + "#vid_320f&pid_5055&mi_01&col04";
+    const auto marloctl = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {kBin + "/marloctl", "--hid-root", root});
+        Process control(args, env_);
+        return control.Wait(30000);
+    };
+    ASSERT_EQ(marloctl({"keyboard", "lighting", "--mode", "30"}), 0);
+    const auto chunks = [&] {
+        const auto dump = server.Dump("keyboard");
+        return dump ? (*dump)["frameChunks"].asUInt64() : 0;
+    };
+    // No debug output: nothing reads the program's output while it streams.
+    std::erase(env_, "MARLO_DEBUG=1");
+    auto program = Program({"--hid-root", root});
+    for (int i = 0; i < 300 && chunks() < 50; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_GE(chunks(), 50u) << "the stream runs";
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(marloctl({"keyboard", "set", "polling-rate", std::to_string(i % 4)}), 0) << i;
+        const auto dump = server.Dump("keyboard");
+        ASSERT_TRUE(dump);
+        // Byte 22 of the active slot's block (slot 0) is the polling rate.
+        EXPECT_EQ((*dump)["settings"].asString().substr(22 * 2, 2), "0" + std::to_string(i % 4))
+            << "the keyboard has it";
+        EXPECT_EQ(marloctl({"raw", path, "read", "0", "32"}), 0) << i;
+    }
+    const uint64_t after = chunks();
+    for (int i = 0; i < 300 && chunks() < after + 50; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_GE(chunks(), after + 50) << "the stream goes on";
+    program->Signal(SIGTERM);
+    EXPECT_EQ(program->Wait(20000), 0);
 }
 
 TEST_F(ProgramTest, StartUpFailsClosedWithAClearMessage) {

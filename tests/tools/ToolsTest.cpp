@@ -422,6 +422,64 @@ TEST(ToolsTest, KeyboardShowsAssignsAndSetsAsItsPageDoes) {
     }
 }
 
+// Whether the keyboard reads back each slot's own key or what was written there, a remapped key
+// keeps its line, can be reset, and later remaps keep the earlier ones.
+TEST(ToolsTest, KeyboardKeepsRemappedKeysWhateverItsTableReadsBack) {
+    for (const std::string kind : {"keyboard", "keyboard-readback"}) {
+        SCOPED_TRACE(kind);
+        marlo::test::TempDir dir;
+        const std::string cli = "XDG_DATA_HOME=" + dir.path().string() + " " + kBin +
+                                "/marloctl --hid-root " + dir.path().string() + " keyboard ";
+        Simulator sim(dir.path(), kind);
+        ASSERT_TRUE(sim.ready());
+        // Position 1 is F1 (20003a), 64 is A (200004).
+        EXPECT_EQ(RunCommand(cli + "assign 1 200004").out, "macros 0\nresult 1\n");
+        std::smatch m;
+        std::string show = RunCommand(cli + "show").out;
+        ASSERT_TRUE(std::regex_search(show, m, std::regex("\nkey 1 (\\d+) 200004 20003a\n")))
+            << show;
+        const size_t slot = std::stoul(m[1]);
+        EXPECT_EQ(RunCommand(cli + "assign 64 200005").out, "macros 0\nresult 1\n");
+        show = RunCommand(cli + "show").out;
+        EXPECT_NE(show.find("\nkey 1 " + std::to_string(slot) + " 200004 20003a\n"),
+                  std::string::npos)
+            << "the earlier remap stays: " << show;
+        EXPECT_TRUE(std::regex_search(show, std::regex("\nkey 64 \\d+ 200005 200004\n")));
+
+        EXPECT_EQ(RunCommand(cli + "default 1").out, "macros 0\nresult 1\n");
+        EXPECT_NE(RunCommand(cli + "show").out.find("\nkey 1 " + std::to_string(slot) +
+                                                   " 20003a 20003a\n"),
+                  std::string::npos);
+        const std::string dump = Control(dir.path(), "dump " + kind);
+        ASSERT_TRUE(std::regex_search(dump, m, std::regex("\"keyTable\" : \"([0-9a-f]+)\"")))
+            << dump;
+        EXPECT_EQ(m[1].str().substr(slot * 6, 6), "20003a") << "the keyboard holds F1 again";
+    }
+}
+
+// A position the keyboard has no slot for is refused, not reported as done.
+TEST(ToolsTest, KeyboardRefusesAKeyItHasNoSlotFor) {
+    marlo::test::TempDir dir;
+    const std::string cli = "XDG_DATA_HOME=" + dir.path().string() + " " + kBin +
+                            "/marloctl --hid-root " + dir.path().string() + " keyboard ";
+    Simulator sim(dir.path(), "keyboard");
+    ASSERT_TRUE(sim.ready());
+    const std::string show = RunCommand(cli + "show").out;
+    int keyless = -1;
+    for (int p = 0; p < 170 && keyless < 0; ++p) {
+        if (show.find("\nkey " + std::to_string(p) + " ") == std::string::npos) {
+            keyless = p;
+        }
+    }
+    ASSERT_GE(keyless, 0);
+    for (const std::string op : {"default ", "assign "}) {
+        const std::string tail = op == "assign " ? " 200005" : "";
+        const Result r = RunCommand(cli + op + std::to_string(keyless) + tail);
+        EXPECT_EQ(r.status, 1) << op;
+        EXPECT_EQ(r.out.find("result 1"), std::string::npos) << op;
+    }
+}
+
 }  // namespace
 
 TEST(ToolsTest, HeadsetShowsAndSetsItsAudioAndLightsItsLeds) {

@@ -155,6 +155,13 @@ int WriteKeys(CZentrixKeyboardDevice& kb, int macros) {
 }
 
 int Assign(CZentrixKeyboardDevice& kb, int position, std::optional<uint32_t> code) {
+    if (!kb.KeyHasSlot(position)) {
+        std::fprintf(stderr,
+                     "marloctl: the keyboard has no slot for key position %d; nothing was "
+                     "changed\n",
+                     position);
+        return kRefused;
+    }
     if (!code) {
         code = kb.KeyCodesAt(position).byDefault;
     }
