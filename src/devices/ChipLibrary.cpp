@@ -63,7 +63,14 @@ bool CChipLibrary::Load(const std::filesystem::path& file) {
     }
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        DebugOutput::Printf("the chip library cannot be loaded: %s", dlerror());
+        const char* why = dlerror();
+        failure_ = "the chip library " + file.string() + " cannot be loaded (" +
+                   (why != nullptr ? why : "unknown error") + ")";
+        if (!std::filesystem::exists(file)) {
+            failure_ = "the chip library " + file.filename().string() + " is not in " +
+                       file.parent_path().string();
+        }
+        DebugOutput::Printf("the chip library cannot be loaded: %s", why != nullptr ? why : "");
         return false;
     }
     auto entries = std::make_unique<Entries>();
@@ -72,6 +79,7 @@ bool CChipLibrary::Load(const std::filesystem::path& file) {
         slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(handle, name));
         if (slot == nullptr) {
             DebugOutput::Printf("the chip library has no %s", name);
+            failure_ = "the chip library " + file.string() + " has no " + name;
             complete = false;
         }
     };
@@ -106,11 +114,13 @@ bool CChipLibrary::Start(const std::filesystem::path& root,
     entries_->setPaths(root.c_str(), storeFolder.c_str());
     if (entries_->init() != 0) {
         DebugOutput::Write("ConfLibInit called failed!");
+        failure_ = "the chip library could not start (its store: " + storeFolder.string() + ")";
         return false;
     }
     entries_->createList();
     int count = 0;
     if (entries_->count(0, &count) != 0 || count <= 0) {
+        failure_ = "the chip library finds no sound card of the headset";
         return false;
     }
     // Headphones first, then the other playback kinds; the capture endpoint is the microphone.
@@ -121,7 +131,11 @@ bool CChipLibrary::Start(const std::filesystem::path& root,
             ReadFeatures(**endpoint);
         }
     }
-    return playback_.has_value() || capture_.has_value();
+    if (!playback_ && !capture_) {
+        failure_ = "the headset's sound card has no endpoint to use";
+        return false;
+    }
+    return true;
 }
 
 std::optional<CChipLibrary::Endpoint> CChipLibrary::Choose(const std::array<uint32_t, 4>& types,

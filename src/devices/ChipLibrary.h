@@ -41,6 +41,9 @@ class CChipLibrary {
     // it ("ConfLibInit called failed!" when that fails), lists the endpoints and chooses the
     // playback and capture ones. False when there is no endpoint to use.
     bool Start(const std::filesystem::path& root, const std::filesystem::path& storeFolder);
+    // Why the last Load or Start failed, as a sentence that names the library and where it
+    // was looked for.
+    const std::string& failure() const { return failure_; }
     const std::optional<Endpoint>& playback() const { return playback_; }
     const std::optional<Endpoint>& capture() const { return capture_; }
 
@@ -64,6 +67,7 @@ class CChipLibrary {
     std::unique_ptr<const Entries> entries_;
     std::optional<Endpoint> playback_;
     std::optional<Endpoint> capture_;
+    std::string failure_;
 };
 
 }  // namespace marlo::devices

@@ -1,5 +1,7 @@
 #include "hook/DeviceHook.h"
 
+#include "hook/OutsideQueue.h"
+
 #include "hook/OutsideRoute.h"
 #include "platform/Event.h"
 #include "platform/MessageRegistry.h"
@@ -51,15 +53,23 @@ int CDeviceHook::Install(uintptr_t owner, uint32_t mode, platform::WindowHandle 
         auto route = std::make_shared<const COutsideRoute>(target, mode, ownHook);
         route_ = route;
         platform::MessageLoop& loop = backend->loop();
-        // The reader's thread hands each input over to the UI thread, for as long as the
-        // route lives.
-        outside_.Start([&loop, weak = std::weak_ptr<const COutsideRoute>(route)](
+        // The reader's thread queues the inputs (bounded, movement summed) and hands the UI
+        // thread one call for whatever waits, for as long as the route lives.
+        auto queue = std::make_shared<COutsideQueue>();
+        outside_.Start([&loop, queue, weak = std::weak_ptr<const COutsideRoute>(route)](
                            const OutsideInput& input) {
-            loop.Post([weak, input] {
-                if (const auto live = weak.lock()) {
-                    if (ui::IDisplayBackend* current = ui::CPaintManagerUI::GetBackend()) {
-                        live->Deliver(input, *current);
-                    }
+            if (!queue->Push(input)) {
+                return;  // a call is on its way already
+            }
+            loop.Post([weak, queue] {
+                const std::vector<OutsideInput> inputs = queue->Take();
+                const auto live = weak.lock();
+                ui::IDisplayBackend* current = ui::CPaintManagerUI::GetBackend();
+                if (!live || current == nullptr) {
+                    return;
+                }
+                for (const OutsideInput& each : inputs) {
+                    live->Deliver(each, *current);
                 }
             });
         });

@@ -1,5 +1,10 @@
 #include "hook/EvdevInput.h"
 
+#include <optional>
+#include <utility>
+
+#include "hook/OutsideQueue.h"
+
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
 #include <linux/input.h>
@@ -136,12 +141,30 @@ bool CEvdevInput::Drain(Node& node) {
         }
         node.pending.append(buffer, static_cast<size_t>(got));
         size_t used = 0;
+        // The movement of one read goes on as one input, before the next key or button.
+        std::optional<OutsideInput> move;
         for (; node.pending.size() - used >= sizeof(input_event); used += sizeof(input_event)) {
             input_event event;
             std::memcpy(&event, node.pending.data() + used, sizeof event);
-            if (auto input = node.translator.Feed(event.type, event.code, event.value)) {
-                sink_(*input);
+            auto input = node.translator.Feed(event.type, event.code, event.value);
+            if (!input) {
+                continue;
             }
+            if (input->kind == OutsideInput::Kind::kMove) {
+                if (move) {
+                    COutsideQueue::AddMove(*move, *input);
+                } else {
+                    move = input;
+                }
+                continue;
+            }
+            if (move) {
+                sink_(*std::exchange(move, std::nullopt));
+            }
+            sink_(*input);
+        }
+        if (move) {
+            sink_(*move);
         }
         node.pending.erase(0, used);
     }

@@ -15,6 +15,7 @@
 
 #include "hook/DeviceHook.h"
 #include "hook/EvdevInput.h"
+#include "hook/OutsideQueue.h"
 #include "hook/InputEventTranslator.h"
 #include "hook/OutsideRoute.h"
 #include "platform/MessageRegistry.h"
@@ -147,6 +148,60 @@ TEST(EvdevInputTest, ReadsEveryStreamOnItsThreadAndClosesThemOnStop) {
     EXPECT_FALSE(input.running());
     EXPECT_EQ(fcntl(second[0], F_GETFD), -1) << "the stream is closed when the hook goes";
     close(second[1]);
+}
+
+// A fast mouse: the movement of one read goes on as one input, in its place between keys.
+TEST(EvdevInputTest, MovementOfOneReadIsSummedAroundTheKeys) {
+    int stream[2];
+    ASSERT_EQ(pipe2(stream, O_NONBLOCK | O_CLOEXEC), 0);
+    Collected collected;
+    CEvdevInput input("/nonexistent");
+    ASSERT_EQ(input.StartWith({stream[0]}, [&](const OutsideInput& in) { collected.Add(in); }), 1u);
+    std::vector<input_event> events;
+    const auto add = [&](uint16_t type, uint16_t code, int32_t value) {
+        input_event e{};
+        e.type = type;
+        e.code = code;
+        e.value = value;
+        events.push_back(e);
+    };
+    for (int i = 0; i < 20; ++i) {
+        add(EV_REL, REL_X, 1);
+        add(EV_SYN, SYN_REPORT, 0);
+    }
+    add(EV_KEY, KEY_A, 1);
+    add(EV_REL, REL_Y, -3);
+    add(EV_SYN, SYN_REPORT, 0);
+    // One write below the pipe's atomic size: one read.
+    const size_t size = events.size() * sizeof(input_event);
+    ASSERT_EQ(write(stream[1], events.data(), size), static_cast<ssize_t>(size));
+    const std::vector<OutsideInput> expected = {{Kind::kMove, 0, false, 20, 0},
+                                                {Kind::kKey, 'A', true},
+                                                {Kind::kMove, 0, false, 0, -3}};
+    EXPECT_EQ(collected.WaitFor(3), expected);
+    input.Stop();
+    close(stream[1]);
+}
+
+// On the way to the UI thread: movement after movement is one entry, keys keep their order, and
+// what waits is bounded.
+TEST(OutsideQueueTest, SumsMovementKeepsKeysInOrderAndStaysBounded) {
+    COutsideQueue queue;
+    EXPECT_TRUE(queue.Push({Kind::kMove, 0, false, 5, 1})) << "the first asks for a call";
+    EXPECT_FALSE(queue.Push({Kind::kMove, 0, false, INT32_MAX, -2}));
+    EXPECT_FALSE(queue.Push({Kind::kKey, 'B', true}));
+    EXPECT_FALSE(queue.Push({Kind::kMove, 0, false, 1, 1}));
+    const std::vector<OutsideInput> expected = {{Kind::kMove, 0, false, INT32_MAX, -1},
+                                                {Kind::kKey, 'B', true},
+                                                {Kind::kMove, 0, false, 1, 1}};
+    EXPECT_EQ(queue.Take(), expected);
+    EXPECT_TRUE(queue.Take().empty());
+
+    for (size_t i = 0; i < COutsideQueue::kMax + 10; ++i) {
+        queue.Push({Kind::kKey, 'C', i % 2 == 0});
+    }
+    EXPECT_EQ(queue.Take().size(), COutsideQueue::kMax);
+    EXPECT_EQ(queue.dropped(), 10u);
 }
 
 TEST(EvdevInputTest, WithoutReadableInputDevicesNothingRunsAndTheOwnHookStillWorks) {

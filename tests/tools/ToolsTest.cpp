@@ -495,6 +495,16 @@ TEST(ToolsTest, HeadsetShowsAndSetsItsAudioAndLightsItsLeds) {
                              "noise-reduction 0\n"}) {
         EXPECT_NE(shown.out.find(line), std::string::npos) << line << "in:\n" << shown.out;
     }
+    // Without the chip library the command says which file it looked for, and where.
+    const std::filesystem::path bare = dir.path() / "bare";
+    std::filesystem::create_directories(bare);
+    std::filesystem::create_directory_symlink(kBin + "/DefaultData", bare / "DefaultData");
+    const Result noChip =
+        RunCommand("{ MARLO_RESOURCE_DIR=" + bare.string() + " " + cli + "show 2>&1; }");
+    EXPECT_EQ(noChip.status, 1);
+    EXPECT_NE(noChip.out.find("osConfLib.so is not in " + (bare / "SDK").string()),
+              std::string::npos)
+        << noChip.out;
     EXPECT_EQ(RunCommand(cli + "set mic-volume 42").status, 0);
     EXPECT_EQ(RunCommand(cli + "set mic-volume 101").status, 2) << "out of range";
     EXPECT_EQ(RunCommand(cli + "set bass 1").status, 2) << "no such setting";

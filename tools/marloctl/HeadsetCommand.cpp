@@ -230,7 +230,8 @@ int HeadsetCommand(Args args) {
     }
     headset.ReadAfterConnect();
     if (!headset.audio().started()) {
-        std::fprintf(stderr, "marloctl: the headset's chip cannot be reached\n");
+        std::fprintf(stderr, "marloctl: the headset's chip cannot be reached: %s\n",
+                     headset.audio().chip().failure().c_str());
         return kRefused;
     }
     if (verb == "show") {
