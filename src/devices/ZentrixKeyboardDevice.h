@@ -97,6 +97,8 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // What the lighting thread steps now.
     KeyboardLightSettings lightSettings() const;
     KeyboardLightingEngine::Elements LightElements() const;
+    // The steps the lighting thread has taken in the current mode (0 after a restart).
+    uint32_t lightingSteps() const;
     // A key went down (the key reader's thread, or a test): it lights in the reactive modes.
     void PressKey(int position);
     // The sound's spectrum for the music mode, 0-255 per grid column.

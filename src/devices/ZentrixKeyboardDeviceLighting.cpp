@@ -109,6 +109,11 @@ KeyboardLightSettings CZentrixKeyboardDevice::lightSettings() const {
     return lightSettings_;
 }
 
+uint32_t CZentrixKeyboardDevice::lightingSteps() const {
+    std::lock_guard lock(lightingMutex_);
+    return engine_.steps();
+}
+
 KeyboardLightingEngine::Elements CZentrixKeyboardDevice::LightElements() const {
     std::lock_guard lock(lightingMutex_);
     return engine_.elements();

@@ -213,11 +213,12 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
             EXPECT_EQ(frame[slot * 3] + frame[slot * 3 + 1] + frame[slot * 3 + 2], 0) << slot;
         }
     }
-    // A still mode is drawn on the page only: nothing more goes to the keyboard.
+    // A still mode is drawn on the page only: nothing more goes to the keyboard. Two steps in
+    // the new mode: a frame that was on its way has arrived; five more: none followed.
     SetMode(3);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= 2; }));
     const uint64_t chunks = FrameChunks();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= 7; }));
     EXPECT_EQ(FrameChunks(), chunks);
     EXPECT_EQ(keyboard_.frame().GetLight(0).level, LightTables::Level(4));
 
@@ -225,9 +226,10 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     SetMode(30);
     ASSERT_TRUE(Within(3000, [&] { return FrameChunks() > chunks + 7; }));
     keyboard_.SetLightingControl(false);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint32_t steps = keyboard_.lightingSteps();
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= steps + 2; }));
     const uint64_t given = FrameChunks();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= steps + 20; }));
     EXPECT_EQ(FrameChunks(), given) << "the other program's lighting is left alone";
     keyboard_.SetLightingControl(true);
 

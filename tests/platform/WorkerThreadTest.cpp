@@ -21,9 +21,8 @@ TEST(WorkerThreadTest, StopsWithinItsBoundWhenEveryWaitHonoursTheStopEvent) {
         }
     }));
     EXPECT_FALSE(worker.Start([](Event&) {}));
-    const auto start = steady_clock::now();
+    // Ended within the stop's bound (a wait that ignored the stop event would time out).
     EXPECT_EQ(worker.Stop(1000), WorkerThread::StopResult::kEnded);
-    EXPECT_LT(steady_clock::now() - start, milliseconds(1000));
     EXPECT_FALSE(worker.IsRunning());
     EXPECT_EQ(worker.WaitForEnd(0), WorkerThread::StopResult::kNotRunning);
 }
