@@ -72,6 +72,7 @@ HttpClient::HttpClient() {
 void HttpClient::HttpInit() {
     settings_ = Settings{};
     lastError_ = 0;
+    lastStatus_ = 0;
 }
 
 void HttpClient::WriteNoLink(std::span<uint8_t> answer) {
@@ -118,6 +119,9 @@ int HttpClient::HttpRequest(std::string_view verb, const std::string& url,
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME,
                      Seconds(std::max(settings_.sendTimeoutMs, settings_.receiveTimeoutMs)));
+    if (settings_.totalTimeoutMs > 0) {
+        curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(settings_.totalTimeoutMs));
+    }
 
     // The header block: the body's length (also for GET), the form type and our answer type.
     std::unique_ptr<curl_slist, ListDeleter> headers;
@@ -193,6 +197,7 @@ int HttpClient::HttpRequest(std::string_view verb, const std::string& url,
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     curl_multi_remove_handle(multi.get(), c);
+    lastStatus_ = status;
 
     if (result == CURLE_OK || (result == CURLE_WRITE_ERROR && sink.full)) {
         return static_cast<int>(sink.written);

@@ -39,6 +39,8 @@ class HttpClient {
         uint32_t connectTimeoutMs = 60000;
         uint32_t sendTimeoutMs = 30000;
         uint32_t receiveTimeoutMs = 30000;
+        // The whole request, however slowly the answer trickles in (0: no limit).
+        uint32_t totalTimeoutMs = 0;
     };
 
     HttpClient();
@@ -47,6 +49,8 @@ class HttpClient {
     // service, not to one request).
     void HttpInit();
     int HttpLastError() const { return lastError_; }
+    // The HTTP status of the last answer (0 when none came).
+    long HttpStatus() const { return lastStatus_; }
 
     // `verb` is "GET" or "POST" in any case. The answer is written from the start of `answer`,
     // no terminator added, and cut at its end. `stop`, when given, ends the request at once
@@ -65,6 +69,7 @@ class HttpClient {
     Settings settings_;
     std::string pinnedKey_;
     int lastError_ = 0;
+    long lastStatus_ = 0;
 };
 
 }  // namespace marlo::online

@@ -8,6 +8,7 @@
 
 #include "online/HttpClient.h"
 #include "platform/Event.h"
+#include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
 
 namespace marlo::online {
@@ -52,9 +53,10 @@ UpdateResult ReadUpdateAnswer(const UpdateItem& item, std::string_view answer) {
     result.localVersionText = item.LocalVersionText();
     // The answer is a C string in its buffer: it ends at the first zero.
     answer = answer.substr(0, answer.find('\0'));
-    if (answer == HttpClient::kNoLinkServer) {
+    const Json::Value doc = platform::JsonDocument::Parse(answer);
+    if (answer == HttpClient::kNoLinkServer || !doc.isObject()) {
         result.failed = true;
-    } else if (const Json::Value doc = platform::JsonDocument::Parse(answer); doc.isObject()) {
+    } else {
         result.path = Text(doc, "path");
         result.name = Text(doc, "name");
         result.versionName = Text(doc, "version_name");
@@ -98,11 +100,23 @@ UpdateResult UpdateCheck::Query(const UpdateItem& item, platform::Event* stop) {
         return ReadUpdateAnswer(item, HttpClient::kNoLinkServer);
     }
     client_.HttpInit();
+    client_.settings().totalTimeoutMs = itemTimeoutMs_;
     const std::vector<uint8_t> body = item.RequestBody();
     const int got = client_.HttpRequest("POST", url_, body, answer, false, stop);
+    // Only a whole answer with a success status counts: an error status, a transfer that broke
+    // off or ran out of time is a failed query, whatever its body says.
+    const long status = client_.HttpStatus();
+    if (got <= 0 || client_.HttpLastError() != 0 || status < 200 || status > 299) {
+        if (got > 0) {
+            platform::DebugOutput::Printf("the update service answered %ld (error %d) for %s",
+                                          status, client_.HttpLastError(),
+                                          item.ShownName().c_str());
+        }
+        return ReadUpdateAnswer(item, HttpClient::kNoLinkServer);
+    }
     const std::string_view text(reinterpret_cast<const char*>(answer.data()),
-                                got > 0 ? static_cast<size_t>(got) : answer.size());
-    return ReadUpdateAnswer(item, got < 0 ? HttpClient::kNoLinkServer : text);
+                                static_cast<size_t>(got));
+    return ReadUpdateAnswer(item, text);
 }
 
 UpdateCheck::State UpdateCheck::Run(const std::vector<UpdateItem>& items,

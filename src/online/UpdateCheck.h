@@ -35,8 +35,9 @@ struct UpdateResult {
 };
 
 // Reads the service's answer for `item`: a JSON object with "path", "name", "version_name",
-// "version" (texts) and "device_id". An answer that is not such an object leaves the result at
-// the row's defaults (up to date). The answer is outside input: anything may arrive.
+// "version" (texts) and "device_id". An object without a name leaves the result at the row's
+// defaults (up to date); an answer that is no JSON object at all (empty, cut off, a server's
+// error page) is a failed query. The answer is outside input: anything may arrive.
 UpdateResult ReadUpdateAnswer(const UpdateItem& item, std::string_view answer);
 
 // The update check of the settings window: one form POST per item to
@@ -52,6 +53,8 @@ class UpdateCheck {
         kUpToDate = 4,
     };
     static constexpr size_t kAnswerBytes = 102400;
+    // The most one item's query may take, however slowly its answer comes.
+    static constexpr uint32_t kItemTimeoutMs = 60000;
 
     // `baseAddress` empty: no service is configured and every item counts as unreachable.
     UpdateCheck(HttpClient& client, std::string baseAddress);
@@ -67,10 +70,12 @@ class UpdateCheck {
     // What the check leads to once every result is in.
     static State Conclude(const std::vector<UpdateResult>& results);
     const std::string& url() const { return url_; }
+    void SetItemTimeout(uint32_t ms) { itemTimeoutMs_ = ms; }
 
   private:
     HttpClient& client_;
     std::string url_;
+    uint32_t itemTimeoutMs_ = kItemTimeoutMs;
 };
 
 }  // namespace marlo::online

@@ -72,8 +72,10 @@ TEST(UpdateAnswerTest, ReadsWhatTheServiceSays) {
          R"({"name":"AP","version":"104","version_name":"1.0.4"})", UpdateResult::kUpdateAvailable,
          "1.0.4", false},
         {"no name", Keyboard(0x0102), R"({"version":"9999"})", UpdateResult::kUpToDate, "", false},
-        {"not JSON", Keyboard(0x0102), "<html>busy</html>", UpdateResult::kUpToDate, "", false},
-        {"a JSON array", Keyboard(0x0102), "[1,2]", UpdateResult::kUpToDate, "", false},
+        {"not JSON", Keyboard(0x0102), "<html>busy</html>", UpdateResult::kUpToDate, "", true},
+        {"a JSON array", Keyboard(0x0102), "[1,2]", UpdateResult::kUpToDate, "", true},
+        {"empty", Keyboard(0x0102), "", UpdateResult::kUpToDate, "", true},
+        {"cut off", Keyboard(0x0102), R"({"name":"KB","vers)", UpdateResult::kUpToDate, "", true},
         {"no link", Keyboard(0x0102), "NO_LINK_SERVER", UpdateResult::kUpToDate, "", true},
         {"wrong member types", Keyboard(0x0102),
          R"({"name":{"a":1},"version":[1],"device_id":"x"})", UpdateResult::kUpToDate, "", false},
@@ -110,6 +112,39 @@ TEST(UpdateCheckTest, AsksOncePerItemAndConcludes) {
     EXPECT_EQ(requests[1].body, std::string("app_key=KORVA_0_ALL_KB_1&version=103\0", 37));
 
     EXPECT_EQ(check.Run({Program(103)}, {}, nullptr), UpdateCheck::kUpToDate);
+}
+
+// A service that fails is never taken at its word: an error status is a failed query even when
+// its body holds an update, and a service that drips its answer is given up.
+TEST(UpdateCheckTest, AFailedAnswerIsNoAnswer) {
+    const std::string update = R"({"name":"KB","version":"0103"})";
+    struct Case {
+        int status;
+        std::string body;
+        int dripMs;
+    };
+    const Case cases[] = {{404, "", 0},   {500, "", 0},      {501, "oops", 0},
+                          {500, update, 0}, {302, update, 0}, {200, "", 0},
+                          {200, "{", 0},  {200, update, 400}};
+    for (const Case& c : cases) {
+        HttpTestServer server(HttpTestServer::Scheme::kHttp, [&](const HttpTestServer::Request&) {
+            HttpTestServer::Answer answer{c.body};
+            answer.status = c.status;
+            answer.dripMs = c.dripMs;
+            return answer;
+        });
+        HttpClient client;
+        UpdateCheck check(client, server.BaseAddress());
+        check.SetItemTimeout(1500);
+        std::vector<UpdateResult> results;
+        EXPECT_EQ(check.Run({Keyboard(0x0102)},
+                            [&](size_t, const UpdateResult& r) { results.push_back(r); }, nullptr),
+                  UpdateCheck::kUnreachable)
+            << c.status << " " << c.body;
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_TRUE(results[0].failed);
+        EXPECT_EQ(results[0].status, UpdateResult::kUpToDate);
+    }
 }
 
 TEST(UpdateCheckTest, WithoutAServiceEveryItemIsUnreachable) {

@@ -201,8 +201,19 @@ void HttpTestServer::Handle(int fd) {
     }
     const Answer answer = handler_(request);
     const std::string head =
-        "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+        "HTTP/1.1 " + std::to_string(answer.status) +
+        (answer.status == 200 ? " OK" : " Status") +
+        "\r\nContent-Type: application/json\r\nContent-Length: " +
         std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n";
+    if (answer.dripMs > 0) {
+        conn.Write(head);
+        for (const char c : answer.body) {
+            if (stop_.Wait(static_cast<uint32_t>(answer.dripMs)) || !conn.Write(std::string(1, c))) {
+                return;
+            }
+        }
+        return;
+    }
     if (answer.stallAfter == std::string::npos) {
         conn.Write(head + answer.body);
         return;

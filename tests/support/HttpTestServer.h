@@ -27,6 +27,9 @@ class HttpTestServer {
         std::string body;
         // Sends the first `stallAfter` bytes and then nothing more until the server ends.
         size_t stallAfter = std::string::npos;
+        int status = 200;
+        // Above 0: the body goes one byte at a time, this many milliseconds apart.
+        int dripMs = 0;
     };
     using Handler = std::function<Answer(const Request&)>;
 

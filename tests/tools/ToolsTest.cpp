@@ -457,6 +457,30 @@ TEST(ToolsTest, KeyboardKeepsRemappedKeysWhateverItsTableReadsBack) {
     }
 }
 
+// As root with folders that belong to the user (sudo), a command that may write refuses and
+// makes nothing, so the user's own program still starts.
+TEST(ToolsTest, CommandsThatMayWriteRefuseAnotherUsersFolders) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to hand the folders to another user";
+    }
+    marlo::test::TempDir dir;
+    for (const char* folder : {"data", "config"}) {
+        std::filesystem::create_directories(dir.path() / folder);
+        ASSERT_EQ(chown((dir.path() / folder).c_str(), 65534, 65534), 0);
+    }
+    const std::string env = "XDG_DATA_HOME=" + (dir.path() / "data").string() +
+                            " XDG_CONFIG_HOME=" + (dir.path() / "config").string() + " ";
+    for (const char* command :
+         {"keyboard set polling-rate 1", "headset set mic-volume 3", "language set 1"}) {
+        const Result r = RunCommand("{ " + env + kBin + "/marloctl --hid-root " +
+                                    dir.path().string() + " " + command + " 2>&1; }");
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_NE(r.out.find("belongs to user 65534"), std::string::npos) << r.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "data/Marlo Gear"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "config/Marlo Gear"));
+}
+
 // A position the keyboard has no slot for is refused, not reported as done.
 TEST(ToolsTest, KeyboardRefusesAKeyItHasNoSlotFor) {
     marlo::test::TempDir dir;

@@ -34,6 +34,10 @@ int UpdateCommand(Args args);
 // One discovery pass, as the program runs it: every slot of the supported-device table.
 std::array<marlo::hid::SupportedDeviceRecord, marlo::hid::kSupportedDeviceCount> DiscoveryPass();
 
+// The user's folders must be the user's own before a command may write there: false, with the
+// reason on stderr, otherwise (nothing is made).
+bool UserFoldersUsable();
+
 // Reports a usage error on stderr and returns kUsageError.
 int Usage(std::string_view message);
 

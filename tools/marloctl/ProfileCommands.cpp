@@ -49,15 +49,6 @@ std::string Printable(std::string_view text) {
     return marlo::profiles::NameRules::Printable(text);
 }
 
-// The user's folders must be the user's own: refused with the reason otherwise.
-bool UserFoldersUsable() {
-    if (const auto problem = marlo::platform::Paths::CheckUserFolders()) {
-        std::fprintf(stderr, "marloctl: %s\n", problem->c_str());
-        return false;
-    }
-    return true;
-}
-
 int Report(ListResult result) {
     if (result == ListResult::kDone) {
         return kOk;

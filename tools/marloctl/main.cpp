@@ -60,7 +60,24 @@ int PathsCommand() {
     return kOk;
 }
 
+// Commands that may write the user's files (profiles, lists, the registry): they check the
+// folders' owner first.
+bool MayWrite(std::string_view command, Args rest) {
+    const std::string_view verb = rest.empty() ? std::string_view() : rest[0];
+    return (command == "keyboard" && verb != "functions" && verb != "modes") ||
+           command == "headset" || (command == "language" && verb == "set");
+}
+
 }  // namespace
+
+bool UserFoldersUsable() {
+    if (const auto problem = marlo::platform::Paths::CheckUserFolders()) {
+        std::fprintf(stderr, "marloctl: %s\n", problem->c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace marloctl
 
 int main(int argc, char** argv) {
@@ -86,6 +103,9 @@ int main(int argc, char** argv) {
     }
     const std::string_view command = args[i];
     const Args rest(args.data() + i + 1, args.size() - i - 1);
+    if (MayWrite(command, rest) && !UserFoldersUsable()) {
+        return kRefused;
+    }
     if (command == "hid") {
         return HidCommand(rest);
     }
