@@ -1,7 +1,12 @@
 #include "audio/WavFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 namespace marlo::audio {
@@ -118,20 +123,38 @@ std::optional<WavFile> WavFile::Parse(std::span<const uint8_t> b, std::string* e
 }
 
 std::optional<WavFile> WavFile::Read(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Opened without waiting (a FIFO would hold the open until a writer came); only a regular
+    // file is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
         Fail(error, "the file cannot be opened");
         return std::nullopt;
     }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<uint64_t>(size) > kMaxBytes) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        Fail(error, "it is not a regular file");
+        return std::nullopt;
+    }
+    if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > kMaxBytes) {
+        close(fd);
         Fail(error, "the file is too large");
         return std::nullopt;
     }
-    in.seekg(0);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (got != bytes.size()) {
         Fail(error, "the file cannot be read");
         return std::nullopt;
     }

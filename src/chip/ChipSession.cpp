@@ -1,5 +1,7 @@
 #include "chip/ChipSession.h"
 
+#include "platform/AtomicFile.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,11 +34,14 @@ constexpr std::array<std::string_view, 25> kStoredProperties = {
     "Enable_ENC_LFX",      "ENC_SELFCALIB",      "SPDIF_Enable",
     "Enable_AGC"};
 
+// The first line of a small entry of the card's folder; nothing from anything that is not a
+// regular file of at most a few bytes (a link to a device or a FIFO is not read).
 std::string FirstLine(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line.substr(0, 64);
+    const auto text = platform::ReadWholeFile(file, 256);
+    if (!text) {
+        return {};
+    }
+    return text->substr(0, std::min<size_t>(text->find('\n'), 64));
 }
 
 // A decimal number and nothing else (blanks around it allowed).

@@ -72,7 +72,9 @@ void RemoveStaleTemporaryFiles(const std::filesystem::path& folder, uint32_t old
 }
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, size_t maxBytes) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without waiting: a FIFO put where a document belongs would otherwise hold the
+    // open until some writer came. Only a regular file is read.
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return std::nullopt;
     }

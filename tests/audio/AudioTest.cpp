@@ -1,11 +1,14 @@
 // The audio companion's sound: WAVE files as they come (and as they should not), and the bars
 // of a tone.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "audio/SpectrumBands.h"
 #include "audio/WavFile.h"
+#include "support/TempDir.h"
 #include "support/WavBytes.h"
 
 namespace marlo::audio {
@@ -63,6 +66,22 @@ TEST(WavFileTest, ReadsTheSampleFormatsAndRefusesWhatIsNotWhole) {
             EXPECT_FALSE(error.empty()) << c.what;
         }
     }
+}
+
+// From a file: a whole WAVE file is read; a FIFO or a device where the file should be is
+// refused at once, never waited on.
+TEST(WavFileTest, ReadsOnlyARegularFile) {
+    test::TempDir dir;
+    const std::vector<uint8_t> tone = test::ToneWav(1000, 8000, 0.01, 0.5);
+    std::ofstream(dir / "tone.wav", std::ios::binary)
+        .write(reinterpret_cast<const char*>(tone.data()), static_cast<std::streamsize>(tone.size()));
+    std::string error;
+    EXPECT_TRUE(WavFile::Read((dir / "tone.wav").string(), &error)) << error;
+    ASSERT_EQ(mkfifo((dir / "fifo.wav").c_str(), 0600), 0);
+    EXPECT_FALSE(WavFile::Read((dir / "fifo.wav").string(), &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    EXPECT_FALSE(WavFile::Read("/dev/zero", &error));
+    EXPECT_FALSE(WavFile::Read((dir / "missing.wav").string(), &error));
 }
 
 TEST(SpectrumBandsTest, AToneLightsItsOwnBandAndSilenceNone) {

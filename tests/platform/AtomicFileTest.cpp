@@ -166,6 +166,11 @@ TEST(AtomicFileTest, ReadWholeFileRefusesMissingOversizedAndFolders) {
     ASSERT_TRUE(WriteFileAtomically(dir / "f", std::string(101, 'x')));
     EXPECT_FALSE(ReadWholeFile(dir / "f", 100));
     EXPECT_EQ(ReadWholeFile(dir / "f", 101)->size(), 101u);
+    // Neither a FIFO (whose open would wait for a writer) nor a device behind a link is read.
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(dir / "fifo", 100));
+    std::filesystem::create_symlink("/dev/zero", dir / "zero");
+    EXPECT_FALSE(ReadWholeFile(dir / "zero", 100));
 }
 
 }  // namespace

@@ -87,6 +87,16 @@ TEST_F(HostileDocumentsTest, AnUnusableListIsKeptAndMadeAgainFromTheProfiles) {
     }
 }
 
+// A FIFO where the list belongs: read at once as unusable (never waited on), the list made again.
+TEST_F(HostileDocumentsTest, AFifoWhereTheListBelongsIsNeverWaitedOn) {
+    TwoProfileFiles();
+    ASSERT_EQ(mkfifo((folder() / "ProfileList.ini").c_str(), 0600), 0);
+    ProfileList list = Make();
+    list.Load();
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"profile1", "Mine"}));
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder() / "ProfileList.ini"));
+}
+
 TEST_F(HostileDocumentsTest, AWrongShapedMacroIndexIsKeptAndItsMacrosStayListed) {
     Put("macro.config", R"({"MacroInfo":{"a":1}})");
     Put("2026_01_01_00_00_00_001.mac", R"({"MacroName": "Combo", "Events": [], "Version": 64})");
