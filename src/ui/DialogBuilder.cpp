@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -35,6 +36,9 @@ constexpr int kMaxDepth = 128;
 constexpr size_t kMaxElements = 50000;
 constexpr int kMaxIncludeDepth = 16;
 constexpr size_t kMaxLayoutBytes = 8 * 1024 * 1024;
+// The XML one layout may parse, its includes (each time they are built) counted in: the real
+// skin's largest window parses well under a megabyte.
+constexpr size_t kMaxParsedBytes = 32 * 1024 * 1024;
 
 using Maker = std::function<std::unique_ptr<CControlUI>()>;
 
@@ -63,15 +67,22 @@ const std::map<std::string, Maker, std::less<>>& BuiltIns() {
     return makers;
 }
 
-int LineOf(const std::string& text, ptrdiff_t offset) {
+// Where each line of a text starts, found once per text.
+std::vector<size_t> LineStarts(const std::string& text) {
+    std::vector<size_t> starts{0};
+    for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
+        starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+int LineOf(const std::vector<size_t>& starts, ptrdiff_t offset) {
     if (offset < 0) {
         return 0;
     }
-    int line = 1;
-    for (ptrdiff_t i = 0; i < offset && i < static_cast<ptrdiff_t>(text.size()); ++i) {
-        line += text[static_cast<size_t>(i)] == '\n';
-    }
-    return line;
+    const auto after =
+        std::upper_bound(starts.begin(), starts.end(), static_cast<size_t>(offset));
+    return static_cast<int>(after - starts.begin());
 }
 
 }  // namespace
@@ -101,7 +112,7 @@ std::vector<std::pair<std::string, std::string>> CDialogBuilder::ParseAttributeL
 
 struct CDialogBuilder::Source {
     std::string name;
-    std::string text;
+    std::vector<size_t> lineStarts;
 };
 
 std::string CDialogBuilder::TagOf(std::string_view className) {
@@ -150,26 +161,30 @@ std::unique_ptr<CControlUI> CDialogBuilder::CreateFromText(std::string_view xml,
 
 void CDialogBuilder::ResetBudget() {
     elementsBuilt_ = 0;
+    bytesParsed_ = 0;
     includeDepth_ = 0;
     overBudget_ = false;
+    includes_.clear();
 }
 
 void CDialogBuilder::Error(const Source& source, const pugi::xml_node& node,
                            const std::string& message) {
-    errors_.push_back(source.name + ":" + std::to_string(LineOf(source.text, node.offset_debug())) +
-                      ": " + message);
+    errors_.push_back(source.name + ":" +
+                      std::to_string(LineOf(source.lineStarts, node.offset_debug())) + ": " +
+                      message);
     platform::DebugOutput::Write(errors_.back());
 }
 
 std::unique_ptr<CControlUI> CDialogBuilder::Build(const std::string& text, const std::string& name,
                                                   int depth) {
-    const Source source{name, text};
+    bytesParsed_ += text.size();
+    const Source source{name, LineStarts(text)};
     pugi::xml_document doc;
     const pugi::xml_parse_result result =
         doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!result) {
-        errors_.push_back(name + ":" + std::to_string(LineOf(text, result.offset)) + ": " +
-                          result.description());
+        errors_.push_back(name + ":" + std::to_string(LineOf(source.lineStarts, result.offset)) +
+                          ": " + result.description());
         platform::DebugOutput::Write(errors_.back());
         // What was parsed before the error is still built.
     }
@@ -298,9 +313,21 @@ std::unique_ptr<CControlUI> CDialogBuilder::BuildControl(const pugi::xml_node& n
             return nullptr;
         }
         const std::string path = Resolve(file);
-        const auto text = platform::ReadWholeFile(path, kMaxLayoutBytes);
+        // Read once per layout, however often it is included.
+        auto cached = includes_.find(path);
+        if (cached == includes_.end()) {
+            cached = includes_.emplace(path, platform::ReadWholeFile(path, kMaxLayoutBytes)).first;
+        }
+        const std::optional<std::string>& text = cached->second;
         if (!text) {
             Error(source, node, "cannot read included layout " + file);
+            return nullptr;
+        }
+        if (bytesParsed_ + text->size() > kMaxParsedBytes) {
+            overBudget_ = true;
+            Error(source, node,
+                  "the layout parses more than " + std::to_string(kMaxParsedBytes / 1024 / 1024) +
+                      " MiB of XML (an include that repeats itself?); the rest is left out");
             return nullptr;
         }
         ++includeDepth_;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +31,8 @@ class IDialogBuilderCallback {
 //
 // Malformed XML, an unknown class, or an include that cannot be built is an error naming the
 // file and line; the element is left out and the rest of the tree is still built. The work of
-// one layout is bounded (elements built, includes within includes): past the bound it is an
-// error of the same kind, and the building stops.
+// one layout is bounded (elements built, bytes of XML parsed, includes within includes): past
+// the bound it is an error of the same kind, and the building stops.
 class CDialogBuilder {
   public:
     std::unique_ptr<CControlUI> Create(std::string_view fileOrResource,
@@ -66,6 +68,9 @@ class CDialogBuilder {
     CPaintManagerUI* manager_ = nullptr;
     std::vector<std::string> errors_;
     size_t elementsBuilt_ = 0;
+    size_t bytesParsed_ = 0;
+    // The included files of the layout being built, read once each.
+    std::map<std::string, std::optional<std::string>> includes_;
     int includeDepth_ = 0;
     bool overBudget_ = false;
 };

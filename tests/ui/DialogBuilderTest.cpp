@@ -169,6 +169,25 @@ TEST_F(DialogBuilderTest, ALayoutThatMultipliesItselfIsCutOffWithItsFileAndLine)
     EXPECT_TRUE(named) << builder.errors().front();
 }
 
+// Large files included many times: the XML parsed per layout is bounded, so the build ends in
+// moments with an error naming the file and line, not after hours.
+TEST_F(DialogBuilderTest, ALayoutOfLargeIncludesIsCutOffByTheBytesItParses) {
+    marlo::test::TempDir dir;
+    const std::string padding = "<!--" + std::string(1024 * 1024, 'x') + "-->\n";
+    std::ofstream(dir / "big.xml") << "<Window>" << padding
+                                   << "<VerticalLayout><Include source=\"big.xml\" count=\"64\"/>"
+                                      "</VerticalLayout></Window>";
+    CPaintManagerUI::SetResourcePath(dir.path().string());
+    CDialogBuilder builder;
+    builder.Create("big.xml");
+    ASSERT_FALSE(builder.errors().empty());
+    const bool cut = std::any_of(
+        builder.errors().begin(), builder.errors().end(), [&](const std::string& e) {
+            return e.starts_with((dir / "big.xml").string() + ":2: the layout parses more than");
+        });
+    EXPECT_TRUE(cut) << builder.errors().front();
+}
+
 TEST_F(DialogBuilderTest, ResourceNamesAndTheShippedSkin) {
     const std::string skin = std::string(MARLO_SKIN_DIR);
     CPaintManagerUI::SetResourcePath(skin);
