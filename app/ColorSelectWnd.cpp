@@ -4,6 +4,7 @@
 #include "panels/LightControlUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
+#include "platform/KeptDocument.h"
 #include "platform/Paths.h"
 #include "ui/ColorPaletteUI.h"
 #include "ui/ContainerUI.h"
@@ -29,8 +30,11 @@ void CColorSelectWnd::Prepare(int dpi) {
 }
 
 void CColorSelectWnd::InitWindow() {
-    recent_ = profiles::RecentColours::FromDocument(
-        platform::JsonDocument::Read(RecentFile(), profiles::RecentColours::kMaxFileBytes));
+    // A file that cannot be used is kept aside, never overwritten.
+    const platform::KeptDocument kept =
+        platform::KeptDocument::Read(RecentFile(), profiles::RecentColours::kMaxFileBytes,
+                                     profiles::RecentColours::IsRecentShape);
+    recent_ = profiles::RecentColours::FromDocument(kept.value);
     std::vector<uint32_t> presets;
     for (int i = 0; i < panels::CLightControlUI::kPresetColours; ++i) {
         presets.push_back(panels::CLightControlUI::PresetColour(i));
@@ -83,8 +87,15 @@ void CColorSelectWnd::Notify(ui::TNotifyUI& msg) {
     const std::string& name = msg.pSender->GetName();
     if (msg.sType == ui::notify::kClick) {
         if (name == "okbtn") {
+            // As the file is now (another window may have added to it); one that became
+            // unusable meanwhile is kept aside first, and one that cannot be is left alone.
+            const platform::KeptDocument kept =
+                platform::KeptDocument::Read(RecentFile(), profiles::RecentColours::kMaxFileBytes,
+                                             profiles::RecentColours::IsRecentShape);
+            recent_ = profiles::RecentColours::FromDocument(kept.value);
             recent_.Add(rgb_);
-            if (!platform::JsonDocument::Write(RecentFile(), recent_.ToDocument())) {
+            if (kept.status == platform::KeptDocument::Status::kBlocked ||
+                !platform::JsonDocument::Write(RecentFile(), recent_.ToDocument())) {
                 platform::DebugOutput::Printf("the recent colours could not be kept: %s",
                                               RecentFile().c_str());
             }

@@ -475,15 +475,21 @@ void CMainWnd::ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int ma
 
 void CMainWnd::OpenMusicStyles() {
     const auto path = platform::Paths::ProductFolder() / "AudioFile.json";
-    const Json::Value document =
-        platform::JsonDocument::Read(path, profiles::AudioStyles::kMaxFileBytes);
-    const auto styles = profiles::AudioStyles::FromDocument(document)
+    const auto read = [&path] {
+        return platform::KeptDocument::Read(path, profiles::AudioStyles::kMaxFileBytes,
+                                            profiles::AudioStyles::IsStylesShape);
+    };
+    const auto styles = profiles::AudioStyles::FromDocument(read().value)
                             .value_or(profiles::AudioStyles{});
     const auto edited = children_->OpenMusic(manager_.GetDPI(), styles);
     if (!edited) {
         return;  // cancelled: the file stays as it was
     }
-    if (!platform::JsonDocument::Write(path, edited->ToDocument(document))) {
+    // Written over the file as it is now: one edited into something unusable while the
+    // window was open is kept aside first, and one that cannot be set aside is left alone.
+    const platform::KeptDocument now = read();
+    if (now.status == platform::KeptDocument::Status::kBlocked ||
+        !platform::JsonDocument::Write(path, edited->ToDocument(now.value))) {
         DebugOutput::Printf("the music styles could not be saved: %s", path.c_str());
     }
     if (const auto audio = AudioCompanionWindow()) {

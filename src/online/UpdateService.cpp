@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/JsonDocument.h"
+#include "platform/KeptDocument.h"
 #include "platform/Paths.h"
 #include "platform/SettingsKey.h"
 #include "platform/SettingsStore.h"
@@ -46,17 +47,36 @@ std::string UpdateTimeFile::Today() {
            std::to_string(local.tm_mday);
 }
 
+namespace {
+
+constexpr size_t kMaxTimeFileBytes = 64 * 1024;
+
+bool IsTimeShape(const Json::Value& doc) {
+    return doc.isObject() && doc["updatelasttime"].isObject() &&
+           doc["updatelasttime"]["value"].isString();
+}
+
+}  // namespace
+
 std::string UpdateTimeFile::ReadOrCreate() const {
-    const Json::Value doc = platform::JsonDocument::Read(file_, 64 * 1024);
-    if (doc.isObject() && doc["updatelasttime"].isObject() &&
-        doc["updatelasttime"]["value"].isString()) {
-        return doc["updatelasttime"]["value"].asString();
+    const platform::KeptDocument kept =
+        platform::KeptDocument::Read(file_, kMaxTimeFileBytes, IsTimeShape);
+    if (kept.usable()) {
+        return kept.value["updatelasttime"]["value"].asString();
     }
-    WriteToday();
+    if (kept.status != platform::KeptDocument::Status::kBlocked) {
+        WriteToday();
+    }
     return Today();
 }
 
 bool UpdateTimeFile::WriteToday() const {
+    // A file that cannot be used is kept aside before it is replaced; one that cannot be set
+    // aside is left as it is.
+    if (platform::KeptDocument::Read(file_, kMaxTimeFileBytes, IsTimeShape).status ==
+        platform::KeptDocument::Status::kBlocked) {
+        return false;
+    }
     Json::Value doc(Json::objectValue);
     doc["updatelasttime"]["value"] = Today();
     std::error_code ec;

@@ -31,6 +31,10 @@ std::string RecentColours::Hex(uint32_t rgb) {
     return text;
 }
 
+bool RecentColours::IsRecentShape(const Json::Value& document) {
+    return JsonFields::Member(document, "Recent").isArray();
+}
+
 RecentColours RecentColours::FromDocument(const Json::Value& document) {
     RecentColours recent;
     const Json::Value& list = JsonFields::Member(document, "Recent");

@@ -18,6 +18,8 @@ class RecentColours {
 
     // The colours of a document; anything that is not "#RRGGBB" is passed over.
     static RecentColours FromDocument(const Json::Value& document);
+    // A document of this kind: an object whose "Recent" is an array.
+    static bool IsRecentShape(const Json::Value& document);
     Json::Value ToDocument() const;
     // "#RRGGBB" (either case) as 0xRRGGBB; nothing for anything else.
     static std::optional<uint32_t> ParseHex(std::string_view text);

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "AboutWnd.h"
@@ -16,6 +16,7 @@
 #include "SetWnd.h"
 #include "UpdateInfoListItemUI.h"
 #include "online/UpdateService.h"
+#include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
 #include "platform/MessageEndpoint.h"
@@ -36,6 +37,17 @@
 
 namespace marlo::app {
 namespace {
+
+// What was kept aside beside `file` (its ".unreadable-" backups), each as it was.
+std::vector<std::string> BackupsOf(const std::filesystem::path& file) {
+    std::vector<std::string> held;
+    for (const auto& e : std::filesystem::directory_iterator(file.parent_path())) {
+        if (e.path().filename().string().starts_with(file.filename().string() + ".unreadable-")) {
+            held.push_back(*platform::ReadWholeFile(e.path(), 1024 * 1024));
+        }
+    }
+    return held;
+}
 
 using test::HttpTestServer;
 
@@ -294,7 +306,7 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     ASSERT_TRUE(companion.registered());
 
     // Style 3 edited (green 0, a new name), then the window closed: nothing is kept.
-    const auto edit = [&](const char* closeWith) {
+    const auto edit = [&](const char* closeWith, const std::function<void()>& meanwhile = {}) {
         bool done = false;
         WhenReady([&] { return main->children().music() != nullptr; },
                   [&, closeWith] {
@@ -306,6 +318,9 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
                           "audio_edit_name3")->SetText("");
                       EXPECT_TRUE(user.Type("audio_edit_name3", "Party"));
                       EXPECT_TRUE(user.Focus("audio_edit_name1"));
+                      if (meanwhile) {
+                          meanwhile();
+                      }
                       EXPECT_TRUE(user.Click(closeWith));
                       done = true;
                   });
@@ -338,6 +353,12 @@ TEST_F(SettingsWindowTest, TheMusicStylesAreKeptOnlyOnOkAndTheCompanionGetsTheSt
     std::memcpy(rgb, heard[3].data.data(), sizeof rgb);
     EXPECT_EQ(rgb[0], 9);
     EXPECT_EQ(rgb[1], 1) << "a green of 0 goes as 1";
+
+    // The file edited into something unusable while the window is open: kept aside, not lost.
+    edit("okbtn", [&] { std::ofstream(file, std::ios::binary) << "{ edited by hand"; });
+    EXPECT_EQ(BackupsOf(file), std::vector<std::string>{"{ edited by hand"});
+    EXPECT_TRUE(profiles::AudioStyles::FromDocument(
+        platform::JsonDocument::Read(file, profiles::AudioStyles::kMaxFileBytes)));
 }
 
 TEST_F(SettingsWindowTest, TheColourDialogTakesATypedColourKeepsItAmongTheRecentAndClosesOnRequest) {
@@ -357,6 +378,8 @@ TEST_F(SettingsWindowTest, TheColourDialogTakesATypedColourKeepsItAmongTheRecent
                   dialog.FindControl("color_hex_edit")->SetText("");
                   EXPECT_TRUE(user.Type("color_hex_edit", "#12ab34"));
                   EXPECT_TRUE(user.Focus("okbtn"));
+                  // The file turned unusable meanwhile: kept aside when the colour is kept.
+                  std::ofstream(CColorSelectWnd::RecentFile()) << "[cut";
                   EXPECT_TRUE(user.Click("okbtn"));
               });
     backend_.loop().Post([&] {
@@ -369,6 +392,7 @@ TEST_F(SettingsWindowTest, TheColourDialogTakesATypedColourKeepsItAmongTheRecent
         platform::JsonDocument::Read(CColorSelectWnd::RecentFile()));
     ASSERT_FALSE(recent.colours().empty());
     EXPECT_EQ(recent.colours().front(), 0x12AB34u) << "kept for next time";
+    EXPECT_EQ(BackupsOf(CColorSelectWnd::RecentFile()), std::vector<std::string>{"[cut"});
 
     // Opened again, the recent colour is offered; the program ending closes the dialog.
     closed = false;

@@ -172,6 +172,11 @@ TEST(UpdateTimeFileTest, KeepsTheDateOfTheLastCheck) {
     EXPECT_TRUE(std::filesystem::exists(path));
     std::ofstream(path) << "{ broken";
     EXPECT_EQ(file.ReadOrCreate(), UpdateTimeFile::Today());
+    size_t kept = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+        kept += e.path().filename().string().starts_with("updatetime.config.unreadable-");
+    }
+    EXPECT_EQ(kept, 1u) << "the unusable file is kept aside, not overwritten";
     std::ofstream(path) << R"({"updatelasttime":{"value":"2025-1-9"}})";
     EXPECT_EQ(file.ReadOrCreate(), "2025-1-9");
     const std::string today = UpdateTimeFile::Today();
