@@ -15,6 +15,7 @@
 #include "platform/SettingsStore.h"
 #include "profiles/DocumentLimits.h"
 #include "profiles/MacroList.h"
+#include "profiles/NameRules.h"
 #include "profiles/ProfileList.h"
 #include "support/TempDir.h"
 
@@ -145,12 +146,18 @@ TEST_F(HostileDocumentsTest, NamesWithControlCharactersOrTooLongAreRefused) {
     ASSERT_EQ(macros.NewMacro(), ListResult::kDone);
     for (const std::string& bad :
          {std::string("evil\n1 * fake"), std::string("tab\there"), std::string("bell\x07"),
-          std::string(65, 'n'), std::string(100 * 1024, 'n')}) {
+          std::string(65, 'n'), std::string(100 * 1024, 'n'),
+          // Not UTF-8 (the documents would stop being UTF-8), or a C1 control character.
+          std::string("\xff\xfe"), std::string("\xff\xfe\x80"), std::string("a\xc3"),
+          std::string("\xc0\xaf overlong"), std::string("\xed\xa0\x80 surrogate"),
+          std::string("c1 \xc2\x85 line")}) {
         EXPECT_EQ(list.RenameProfile(bad), ListResult::kBadName);
         EXPECT_EQ(macros.RenameMacro(0, bad), ListResult::kBadName);
     }
     EXPECT_EQ(list.RenameProfile(std::string(64, 'n')), ListResult::kDone) << "64 bytes is fine";
     EXPECT_EQ(list.RenameProfile("低音 Bass"), ListResult::kDone);
+    EXPECT_EQ(list.RenameProfile("Ünïcödé 🎧"), ListResult::kDone);
+    EXPECT_EQ(NameRules::Printable("\xff a\xc2\x85\n"), "\\xff a\\xc2\\x85\\x0a");
     std::ofstream(dir_ / "bad\nname.Json") << R"({"Device":[{}]})";
     EXPECT_EQ(list.ImportProfile(dir_ / "bad\nname.Json"), ListResult::kBadName);
 }
