@@ -44,7 +44,11 @@ std::string FirstLine(const std::filesystem::path& file) {
     return text->substr(0, std::min<size_t>(text->find('\n'), 64));
 }
 
-// A decimal number and nothing else (blanks around it allowed).
+// The largest magnitude of any property the chip keeps (its gains, levels and switches are
+// small numbers): anything beyond is not a value of the chip.
+constexpr double kMaxMagnitude = 1e6;
+
+// A decimal number within the chip's magnitude and nothing else (blanks around it allowed).
 std::optional<double> Number(const std::string& text) {
     if (text.empty() || text.size() > 64) {
         return std::nullopt;
@@ -55,7 +59,8 @@ std::optional<double> Number(const std::string& text) {
     while (end != nullptr && (*end == ' ' || *end == '\t')) {
         ++end;
     }
-    if (end == text.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(value)) {
+    if (end == text.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(value) ||
+        std::fabs(value) > kMaxMagnitude) {
         return std::nullopt;
     }
     return value;
@@ -238,9 +243,14 @@ int ChipSession::Property(const ConfDevice& device, const std::string& name, std
     if (set) {
         return Number(text) && store_->Set(name, channel, text) ? 0 : -1;
     }
+    // What the store file holds is read as hostile: only a number of the chip's range.
     const auto value = store_->Get(name, channel);
-    text = value.value_or("");
-    return value ? 0 : -1;
+    if (!value || !Number(*value)) {
+        text.clear();
+        return -1;
+    }
+    text = *value;
+    return 0;
 }
 
 }  // namespace marlo::chip

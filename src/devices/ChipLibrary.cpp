@@ -227,7 +227,10 @@ std::optional<double> CChipLibrary::GetNumber(const Endpoint& endpoint, const st
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || errno == ERANGE || !std::isfinite(value)) {
+    // The library's answer is outside input: a number beyond any of the chip's properties is
+    // no reading (and would overflow every conversion to an integer).
+    if (end == text.c_str() || errno == ERANGE || !std::isfinite(value) ||
+        std::fabs(value) > kMaxPropertyMagnitude) {
         return std::nullopt;
     }
     return value;

@@ -52,7 +52,9 @@ class CChipLibrary {
     int Get(const Endpoint& endpoint, const std::string& name, int channel, std::string& text);
     int Set(const Endpoint& endpoint, const std::string& name, int channel,
             const std::string& text);
-    // A read as a number; nothing when it fails or is not one.
+    static constexpr double kMaxPropertyMagnitude = 1e6;
+    // A read as a number; nothing when it fails, is not one, or lies beyond
+    // ±kMaxPropertyMagnitude.
     std::optional<double> GetNumber(const Endpoint& endpoint, const std::string& name,
                                     int channel);
 

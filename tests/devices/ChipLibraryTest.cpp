@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "chip/AlsaChipMixer.h"
+#include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
 #include "support/TempDir.h"
 
@@ -60,10 +61,30 @@ TEST_F(ChipLibraryTest, PropertiesAreDecimalTextKeptPerCard) {
     EXPECT_NE(chip_.Set(playback, "NoSuchProperty", 0, "1"), 0);
     EXPECT_NE(chip_.Set(playback, "GetMaxVol", 0, "1"), 0) << "a range is only read";
 
+    EXPECT_NE(chip_.Set(playback, "EQ_Slider3", 0, "1e300"), 0) << "beyond any property";
+    EXPECT_NE(chip_.Set(playback, "EQ_Slider3", 0, "-1e308"), 0);
+
     // Started again (the program's next run): the card's values are still there.
     ASSERT_TRUE(chip_.Start(dir_.path() / "root", dir_.path() / "store"));
     EXPECT_EQ(chip_.GetNumber(*chip_.playback(), "EQ_Slider3", 0), -4.0);
     EXPECT_EQ(chip_.GetNumber(*chip_.playback(), "Enable_EQ_GFX", 0), 1.0);
+
+    // A store edited to hold numbers no property has: read as no value.
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir_.path() / "store")) {
+        if (e.is_regular_file()) {
+            std::string stored = *platform::ReadWholeFile(e.path(), 1 << 20);
+            for (const auto& [from, to] :
+                 {std::pair{"\"-4\"", "\"-1e308\""}, {"\"1\"", "\"1e300\""}}) {
+                if (const size_t at = stored.find(from); at != std::string::npos) {
+                    stored.replace(at, std::string(from).size(), to);
+                }
+            }
+            std::ofstream(e.path()) << stored;
+        }
+    }
+    ASSERT_TRUE(chip_.Start(dir_.path() / "root", dir_.path() / "store"));
+    EXPECT_FALSE(chip_.GetNumber(*chip_.playback(), "EQ_Slider3", 0));
+    EXPECT_FALSE(chip_.GetNumber(*chip_.playback(), "Enable_EQ_GFX", 0));
 }
 
 TEST_F(ChipLibraryTest, AStoredCardsVolumesFollowEachOther) {

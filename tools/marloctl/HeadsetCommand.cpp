@@ -9,6 +9,7 @@
 #include "ArgNumbers.h"
 #include "Commands.h"
 #include "devices/ZentrixHS6533Device.h"
+#include "profiles/NameRules.h"
 
 namespace marloctl {
 namespace {
@@ -138,9 +139,13 @@ int Equaliser(CZentrixHS6533Device& headset, std::string_view what, const std::s
         const int result = headset.SaveCustomEq(name, bands);
         std::printf("result %d\n", result);
         if (result != 1) {
-            std::fprintf(stderr, result == 0 ? "marloctl: a preset has that name already\n"
-                                             : "marloctl: the preset cannot be saved (at most "
-                                               "20, and the bands must be readable)\n");
+            const bool badName = !name.empty() && !marlo::profiles::NameRules::IsAcceptable(name);
+            std::fprintf(stderr,
+                         result == 0 ? "marloctl: a preset has that name already\n"
+                         : badName   ? "marloctl: a preset's name is 1 to 64 bytes of UTF-8 "
+                                       "without control characters\n"
+                                     : "marloctl: the preset cannot be saved (at most "
+                                       "20, and the bands must be readable)\n");
             return kRefused;
         }
         return kOk;
