@@ -12,9 +12,15 @@ namespace marlo::platform {
 
 std::optional<std::filesystem::path> PrivateRuntimeDir() {
     std::filesystem::path dir;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime != nullptr && runtime[0] == '/') {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
         dir = std::filesystem::path(runtime) / "marlo-gear";
+    } else if (runtime != nullptr && runtime[0] != '\0') {
+        // A relative runtime folder is not one (the XDG rules say to treat it as invalid); it
+        // is not replaced by a folder of the shared temporary folder either.
+        DebugOutput::Printf("XDG_RUNTIME_DIR (%s) is not an absolute path: no runtime folder",
+                            runtime);
+        return std::nullopt;
     } else {
         dir = "/tmp/marlo-gear-" + std::to_string(getuid());
     }

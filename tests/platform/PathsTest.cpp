@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include "platform/RuntimeDir.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -41,6 +44,21 @@ TEST(PathsTest, ResourceDirectoryOrder) {
     // do installed.
     ASSERT_TRUE(std::filesystem::is_directory(Paths::ExecutableDir() / "DefaultData"));
     EXPECT_EQ(Paths::ResourceDir(), Paths::ExecutableDir());
+}
+
+// The runtime folder: under an absolute XDG_RUNTIME_DIR, private; a relative one is refused
+// (never replaced by a folder in the shared temporary folder), and so is one others can reach.
+TEST(PathsTest, RuntimeFolderIsPrivateAndNeverRelative) {
+    test::TempDir dir;
+    chmod(dir.path().c_str(), 0700);
+    {
+        test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path().string());
+        EXPECT_EQ(PrivateRuntimeDir(), dir / "marlo-gear");
+        chmod((dir / "marlo-gear").c_str(), 0755);
+        EXPECT_FALSE(PrivateRuntimeDir()) << "others may reach it";
+    }
+    test::ScopedEnv relative("XDG_RUNTIME_DIR", "run/user");
+    EXPECT_FALSE(PrivateRuntimeDir());
 }
 
 }  // namespace
