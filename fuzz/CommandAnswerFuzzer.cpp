@@ -1,6 +1,7 @@
 // Device answers through the command channel: an emulated node answers each request with
 // answers cut from the input (none, one or two, of any content), and every command of the
-// channel must end with one of its result codes, its buffers untouched past their ends.
+// channel (chosen by the input's first byte, on the cable or through the receiver) must end
+// with one of its result codes, its buffers untouched past their ends.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,10 +39,17 @@ class ScriptedDevice : public marlo::sim::SimDevice {
         position_ = 0;
     }
     const marlo::sim::SimDeviceInfo& info() const override { return info_; }
-    std::vector<Report> HandleOutput(std::span<const uint8_t>) override {
+    std::vector<Report> HandleOutput(std::span<const uint8_t> request) override {
         std::lock_guard lock(mutex_);
         std::vector<Report> answers;
         if (position_ >= script_.size()) {
+            // The script is used up: the device refuses at once, so the rest of the run costs
+            // no waiting (only what the script leaves unanswered is waited for).
+            Report refused(64, 0);
+            refused[0] = 4;
+            refused[3] = request.size() > 3 ? request[3] : 0;
+            refused[7] = 0xFF;
+            answers.push_back(refused);
             return answers;
         }
         const int count = script_[position_++] % 3;
@@ -82,7 +90,7 @@ struct Rig {
                 std::abort();
             }
             channel->SetConnected(true);
-            channel->SetTimeouts(2, 2);
+            channel->SetTimeouts(1, 1);
         }
         cable.SetMode(1);
         receiver.SetMode(2);
@@ -113,18 +121,37 @@ void Check(int result) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Rig rig;
-    rig.device->SetScript(std::vector<uint8_t>(data, data + size));
-    for (marlo::hid::CommandChannel* channel : {&rig.cable, &rig.receiver}) {
-        uint8_t info[32];
-        uint16_t version = 0;
-        Check(channel->ReadInfo(info, &version));
-        std::vector<uint8_t> settings(70);
-        Check(channel->ReadSettings(0x10, settings));
-        Check(channel->WriteSettings(0x10, settings));
-        std::vector<uint8_t> status(8);
-        Check(channel->ReadStatus(2, status));
-        Check(channel->StreamLighting(settings));
-        Check(channel->CheckLink());
+    if (size == 0) {
+        return 0;
+    }
+    // The first byte picks the path and the command: one command a run, since an answer that
+    // is not the command's is waited past until its time is up, and a run of every command
+    // would spend its time waiting.
+    marlo::hid::CommandChannel& channel = (data[0] & 1) != 0 ? rig.receiver : rig.cable;
+    rig.device->SetScript(std::vector<uint8_t>(data + 1, data + size));
+    uint8_t info[32];
+    uint16_t version = 0;
+    std::vector<uint8_t> settings(70);
+    std::vector<uint8_t> status(8);
+    switch ((data[0] >> 1) % 6) {
+        case 0:
+            Check(channel.ReadInfo(info, &version));
+            break;
+        case 1:
+            Check(channel.ReadSettings(0x10, settings));
+            break;
+        case 2:
+            Check(channel.WriteSettings(0x10, settings));
+            break;
+        case 3:
+            Check(channel.ReadStatus(2, status));
+            break;
+        case 4:
+            Check(channel.StreamLighting(settings));
+            break;
+        default:
+            Check(channel.CheckLink());
+            break;
     }
     return 0;
 }

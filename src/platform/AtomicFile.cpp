@@ -24,7 +24,9 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         Durability durability) {
+    const bool flush = durability == Durability::kFlushed;
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
@@ -38,13 +40,16 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     }
     struct stat old {};
     const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+    const bool written =
+        fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && (!flush || fsync(fd) == 0);
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }
-    SyncFolder(folder);
+    if (flush) {
+        SyncFolder(folder);
+    }
     return true;
 }
 

@@ -14,7 +14,13 @@ namespace marlo::platform {
 // as it was, and false is returned. A new file gets mode 0644; an existing one keeps its mode.
 // The temporary file is ".<target name>.tmp-<pid>-XXXXXX", so that one left by a writer that
 // was killed can be recognised (see RemoveStaleTemporaryFiles).
-bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+//
+// kVolatile skips the flushes (the file still appears whole): for files that need not outlive
+// the machine, such as an emulated device's sysfs entries, where a flush per file costs more
+// than everything else.
+enum class Durability { kFlushed, kVolatile };
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         Durability durability = Durability::kFlushed);
 
 inline constexpr std::string_view kTemporaryMark = ".tmp-";
 

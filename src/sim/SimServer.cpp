@@ -325,9 +325,11 @@ bool SimServer::MakeSysfs(const std::string& node, const SimDeviceInfo& info) {
     char version[8];
     std::snprintf(version, sizeof version, "%04x\n", info.version);
     const std::string descriptor(info.reportDescriptor.begin(), info.reportDescriptor.end());
-    if (!platform::WriteFileAtomically(usb / "bcdDevice", version) ||
-        !platform::WriteFileAtomically(hidDevice / "report_descriptor", descriptor) ||
-        !platform::WriteFileAtomically(hidDevice / "uevent", Uevent(info))) {
+    // Whole when they appear, as the kernel's; they need not outlive the machine.
+    constexpr auto kVolatile = platform::Durability::kVolatile;
+    if (!platform::WriteFileAtomically(usb / "bcdDevice", version, kVolatile) ||
+        !platform::WriteFileAtomically(hidDevice / "report_descriptor", descriptor, kVolatile) ||
+        !platform::WriteFileAtomically(hidDevice / "uevent", Uevent(info), kVolatile)) {
         return false;
     }
     std::filesystem::create_directory_symlink(std::filesystem::path("../../../devices/marlo-sim") /
