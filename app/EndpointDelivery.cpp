@@ -1,5 +1,7 @@
 #include "EndpointDelivery.h"
 
+#include <mutex>
+
 #include "platform/MessageRegistry.h"
 #include "platform/NumberText.h"
 #include "ui/UIDefs.h"
@@ -9,11 +11,38 @@ namespace marlo::app {
 namespace {
 
 constexpr uint32_t kAcceptedPrivate[] = {0xC00, 0xC15, 0x218};
+constexpr uint32_t kSpectrumKind = 1;
 
-// What the UI thread found, as the call's result.
-enum Delivery : intptr_t { kDelivered, kNoWindow, kNotPosted };
+// On the UI thread: the request to its window; "" when delivered, else the reason.
+std::string DeliverNow(const platform::EndpointRequest& request, uint32_t message) {
+    const std::string target = request.window.empty() ? "MainWnd" : request.window;
+    ui::CWindowWnd* window = ui::CWindowWnd::FindWindow(target);
+    if (window == nullptr) {
+        return "no window " + target;
+    }
+    if (request.kind == platform::EndpointRequest::Kind::kPost) {
+        return window->PostMessage(message, request.wParam, static_cast<intptr_t>(request.lParam))
+                   ? ""
+                   : "cannot post " + request.message;
+    }
+    window->SendPayload(ui::kWmCopyData, ui::CopyDataBlock{request.dataKind, request.data});
+    return "";
+}
+
+bool IsSpectrum(const platform::EndpointRequest& request) {
+    return request.kind == platform::EndpointRequest::Kind::kCopyData &&
+           request.dataKind == kSpectrumKind &&
+           (request.window.empty() || request.window == "MainWnd");
+}
 
 }  // namespace
+
+// The newest spectrum not yet delivered, and whether a call to deliver it is on its way.
+struct CEndpointDelivery::Mailbox {
+    std::mutex mutex;
+    std::optional<platform::EndpointRequest> newest;
+    bool posted = false;
+};
 
 std::optional<uint32_t> AcceptedMessage(const std::string& name) {
     if (const auto number = platform::NumberText::Parse<uint32_t>(name)) {
@@ -34,45 +63,48 @@ std::optional<uint32_t> AcceptedMessage(const std::string& name) {
     return std::nullopt;
 }
 
-std::string DeliverToWindow(platform::MessageLoop& loop, const platform::EndpointRequest& request) {
+CEndpointDelivery::CEndpointDelivery(platform::MessageLoop& loop)
+    : loop_(loop), spectra_(std::make_shared<Mailbox>()) {}
+
+void CEndpointDelivery::Deliver(const platform::EndpointRequest& request,
+                                platform::EndpointReply reply) {
     uint32_t message = ui::kWmCopyData;
     if (request.kind == platform::EndpointRequest::Kind::kPost) {
         const auto accepted = AcceptedMessage(request.message);
         if (!accepted) {
-            return "message " + request.message + " is not accepted from other programs";
+            reply.Settle("message " + request.message + " is not accepted from other programs");
+            return;
         }
         message = *accepted;
     }
-    const std::string target = request.window.empty() ? "MainWnd" : request.window;
-    const auto delivered = loop.CallWithin(
-        [&request, &target, message]() -> intptr_t {
-            ui::CWindowWnd* window = ui::CWindowWnd::FindWindow(target);
-            if (window == nullptr) {
-                return kNoWindow;
+    if (IsSpectrum(request)) {
+        if (!reply.Settle("")) {
+            return;
+        }
+        std::lock_guard lock(spectra_->mutex);
+        spectra_->newest = request;  // one that still waited is replaced
+        if (spectra_->posted) {
+            return;
+        }
+        spectra_->posted = true;
+        loop_.Post([mailbox = spectra_] {
+            std::optional<platform::EndpointRequest> newest;
+            {
+                std::lock_guard taken(mailbox->mutex);
+                newest.swap(mailbox->newest);
+                mailbox->posted = false;
             }
-            if (request.kind == platform::EndpointRequest::Kind::kPost) {
-                return window->PostMessage(message, request.wParam,
-                                           static_cast<intptr_t>(request.lParam))
-                           ? kDelivered
-                           : kNotPosted;
+            if (newest) {
+                DeliverNow(*newest, ui::kWmCopyData);
             }
-            window->SendPayload(ui::kWmCopyData, ui::CopyDataBlock{request.dataKind, request.data});
-            return kDelivered;
-        },
-        kDeliveryTimeoutMs);
-    // The call either ran to its end (what it refers to stays valid until then: CallWithin
-    // waits for a started call) or was withdrawn before it started.
-    if (!delivered) {
-        return "the program did not take the request in time; it was withdrawn";
+        });
+        return;
     }
-    switch (*delivered) {
-        case kNoWindow:
-            return "no window " + target;
-        case kNotPosted:
-            return "cannot post " + request.message;
-        default:
-            return "";
-    }
+    loop_.Post([request, reply, message] {
+        if (reply.Claim()) {  // not withdrawn meanwhile
+            reply.Answer(DeliverNow(request, message));
+        }
+    });
 }
 
 }  // namespace marlo::app

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "platform/MessageEndpoint.h"
+#include "platform/EndpointReply.h"
+#include "platform/EndpointRequest.h"
 #include "platform/MessageLoop.h"
 
 namespace marlo::app {
@@ -19,10 +21,26 @@ inline constexpr uint32_t kDeliveryTimeoutMs = 3000;
 // message whose parameters could carry a pointer (copy-data, menu commands, ...) is accepted.
 std::optional<uint32_t> AcceptedMessage(const std::string& name);
 
-// Hands a request of another program to a window on the UI thread: a post of an accepted
-// message, or a copy-data block sent as WM_COPYDATA with the block as an owned payload. Runs
-// on the endpoint's thread. A request the UI thread does not take within kDeliveryTimeoutMs is
-// withdrawn and never delivered later. Returns "" when delivered, else the reason.
-std::string DeliverToWindow(platform::MessageLoop& loop, const platform::EndpointRequest& request);
+// Hands the requests of other programs to the windows on the UI thread, never waiting for it:
+// a post of an accepted message, or a copy-data block sent as WM_COPYDATA with the block as an
+// owned payload. Each is posted to the UI thread, which claims it when it gets to it (a request
+// the endpoint withdrew meanwhile is dropped) and answers "" or the reason.
+//
+// The audio companion's spectra (copy-data kind 1 to the main window) come many times a second:
+// only the newest waits for the UI thread. A spectrum is answered at once, and one that a newer
+// spectrum replaced before the UI thread got to it is dropped, so a busy UI thread never has a
+// queue of them.
+class CEndpointDelivery {
+  public:
+    explicit CEndpointDelivery(platform::MessageLoop& loop);
+    // Runs on the endpoint's thread.
+    void Deliver(const platform::EndpointRequest& request, platform::EndpointReply reply);
+
+  private:
+    struct Mailbox;
+
+    platform::MessageLoop& loop_;
+    std::shared_ptr<Mailbox> spectra_;
+};
 
 }  // namespace marlo::app

@@ -159,11 +159,14 @@ int main(int argc, char** argv) {
             });
         }
 
+        // Other programs' requests are handed to the UI thread, never waited for there.
+        marlo::app::CEndpointDelivery delivery(backend.loop());
         marlo::platform::MessageEndpoint endpoint;
-        if (!endpoint.Start(*runtime / "endpoint.sock",
-                            [&backend](const marlo::platform::EndpointRequest& r) {
-                                return marlo::app::DeliverToWindow(backend.loop(), r);
-                            })) {
+        if (!endpoint.Start(
+                *runtime / "endpoint.sock",
+                [&delivery](const marlo::platform::EndpointRequest& r,
+                            marlo::platform::EndpointReply reply) { delivery.Deliver(r, reply); },
+                marlo::app::kDeliveryTimeoutMs)) {
             return Fail(std::string("cannot open the message endpoint: ") + std::strerror(errno));
         }
         // Sleep and wake come as the power broadcast would.

@@ -86,6 +86,7 @@ EndpointReader::State EndpointReader::Examine() {
         request_.message = std::string(head[2]);
         request_.wParam = *wParam;
         request_.lParam = *lParam;
+        consumed_ = after;
         return State::kComplete;
     }
     // copydata: four header lines, then the block.
@@ -103,6 +104,7 @@ EndpointReader::State EndpointReader::Examine() {
     request_.window = std::string(head[1]);
     request_.dataKind = *dataKind;
     request_.data = text_.substr(dataStart, *size);
+    consumed_ = dataStart + *size;
     return State::kComplete;
 }
 

@@ -25,8 +25,10 @@ class EndpointReader {
     // Takes more bytes; the state after them. Bytes after a complete request are ignored.
     State Feed(std::string_view bytes);
     State state() const { return state_; }
-    // The request, once complete.
+    // The request, once complete, and how many of the bytes fed it took: what follows them
+    // is the next request of the connection.
     const EndpointRequest& request() const { return request_; }
+    size_t consumed() const { return consumed_; }
 
     // A whole request's text, or nothing when `text` is not exactly one well-formed request.
     static std::optional<EndpointRequest> Parse(std::string_view text);
@@ -39,6 +41,7 @@ class EndpointReader {
     std::string text_;
     State state_ = State::kIncomplete;
     EndpointRequest request_;
+    size_t consumed_ = 0;
 };
 
 }  // namespace marlo::platform

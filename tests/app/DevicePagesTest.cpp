@@ -803,12 +803,16 @@ TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
 
 TEST_F(DevicePagesTest, TheAudioCompanionsSpectrumOfAToneReachesTheWindowPeakingAtItsBand) {
     CMainWnd& wnd = Start();
+    CEndpointDelivery delivery(backend_.loop());
     platform::MessageEndpoint endpoint;  // as the program serves its window
     const auto socket = platform::MessageEndpoint::DefaultPath();
     ASSERT_TRUE(socket);
-    ASSERT_TRUE(endpoint.Start(*socket, [this](const platform::EndpointRequest& r) {
-        return DeliverToWindow(backend_.loop(), r);
-    }));
+    ASSERT_TRUE(endpoint.Start(
+        *socket,
+        [&delivery](const platform::EndpointRequest& r, platform::EndpointReply reply) {
+            delivery.Deliver(r, reply);
+        },
+        kDeliveryTimeoutMs));
     const std::vector<uint8_t> tone = test::ToneWav(1000, 44100, 0.5, 0.7);
     const std::string wav = (dir_ / "tone.wav").string();
     std::ofstream(wav, std::ios::binary).write(reinterpret_cast<const char*>(tone.data()),

@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "EndpointDelivery.h"
+#include "platform/EndpointReply.h"
+#include "platform/Event.h"
 #include "SetWnd.h"
 #include "platform/MessageRegistry.h"
 #include "support/ScopedEnv.h"
@@ -197,8 +199,19 @@ TEST_F(MainWndTest, WithoutATrayTheWindowStartsShownAndClosingItSaysTheProgramGo
     EXPECT_FALSE(wnd->IsVisible());
 }
 
+// What the endpoint does with a request of another program: hands it on, then waits for its
+// answer (the UI thread runs meanwhile on the test's thread).
+std::string DeliverAndWait(CEndpointDelivery& delivery, const platform::EndpointRequest& request) {
+    auto answered = std::make_shared<platform::Event>(platform::Event::Reset::kManual);
+    const platform::EndpointReply reply(answered);
+    delivery.Deliver(request, reply);
+    answered->Wait(10000);
+    return reply.answer().value_or("(no answer)");
+}
+
 TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
     auto wnd = Start();
+    CEndpointDelivery delivery(backend_.loop());
     std::string posted;
     std::string copied;
     std::string missing;
@@ -207,14 +220,14 @@ TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
         platform::EndpointRequest post;
         post.message = "Marlo Gear";  // what a second start sends
         post.lParam = 1;
-        posted = DeliverToWindow(backend_.loop(), post);
+        posted = DeliverAndWait(delivery, post);
         platform::EndpointRequest copy;
         copy.kind = platform::EndpointRequest::Kind::kCopyData;
         copy.dataKind = 1;
         copy.data = std::string(2000, 'x');
-        copied = DeliverToWindow(backend_.loop(), copy);
+        copied = DeliverAndWait(delivery, copy);
         copy.window = "NoSuchWindow";
-        missing = DeliverToWindow(backend_.loop(), copy);
+        missing = DeliverAndWait(delivery, copy);
         finished = true;
     });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -234,6 +247,7 @@ TEST_F(MainWndTest, OtherProgramsReachTheWindowFromAnotherThread) {
 
 TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
     auto wnd = Start();
+    CEndpointDelivery delivery(backend_.loop());
     struct Case {
         const char* message;
         bool accepted;
@@ -265,7 +279,7 @@ TEST_F(MainWndTest, OtherProgramsMayPostOnlyTheMessagesMeantForThem) {
             platform::EndpointRequest post;
             post.message = cases[i].message;
             post.wParam = 4096;  // as a made-up pointer would be
-            answers[i] = DeliverToWindow(backend_.loop(), post);
+            answers[i] = DeliverAndWait(delivery, post);
         }
         finished = true;
     });

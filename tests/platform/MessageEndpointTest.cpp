@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include "platform/EndpointClient.h"
 #include "platform/EndpointReader.h"
 #include "platform/UnixSocket.h"
 
@@ -230,6 +231,74 @@ TEST_F(MessageEndpointServeTest, IdleConnectionsNeitherDelayNorBlockOthers) {
               std::chrono::milliseconds(MessageEndpoint::kRequestTimeoutMs))
         << "no post waits for the silent connection's time-out";
     close(slow);
+}
+
+// A connection carries requests one after the other: sent together, they are answered in
+// their order; a client that keeps its connection sends many without making another.
+TEST_F(MessageEndpointServeTest, ManyRequestsOnOneConnectionAreAnsweredInOrder) {
+    Start();
+    EndpointRequest first;
+    first.message = "one";
+    EndpointRequest nowhere;
+    nowhere.window = "nowhere";
+    nowhere.message = "two";
+    EndpointRequest block;
+    block.kind = EndpointRequest::Kind::kCopyData;
+    block.dataKind = 1;
+    block.data = std::string("a\nb\n\0c", 7);
+    const std::string three = EndpointReader::Format(first) + EndpointReader::Format(nowhere) +
+                              EndpointReader::Format(block);
+    EXPECT_EQ(SendRaw(dir_ / "endpoint.sock", three), "ok\nerror no window nowhere\nok\n");
+
+    EndpointClient client(dir_ / "endpoint.sock");
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(client.Send(first, 1000), "") << i;
+    }
+    EXPECT_TRUE(client.connected()) << "one connection for all of them";
+    std::lock_guard lock(mutex_);
+    ASSERT_EQ(received_.size(), 53u);
+    EXPECT_EQ(received_[1].message, "two");
+    EXPECT_EQ(received_[2].data, block.data);
+}
+
+// Answers that come later, from another thread: a request nobody claims in time is withdrawn,
+// answered so, and can no longer be delivered; a claimed one is answered when it is done.
+TEST(MessageEndpointAsyncTest, UnclaimedRequestsAreWithdrawnAndNeverDeliveredLater) {
+    marlo::test::TempDir dir;
+    std::mutex mutex;
+    std::vector<EndpointReply> held;
+    std::vector<std::thread> workers;
+    MessageEndpoint endpoint;
+    ASSERT_TRUE(endpoint.Start(
+        dir / "endpoint.sock",
+        [&](const EndpointRequest& request, EndpointReply reply) {
+            std::lock_guard lock(mutex);
+            if (request.message == "now") {
+                workers.emplace_back([reply] {
+                    if (reply.Claim()) {
+                        reply.Answer("");
+                    }
+                });
+                return;
+            }
+            held.push_back(reply);  // the UI thread is busy: nobody takes it
+        },
+        300));
+    EndpointRequest late;
+    late.message = "late";
+    EXPECT_EQ(MessageEndpoint::Send(dir / "endpoint.sock", late), MessageEndpoint::kWithdrawn);
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(held.size(), 1u);
+        EXPECT_FALSE(held[0].Claim()) << "withdrawn: never delivered later";
+    }
+    EndpointRequest now;
+    now.message = "now";
+    EXPECT_EQ(MessageEndpoint::Send(dir / "endpoint.sock", now), "");
+    endpoint.Stop();
+    for (std::thread& t : workers) {
+        t.join();
+    }
 }
 
 TEST_F(MessageEndpointServeTest, StopLeavesASocketItDoesNotOwn) {

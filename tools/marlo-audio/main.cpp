@@ -20,6 +20,7 @@
 #include "PulseCapture.h"
 #include "audio/SpectrumBands.h"
 #include "audio/WavFile.h"
+#include "platform/EndpointClient.h"
 #include "platform/MessageEndpoint.h"
 #include "platform/NumberText.h"
 
@@ -70,7 +71,11 @@ std::optional<Options> ParseArgs(int argc, char** argv) {
 class Sender {
   public:
     Sender(bool print, const marlo_audio::CompanionWindow& window)
-        : print_(print), window_(window), program_(marlo::platform::MessageEndpoint::DefaultPath()) {}
+        : print_(print), window_(window) {
+        if (const auto path = marlo::platform::MessageEndpoint::DefaultPath()) {
+            program_.emplace(*path);
+        }
+    }
 
     void Send(const std::vector<uint8_t>& bars) {
         if (print_) {
@@ -88,12 +93,13 @@ class Sender {
         request.kind = marlo::platform::EndpointRequest::Kind::kCopyData;
         request.dataKind = 1;
         request.data.assign(bars.begin(), bars.end());
-        marlo::platform::MessageEndpoint::Send(*program_, request, kSendTimeoutMs);
+        // One connection kept for every spectrum, not one a spectrum.
+        program_->Send(request, kSendTimeoutMs);
         if (const auto colour = window_.colour()) {
             request.dataKind = 2;
             request.data = {static_cast<char>(*colour >> 16), static_cast<char>(*colour >> 8),
                             static_cast<char>(*colour)};
-            marlo::platform::MessageEndpoint::Send(*program_, request, kSendTimeoutMs);
+            program_->Send(request, kSendTimeoutMs);
         }
     }
 
@@ -101,7 +107,7 @@ class Sender {
     static constexpr uint32_t kSendTimeoutMs = 200;
     bool print_;
     const marlo_audio::CompanionWindow& window_;
-    std::optional<std::filesystem::path> program_;
+    std::optional<marlo::platform::EndpointClient> program_;
 };
 
 // Waits until `due` (a steady clock's time); false when a stop signal came.
