@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/EndpointClient.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
 #include "support/TempDir.h"
@@ -83,6 +85,7 @@ class Process {
         return -1;
     }
     void Signal(int sig) { kill(pid_, sig); }
+    pid_t pid() const { return pid_; }
     const std::string& Stderr() {
         Drain(err_, stderr_, 50);
         return stderr_;
@@ -207,6 +210,64 @@ TEST_F(ProgramTest, AnotherProgramsCommandsAreTakenWhileTheProgramStreamsLightin
     EXPECT_GE(chunks(), after + 50) << "the stream goes on";
     program->Signal(SIGTERM);
     EXPECT_EQ(program->Wait(20000), 0);
+}
+
+// The audio companion at 60 spectra a second on its one connection: every spectrum is taken
+// (none answered "busy"), the program makes no thread for them, and a second start still
+// brings the window to the front meanwhile.
+TEST_F(ProgramTest, ASecondStartIsAnsweredWhileSpectraFlow) {
+    auto first = Program({"--report-ready"});
+    ASSERT_TRUE(first->WaitForLine("ready", 15000)) << first->Stderr();
+    const auto threads = [&] {
+        size_t count = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(
+                 "/proc/" + std::to_string(first->pid()) + "/task")) {
+            ++count;
+        }
+        return count;
+    };
+    const size_t before = threads();
+    std::atomic<bool> done{false};
+    std::atomic<int> sent{0};
+    std::atomic<int> refused{0};
+    std::string lastError;
+    std::thread companion([&] {
+        marlo::platform::EndpointClient client(dir_ / "run/marlo-gear/endpoint.sock");
+        marlo::platform::EndpointRequest spectrum;
+        spectrum.kind = marlo::platform::EndpointRequest::Kind::kCopyData;
+        spectrum.dataKind = 1;
+        spectrum.data = std::string(23, '\x40');
+        auto next = std::chrono::steady_clock::now();
+        while (!done) {
+            const std::string error = client.Send(spectrum, 1000);
+            ++sent;
+            if (!error.empty()) {
+                ++refused;
+                lastError = error;
+            }
+            next += std::chrono::microseconds(16667);
+            std::this_thread::sleep_until(next);
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    size_t most = threads();
+    auto second = Program();
+    EXPECT_EQ(second->Wait(10000), 0);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (first->Stderr().find("软件标示 ") == std::string::npos &&
+           std::chrono::steady_clock::now() < until) {
+        most = std::max(most, threads());
+    }
+    EXPECT_NE(first->Stderr().find("，0d1d"), std::string::npos) << "the window came to the front";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    most = std::max(most, threads());
+    done = true;
+    companion.join();
+    EXPECT_GT(sent.load(), 30);
+    EXPECT_EQ(refused.load(), 0) << lastError;
+    EXPECT_LE(most, before + 2) << "no thread per request (Qt may start one of its own)";
+    first->Signal(SIGTERM);
+    EXPECT_EQ(first->Wait(10000), 0);
 }
 
 TEST_F(ProgramTest, StartUpFailsClosedWithAClearMessage) {
