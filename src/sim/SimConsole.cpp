@@ -27,6 +27,7 @@ std::vector<std::string> Words(std::string_view line) {
 const char* SimConsole::Help() {
     return "commands: plug KIND [NAME], unplug NAME, event NAME CODE, "
            "fault NAME none|no-answer|wrong-code|status-ff|status-fe|late [COUNT], "
+           "stall NAME MS, hold-lock NAME MS, "
            "link NAME on|off, key NAME USAGE [MODIFIERS], dump NAME, "
            "list, paths, quit\n";
 }
@@ -91,6 +92,16 @@ std::string SimConsole::Execute(std::string_view line) {
         }
         return server_.SetFault(w[1], *fault, *count) ? "ok fault " + w[1] + " " + w[2] + "\n"
                                                       : "error no device " + w[1] + "\n";
+    }
+    if ((op == "stall" || op == "hold-lock") && w.size() == 3) {
+        // At most a minute: a fault, not a device gone for good.
+        const auto ms = platform::NumberText::Parse<uint32_t>(w[2]);
+        if (!ms || *ms > 60000) {
+            return "error bad time " + w[2] + "\n";
+        }
+        const bool done = op == "stall" ? server_.Stall(w[1], *ms) : server_.HoldLock(w[1], *ms);
+        return done ? "ok " + op + " " + w[1] + " " + w[2] + "\n"
+                    : "error cannot " + op + " " + w[1] + "\n";
     }
     if (op == "link" && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
         bool isReceiver = false;

@@ -14,6 +14,7 @@
 #include <future>
 #include <set>
 
+#include "hid/DeviceLockFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
 #include "platform/UnixSocket.h"
@@ -46,6 +47,8 @@ struct SimServer::Node {
     uint64_t lastOutUs = 0;
     uint64_t lastInUs = 0;
     std::filesystem::path soundCard;  // the headset's sound card entry, when it has one
+    uint64_t stalledUntilUs = 0;      // nothing is read from the handles before then
+    platform::FileLock heldLock;      // the device lock, while another program is played
 };
 
 namespace {
@@ -142,8 +145,10 @@ void SimServer::Run(platform::Event& stop) {
         for (auto& [name, node] : nodes_) {
             fds.push_back({node->listenFd, POLLIN, 0});
             sources.push_back({node.get(), node->listenFd, true});
+            // A stalled device reads nothing: what is written waits in its handles.
+            const short wanted = node->stalledUntilUs > NowUs() ? 0 : POLLIN;
             for (int c : node->connections) {
-                fds.push_back({c, POLLIN, 0});
+                fds.push_back({c, wanted, 0});
                 sources.push_back({node.get(), c, false});
             }
         }
@@ -404,6 +409,42 @@ std::optional<std::string> SimServer::Plug(const std::string& name,
         result = nodeName;
     });
     return result;
+}
+
+bool SimServer::Stall(const std::string& name, uint32_t ms) {
+    bool found = false;
+    Call([&] {
+        const auto it = nodes_.find(name);
+        if (it != nodes_.end()) {
+            it->second->stalledUntilUs = NowUs() + uint64_t{ms} * 1000u;
+            Schedule(it->second->stalledUntilUs, [] {});  // wakes the loop to read again
+            found = true;
+        }
+    });
+    return found;
+}
+
+bool SimServer::HoldLock(const std::string& name, uint32_t ms) {
+    bool held = false;
+    Call([&] {
+        const auto it = nodes_.find(name);
+        if (it == nodes_.end()) {
+            return;
+        }
+        Node& node = *it->second;
+        const auto file = hid::DeviceLockFile((root_ / "dev" / node.node).string());
+        if (!file || !node.heldLock.Acquire(*file, 0)) {
+            return;
+        }
+        node.heldLock.SwapHolder(0);  // another holder: the next one waits for stragglers
+        Schedule(NowUs() + uint64_t{ms} * 1000u, [this, name] {
+            if (const auto n = nodes_.find(name); n != nodes_.end()) {
+                n->second->heldLock.Release();
+            }
+        });
+        held = true;
+    });
+    return held;
 }
 
 bool SimServer::Unplug(const std::string& name) {

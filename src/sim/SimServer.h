@@ -17,6 +17,7 @@
 
 #include "platform/Event.h"
 #include "platform/WorkerThread.h"
+#include "platform/FileLock.h"
 #include "sim/SimDevice.h"
 
 namespace marlo::sim {
@@ -60,6 +61,11 @@ class SimServer {
     bool InjectEvent(const std::string& name, uint16_t code);
     // Puts a fault on the next `count` answers of a device (0: until cleared with kNone).
     bool SetFault(const std::string& name, Fault fault, uint32_t count = 0);
+    // The device takes nothing written to it for `ms` (its handles' writes pile up and wait, as
+    // on a device busy with a slow transfer); what was written is then taken in order.
+    bool Stall(const std::string& name, uint32_t ms);
+    // Holds the device's lock, as another program talking to it would, for `ms`.
+    bool HoldLock(const std::string& name, uint32_t ms);
 
     // The device's state with the node's own facts added; nothing for an unknown name.
     std::optional<Json::Value> Dump(const std::string& name);

@@ -333,6 +333,34 @@ TEST_F(CommandChannelTest, StreamAndSettingsWritesNeverTakeEachOthersAnswers) {
     EXPECT_EQ(streamFailures.load(), 0);
 }
 
+// A device busy with something else takes nothing for a while: a command gets no answer in its
+// time, and once the device takes requests again the channel is whole (the late answers are
+// never taken for a later command's).
+TEST_F(CommandChannelTest, ADeviceThatStallsAnswersNothingAndThenTheChannelGoesOn) {
+    channel_.SetMode(1);
+    ASSERT_TRUE(server_.Stall("keyboard", 700));
+    std::vector<uint8_t> block(3);
+    EXPECT_EQ(channel_.ReadSettings(1, block), kResultNone);
+    ASSERT_TRUE(channel_.cable().WaitForInput(5000)) << "the stalled request is answered late";
+    EXPECT_EQ(channel_.WriteSettings(1, std::vector<uint8_t>{7, 8, 9}), kResultOk);
+    EXPECT_EQ(channel_.ReadSettings(1, block), kResultOk);
+    EXPECT_EQ(block, (std::vector<uint8_t>{7, 8, 9}));
+}
+
+// Another program holds the device: the lighting stream gives way (its chunks are dropped, not
+// waited for), and a command waits for the device and then goes through.
+TEST_F(CommandChannelTest, WhileAnotherProgramHoldsTheDeviceTheStreamGivesWayAndCommandsWait) {
+    channel_.SetMode(1);
+    ASSERT_TRUE(server_.HoldLock("keyboard", 400));
+    EXPECT_EQ(channel_.StreamLighting(std::vector<uint8_t>(378, 1)), kResultOk);
+    for (const auto& r : Log("keyboard")) {
+        EXPECT_NE(r.command, kCmdLightingStream) << "nothing streamed over the other program";
+    }
+    EXPECT_EQ(channel_.WriteSettings(0, std::vector<uint8_t>{5}), kResultOk)
+        << "taken once the other program let go";
+    EXPECT_EQ(Settings("keyboard")[0], 5);
+}
+
 TEST_F(CommandChannelTest, TwoProgramsOnOneDeviceReadOnlyTheirOwnAnswers) {
     // A second channel on the same node stands for another program (marloctl beside the
     // program): the device hands every answer to both handles.
