@@ -1,12 +1,13 @@
 #include "AboutWnd.h"
 
+#include "platform/ProgramVersion.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/ResourceManager.h"
 
 namespace marlo::app {
 
 std::string CAboutWnd::Version() {
-    return MARLO_VERSION;
+    return platform::ProgramVersion();
 }
 
 std::string CAboutWnd::Licence() {

@@ -14,8 +14,11 @@ endfunction()
 # folder under src/. Headers are included as "<folder>/<file>.h", and a library sees only its
 # own folder and those of the libraries it names in DEPS (and theirs): each library's include
 # directory holds nothing but a link to its own folder, so reaching up a layer does not compile.
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
+
 function(marlo_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    marlo_check_layer(${name} ${ARG_DEPS})
     add_library(${name} STATIC ${ARG_SOURCES})
     file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
     set(layer ${CMAKE_BINARY_DIR}/layers/${name})

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "devices/KeyIdentityTable.h"
+#include "sim/KeyboardKeys.h"
 #include "hid/CommandReport.h"
 #include "platform/NumberText.h"
 
@@ -47,7 +47,7 @@ KeyboardModel::KeyboardModel(bool withFn, TableRead tableRead)
     info_[6] = kMacroUnits;
     info_[32] = kFirmwareVersion & 0xFF;
     info_[33] = kFirmwareVersion >> 8;
-    const auto& codes = devices::KeyIdentityCodes();
+    const auto& codes = FactoryKeyCodes();
     for (int slot = 0; slot < kKeySlots; ++slot) {
         const uint32_t code = codes[static_cast<size_t>(PositionOfSlot(slot))];
         block_[slot * 3u] = static_cast<uint8_t>(code >> 16);

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "AboutWnd.h"
 #include "Commands.h"
 #include "hid/CommandChannel.h"
 #include "hid/SupportedDevices.h"
@@ -11,6 +10,7 @@
 #include "online/UpdateCheck.h"
 #include "online/UpdateItem.h"
 #include "online/UpdateService.h"
+#include "platform/ProgramVersion.h"
 
 namespace marloctl {
 namespace {
@@ -72,7 +72,7 @@ int UpdateCommand(Args args) {
     }
     const std::vector<uint16_t> versions = ConnectedVersions();
     const auto items =
-        online::BuildUpdateItems(versions, online::ProgramVersionNumber(app::CAboutWnd::Version()));
+        online::BuildUpdateItems(versions, online::ProgramVersionNumber(platform::ProgramVersion()));
     online::HttpClient client;
     client.SetPinnedKey(online::UpdateService::PinnedKey());
     online::UpdateCheck check(client, online::UpdateService::BaseAddress());
