@@ -1,10 +1,12 @@
 #include "profiles/BasicProfiledata.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/FileBackup.h"
 #include "platform/JsonDocument.h"
 #include "profiles/DocumentFiles.h"
 #include "profiles/DocumentLimits.h"
 #include "profiles/JsonFields.h"
+#include "profiles/ListsLock.h"
 
 namespace marlo::profiles {
 
@@ -53,6 +55,7 @@ Json::Value CBasicProfiledata::LoadInto(Json::Value& tree, const std::filesystem
 Json::Value CBasicProfiledata::TakeProfileDocument(const Json::Value& document) {
     primary_ =
         F::Element(F::Member(document, "Device"), static_cast<Json::ArrayIndex>(deviceIndex_));
+    primaryBase_ = primary_;
     if (!primary_.isObject()) {
         primary_ = Json::Value();
     }
@@ -60,7 +63,18 @@ Json::Value CBasicProfiledata::TakeProfileDocument(const Json::Value& document) 
 }
 
 Json::Value CBasicProfiledata::LoadProfile(const std::filesystem::path& path) {
-    return LoadInto(primary_, path);
+    Json::Value tree = LoadInto(primary_, path);
+    primaryBase_ = primary_;
+    diskText_ = platform::ReadWholeFile(path, DocumentLimits::kProfileBytes).value_or("");
+    return tree;
+}
+
+bool CBasicProfiledata::ChangedOnDisk() const {
+    if (profilePath_.empty()) {
+        return false;
+    }
+    return platform::ReadWholeFile(profilePath_, DocumentLimits::kProfileBytes).value_or("") !=
+           diskText_;
 }
 
 Json::Value CBasicProfiledata::LoadSecondaryProfile(const std::filesystem::path& path) {
@@ -73,7 +87,45 @@ Json::Value CBasicProfiledata::LoadLightConfig(const std::filesystem::path& path
 }
 
 bool CBasicProfiledata::SaveProfile() {
-    return SaveDeviceEntry(primary_, profilePath_);
+    if (profilePath_.empty()) {
+        return false;
+    }
+    // Held from the read to the write, so that another program's change is not lost in between.
+    const auto lock = LockListsFolder(profilePath_.parent_path());
+    Json::Value document =
+        DocumentFiles::ReadObjectKeepingUnusable(profilePath_, DocumentLimits::kProfileBytes);
+    if (!document.isObject()) {
+        document = Json::Value(Json::objectValue);
+    }
+    Json::Value* slot = F::ElementToWrite(F::ArrayMember(document, "Device"),
+                                          static_cast<Json::ArrayIndex>(deviceIndex_));
+    if (slot == nullptr) {
+        return false;
+    }
+    // Members compare by their text: a number read as signed and written as unsigned is the
+    // same member.
+    const auto text = [](const Json::Value& v) { return platform::JsonDocument::Format(v); };
+    if (!slot->isObject() || !primary_.isObject() || !primaryBase_.isObject()) {
+        *slot = primary_;
+    } else {
+        for (const std::string& name : primary_.getMemberNames()) {
+            if (!primaryBase_.isMember(name) || text(primary_[name]) != text(primaryBase_[name])) {
+                (*slot)[name] = primary_[name];
+            }
+        }
+        for (const std::string& name : primaryBase_.getMemberNames()) {
+            if (!primary_.isMember(name)) {
+                slot->removeMember(name);
+            }
+        }
+    }
+    if (!WriteDocument(document, profilePath_)) {
+        return false;
+    }
+    primary_ = *slot;
+    primaryBase_ = primary_;
+    diskText_ = platform::JsonDocument::Format(document);
+    return true;
 }
 
 bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree,

@@ -3,6 +3,7 @@
 #include <json/value.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "profiles/ProfileRecords.h"
@@ -45,6 +46,11 @@ class CBasicProfiledata {
     Json::Value TakeProfileDocument(const Json::Value& document);
 
     // Writing. Each returns false when the file could not be written.
+    //
+    // SaveProfile is a read, change and write under the device folder's lock: only the
+    // members of the section tree changed here since it was read (or last saved) are written,
+    // onto the document as it is on disk, so what another program (marloctl) changed in other
+    // members is kept; the tree then holds the document as written.
     virtual bool SaveProfile();
     virtual bool SaveDeviceEntry(const Json::Value& tree, const std::filesystem::path& path);
     virtual bool SaveSecondaryProfile(const std::filesystem::path& path);
@@ -62,6 +68,9 @@ class CBasicProfiledata {
     void SetSecondaryKeyList(const std::vector<KeyListEntry>& list);
 
     const Json::Value& primaryTree() const { return primary_; }
+    // Whether the profile file now holds other text than it had when it was last read or
+    // written here (another program wrote it).
+    bool ChangedOnDisk() const;
     const Json::Value& secondaryTree() const { return secondary_; }
 
   protected:
@@ -82,6 +91,10 @@ class CBasicProfiledata {
     AudioLightInfo audioLightInfo_;
     std::vector<LightInfo> lightList_;
     Json::Value primary_;
+    // The primary tree as it was on disk when last read or written: what SaveProfile compares
+    // against to find the members changed here.
+    Json::Value primaryBase_;
+    std::string diskText_;  // the profile file's text then
     Json::Value secondary_;
     std::filesystem::path lightConfigPath_;
     std::vector<LedEffectStep> effectSteps_;

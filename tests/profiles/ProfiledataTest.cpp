@@ -191,6 +191,47 @@ TEST_F(ProfiledataTest, EverySectionRoundTripsThroughTheFile) {
     EXPECT_EQ(headsetAgain.GetCustomEqNames(), (std::vector<std::string>{"Bass", "低音"}));
 }
 
+// Two programs on one profile (the program and marloctl): each saves only what it changed, onto
+// the file as the other left it, so neither change is lost, in either order.
+TEST_F(ProfiledataTest, TwoProgramsOnOneProfileKeepEachOthersChanges) {
+    const Json::Value factory =
+        Parse(R"({"KeyList": [{"Assignment": 1, "DefaultAssignment": 1}], "LightInfo": {}})");
+    for (const bool lightingFirst : {false, true}) {
+        SCOPED_TRACE(lightingFirst ? "lighting saved first" : "keys saved first");
+        std::filesystem::remove(dir_ / "p.Json");
+        CKeyboardProfiledata program;
+        CKeyboardProfiledata marloctl;
+        SetUpProfile(program, factory);
+        SetUpProfile(marloctl, factory);
+        program.LoadProfile(dir_ / "p.Json");
+        marloctl.LoadProfile(dir_ / "p.Json");
+        EXPECT_FALSE(program.ChangedOnDisk());
+
+        std::vector<KeyListEntry> keys = marloctl.GetKeyList();
+        keys[0].assignment = Assignment{0x20, 0, 4};
+        marloctl.SetKeyList(keys);
+        LightInfo light = program.GetLightInfo();
+        light.selectItem = 3;
+        light.red = 9;
+        // The other's in-memory copy, written back unchanged, changes nothing.
+        program.SetKeyList(program.GetKeyList());
+        program.SetLightInfo(light);
+        if (lightingFirst) {
+            ASSERT_TRUE(program.SaveProfile());
+            ASSERT_TRUE(marloctl.SaveProfile());
+        } else {
+            ASSERT_TRUE(marloctl.SaveProfile());
+            EXPECT_TRUE(program.ChangedOnDisk()) << "another program wrote it";
+            ASSERT_TRUE(program.SaveProfile());
+        }
+        CKeyboardProfiledata file;
+        SetUpProfile(file, Json::Value());
+        file.LoadProfile(dir_ / "p.Json");
+        EXPECT_EQ(file.GetKeyList(), keys);
+        EXPECT_EQ(file.GetLightInfo(), light);
+    }
+}
+
 TEST_F(ProfiledataTest, CustomColoursAreCompletedAndIndexesFromDocumentsAreBounded) {
     CKeyboardProfiledata keyboard;
     SetUpProfile(keyboard, Parse(R"({"CustomLightMode": {"LightColorInfo": [[{"Red": 9}], null],
