@@ -684,6 +684,16 @@ bool CDeviceList::AnyConnected() const {
     return false;
 }
 
+void CDeviceList::ReloadChangedProfiles() {
+    for (int kind = 0; kind < kKinds; ++kind) {
+        for (CZentrixUSBDevice* device : Devices(static_cast<Kind>(kind))) {
+            if (device->IsConnected()) {
+                device->ReloadChangedProfile();
+            }
+        }
+    }
+}
+
 std::vector<CZentrixUSBDevice*> CDeviceList::Devices(Kind kind) const {
     std::lock_guard lock(listsMutex_);
     return lists_[static_cast<size_t>(kind)];

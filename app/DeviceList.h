@@ -102,6 +102,8 @@ class CDeviceList {
 
     // A copy of one kind's list, for threads other than the UI thread.
     std::vector<devices::CZentrixUSBDevice*> Devices(Kind kind) const;
+    // Every device whose profile another program changed reads and shows it again.
+    void ReloadChangedProfiles();
 
   private:
     struct Found {

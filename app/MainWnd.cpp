@@ -82,6 +82,7 @@ CMainWnd::~CMainWnd() {
     if (!shutDown_) {
         workers_.StopAll();
     }
+    profileWatch_.Stop();
     ui::CResourceManager::GetInstance().SetTextQueryInterface(nullptr);
 }
 
@@ -175,6 +176,27 @@ void CMainWnd::StartWorkers() {
     sync_ = std::make_unique<SyncLighting>(*devices_);
     syncThread_.Start([this](platform::Event& stop) { sync_->Run(stop); });
     workers_.Place(WorkerSlots::kSyncLightingSlot, &syncThread_);
+    WatchProfiles();
+}
+
+void CMainWnd::WatchProfiles() {
+    auto* backend = ui::CPaintManagerUI::GetBackend();
+    if (backend == nullptr) {
+        return;
+    }
+    std::vector<std::filesystem::path> folders;
+    for (const char* model : {"keyboard", "HD", "mouse", "MousePad"}) {
+        folders.push_back(platform::Paths::UserDataFolder(model));
+    }
+    platform::MessageLoop& loop = backend->loop();
+    profileWatch_.Start(folders, [&loop, alive = std::weak_ptr<int>(alive_), this](
+                                     const std::vector<std::filesystem::path>&) {
+        loop.Post([alive, this] {
+            if (!alive.expired() && devices_ != nullptr) {
+                devices_->ReloadChangedProfiles();
+            }
+        });
+    });
 }
 
 void CMainWnd::LoadAudioStyles() {
@@ -616,6 +638,7 @@ void CMainWnd::Shutdown() {
     children_->CloseAll();
     ShowWindow(false, false);
     workers_.StopAll();
+    profileWatch_.Stop();
     devices_->StopDeviceThreads();
     shutDown_ = true;
     const std::string product = kProduct;

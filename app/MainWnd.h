@@ -16,6 +16,7 @@
 #include "hid/DeviceDiscovery.h"
 #include "hid/DeviceSlots.h"
 #include "hook/DeviceHook.h"
+#include "platform/FolderWatch.h"
 #include "platform/WorkerThread.h"
 #include "ui/MenuWnd.h"
 #include "ui/ResourceManager.h"
@@ -173,6 +174,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
   private:
     void OnWindowInit();
     void StartWorkers();
+    // Follows the device folders for profiles other programs write.
+    void WatchProfiles();
     void OnClick(ui::TNotifyUI& msg);
     void OnTimer(uint32_t id);
     void ToggleFromTray();
@@ -227,6 +230,10 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     std::unique_ptr<hid::DeviceDiscovery> discovery_;
     std::unique_ptr<SyncLighting> sync_;
     platform::WorkerThread syncThread_;
+    // The device folders: a profile another program wrote is read again by its device.
+    platform::FolderWatch profileWatch_;
+    // Calls posted from other threads run only while the window lives.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     WorkerSlots workers_;
     std::unique_ptr<CChildWindows> children_ = std::make_unique<CChildWindows>(*this);
     int currentLanguage_ = -1;

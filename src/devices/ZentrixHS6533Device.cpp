@@ -140,6 +140,16 @@ int CZentrixHS6533Device::LoadProfile() {
     return 1;
 }
 
+bool CZentrixHS6533Device::ReloadChangedProfile() {
+    if (profile_.GetProfilePath() == SelectedProfilePath() && !profile_.ChangedOnDisk()) {
+        return false;
+    }
+    DebugOutput::Write("the headset's profile was changed by another program: read again");
+    LoadProfile();
+    RefreshPage();
+    return true;
+}
+
 void CZentrixHS6533Device::SaveProfile() {
     profile_.SetHeadsetSystemSetStages(stages_);
     profile_.SetLightInfo(light_);

@@ -30,6 +30,7 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     // The page's panels show the headset's values.
     void RefreshPage() override { PageRefreshed(); }
     void SaveProfile() override;
+    bool ReloadChangedProfile() override;
 
     // The setting operations: each goes to the chip, then into the profile, which is saved.
     // False when the chip did not take it (the profile keeps what the chip has).

@@ -149,6 +149,16 @@ int CZentrixKeyboardDevice::LoadProfile() {
     return 1;
 }
 
+bool CZentrixKeyboardDevice::ReloadChangedProfile() {
+    if (profile_.GetProfilePath() == SelectedProfilePath() && !profile_.ChangedOnDisk()) {
+        return false;
+    }
+    DebugOutput::Write("the keyboard's profile was changed by another program: read again");
+    LoadProfile();
+    RefreshPage();
+    return true;
+}
+
 void CZentrixKeyboardDevice::SaveProfile() {
     profile_.SetKeyList(keys_);
     profile_.SetLightInfo(light_);

@@ -51,6 +51,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // --- The profile. ---
     int LoadProfile() override;
     void SaveProfile() override;
+    bool ReloadChangedProfile() override;
     void ReconcileMacros() override;
     // Also the keys in hand, then the keys and macros written to the keyboard (SaveKeys).
     int ForgetMacro(int row) override;

@@ -88,6 +88,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void StatusPoll() {}
     virtual int IsPresent() { return 1; }
     virtual int LoadProfile() { return 0; }
+    // The selected profile was written by another program (or another one was selected):
+    // reads it again and shows it. False when nothing changed.
+    virtual bool ReloadChangedProfile() { return false; }
     virtual void RefreshPage() {}
     virtual void ReconcileMacros() {}
     // A macro row was deleted: in every profile of the device the keys that played it take

@@ -34,6 +34,7 @@
 #include "platform/OtherWindows.h"
 #include "platform/MessageRegistry.h"
 #include "profiles/BasicProfiledata.h"
+#include "profiles/KeyboardProfiledata.h"
 #include "profiles/MacroList.h"
 #include "profiles/ProfileList.h"
 #include "sim/KeyboardDevice.h"
@@ -799,6 +800,38 @@ TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
     EXPECT_NE(keyboard->profile().GetLightInfo().selectItem, 3) << "not the person's own";
     EXPECT_TRUE(RunUntil([&] { return mode() == own; })) << "the own lighting returns";
     EXPECT_EQ(keyboard->lightInfo().selectItem, keyboard->profile().GetLightInfo().selectItem);
+}
+
+// Another program (marloctl) writes the keyboard's profile while the program runs: the page
+// reads it again, and a lighting change made in the program afterwards keeps that change.
+TEST_F(DevicePagesTest, AProfileAnotherProgramWroteIsReadAgainAndKept) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr);
+    const std::filesystem::path file = keyboard->profile().GetProfilePath();
+    ASSERT_FALSE(file.empty());
+    {
+        profiles::CKeyboardProfiledata other;  // as marloctl keyboard assign would
+        other.SetProfilePath(file);
+        other.LoadProfile(file);
+        std::vector<profiles::KeyListEntry> keys = other.GetKeyList();
+        ASSERT_FALSE(keys.empty());
+        keys[0].assignment = profiles::Assignment::FromCode(0x200005);
+        other.SetKeyList(keys);
+        ASSERT_TRUE(other.SaveProfile());
+    }
+    const int position = keyboard->profile().GetKeyList()[0].keyIndex;
+    EXPECT_TRUE(RunUntil([&] { return keyboard->KeyCodesAt(position).assignment == 0x200005u; }))
+        << "the page follows what the other program wrote";
+
+    profiles::LightInfo light = keyboard->lightInfo();
+    light.red = 17;
+    keyboard->SetLightInfo(light);
+    keyboard->SaveProfile();
+    profiles::CKeyboardProfiledata disk;
+    disk.LoadProfile(file);
+    EXPECT_EQ(disk.GetKeyList()[0].assignment.Code(), 0x200005u);
+    EXPECT_EQ(disk.GetLightInfo().red, 17);
 }
 
 TEST_F(DevicePagesTest, TheAudioCompanionsSpectrumOfAToneReachesTheWindowPeakingAtItsBand) {
