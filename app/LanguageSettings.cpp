@@ -70,7 +70,17 @@ size_t LanguageSettings::IndexForLocale(const profiles::LanguageTable& table,
             sameLanguage = i;
         }
     }
-    return sameLanguage.value_or(0);
+    if (sameLanguage) {
+        return *sameLanguage;
+    }
+    // A locale the program has no language for (or none: C, POSIX): English, not whatever
+    // the table lists first.
+    for (size_t i = 0; i < table.languages.size(); ++i) {
+        if (table.languages[i].name == "en_US") {
+            return i;
+        }
+    }
+    return 0;
 }
 
 std::string LanguageSettings::PersonsLocale() {

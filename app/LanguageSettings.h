@@ -22,7 +22,7 @@ class LanguageSettings {
     // The same index without making the key: what the program would show now.
     static int PeekSavedLanguage();
     // The row for a locale name ("de_DE.UTF-8", "pt_BR", "fr"): the one with its language and
-    // country, else the first with its language, else row 0.
+    // country, else the first with its language, else English (en_US; row 0 without it).
     static size_t IndexForLocale(const profiles::LanguageTable& table, std::string_view locale);
     // LC_ALL, LC_MESSAGES or LANG, the first set to a real locale; empty without one.
     static std::string PersonsLocale();

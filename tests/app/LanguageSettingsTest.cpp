@@ -21,7 +21,8 @@ TEST(LanguageSettingsTest, ALocaleFindsItsLanguageThenItsCountry) {
     const std::pair<const char*, const char*> cases[] = {
         {"de_DE.UTF-8", "de_DE"},   {"en_GB.UTF-8", "en_US"}, {"pt_BR", "pt_BR"},
         {"zh_TW.UTF-8", "zh_TW"},   {"zh_HK.UTF-8", "zh_CN"}, {"fr", "fr_FR"},
-        {"ja_JP.eucJP@x", "ja_JP"}, {"xx_YY", "zh_CN"},       {"", "zh_CN"}};
+        {"ja_JP.eucJP@x", "ja_JP"}, {"xx_YY", "en_US"},       {"", "en_US"},
+        {"sv_SE.UTF-8", "en_US"}};
     for (const auto& [locale, name] : cases) {
         EXPECT_EQ(NameFor(locale), name) << locale;
     }

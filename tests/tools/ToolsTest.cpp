@@ -417,7 +417,8 @@ TEST(ToolsTest, KeyboardShowsAssignsAndSetsAsItsPageDoes) {
 
     for (const char* bad : {"assign 170 200005", "assign 65 20005", "assign 65 2000zz",
                             "default -1", "set polling-rate 4", "set volume 1",
-                            "lighting --speed 5", "lighting --color 1,2", "show x", "dance"}) {
+                            "lighting --speed 5", "lighting --brightness 9",
+                            "lighting --color 1,2", "show x", "dance"}) {
         EXPECT_EQ(RunCommand(cli + bad).status, 2) << bad;
     }
 }

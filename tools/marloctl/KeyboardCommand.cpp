@@ -181,7 +181,7 @@ int Lighting(CZentrixKeyboardDevice& kb, Args options) {
         std::optional<int> n;
         if (name == "--mode" && (n = Bounded(value, 0, static_cast<int>(modeCount) - 1))) {
             light.selectItem = static_cast<uint8_t>(*n);
-        } else if (name == "--brightness" && (n = Bounded(value, 0, 255))) {
+        } else if (name == "--brightness" && (n = Bounded(value, 0, 4))) {
             light.light = static_cast<uint8_t>(*n);
         } else if (name == "--speed" && (n = Bounded(value, 0, 4))) {
             light.speed = static_cast<uint8_t>(*n);
