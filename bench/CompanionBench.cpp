@@ -20,31 +20,17 @@
 #include <vector>
 
 #include "platform/EndpointClient.h"
+#include "support/ChildProgram.h"
 #include "support/ProcessStats.h"
 #include "support/TempDir.h"
 
 namespace {
 
-pid_t Launch(const std::string& program, const marlo::test::TempDir& dir) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return pid;
-}
-
 size_t Threads(pid_t pid) {
     size_t count = 0;
     std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec);
+    for (auto it =
+             std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec);
          !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         ++count;
     }
@@ -58,7 +44,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 30;
     marlo::test::TempDir dir;
     mkdir((dir / "run").c_str(), 0700);
-    const pid_t pid = Launch(program, dir);
+    const pid_t pid = marlo::test::LaunchProgram(program, {}, dir);
     const auto socket = dir / "run/marlo-gear/endpoint.sock";
     for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -87,9 +73,10 @@ int main(int argc, char** argv) {
         busy += error == "busy";
         failed += !error.empty() && error != "busy";
         threadsMost = std::max(threadsMost, Threads(pid));
-        if (second < 0 && std::chrono::steady_clock::now() >= start + std::chrono::seconds(seconds / 2)) {
+        if (second < 0 &&
+            std::chrono::steady_clock::now() >= start + std::chrono::seconds(seconds / 2)) {
             secondStarted = std::chrono::steady_clock::now();
-            second = Launch(program, dir);
+            second = marlo::test::LaunchProgram(program, {}, dir);
         }
         if (second > 0 && secondStartMs < 0) {
             int status = 0;
@@ -110,8 +97,8 @@ int main(int argc, char** argv) {
     }
     std::printf("spectra sent %d (%.1f a second), busy %d, other errors %d\n", sent, sent / span,
                 busy, failed);
-    std::printf("program threads %zu before, %zu at most; CPU %.2f %% of one core\n",
-                threadsBefore, threadsMost, 100.0 * cpu / span);
+    std::printf("program threads %zu before, %zu at most; CPU %.2f %% of one core\n", threadsBefore,
+                threadsMost, 100.0 * cpu / span);
     std::printf("second start answered in %.0f ms\n", secondStartMs);
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);

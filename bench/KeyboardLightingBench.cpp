@@ -19,6 +19,7 @@
 #include "sim/KeyboardModel.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
+#include "support/ChildProgram.h"
 #include "support/ProcessStats.h"
 #include "support/TempDir.h"
 
@@ -28,35 +29,6 @@ struct Family {
     const char* name;
     int mode;
 };
-
-pid_t Launch(const std::string& program, const std::vector<std::string>& args,
-             const marlo::test::TempDir& dir) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-int Wait(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 uint64_t FrameChunks(marlo::sim::SimServer& server) {
     const auto dump = server.Dump("keyboard");
@@ -70,8 +42,11 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
     const int onlyMode = argc > 2 ? std::atoi(argv[2]) : -1;  // one family, by its mode
     const Family families[] = {
-        {"static (3)", 3},   {"animated: wave (1)", 1},    {"reactive, idle (6)", 6},
-        {"music, no sound (29)", 29}, {"host animation, streamed (30)", 30},
+        {"static (3)", 3},
+        {"animated: wave (1)", 1},
+        {"reactive, idle (6)", 6},
+        {"music, no sound (29)", 29},
+        {"host animation, streamed (30)", 30},
     };
     constexpr size_t kSlots = marlo::sim::KeyboardModel::kKeySlots;
     const size_t chunksPerFrame = (kSlots * 3 + 55) / 56;
@@ -90,15 +65,16 @@ int main(int argc, char** argv) {
         server.Plug("keyboard-if0", marlo::sim::SimCatalog::Create("keyboard-if0"));
         const std::string root = (dir / "hid").string();
         // The mode goes into the profile first; the program then starts in it.
-        if (Wait(Launch(bin + "/marloctl",
-                        {"--hid-root", root, "keyboard", "lighting", "--mode",
-                         std::to_string(f.mode)},
-                        dir)) != 0) {
+        if (marlo::test::WaitProgram(marlo::test::LaunchProgram(
+                bin + "/marloctl",
+                {"--hid-root", root, "keyboard", "lighting", "--mode", std::to_string(f.mode)},
+                dir)) != 0) {
             std::fprintf(stderr, "%s: marloctl could not set the mode\n", f.name);
             status = 1;
             continue;
         }
-        const pid_t pid = Launch(bin + "/marlo-gear", {"--hid-root", root}, dir);
+        const pid_t pid =
+            marlo::test::LaunchProgram(bin + "/marlo-gear", {"--hid-root", root}, dir);
         sleep(4);  // started, the keyboard read, the thread running
         const double cpuBefore = marlo::test::CpuSeconds(pid);
         const uint64_t chunksBefore = FrameChunks(server);
@@ -115,7 +91,7 @@ int main(int argc, char** argv) {
         std::printf("\n");
         std::fflush(stdout);
         kill(pid, SIGTERM);
-        Wait(pid);
+        marlo::test::WaitProgram(pid);
     }
     return status;
 }

@@ -19,38 +19,10 @@
 
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
+#include "support/ChildProgram.h"
 #include "support/TempDir.h"
 
 namespace {
-
-pid_t Launch(const std::string& program, const std::vector<std::string>& args,
-             const marlo::test::TempDir& dir) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-int Wait(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 uint64_t FrameChunks(marlo::sim::SimServer& server) {
     const auto dump = server.Dump("keyboard");
@@ -80,13 +52,16 @@ int main(int argc, char** argv) {
     marlo::sim::SimServer server(dir / "hid", options);
     const auto node = server.Plug("keyboard", marlo::sim::SimCatalog::Create("keyboard"));
     const std::string root = (dir / "hid").string();
-    const std::string path = root + "/dev/" + node.value_or("hidraw0") + "#vid_320f&pid_5055&mi_01&col04";
-    if (Wait(Launch(bin + "/marloctl", {"--hid-root", root, "keyboard", "lighting", "--mode", "30"},
-                    dir)) != 0) {
+    const std::string path =
+        root + "/dev/" + node.value_or("hidraw0") + "#vid_320f&pid_5055&mi_01&col04";
+    if (marlo::test::WaitProgram(marlo::test::LaunchProgram(
+            bin + "/marloctl", {"--hid-root", root, "keyboard", "lighting", "--mode", "30"},
+            dir)) != 0) {
         std::fprintf(stderr, "marloctl could not set the streamed mode\n");
         return 1;
     }
-    const pid_t program = Launch(bin + "/marlo-gear", {"--hid-root", root}, dir);
+    const pid_t program =
+        marlo::test::LaunchProgram(bin + "/marlo-gear", {"--hid-root", root}, dir);
     sleep(4);  // started, the keyboard read, the stream running
     const uint64_t chunksBefore = FrameChunks(server);
     const auto started = std::chrono::steady_clock::now();
@@ -96,14 +71,15 @@ int main(int argc, char** argv) {
         for (Series* s : {&set, &read}) {
             const auto t0 = std::chrono::steady_clock::now();
             const std::vector<std::string> args =
-                s == &set ? std::vector<std::string>{"--hid-root", root, "keyboard", "set",
-                                                     "polling-rate", std::to_string(i % 4)}
-                          : std::vector<std::string>{"--hid-root", root, "raw", path, "read",
-                                                     "0", "32"};
-            s->taken += Wait(Launch(bin + "/marloctl", args, dir)) == 0;
-            s->ms.push_back(std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - t0)
-                                .count());
+                s == &set
+                    ? std::vector<std::string>{"--hid-root", root,           "keyboard",
+                                               "set",        "polling-rate", std::to_string(i % 4)}
+                    : std::vector<std::string>{"--hid-root", root, "raw", path, "read", "0", "32"};
+            s->taken += marlo::test::WaitProgram(
+                            marlo::test::LaunchProgram(bin + "/marloctl", args, dir)) == 0;
+            s->ms.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                    .count());
         }
     }
     const double seconds =
@@ -113,6 +89,6 @@ int main(int argc, char** argv) {
     read.Print(rounds);
     std::printf("stream meanwhile: %.0f chunks/s\n", static_cast<double>(chunks) / seconds);
     kill(program, SIGTERM);
-    Wait(program);
+    marlo::test::WaitProgram(program);
     return set.taken == rounds && read.taken == rounds ? 0 : 1;
 }

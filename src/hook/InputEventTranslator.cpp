@@ -8,14 +8,10 @@
 #include "hook/EvdevKeys.h"
 
 namespace marlo::hook {
-namespace {
-
-int32_t Clamped(int64_t value) {
+int32_t CInputEventTranslator::Clamped(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
-
-}  // namespace
 
 std::optional<OutsideInput> CInputEventTranslator::Feed(uint16_t type, uint16_t code,
                                                         int32_t value) {

@@ -24,6 +24,8 @@ struct OutsideInput {
 class CInputEventTranslator {
   public:
     std::optional<OutsideInput> Feed(uint16_t type, uint16_t code, int32_t value);
+    // A sum of movements as one input's distance: clamped to 32 bits.
+    static int32_t Clamped(int64_t value);
 
   private:
     int64_t dx_ = 0;

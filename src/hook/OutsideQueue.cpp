@@ -1,22 +1,10 @@
 #include "hook/OutsideQueue.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace marlo::hook {
 
-namespace {
-
-int32_t Clamped(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
-}  // namespace
-
 void COutsideQueue::AddMove(OutsideInput& into, const OutsideInput& more) {
-    into.dx = Clamped(int64_t{into.dx} + more.dx);
-    into.dy = Clamped(int64_t{into.dy} + more.dy);
+    into.dx = CInputEventTranslator::Clamped(int64_t{into.dx} + more.dx);
+    into.dy = CInputEventTranslator::Clamped(int64_t{into.dy} + more.dy);
 }
 
 bool COutsideQueue::Push(const OutsideInput& input) {

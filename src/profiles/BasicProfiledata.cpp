@@ -92,13 +92,8 @@ bool CBasicProfiledata::SaveProfile() {
     }
     // Held from the read to the write, so that another program's change is not lost in between.
     const auto lock = LockListsFolder(profilePath_.parent_path());
-    Json::Value document =
-        DocumentFiles::ReadObjectKeepingUnusable(profilePath_, DocumentLimits::kProfileBytes);
-    if (!document.isObject()) {
-        document = Json::Value(Json::objectValue);
-    }
-    Json::Value* slot = F::ElementToWrite(F::ArrayMember(document, "Device"),
-                                          static_cast<Json::ArrayIndex>(deviceIndex_));
+    Json::Value document = ReadDocumentToWrite(profilePath_);
+    Json::Value* slot = DeviceSlot(document);
     if (slot == nullptr) {
         return false;
     }
@@ -128,15 +123,21 @@ bool CBasicProfiledata::SaveProfile() {
     return true;
 }
 
-bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree,
-                                        const std::filesystem::path& path) {
+Json::Value CBasicProfiledata::ReadDocumentToWrite(const std::filesystem::path& path) {
     Json::Value document =
         DocumentFiles::ReadObjectKeepingUnusable(path, DocumentLimits::kProfileBytes);
-    if (!document.isObject()) {
-        document = Json::Value(Json::objectValue);
-    }
-    Json::Value* slot = F::ElementToWrite(F::ArrayMember(document, "Device"),
-                                          static_cast<Json::ArrayIndex>(deviceIndex_));
+    return document.isObject() ? document : Json::Value(Json::objectValue);
+}
+
+Json::Value* CBasicProfiledata::DeviceSlot(Json::Value& document) const {
+    return F::ElementToWrite(F::ArrayMember(document, "Device"),
+                             static_cast<Json::ArrayIndex>(deviceIndex_));
+}
+
+bool CBasicProfiledata::SaveDeviceEntry(const Json::Value& tree,
+                                        const std::filesystem::path& path) {
+    Json::Value document = ReadDocumentToWrite(path);
+    Json::Value* slot = DeviceSlot(document);
     if (slot == nullptr) {
         return false;
     }

@@ -80,6 +80,10 @@ class CBasicProfiledata {
 
   private:
     Json::Value LoadInto(Json::Value& tree, const std::filesystem::path& path);
+    // The profile document as it is on disk, to write into (an unusable one kept aside first),
+    // and the device's entry in it.
+    static Json::Value ReadDocumentToWrite(const std::filesystem::path& path);
+    Json::Value* DeviceSlot(Json::Value& document) const;
     static std::vector<KeyListEntry> ReadKeyList(const Json::Value& tree);
     static void WriteKeyList(Json::Value& tree, const std::vector<KeyListEntry>& list);
 

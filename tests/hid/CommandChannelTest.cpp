@@ -49,6 +49,13 @@ class CommandChannelTest : public ::testing::Test {
             name, [&](sim::SimDevice& d) { log = dynamic_cast<CommandDevice&>(d).requestLog(); });
         return log;
     }
+    // A channel of its own on a node of the server, on the cable, with short waits.
+    void OpenOn(CommandChannel& channel, const std::string& node) {
+        ASSERT_TRUE(channel.OpenInterface(CommandChannel::Path::kCable, Path(node, 0x5055)));
+        channel.SetConnected(true);
+        channel.SetMode(1);
+        channel.SetTimeouts(200, 200);
+    }
     std::vector<uint8_t> Settings(const std::string& name) {
         std::vector<uint8_t> s;
         server_.WithDevice(name, [&](sim::SimDevice& d) {
@@ -283,10 +290,7 @@ TEST_F(CommandChannelTest, AnswersOfOtherCommandsAreDroppedNeverTaken) {
         const auto node = server_.Plug(name, std::make_unique<StaleAnswersKeyboard>(stale));
         ASSERT_TRUE(node);
         CommandChannel channel;
-        ASSERT_TRUE(channel.OpenInterface(CommandChannel::Path::kCable, Path(*node, 0x5055)));
-        channel.SetConnected(true);
-        channel.SetMode(1);
-        channel.SetTimeouts(200, 200);
+        OpenOn(channel, *node);
         std::vector<uint8_t> block(3, 0xEE);
         platform::DebugOutput::Capture capture;
         EXPECT_EQ(channel.ReadSettings(1, block), kResultOk) << stale;
@@ -299,10 +303,7 @@ TEST_F(CommandChannelTest, AnswersOfOtherCommandsAreDroppedNeverTaken) {
     const auto node = server_.Plug("noisy", std::make_unique<StaleAnswersKeyboard>(1));
     ASSERT_TRUE(node);
     CommandChannel channel;
-    ASSERT_TRUE(channel.OpenInterface(CommandChannel::Path::kCable, Path(*node, 0x5055)));
-    channel.SetConnected(true);
-    channel.SetMode(1);
-    channel.SetTimeouts(200, 200);
+    OpenOn(channel, *node);
     server_.SetFault("noisy", sim::Fault::kWrongCode, 1);
     std::vector<uint8_t> block(3, 0xEE);
     EXPECT_EQ(channel.ReadSettings(1, block), kResultNone);
