@@ -1,5 +1,6 @@
 #include "DeviceList.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "HeadsetPanelRouter.h"
@@ -684,10 +685,14 @@ bool CDeviceList::AnyConnected() const {
     return false;
 }
 
-void CDeviceList::ReloadChangedProfiles() {
+void CDeviceList::ReloadChangedProfiles(const std::vector<std::filesystem::path>& files) {
     for (int kind = 0; kind < kKinds; ++kind) {
         for (CZentrixUSBDevice* device : Devices(static_cast<Kind>(kind))) {
-            if (device->IsConnected()) {
+            const std::filesystem::path folder = device->UserDataFolder();
+            const bool touched = std::any_of(files.begin(), files.end(), [&](const auto& file) {
+                return file.parent_path() == folder;
+            });
+            if (touched && device->IsConnected()) {
                 device->ReloadChangedProfile();
             }
         }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -102,8 +103,9 @@ class CDeviceList {
 
     // A copy of one kind's list, for threads other than the UI thread.
     std::vector<devices::CZentrixUSBDevice*> Devices(Kind kind) const;
-    // Every device whose profile another program changed reads and shows it again.
-    void ReloadChangedProfiles();
+    // Every device whose folder holds one of `files` (written by anyone) reads and shows its
+    // profile again when another program changed it.
+    void ReloadChangedProfiles(const std::vector<std::filesystem::path>& files);
 
   private:
     struct Found {

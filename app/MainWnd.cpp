@@ -184,19 +184,16 @@ void CMainWnd::WatchProfiles() {
     if (backend == nullptr) {
         return;
     }
-    std::vector<std::filesystem::path> folders;
-    for (const char* model : {"keyboard", "HD", "mouse", "MousePad"}) {
-        folders.push_back(platform::Paths::UserDataFolder(model));
-    }
     platform::MessageLoop& loop = backend->loop();
-    profileWatch_.Start(folders, [&loop, alive = std::weak_ptr<int>(alive_), this](
-                                     const std::vector<std::filesystem::path>&) {
-        loop.Post([alive, this] {
-            if (!alive.expired() && devices_ != nullptr) {
-                devices_->ReloadChangedProfiles();
-            }
-        });
-    });
+    profileWatch_.Start(platform::Paths::ProductFolder(),
+                        [&loop, alive = std::weak_ptr<int>(alive_),
+                         this](const std::vector<std::filesystem::path>& files) {
+                            loop.Post([alive, files, this] {
+                                if (!alive.expired() && devices_ != nullptr) {
+                                    devices_->ReloadChangedProfiles(files);
+                                }
+                            });
+                        });
 }
 
 void CMainWnd::LoadAudioStyles() {

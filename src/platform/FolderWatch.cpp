@@ -16,7 +16,15 @@ FolderWatch::~FolderWatch() {
     Stop();
 }
 
-bool FolderWatch::Start(const std::vector<std::filesystem::path>& folders, Changed changed) {
+void FolderWatch::Add(const std::filesystem::path& folder) {
+    const int wd =
+        inotify_add_watch(fd_, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_ONLYDIR);
+    if (wd >= 0) {
+        folders_[wd] = folder;
+    }
+}
+
+bool FolderWatch::Start(const std::filesystem::path& folder, Changed changed) {
     Stop();
     fd_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (fd_ < 0) {
@@ -24,10 +32,12 @@ bool FolderWatch::Start(const std::vector<std::filesystem::path>& folders, Chang
                             std::strerror(errno));
         return false;
     }
-    for (const auto& folder : folders) {
-        const int wd = inotify_add_watch(fd_, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO);
-        if (wd >= 0) {
-            folders_[wd] = folder;
+    Add(folder);
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(folder, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            Add(it->path());
         }
     }
     if (folders_.empty()) {
@@ -71,6 +81,15 @@ void FolderWatch::Run(Event& stop) {
                     continue;
                 }
                 const std::filesystem::path file = folder->second / event->name;
+                if ((event->mask & IN_ISDIR) != 0) {
+                    if ((event->mask & (IN_CREATE | IN_MOVED_TO)) != 0 && folders_.size() < 64) {
+                        Add(file);  // a device's folder made after the start
+                    }
+                    continue;
+                }
+                if ((event->mask & IN_CREATE) != 0) {
+                    continue;  // written whole later: its close or rename is what counts
+                }
                 if (std::find(files.begin(), files.end(), file) == files.end()) {
                     files.push_back(file);
                 }

@@ -1,5 +1,7 @@
 #include "profiles/BasicProfiledata.h"
 
+#include <sys/stat.h>
+
 #include "platform/AtomicFile.h"
 #include "platform/FileBackup.h"
 #include "platform/JsonDocument.h"
@@ -65,12 +67,26 @@ Json::Value CBasicProfiledata::TakeProfileDocument(const Json::Value& document) 
 Json::Value CBasicProfiledata::LoadProfile(const std::filesystem::path& path) {
     Json::Value tree = LoadInto(primary_, path);
     primaryBase_ = primary_;
-    diskText_ = platform::ReadWholeFile(path, DocumentLimits::kProfileBytes).value_or("");
+    RememberDisk(platform::ReadWholeFile(path, DocumentLimits::kProfileBytes).value_or(""));
     return tree;
 }
 
+CBasicProfiledata::FileStamp CBasicProfiledata::StampOf(const std::filesystem::path& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    return {static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_size),
+            static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+void CBasicProfiledata::RememberDisk(std::string text) {
+    diskText_ = std::move(text);
+    diskStamp_ = StampOf(profilePath_);
+}
+
 bool CBasicProfiledata::ChangedOnDisk() const {
-    if (profilePath_.empty()) {
+    if (profilePath_.empty() || StampOf(profilePath_) == diskStamp_) {
         return false;
     }
     return platform::ReadWholeFile(profilePath_, DocumentLimits::kProfileBytes).value_or("") !=
@@ -119,7 +135,7 @@ bool CBasicProfiledata::SaveProfile() {
     }
     primary_ = *slot;
     primaryBase_ = primary_;
-    diskText_ = platform::JsonDocument::Format(document);
+    RememberDisk(platform::JsonDocument::Format(document));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <json/value.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -99,6 +100,17 @@ class CBasicProfiledata {
     // against to find the members changed here.
     Json::Value primaryBase_;
     std::string diskText_;  // the profile file's text then
+    // Which file that was (inode, size, modification time): a file that is still the same one
+    // needs no reading to tell (every write replaces the file, so its inode changes).
+    struct FileStamp {
+        uint64_t inode = 0;
+        int64_t size = -1;
+        int64_t mtimeNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static FileStamp StampOf(const std::filesystem::path& path);
+    void RememberDisk(std::string text);
+    FileStamp diskStamp_;
     Json::Value secondary_;
     std::filesystem::path lightConfigPath_;
     std::vector<LedEffectStep> effectSteps_;

@@ -146,7 +146,9 @@ std::unique_ptr<CControlUI> CDialogBuilder::Create(std::string_view fileOrResour
         errors_.push_back(path + ":0: cannot read the layout file");
         return nullptr;
     }
-    return Build(*text, path, 0);
+    auto built = Build(*text, path, 0);
+    includes_.clear();  // the included files are not kept past their layout
+    return built;
 }
 
 std::unique_ptr<CControlUI> CDialogBuilder::CreateFromText(std::string_view xml,
@@ -156,7 +158,9 @@ std::unique_ptr<CControlUI> CDialogBuilder::CreateFromText(std::string_view xml,
     callback_ = callback;
     manager_ = manager;
     ResetBudget();
-    return Build(std::string(xml), std::string(sourceName), 0);
+    auto built = Build(std::string(xml), std::string(sourceName), 0);
+    includes_.clear();  // the included files are not kept past their layout
+    return built;
 }
 
 void CDialogBuilder::ResetBudget() {
