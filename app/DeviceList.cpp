@@ -258,6 +258,9 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     if (host_.syncRequested) {
         device->SetSyncRequestHandler([this, entryIndex] { host_.syncRequested(entryIndex); });
     }
+    if (host_.workDone) {
+        device->SetWorkDeliveryHandler([this, entryIndex] { host_.workDone(entryIndex); });
+    }
     if (host_.frameWake) {
         device->SetFrameWakeHandler([this, entryIndex] { host_.frameWake(entryIndex); });
     }

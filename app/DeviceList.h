@@ -51,6 +51,8 @@ class CDeviceList {
         std::function<void(devices::CZentrixUSBDevice*)> endEditing;
         // Called on the device's event thread when it asks to be read again.
         std::function<void(int entryIndex)> syncRequested;
+        // Called on a device's work thread when results of its work wait for the UI thread.
+        std::function<void(int entryIndex)> workDone;
         // Called on any thread when a resting frame timer must run again.
         std::function<void(int entryIndex)> frameWake;
         // Called on the UI thread when a device's lighting may have changed (read, edited,

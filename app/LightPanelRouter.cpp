@@ -84,7 +84,7 @@ void CLightPanelRouter::Show(CZentrixUSBDevice& device) {
     panel->SetLighting(CLightControlUI::Pack(lit->LightSettings()));
     if (auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device)) {
         try {
-            panel->SetAudioLight(keyboard->profile().GetAudioLightInfo());
+            panel->SetAudioLight(keyboard->driver().AudioLight());
         } catch (const panels::LightPanelError& e) {
             platform::DebugOutput::Write(e.what());  // a layout without the audio lighting
         }
@@ -105,9 +105,9 @@ void CLightPanelRouter::Apply(CZentrixUSBDevice& device, CLightControlUI& panel)
 
 void CLightPanelRouter::ApplyAudio(CZentrixKeyboardDevice& keyboard, CLightControlUI& panel) {
     try {
-        keyboard.profile().SetAudioLightInfo(panel.GetAudioLight());
+        keyboard.driver().SetAudioLight(panel.GetAudioLight());
         keyboard.SaveProfile();
-        panel.SetAudioLight(keyboard.profile().GetAudioLightInfo());
+        panel.SetAudioLight(keyboard.driver().AudioLight());
     } catch (const panels::LightPanelError& e) {
         platform::DebugOutput::Write(e.what());
     }
@@ -196,9 +196,9 @@ bool CLightPanelRouter::OnSelectChanged(CZentrixUSBDevice& device, ui::CControlU
     if (Named(name, {"audio_BkColor_check", "audio_FgColor_check"})) {
         // The edits now show the other colour: the one the profile holds.
         if (selected) {
-            profiles::AudioLightInfo audio = keyboard->profile().GetAudioLightInfo();
+            profiles::AudioLightInfo audio = keyboard->driver().AudioLight();
             audio.colorTypeFlags = CControlRouter::Is(name, "audio_FgColor_check") ? 1 : 0;
-            keyboard->profile().SetAudioLightInfo(audio);
+            keyboard->driver().SetAudioLight(audio);
             keyboard->SaveProfile();
             Show(device);
         }

@@ -121,6 +121,12 @@ void CMainWnd::InitWindow() {
             backend->loop().PostMessage(handle, kFrameWake, static_cast<uintptr_t>(entryIndex), 0);
         }
     };
+    host.workDone = [handle](int entryIndex) {
+        if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
+            backend->loop().PostMessage(handle, kDeviceWorkDone,
+                                        static_cast<uintptr_t>(entryIndex), 0);
+        }
+    };
     host.lightingChanged = [this] { UpdateAudioCompanion(); };
     host.windowHandle = handle;
     host.windowText3 = kProduct;
@@ -857,6 +863,12 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
         case kFrameWake:
             if (panels::CDeviceOptionUI* entry = devices_->Entry(static_cast<int>(wParam))) {
                 entry->WakeFrame();
+            }
+            return true;
+        case kDeviceWorkDone:
+            if (panels::CDeviceOptionUI* entry = devices_->Entry(static_cast<int>(wParam));
+                entry != nullptr && entry->GetDevice() != nullptr) {
+                entry->GetDevice()->DeliverWork();
             }
             return true;
         case kDeviceSyncRequest:

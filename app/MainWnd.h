@@ -56,6 +56,8 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     static constexpr uint32_t kDeviceSyncRequest = ui::kWmUser + 200;
     // From any thread: a device's resting frame timer runs again (wParam the entry's index).
     static constexpr uint32_t kFrameWake = ui::kWmUser + 201;
+    // A device's work thread finished work whose results wait (wParam: the entry's index).
+    static constexpr uint32_t kDeviceWorkDone = ui::kWmUser + 202;
     static constexpr uint32_t kTimerFitScreen = 1011;
     static constexpr uint32_t kTimerTrayMenu = 1032;
     static constexpr uint32_t kTimerProfileSwitch = 1055;

@@ -1,74 +1,64 @@
 #pragma once
 
 #include <array>
-#include <span>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "devices/KeyboardBlock.h"
+#include "devices/KeyboardDriver.h"
 #include "devices/KeyboardKeyReader.h"
 #include "devices/KeyboardLightingEngine.h"
-#include "devices/LitDevice.h"
 #include "devices/KeyboardPositionMap.h"
+#include "devices/LitDevice.h"
 #include "devices/KeyboardStepTimer.h"
 #include "devices/ZentrixUSBDevice.h"
-#include "profiles/KeyboardProfiledata.h"
 
 namespace marlo::devices {
 
-// The keyboard: its page ("keyboarddevice.xml"), reached by cable or through its receiver,
-// with both of its interfaces (commands and events) opened by the device list. It reads the
-// keyboard's key table to learn which slot sits under each key of the drawing, and writes the
-// person's profile to it: the key table, the lighting and settings block, and the macros.
-//
-// Write sequences go on after a failed command (the keyboard ends each with its end command),
-// but a write the keyboard did not take is never reported as done: lastWriteFailed() says so
-// until the next write that goes through.
+// The keyboard's page ("keyboarddevice.xml"), reached by cable or through its receiver, with
+// both of its interfaces (commands and events) opened by the device list. What the keyboard
+// knows and is told is its driver's (KeyboardDriver); the page shows it, steps its lighting and
+// reads its key presses.
 class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
   public:
-    static constexpr size_t kInfoBytes = 34;
-    static constexpr uint8_t kBlockSlotStride = 25;
-    // DownloadMacros's results besides the count of events too many.
-    static constexpr int kMacrosOk = 0;
-    static constexpr int kMacrosCannotAllocate = -1;
+    static constexpr size_t kInfoBytes = KeyboardDriver::kInfoBytes;
+    static constexpr int kMacrosOk = KeyboardDriver::kMacrosOk;
+    static constexpr int kMacrosCannotAllocate = KeyboardDriver::kMacrosCannotAllocate;
 
     CZentrixKeyboardDevice();
     ~CZentrixKeyboardDevice() override;
 
     std::string_view GetClass() const override { return "ZentrixKeyboardDevice"; }
 
+    // What the keyboard knows and is told (the page's operations below hand on to it).
+    KeyboardDriver& driver() { return driver_; }
+    const KeyboardDriver& driver() const { return driver_; }
+
     // --- Reading. Nothing is sent while the channel is closed. ---
-    // The information block, key table and per-slot table; then the position map. False when
-    // the channel is closed or the keyboard did not answer.
+    // The key tables (see KeyboardDriver), and the colour stream's map from them.
     bool ReadKeyTables();
-    // The active slot's lighting and settings block, taken into the profile (and saved).
-    bool ReadLightingBlock();
+    bool ReadLightingBlock() { return driver_.ReadLightingBlock(); }
 
     // --- The profile. ---
-    int LoadProfile() override;
-    void SaveProfile() override;
+    int LoadProfile() override { return driver_.LoadProfile(); }
+    void SaveProfile() override { driver_.SaveProfile(); }
     bool ReloadChangedProfile() override;
     void ReconcileMacros() override;
     // Also the keys in hand, then the keys and macros written to the keyboard (SaveKeys).
     int ForgetMacro(int row) override;
-    // The keys play this macro row (so the keyboard needs it again when it changes).
-    bool UsesMacro(int row) const;
-    // The macro rows the keys use, in the order the keyboard numbers them.
-    std::vector<int> CollectMacroRows() const;
+    bool UsesMacro(int row) const { return driver_.UsesMacro(row); }
+    std::vector<int> CollectMacroRows() const { return driver_.CollectMacroRows(); }
 
-    // --- Writing. ---
-    // Layer 0 only (begin and end are sent for any layer). 1 when the channel is open.
-    int WriteKeyTable(int layer, const std::vector<profiles::KeyListEntry>& keys);
-    int WriteKeyTableFromProfile(int layer);
-    // 0 when written or nothing to write, -1 when the image cannot be made, else the number of
-    // 4-byte events too many + 1 (nothing sent).
-    int DownloadMacroRows(const std::vector<int>& rows);
-    // The block from the profile, written to slot `slot` (callers pass 0). Always 1.
-    int WriteLightingBlock(uint8_t slot);
+    // --- Writing (see KeyboardDriver). ---
+    int WriteKeyTable(int layer, const std::vector<profiles::KeyListEntry>& keys) {
+        return driver_.WriteKeyTable(layer, keys);
+    }
+    int WriteKeyTableFromProfile(int layer) { return driver_.WriteKeyTableFromProfile(layer); }
+    int DownloadMacroRows(const std::vector<int>& rows) { return driver_.DownloadMacroRows(rows); }
+    int WriteLightingBlock(uint8_t slot) { return driver_.WriteLightingBlock(slot); }
     // The function tabs; type 1 also makes the Fn key assignable again, type 2 not.
     void SelectFunctionTab(int type) override;
     static constexpr size_t kFnPosition = 110;
@@ -88,7 +78,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // (byte 3: 1 behind the receiver) and byte 4 to the main window (message 0x0D01).
     void StatusPoll() override;
     // The active slot and its byte 17 as the keyboard last reported them.
-    uint8_t activeSlot() const { return activeSlot_; }
+    uint8_t activeSlot() const { return driver_.activeSlot(); }
 
     // --- The lighting. The lighting thread steps the profile's mode on the light element
     // list; the page shows it, and in the host-streamed modes (29, 30) the keyboard is sent
@@ -117,7 +107,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // The lighting panel's side.
     int LightingFamily() const override { return 1; }
     std::vector<Mode> LightModes() override { return Modes(); }
-    profiles::LightInfo LightSettings() const override { return light_; }
+    profiles::LightInfo LightSettings() const override { return driver_.lightInfo(); }
     bool TakeLightSettings(const profiles::LightInfo& light) override;
     int LightModeValue() const override { return lightSettings().mode; }
     void RestoreOwnLighting() override;
@@ -132,35 +122,30 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     int ApplyProfile();
     // What saving the keys does: the profile saved, the macros downloaded, the key table
     // written. The download's result; lastWriteFailed() says whether either write failed.
-    int SaveKeys();
+    int SaveKeys() { return driver_.SaveKeys(); }
 
-    // --- What the page and marloctl show. ---
-    const std::array<uint8_t, kInfoBytes>& info() const { return info_; }
-    uint8_t slotCount() const { return info_[5]; }
-    size_t macroMemoryBytes() const { return size_t{info_[6]} * 128; }
-    const std::vector<uint8_t>& deviceKeyTable() const { return deviceTable_; }
-    const KeyboardPositionMap& positionMap() const { return map_; }
-    // The position has a slot in the keyboard's key table as read: a key the keyboard can be
-    // told. An assignment to any other position changes nothing on the keyboard.
-    bool KeyHasSlot(int position) const;
-    const std::vector<profiles::KeyListEntry>& keys() const { return keys_; }
-    void SetKeyAssignment(int position, uint32_t code);
-    // A key position's assignment and default in the key list; its factory code for both when
-    // the list has no entry for it.
-    struct KeyCodes {
-        uint32_t assignment = 0;
-        uint32_t byDefault = 0;
-    };
-    KeyCodes KeyCodesAt(int position) const;
-    const profiles::LightInfo& lightInfo() const { return light_; }
-    void SetLightInfo(const profiles::LightInfo& light) { light_ = light; }
-    const profiles::KeyboardSystemStages& systemStages() const { return stages_; }
-    void SetSystemStages(const profiles::KeyboardSystemStages& stages) { stages_ = stages; }
-    const std::vector<int>& modeValues() const { return modeValues_; }
-    // The keyboard's mode list of the factory data, in the order of modeValues().
-    std::vector<Mode> Modes();
-    bool lastWriteFailed() const { return lastWriteFailed_; }
-    profiles::CKeyboardProfiledata& profile() { return profile_; }
+    // --- What the page and marloctl show (copies of the driver's). ---
+    KeyboardDriver::Info info() const { return driver_.info(); }
+    uint8_t slotCount() const { return driver_.slotCount(); }
+    size_t macroMemoryBytes() const { return driver_.macroMemoryBytes(); }
+    std::vector<uint8_t> deviceKeyTable() const { return driver_.deviceKeyTable(); }
+    KeyboardPositionMap positionMap() const { return driver_.positionMap(); }
+    bool KeyHasSlot(int position) const { return driver_.KeyHasSlot(position); }
+    std::vector<profiles::KeyListEntry> keys() const { return driver_.keys(); }
+    void SetKeyAssignment(int position, uint32_t code) {
+        driver_.SetKeyAssignment(position, code);
+    }
+    using KeyCodes = KeyboardDriver::KeyCodes;
+    KeyCodes KeyCodesAt(int position) const { return driver_.KeyCodesAt(position); }
+    profiles::LightInfo lightInfo() const { return driver_.lightInfo(); }
+    void SetLightInfo(const profiles::LightInfo& light) { driver_.SetLightInfo(light); }
+    profiles::KeyboardSystemStages systemStages() const { return driver_.systemStages(); }
+    void SetSystemStages(const profiles::KeyboardSystemStages& stages) {
+        driver_.SetSystemStages(stages);
+    }
+    std::vector<int> modeValues() const { return driver_.modeValues(); }
+    std::vector<Mode> Modes() const { return driver_.Modes(); }
+    bool lastWriteFailed() const { return driver_.lastWriteFailed(); }
 
   protected:
     void ReadFromDevice() override;
@@ -185,38 +170,17 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
 
   private:
     ui::CControlUI* SystemControl(const std::string& name);
-    void LoadModeValues();
-    int MacroCount() const;
-    // Notes a command's result: a result other than 1 marks the write as failed.
-    void Took(int result);
     // The profile's lighting into what the thread steps: the mode from its set-up when
     // `restart`, or when the mode is another than the one running.
     void UpdateLighting(bool restart);
-    KeyboardLightSettings SettingsFromProfile();
+    KeyboardLightSettings SettingsFromProfile() const;
     // The elements onto the frame the page shows.
     void ShowElements();
     void SendSelectionMask();
     // Starts reading the keyboard's key presses (by cable only).
     void StartKeyReader();
-    // Where remapped keys were written, beside the profiles.
-    profiles::KeySlotMemory LoadSlotMemory() const;
-    void KeepSlotMemory(const profiles::KeySlotMemory& memory);
 
-    std::array<uint8_t, kInfoBytes> info_{};
-    std::vector<uint8_t> deviceTable_;
-    std::vector<uint8_t> slotTable_;
-    KeyboardPositionMap map_;
-    profiles::KeySlotMemory slotMemory_;
-    std::vector<profiles::KeyListEntry> keys_;
-    profiles::LightInfo light_;
-    profiles::KeyboardSystemStages stages_;
-    KeyboardBlock::Bytes block_{};
-    std::vector<int> modeValues_;
-    std::vector<Mode> modes_;
-    profiles::CKeyboardProfiledata profile_;
-    bool lastWriteFailed_ = false;
-    std::atomic<uint8_t> activeSlot_{0};
-    std::atomic<uint8_t> reportedByte17_{0};
+    KeyboardDriver driver_;
     std::atomic<bool> reloadProfileList_{false};
 
     // The lighting: guarded by lightingMutex_, with the base's reactive keys.

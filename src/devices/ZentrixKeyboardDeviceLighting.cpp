@@ -54,18 +54,16 @@ std::vector<LightEntry> SyncEntries(uint32_t packed, size_t count) {
 
 }  // namespace
 
-KeyboardLightSettings CZentrixKeyboardDevice::SettingsFromProfile() {
-    if (modeValues_.empty()) {
-        LoadModeValues();
-    }
+KeyboardLightSettings CZentrixKeyboardDevice::SettingsFromProfile() const {
+    const std::vector<int> values = driver_.modeValues();
+    const profiles::LightInfo light = driver_.lightInfo();
     KeyboardLightSettings s;
-    s.mode = light_.selectItem < modeValues_.size() ? modeValues_[light_.selectItem]
-                                                    : light_.selectItem;
-    s.brightness = std::clamp<int>(light_.light, 0, 4);
-    s.deviceSpeed = 4 - std::clamp<int>(light_.speed, 0, 4);
-    s.direction = light_.fx;
-    s.multicolour = light_.multiColor != 0;
-    s.colour = Rgb{light_.red, light_.green, light_.blue};
+    s.mode = light.selectItem < values.size() ? values[light.selectItem] : light.selectItem;
+    s.brightness = std::clamp<int>(light.light, 0, 4);
+    s.deviceSpeed = 4 - std::clamp<int>(light.speed, 0, 4);
+    s.direction = light.fx;
+    s.multicolour = light.multiColor != 0;
+    s.colour = Rgb{light.red, light.green, light.blue};
     return s;
 }
 
@@ -77,8 +75,8 @@ void CZentrixKeyboardDevice::UpdateLighting(bool restart) {
     const KeyboardLightSettings s = SettingsFromProfile();
     std::vector<KeyboardLightingEngine::CustomColour> custom;
     if (s.mode == kCustomMode) {
-        const auto colours = profile_.GetCustomLightColors(light_.customGroup,
-                                                           static_cast<int>(kKeyPositions));
+        const auto colours = driver_.CustomColours(driver_.lightInfo().customGroup,
+                                                   static_cast<int>(kKeyPositions));
         for (const auto& c : colours) {
             custom.push_back({Rgb{c.red, c.green, c.blue}, c.isBright != 0});
         }
@@ -146,12 +144,13 @@ void CZentrixKeyboardDevice::SetSpectrum(
 }
 
 bool CZentrixKeyboardDevice::SetElementColour(size_t position) {
+    const profiles::LightInfo light = driver_.lightInfo();
     {
         std::lock_guard lock(lightingMutex_);
         if (lightSettings_.mode != kCustomMode || position >= KeyboardLightingEngine::kLights) {
             return false;
         }
-        engine_.SetElement(position, {Rgb{light_.red, light_.green, light_.blue},
+        engine_.SetElement(position, {Rgb{light.red, light.green, light.blue},
                                       LightTables::Level(lightSettings_.brightness), true});
     }
     ShowElements();
@@ -163,9 +162,9 @@ bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, boo
     if (SettingsFromProfile().mode != kCustomMode) {
         return false;
     }
-    auto colours =
-        profile_.GetCustomLightColors(light_.customGroup, static_cast<int>(kKeyPositions));
-    const Rgb colour{light_.red, light_.green, light_.blue};
+    const profiles::LightInfo light = driver_.lightInfo();
+    auto colours = driver_.CustomColours(light.customGroup, static_cast<int>(kKeyPositions));
+    const Rgb colour{light.red, light.green, light.blue};
     {
         std::lock_guard lock(lightingMutex_);
         const uint8_t level = lit ? LightTables::Level(lightSettings_.brightness) : uint8_t{0};
@@ -178,47 +177,34 @@ bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, boo
             engine_.SetElement(at, {colour, level, lit});
         }
     }
-    profile_.SetCustomLightColors(colours, light_.customGroup);
-    SaveProfile();
+    driver_.KeepCustomColours(colours, light.customGroup);
     ShowElements();
     SendSelectionMask();
     return true;
 }
 
 bool CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light) {
-    light_ = light;
-    SaveProfile();
-    WriteLightingBlock(0);
-    return !lastWriteFailed_;
+    return driver_.TakeLightSettings(light);
 }
 
 void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
-    if (modeValues_.empty()) {
-        LoadModeValues();
-    }
     CZentrixUSBDevice::ShowGameLighting(mode);
-    if (mode < 0 || mode >= static_cast<int>(modeValues_.size())) {
-        return;  // a mode the keyboard has no entry for: its own lighting stays
-    }
-    light_.selectItem = static_cast<uint8_t>(mode);
-    WriteLightingBlock(0);
+    driver_.ShowGameLighting(mode);
 }
 
 void CZentrixKeyboardDevice::RestoreOwnLighting() {
     CZentrixUSBDevice::RestoreOwnLighting();
-    light_ = profile_.GetLightInfo();
-    WriteLightingBlock(0);
+    driver_.RestoreOwnLighting();
 }
 
 void CZentrixKeyboardDevice::SendSelectionMask() {
+    const KeyboardPositionMap map = driver_.positionMap();
     KeyboardColourStream::Mask mask;
     {
         std::lock_guard lock(lightingMutex_);
-        mask = KeyboardColourStream::SelectionMask(engine_.elements(), map_);
+        mask = KeyboardColourStream::SelectionMask(engine_.elements(), map);
     }
-    if (channel().connected()) {
-        Took(channel().WriteMask(0, mask));
-    }
+    driver_.WriteMask(mask);
 }
 
 void CZentrixKeyboardDevice::StartKeyReader() {
@@ -239,6 +225,7 @@ void CZentrixKeyboardDevice::StopThreads() {
 }
 
 void CZentrixKeyboardDevice::DeviceRemoved() {
+    work().Stop();
     keyReader_.Stop();
     StopLightingThread();
 }

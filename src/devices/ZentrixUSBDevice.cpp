@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 #include <optional>
 
 #include "devices/DeviceKeyButtonUI.h"
@@ -11,7 +12,6 @@
 #include "devices/SelectPanelUI.h"
 #include "devices/ThreadStop.h"
 #include "platform/DebugOutput.h"
-#include "platform/JsonDocument.h"
 #include "platform/Paths.h"
 #include "profiles/BasicProfiledata.h"
 #include "profiles/ProfileList.h"
@@ -58,6 +58,7 @@ CZentrixUSBDevice::~CZentrixUSBDevice() {
 }
 
 void CZentrixUSBDevice::StopThreads() {
+    work_.Stop();
     StopLightingThread();
     CloseEventInterface();
 }
@@ -544,34 +545,31 @@ void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
     }
 }
 
-std::vector<CZentrixUSBDevice::Mode> CZentrixUSBDevice::LoadModeList(int model) {
-    std::vector<Mode> modes;
-    const Json::Value models = platform::JsonDocument::Read(
-        platform::Paths::DefaultDataDir() / "default_light.json", 4 * 1024 * 1024)["Models"];
-    if (!models.isArray() || model < 0 || models.size() <= static_cast<unsigned>(model)) {
-        return modes;
+void CZentrixUSBDevice::PollCommandStatus() {
+    if (statusPending_.exchange(true)) {
+        return;  // the last poll has not come back: the device is slow, not asked twice
     }
-    for (const Json::Value& mode : models[model]["Modes"]) {
-        Mode entry;
-        if (mode.isObject()) {
-            entry.value = mode["Value"].isInt() ? mode["Value"].asInt() : 0;
-            entry.visible = mode["Visible"].isInt() && mode["Visible"].asInt() != 0;
-            entry.name = mode["Name"].isString() ? mode["Name"].asString() : "";
-        }
-        modes.push_back(std::move(entry));
-    }
-    return modes;
+    auto status = std::make_shared<std::optional<CommandStatus>>();
+    work_.Post(
+        [this, status] {
+            if (!channel_.connected() || channel_.CheckLink() != hid::kResultOk) {
+                return;
+            }
+            CommandStatus read{};
+            if (channel_.ReadStatus(0, read) == hid::kResultOk) {
+                read[3] = channel_.receiverMode() ? 1 : 0;
+                *status = read;
+            }
+        },
+        [this, status] {
+            statusPending_ = false;
+            if (*status) {
+                ShowCommandStatus(**status);
+            }
+        });
 }
 
-void CZentrixUSBDevice::PollCommandStatus() {
-    if (!channel_.connected() || channel_.CheckLink() != hid::kResultOk) {
-        return;
-    }
-    std::array<uint8_t, CMpDevicePowerUI::kStatusBytes> status{};
-    if (channel_.ReadStatus(0, status) != hid::kResultOk) {
-        return;
-    }
-    status[3] = channel_.receiverMode() ? 1 : 0;
+void CZentrixUSBDevice::ShowCommandStatus(const CommandStatus& status) {
     if (power_ != nullptr) {
         power_->SetStatus(status);
     }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "devices/DeviceModeList.h"
+#include "devices/DeviceWork.h"
 #include "devices/LightingEffects.h"
 #include "devices/LightingFrame.h"
 #include "devices/ReactiveKeys.h"
@@ -219,18 +221,21 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::filesystem::path UserDataFolder() const;
     // The selected profile's file in the user's folder (the factory profile when none).
     std::filesystem::path SelectedProfilePath() const;
-    // An entry of a device kind's mode list in the factory data ("default_light.json"): its
-    // value on the device, whether the list shows it, and its name key.
-    struct Mode {
-        int value = 0;
-        bool visible = false;
-        std::string name;
-    };
-    // The mode list of model `model` (0 mouse, 1 keyboard, 2 mouse pad, 3 headset); empty
-    // when the factory data has none.
-    static std::vector<Mode> LoadModeList(int model);
+    // The factory data's mode list of a device kind (see DeviceModeList.h).
+    using Mode = DeviceMode;
+    static std::vector<Mode> LoadModeList(int model) { return LoadDeviceModes(model); }
     // The message the status poll posts to the window, with the status byte 4.
     static constexpr uint32_t kStatusMessage = 0x0D01;
+
+    // --- The device's own thread for its exchanges (see DeviceWork). ---
+    // Called on the work thread when finished work waits to be delivered: the owner posts
+    // itself a message and calls DeliverWork on the UI thread. Without it, work runs at once.
+    void SetWorkDeliveryHandler(std::function<void()> handler) {
+        work_.SetDeliveryHandler(std::move(handler));
+    }
+    // The completions of the device's finished work (UI thread).
+    size_t DeliverWork() { return work_.DeliverDone(); }
+    DeviceWork& work() { return work_; }
 
     // --- The event interface and the threads. ---
     // Opens the event collection (when not open) and starts the event thread. False when the
@@ -244,7 +249,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // half-destroyed object.
     virtual void StopThreads();
     // The device was unplugged: its threads stop before its interfaces close.
-    virtual void DeviceRemoved() { StopLightingThread(); }
+    virtual void DeviceRemoved() {
+        work_.Stop();
+        StopLightingThread();
+    }
     // Stops a running lighting thread first.
     void StartLightingThread();
     void StopLightingThread();
@@ -275,9 +283,12 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     bool ShowFrameOnPage();
     // PresentFrame for a device that takes no colour stream: the page only.
     void PresentOnPageOnly();
-    // Commands 0xAA and 0x1A: the link and the status bytes, shown by the power control and
-    // posted to the window (kStatusMessage).
+    // Commands 0xAA and 0x1A on the device's work thread: the link and the status bytes, then
+    // (delivered) shown by the power control and posted to the window (kStatusMessage). A poll
+    // is not asked again while the last one has not come back.
     void PollCommandStatus();
+    using CommandStatus = std::array<uint8_t, 6>;
+    void ShowCommandStatus(const CommandStatus& status);
     // The page's panels show the device's values again (see SetPageRefreshHandler).
     void PageRefreshed() {
         if (pageRefresh_) {
@@ -323,6 +334,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
 
     hid::CommandChannel channel_;
     hid::CommandChannel eventChannel_;
+    DeviceWork work_;
+    std::atomic<bool> statusPending_{false};
     std::string pagePath_;
     std::string name_;
     std::string lightControlName_ = "korva_light";

@@ -112,12 +112,15 @@ class DevicePagesTest : public ::testing::Test {
         const auto devices = list().Devices(kind);
         return devices.size() == 1 ? devices[0] : nullptr;
     }
-    // Plugs the keyboard and waits until it has been read; nothing when it did not come.
+    // Plugs the keyboard and waits until it has been read (on its own thread, and the
+    // results shown); nothing when it did not come.
     devices::CZentrixKeyboardDevice* PlugReadKeyboard() {
         Plug("keyboard");
         auto* keyboard =
             dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
-        return keyboard != nullptr && RunUntil([&] { return keyboard->readsAfterConnect() == 1; })
+        return keyboard != nullptr && RunUntil([&] {
+                   return keyboard->readsAfterConnect() == 1 && !keyboard->work().busy();
+               })
                    ? keyboard
                    : nullptr;
     }
@@ -754,11 +757,11 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     const int group = keyboard->lightInfo().customGroup;
     ASSERT_TRUE(user.Click("custom_off_color_btn"));
     ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kKey)));
-    EXPECT_EQ(keyboard->profile().GetCustomLightColors(group, 170)[kKey].isBright, 0);
+    EXPECT_EQ(keyboard->driver().CustomColours(group, 170)[kKey].isBright, 0);
     const std::vector<uint8_t> unlit = mask();
     ASSERT_TRUE(user.Click("custom_bright_color_btn"));
     ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kKey)));
-    const auto painted = keyboard->profile().GetCustomLightColors(group, 170)[kKey];
+    const auto painted = keyboard->driver().CustomColours(group, 170)[kKey];
     EXPECT_EQ(painted.isBright, 1);
     EXPECT_EQ(painted.red, keyboard->lightInfo().red) << "in the panel's colour";
     const std::vector<uint8_t> lit = mask();
@@ -771,7 +774,7 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     ASSERT_NE(drawing, nullptr);
     drawing->SelectArea({keyboard->KeyButton(kKey), keyboard->KeyButton(kKey + 1),
                          keyboard->FindSubControl("light_combo_modeSelect")});
-    const auto colours = keyboard->profile().GetCustomLightColors(group, 170);
+    const auto colours = keyboard->driver().CustomColours(group, 170);
     EXPECT_EQ(colours[kKey].isBright, 0);
     EXPECT_EQ(colours[kKey + 1].isBright, 0);
     EXPECT_NE(mask(), lit) << "the keyboard is told, once for both";
@@ -797,9 +800,9 @@ TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
     ASSERT_NE(own, 3);
     wnd_->SendMessage(platform::MessageRegistry::Register("Game_Death"), 1, 3);
     EXPECT_EQ(mode(), 3) << "the game's mode on the keyboard";
-    EXPECT_NE(keyboard->profile().GetLightInfo().selectItem, 3) << "not the person's own";
+    EXPECT_NE(keyboard->driver().ProfileLightInfo().selectItem, 3) << "not the person's own";
     EXPECT_TRUE(RunUntil([&] { return mode() == own; })) << "the own lighting returns";
-    EXPECT_EQ(keyboard->lightInfo().selectItem, keyboard->profile().GetLightInfo().selectItem);
+    EXPECT_EQ(keyboard->lightInfo().selectItem, keyboard->driver().ProfileLightInfo().selectItem);
 }
 
 // Another program (marloctl) writes the keyboard's profile while the program runs: the page
@@ -808,7 +811,7 @@ TEST_F(DevicePagesTest, AProfileAnotherProgramWroteIsReadAgainAndKept) {
     Start();
     auto* keyboard = PlugReadKeyboard();
     ASSERT_NE(keyboard, nullptr);
-    const std::filesystem::path file = keyboard->profile().GetProfilePath();
+    const std::filesystem::path file = keyboard->driver().ProfilePath();
     ASSERT_FALSE(file.empty());
     {
         profiles::CKeyboardProfiledata other;  // as marloctl keyboard assign would
@@ -820,7 +823,7 @@ TEST_F(DevicePagesTest, AProfileAnotherProgramWroteIsReadAgainAndKept) {
         other.SetKeyList(keys);
         ASSERT_TRUE(other.SaveProfile());
     }
-    const int position = keyboard->profile().GetKeyList()[0].keyIndex;
+    const int position = keyboard->keys()[0].keyIndex;
     EXPECT_TRUE(RunUntil([&] { return keyboard->KeyCodesAt(position).assignment == 0x200005u; }))
         << "the page follows what the other program wrote";
 

@@ -1,4 +1,4 @@
-// marloctl keyboard: the keyboard's page as the program drives it, from the command line.
+// marloctl keyboard: the keyboard's driver as the program drives it, from the command line.
 #include <charconv>
 #include <cstdio>
 #include <memory>
@@ -8,22 +8,15 @@
 
 #include "ArgNumbers.h"
 #include "Commands.h"
-#include "CustomControls.h"
-#include "SkinClasses.h"
 #include "devices/KeyIdentityTable.h"
-#include "devices/ZentrixKeyboardDevice.h"
+#include "devices/KeyboardDriver.h"
 #include "panels/KeyFunctionNames.h"
-#include "platform/Paths.h"
-#include "ui/DialogBuilder.h"
-#include "ui/HeadlessBackend.h"
-#include "ui/PaintManagerUI.h"
-#include "ui/ResourceManager.h"
 
 namespace marloctl {
 namespace {
 
 using namespace marlo;
-using devices::CZentrixKeyboardDevice;
+using devices::KeyboardDriver;
 
 constexpr const char* kUsage =
     "keyboard show|modes|functions|assign POS CODE|FUNCTION|default POS|apply|lighting [OPTIONS]|"
@@ -46,59 +39,36 @@ std::string Hex6(uint32_t code) {
     return text;
 }
 
-// The keyboard's page, built from the skin on the headless display and connected.
+// The keyboard's driver on the first cable keyboard, its tables read and its profile loaded.
 class Session {
   public:
     bool Open() {
-        const std::string skin = (platform::Paths::ResourceDir() / "skin").string();
-        ui::CPaintManagerUI::SetResourcePath(skin + "/");
-        ui::CResourceManager::GetInstance().LoadResource(skin + "/res.xml");
-        app::RegisterCustomControls();
-        ui::CDialogBuilder builder;
-        page_ = builder.Create("xml/DeviceXml/keyboarddevice.xml", &classes_, &manager_);
-        keyboard_ = dynamic_cast<CZentrixKeyboardDevice*>(page_.get());
-        if (keyboard_ == nullptr) {
-            std::fprintf(stderr, "marloctl: the keyboard's page cannot be built\n");
-            return false;
-        }
-        keyboard_->SetKeyCount(devices::kKeyPositions);
-        keyboard_->SetLightCount(devices::kKeyPositions);
-        keyboard_->SetPagePath("xml/DeviceXml/keyboarddevice.xml");
-        keyboard_->BuildPage();
         const auto path = FindKeyboard();
         if (!path) {
             std::fprintf(stderr, "marloctl: no keyboard is connected\n");
             return false;
         }
-        if (!keyboard_->channel().OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
+        if (!channel_.OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
             std::fprintf(stderr, "marloctl: cannot open %s\n", path->c_str());
             return false;
         }
-        keyboard_->channel().SetConnected(true);
-        keyboard_->channel().SetMode(1);
-        if (!keyboard_->ReadKeyTables()) {
+        channel_.SetConnected(true);
+        channel_.SetMode(1);
+        if (!keyboard_.ReadKeyTables()) {
             std::fprintf(stderr, "marloctl: the keyboard did not answer\n");
             return false;
         }
-        keyboard_->LoadProfile();
+        keyboard_.LoadProfile();
         return true;
     }
-    ~Session() {
-        if (keyboard_ != nullptr) {
-            keyboard_->StopThreads();
-        }
-    }
-    CZentrixKeyboardDevice& keyboard() { return *keyboard_; }
+    KeyboardDriver& keyboard() { return keyboard_; }
 
   private:
-    ui::HeadlessBackend backend_;
-    ui::CPaintManagerUI manager_;
-    app::CSkinClasses classes_{manager_};
-    std::unique_ptr<ui::CControlUI> page_;
-    CZentrixKeyboardDevice* keyboard_ = nullptr;
+    hid::CommandChannel channel_;
+    KeyboardDriver keyboard_{channel_, KeyboardDriver::StandardPlaces()};
 };
 
-int Show(CZentrixKeyboardDevice& kb) {
+int Show(KeyboardDriver& kb) {
     kb.ReadLightingBlock();
     const auto& light = kb.lightInfo();
     const auto& stages = kb.systemStages();
@@ -116,8 +86,9 @@ int Show(CZentrixKeyboardDevice& kb) {
     std::printf("polling-rate %u\nrepeat %u\nrepeat-delay %u\nkey6 %u\nwflag %u\nwin-lock %u\n",
                 stages.pollingRate, stages.repeat, stages.repeatDelay, stages.key6Flag,
                 stages.wFlag, stages.winFlag);
+    const devices::KeyboardPositionMap map = kb.positionMap();
     for (int pos = 0; pos < devices::kKeyPositions; ++pos) {
-        const uint8_t slot = kb.positionMap().SlotOf(pos);
+        const uint8_t slot = map.SlotOf(pos);
         if (slot == devices::KeyboardPositionMap::kNoSlot || slot >= kb.slotCount()) {
             continue;
         }
@@ -128,7 +99,7 @@ int Show(CZentrixKeyboardDevice& kb) {
     return kOk;
 }
 
-int Modes(CZentrixKeyboardDevice& kb) {
+int Modes(KeyboardDriver& kb) {
     const auto modes = kb.Modes();
     for (size_t i = 0; i < modes.size(); ++i) {
         std::printf("%zu %d %d %s\n", i, modes[i].visible ? 1 : 0, modes[i].value,
@@ -138,12 +109,12 @@ int Modes(CZentrixKeyboardDevice& kb) {
 }
 
 // The results of writing the keys (the download's, and whether the keyboard took them).
-int WriteKeys(CZentrixKeyboardDevice& kb, int macros) {
+int WriteKeys(KeyboardDriver& kb, int macros) {
     std::printf("macros %d\n", macros);
     if (!kb.lastWriteFailed()) {
         std::printf("result 1\n");
     }
-    if (macros != CZentrixKeyboardDevice::kMacrosOk) {
+    if (macros != KeyboardDriver::kMacrosOk) {
         std::fprintf(stderr, "marloctl: the macros do not fit in the keyboard's memory\n");
         return kRefused;
     }
@@ -154,7 +125,7 @@ int WriteKeys(CZentrixKeyboardDevice& kb, int macros) {
     return kOk;
 }
 
-int Assign(CZentrixKeyboardDevice& kb, int position, std::optional<uint32_t> code) {
+int Assign(KeyboardDriver& kb, int position, std::optional<uint32_t> code) {
     if (!kb.KeyHasSlot(position)) {
         std::fprintf(stderr,
                      "marloctl: the keyboard has no slot for key position %d; nothing was "
@@ -169,7 +140,7 @@ int Assign(CZentrixKeyboardDevice& kb, int position, std::optional<uint32_t> cod
     return WriteKeys(kb, kb.SaveKeys());
 }
 
-int Lighting(CZentrixKeyboardDevice& kb, Args options) {
+int Lighting(KeyboardDriver& kb, Args options) {
     profiles::LightInfo light = kb.lightInfo();
     const size_t modeCount = kb.Modes().size();
     for (size_t i = 0; i < options.size(); i += 2) {
@@ -221,7 +192,7 @@ int Lighting(CZentrixKeyboardDevice& kb, Args options) {
     return kOk;
 }
 
-int Set(CZentrixKeyboardDevice& kb, std::string_view name, std::string_view text) {
+int Set(KeyboardDriver& kb, std::string_view name, std::string_view text) {
     profiles::KeyboardSystemStages stages = kb.systemStages();
     struct Setting {
         const char* name;
@@ -307,13 +278,12 @@ int KeyboardCommand(Args args) {
     Session session;
     if (op == "modes") {
         // The factory list alone: no keyboard needed.
-        CZentrixKeyboardDevice kb;
-        return Modes(kb);
+        return Modes(session.keyboard());
     }
     if (!session.Open()) {
         return kRefused;
     }
-    CZentrixKeyboardDevice& kb = session.keyboard();
+    KeyboardDriver& kb = session.keyboard();
     if (op == "show") {
         return Show(kb);
     }

@@ -1,0 +1,138 @@
+#include "devices/DeviceWork.h"
+
+#include "platform/DebugOutput.h"
+
+namespace marlo::devices {
+
+DeviceWork::~DeviceWork() { Stop(); }
+
+void DeviceWork::SetDeliveryHandler(std::function<void()> handler) {
+    std::lock_guard lock(lock_);
+    deliver_ = std::move(handler);
+}
+
+bool DeviceWork::asynchronous() const {
+    std::lock_guard lock(lock_);
+    return static_cast<bool>(deliver_);
+}
+
+void DeviceWork::Post(Work work, Completion done) {
+    if (!asynchronous()) {
+        if (work) {
+            work();
+        }
+        ++finished_;
+        if (done) {
+            done();
+        }
+        return;
+    }
+    {
+        std::lock_guard lock(lock_);
+        queue_.push_back({std::move(work), std::move(done)});
+        idle_.ResetEvent();
+    }
+    {
+        std::lock_guard lock(threadLock_);
+        if (!thread_.IsRunning()) {
+            thread_.Start([this](platform::Event& stop) { Run(stop); });
+        }
+    }
+    wake_.Set();
+}
+
+void DeviceWork::Run(platform::Event& stop) {
+    for (;;) {
+        Item item;
+        bool got = false;
+        {
+            std::lock_guard lock(lock_);
+            if (!queue_.empty()) {
+                item = std::move(queue_.front());
+                queue_.pop_front();
+                running_ = got = true;
+            } else {
+                idle_.Set();
+            }
+        }
+        if (!got) {
+            if (platform::WaitAny({&stop, &wake_}, platform::kInfinite) == 0u) {
+                return;
+            }
+            continue;
+        }
+        if (item.work) {
+            item.work();
+        }
+        ++finished_;
+        std::function<void()> deliver;
+        {
+            std::lock_guard lock(lock_);
+            running_ = false;
+            if (item.done) {
+                done_.push_back(std::move(item.done));
+                deliver = deliver_;
+            }
+        }
+        if (deliver) {
+            deliver();
+        }
+        if (stop.Wait(0)) {
+            return;
+        }
+    }
+}
+
+size_t DeviceWork::DeliverDone() {
+    std::deque<Completion> done;
+    {
+        std::lock_guard lock(lock_);
+        done.swap(done_);
+    }
+    for (Completion& completion : done) {
+        completion();
+    }
+    return done.size();
+}
+
+void DeviceWork::Stop() {
+    {
+        std::lock_guard lock(lock_);
+        queue_.clear();
+    }
+    {
+        std::lock_guard lock(threadLock_);
+        if (thread_.Stop(1000) == platform::WorkerThread::StopResult::kTimedOut) {
+            platform::DebugOutput::Write("a device's work did not end within 1 s: waiting for it");
+            thread_.WaitForEnd(platform::kInfinite);
+        }
+    }
+    std::lock_guard lock(lock_);
+    done_.clear();
+    running_ = false;
+    idle_.Set();
+}
+
+bool DeviceWork::busy() const {
+    std::lock_guard lock(lock_);
+    return running_ || !queue_.empty() || !done_.empty();
+}
+
+bool DeviceWork::WaitUntilIdle(uint32_t timeoutMs) const {
+    const uint64_t start = platform::MonotonicMs();
+    for (;;) {
+        {
+            std::lock_guard lock(lock_);
+            if (!running_ && queue_.empty()) {
+                return true;
+            }
+        }
+        const uint32_t left = platform::RemainingMs(timeoutMs, start);
+        if (left == 0) {
+            return false;
+        }
+        idle_.Wait(left);
+    }
+}
+
+}  // namespace marlo::devices

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "platform/WorkerThread.h"
+
+namespace marlo::devices {
+
+// A device's own thread for its exchanges, so that nothing but that thread ever waits on the
+// device. Work posted here runs in the order posted; what it found is handed back as its
+// completion, which runs on the thread that delivers (the UI thread) when DeliverDone is
+// called. After each piece of work the delivery handler is called, on the work thread, so the
+// owner can post itself a message to deliver.
+//
+// Without a delivery handler (no window to post to: a test of the device alone) the work and
+// its completion run at once on the caller's thread, as a plain call would.
+class DeviceWork {
+  public:
+    using Work = std::function<void()>;
+    using Completion = std::function<void()>;
+
+    DeviceWork() = default;
+    // Stops the thread; completions not delivered are dropped.
+    ~DeviceWork();
+    DeviceWork(const DeviceWork&) = delete;
+    DeviceWork& operator=(const DeviceWork&) = delete;
+
+    // Called on the work thread when a completion waits for DeliverDone.
+    void SetDeliveryHandler(std::function<void()> handler);
+    bool asynchronous() const;
+
+    // Queues `work` (starting the thread when needed) and, once it ran, `done`.
+    void Post(Work work, Completion done = {});
+    // Runs the completions of the work that ran (the delivering thread); how many ran.
+    size_t DeliverDone();
+    // Drops the work not started, waits for the running piece (1000 ms, then without limit:
+    // the channel's waits are bounded), and drops what was not delivered.
+    void Stop();
+
+    // Whether work is queued or running, or a completion waits.
+    bool busy() const;
+    // How many pieces of work ran to their end.
+    uint64_t finished() const { return finished_; }
+    // Waits until nothing is queued or running (completions may still wait); false when
+    // `timeoutMs` ran out first. For the tests and the benches.
+    bool WaitUntilIdle(uint32_t timeoutMs) const;
+
+  private:
+    struct Item {
+        Work work;
+        Completion done;
+    };
+    void Run(platform::Event& stop);
+
+    mutable std::mutex lock_;
+    std::deque<Item> queue_;       // under lock_
+    std::deque<Completion> done_;  // under lock_
+    bool running_ = false;         // under lock_: a piece of work is running
+    std::function<void()> deliver_;  // under lock_
+    std::atomic<uint64_t> finished_{0};
+    platform::Event wake_{platform::Event::Reset::kAuto};
+    mutable platform::Event idle_{platform::Event::Reset::kManual, true};
+    platform::WorkerThread thread_;
+    std::mutex threadLock_;  // starting and stopping the thread
+};
+
+}  // namespace marlo::devices
