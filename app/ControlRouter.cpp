@@ -189,8 +189,9 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
         if (auto* headset = CurrentHeadsetOf(msg.pSender)) {
             headset_.OnValueChanged(*headset, msg.pSender);
         } else if (auto* keyboard = CurrentKeyboard(); keyboard != nullptr && IsSystemSetting(msg)) {
-            keyboard->TakeSystemSetting(msg.pSender->GetName());
-            window_.ShowWriteStatus(keyboard->lastWriteFailed());
+            keyboard->TakeSystemSetting(msg.pSender->GetName(), [this](int, bool failed) {
+                window_.ShowWriteStatus(failed);
+            });
         }
     } else if (msg.sType == ui::notify::kSelectChanged) {
         OnSelectChanged(msg);
@@ -393,8 +394,8 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
         auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(PageOf(msg.pSender));
         // In an option group only the newly selected option speaks for the setting.
         if (selected || dynamic_cast<ui::CCheckBoxUI*>(msg.pSender) != nullptr) {
-            keyboard->TakeSystemSetting(name);
-            window_.ShowWriteStatus(keyboard->lastWriteFailed());
+            keyboard->TakeSystemSetting(
+                name, [this](int, bool failed) { window_.ShowWriteStatus(failed); });
         }
         return;
     }

@@ -72,7 +72,8 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
         if (keyOpen) {
             keyboard.SetKeyAssignment(position_, panel->Read().Packed());
         }
-        window_.ShowKeysWritten(keyboard, keyboard.SaveKeys());
+        keyboard.SaveKeys(
+            [this](int macros, bool failed) { window_.ShowKeysWritten(macros, failed); });
         return true;
     }
     return false;

@@ -97,8 +97,8 @@ void CLightPanelRouter::Apply(CZentrixUSBDevice& device, CLightControlUI& panel)
         return;
     }
     device.SetSyncOption(false);  // its own lighting again, until the same effect is asked
-    const bool taken = lit->TakeLightSettings(panel.Edited(lit->LightSettings()));
-    window_.ShowWriteStatus(!taken);
+    lit->TakeLightSettings(panel.Edited(lit->LightSettings()),
+                           [this](int, bool failed) { window_.ShowWriteStatus(failed); });
     Show(device);
     window_.UpdateAudioCompanion();
 }
@@ -267,8 +267,8 @@ bool CLightPanelRouter::OnClick(CZentrixUSBDevice& device, ui::CControlUI* sende
         const auto* unlit =
             dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
         const int position[] = {*key};
-        keyboard->PaintCustomKeys(position, unlit == nullptr || !unlit->IsSelected());
-        window_.ShowWriteStatus(keyboard->lastWriteFailed());
+        keyboard->PaintCustomKeys(position, unlit == nullptr || !unlit->IsSelected(),
+                                  [this](int, bool failed) { window_.ShowWriteStatus(failed); });
         return true;
     }
     return false;
@@ -333,8 +333,9 @@ bool CLightPanelRouter::OnSelectEnd(CZentrixUSBDevice& device, ui::CControlUI* s
         const auto* unlit =
             dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
         const bool lit = unlit == nullptr || !unlit->IsSelected();
-        keyboard->PaintCustomKeys(drawing->selectedKeys(), lit);
-        window_.ShowWriteStatus(keyboard->lastWriteFailed());
+        keyboard->PaintCustomKeys(drawing->selectedKeys(), lit, [this](int, bool failed) {
+            window_.ShowWriteStatus(failed);
+        });
     }
     drawing->ClearSelection();
     return true;

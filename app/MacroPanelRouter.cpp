@@ -87,7 +87,8 @@ void CMacroPanelRouter::Save(devices::CZentrixUSBDevice& device, CMacroControlUI
     Refused(result);
     auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(&device);
     if (result == ListResult::kDone && keyboard != nullptr && keyboard->UsesMacro(row)) {
-        window_.ShowKeysWritten(*keyboard, keyboard->SaveKeys());
+        keyboard->SaveKeys(
+            [this](int macros, bool failed) { window_.ShowKeysWritten(macros, failed); });
     }
 }
 
@@ -161,10 +162,13 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixUSBDevice& device,
             Refused(result);
             if (result == ListResult::kDone) {
                 MacrosChanged(device, *panel);
-                const int written = device.ForgetMacro(row);
-                if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(&device)) {
-                    window_.ShowKeysWritten(*keyboard, written);
-                }
+                const bool keyboard =
+                    dynamic_cast<devices::CZentrixKeyboardDevice*>(&device) != nullptr;
+                device.ForgetMacro(row, [this, keyboard](int macros, bool failed) {
+                    if (keyboard) {
+                        window_.ShowKeysWritten(macros, failed);
+                    }
+                });
             }
         }
     } else if (is("macro_btn_name_edit")) {

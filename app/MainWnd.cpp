@@ -480,10 +480,10 @@ void CMainWnd::OnTimer(uint32_t id) {
 }
 
 void CMainWnd::ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard) {
-    ShowKeysWritten(keyboard, keyboard.ApplyProfile());
+    keyboard.ApplyProfile([this](int macros, bool failed) { ShowKeysWritten(macros, failed); });
 }
 
-void CMainWnd::ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int macros) {
+void CMainWnd::ShowKeysWritten(int macros, bool failed) {
     if (macros == devices::CZentrixKeyboardDevice::kMacrosCannotAllocate) {
         CMsgWnd::ShowMessage(this, "", "message_text_7", manager_.GetDPI(), true, 0);
     } else if (macros != devices::CZentrixKeyboardDevice::kMacrosOk) {
@@ -495,7 +495,7 @@ void CMainWnd::ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int ma
         }
         CMsgWnd::ShowMessage(this, "", text, manager_.GetDPI(), false, 0);
     }
-    ShowWriteStatus(keyboard.lastWriteFailed());
+    ShowWriteStatus(failed);
 }
 
 void CMainWnd::OpenMusicStyles() {

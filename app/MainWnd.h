@@ -154,7 +154,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     // The audio companion runs while a device shows its music mode, and only then.
     void UpdateAudioCompanion();
     // After the keys were written: a message when the macros did not fit, and the status line.
-    void ShowKeysWritten(devices::CZentrixKeyboardDevice& keyboard, int macros);
+    void ShowKeysWritten(int macros, bool failed);
     // The input hook for recording a macro, with the mode that says where its steps go; false
     // when it cannot be installed. StopInputHook removes it.
     bool StartInputHook(uint32_t mode);

@@ -90,7 +90,7 @@ void BM_ReadAndApplyProfileWithUsbTiming(benchmark::State& state) {
         rig.keyboard.ReadLightingBlock();
         const auto t2 = std::chrono::steady_clock::now();
         const size_t e2 = rig.Exchanges();
-        const int macros = rig.keyboard.ApplyProfile();
+        const int macros = rig.keyboard.driver().ApplyProfile();
         const size_t e3 = rig.Exchanges();
         const auto t3 = std::chrono::steady_clock::now();
         if (std::getenv("PHASES")) {

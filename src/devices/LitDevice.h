@@ -16,9 +16,10 @@ class ILitDevice {
     virtual int LightingFamily() const = 0;
     virtual std::vector<CZentrixUSBDevice::Mode> LightModes() = 0;
     virtual profiles::LightInfo LightSettings() const = 0;
-    // Kept in the profile and written to the device; false when the device did not take it
-    // (the profile keeps it all the same).
-    virtual bool TakeLightSettings(const profiles::LightInfo& light) = 0;
+    // Kept in the profile and written to the device; `done` hears whether the device did not
+    // take it (the profile keeps it all the same).
+    virtual void TakeLightSettings(const profiles::LightInfo& light,
+                                   CZentrixUSBDevice::WriteDone done) = 0;
     // The device's value of the mode it shows (its list's value for the mode index).
     virtual int LightModeValue() const = 0;
 };

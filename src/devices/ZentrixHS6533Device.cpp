@@ -60,10 +60,13 @@ void CZentrixHS6533Device::SetLightInfo(const profiles::LightInfo& light) {
     effect_.forward = light.fx == 0;
 }
 
-bool CZentrixHS6533Device::TakeLightSettings(const profiles::LightInfo& light) {
+void CZentrixHS6533Device::TakeLightSettings(const profiles::LightInfo& light, WriteDone done) {
     SetLightInfo(light);
     SaveProfile();
-    return WriteLightingBlock(0) == hid::kResultOk;
+    const bool taken = WriteLightingBlock(0) == hid::kResultOk;
+    if (done) {
+        done(taken ? 1 : 0, !taken);
+    }
 }
 
 int CZentrixHS6533Device::CurrentLightingMode() const {

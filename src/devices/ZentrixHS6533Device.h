@@ -69,7 +69,7 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     int LightingFamily() const override { return 7; }
     std::vector<Mode> LightModes() override { return LoadModeList(kHeadsetModel); }
     profiles::LightInfo LightSettings() const override { return light_; }
-    bool TakeLightSettings(const profiles::LightInfo& light) override;
+    void TakeLightSettings(const profiles::LightInfo& light, WriteDone done) override;
     int LightModeValue() const override { return CurrentLightingMode(); }
 
     CHeadsetAudio& audio() { return audio_; }

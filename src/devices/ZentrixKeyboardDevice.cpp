@@ -46,18 +46,44 @@ void CZentrixKeyboardDevice::ReconcileMacros() {
     }
 }
 
-int CZentrixKeyboardDevice::ForgetMacro(int row) {
+void CZentrixKeyboardDevice::ForgetMacro(int row, WriteDone done) {
     // The keys in hand are the selected profile's: they are saved with the keys.
     ForgetMacroInProfiles(row, SelectedProfilePath());
     driver_.ForgetMacroKeys(row);
     RefreshPage();
-    return SaveKeys();
+    SaveKeys(std::move(done));
 }
 
-int CZentrixKeyboardDevice::ApplyProfile() {
-    const int macros = driver_.ApplyProfile();
-    RefreshPage();
-    return macros;
+void CZentrixKeyboardDevice::PostWrite(std::function<int()> write, WriteDone done) {
+    struct Outcome {
+        int result = 0;
+        bool failed = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    work().Post(
+        [this, write = std::move(write), outcome] {
+            outcome->result = write();
+            outcome->failed = driver_.lastWriteFailed();
+        },
+        [done = std::move(done), outcome] {
+            if (done) {
+                done(outcome->result, outcome->failed);
+            }
+        });
+}
+
+void CZentrixKeyboardDevice::ApplyProfile(WriteDone done) {
+    PostWrite([this] { return driver_.ApplyProfile(); },
+              [this, done = std::move(done)](int macros, bool failed) {
+                  RefreshPage();
+                  if (done) {
+                      done(macros, failed);
+                  }
+              });
+}
+
+void CZentrixKeyboardDevice::SaveKeys(WriteDone done) {
+    PostWrite([this] { return driver_.SaveKeys(); }, std::move(done));
 }
 
 void CZentrixKeyboardDevice::SelectFunctionTab(int type) {
@@ -106,7 +132,7 @@ void CZentrixKeyboardDevice::RefreshPage() {
     PageRefreshed();
 }
 
-bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name) {
+bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name, WriteDone done) {
     const auto selectedIndex = [this](const char* prefix) -> int {
         for (int i = 0; i <= 3; ++i) {
             if (auto* option =
@@ -141,8 +167,16 @@ bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name) {
     } else {
         return false;
     }
-    driver_.TakeSystemStages(stages, inBlock);
+    // The page follows at once; the profile and the keyboard take the settings as they are
+    // when the write runs, so settings changed meanwhile go together.
+    driver_.SetSystemStages(stages);
     RefreshPage();
+    PostWrite(
+        [this, inBlock] {
+            driver_.TakeSystemStages(driver_.systemStages(), inBlock);
+            return 1;
+        },
+        std::move(done));
     return true;
 }
 

@@ -48,7 +48,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     bool ReloadChangedProfile() override;
     void ReconcileMacros() override;
     // Also the keys in hand, then the keys and macros written to the keyboard (SaveKeys).
-    int ForgetMacro(int row) override;
+    void ForgetMacro(int row, WriteDone done) override;
     bool UsesMacro(int row) const { return driver_.UsesMacro(row); }
     std::vector<int> CollectMacroRows() const { return driver_.CollectMacroRows(); }
 
@@ -67,8 +67,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // The profile's settings into their controls (and the lighting-independent texts).
     void RefreshPage() override;
     // A system-setting control changed: its value into the profile (saved), and to the
-    // keyboard when it is part of the block. False for a control that is not one of them.
-    bool TakeSystemSetting(const std::string& controlName);
+    // keyboard when it is part of the block (`done` hears how it went). False for a control
+    // that is not one of them.
+    bool TakeSystemSetting(const std::string& controlName, WriteDone done = {});
     // Repeat rate and delay back to the factory profile's.
     void ResetRepeat();
     // The repeat delay options' delays.
@@ -99,8 +100,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     bool SetElementColour(size_t position);
     // In the custom mode (21): the keys at `positions` of the profile's custom group take the
     // profile's colour, lit or unlit; the group is saved and the keyboard is sent the
-    // selection mask, once. False in any other mode; positions without a light are passed over.
-    bool PaintCustomKeys(std::span<const int> positions, bool lit);
+    // selection mask, once (`done` hears how it went). False in any other mode; positions
+    // without a light are passed over.
+    bool PaintCustomKeys(std::span<const int> positions, bool lit, WriteDone done = {});
     // Game lighting: the keyboard shows the mode at `mode` of its list (the profile keeps its
     // own), and the profile's lighting goes back to it.
     void ShowGameLighting(int mode) override;
@@ -108,7 +110,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     int LightingFamily() const override { return 1; }
     std::vector<Mode> LightModes() override { return Modes(); }
     profiles::LightInfo LightSettings() const override { return driver_.lightInfo(); }
-    bool TakeLightSettings(const profiles::LightInfo& light) override;
+    void TakeLightSettings(const profiles::LightInfo& light, WriteDone done) override;
     int LightModeValue() const override { return lightSettings().mode; }
     void RestoreOwnLighting() override;
     bool keyReaderRunning() const { return keyReader_.running(); }
@@ -117,12 +119,14 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     void StopThreads() override;
     void DeviceRemoved() override;
 
-    // The main window's order for applying the selected profile: load, reconcile, refresh,
-    // lighting block, collect, download, key table. The download's result.
-    int ApplyProfile();
+    // The writes run on the keyboard's work thread; `done` gets, on the UI thread, the macro
+    // download's result and whether the keyboard refused any write.
+    // The main window's order for applying the selected profile: load, reconcile, lighting
+    // block, collect, download, key table; then the page shows it.
+    void ApplyProfile(WriteDone done);
     // What saving the keys does: the profile saved, the macros downloaded, the key table
-    // written. The download's result; lastWriteFailed() says whether either write failed.
-    int SaveKeys() { return driver_.SaveKeys(); }
+    // written.
+    void SaveKeys(WriteDone done);
 
     // --- What the page and marloctl show (copies of the driver's). ---
     KeyboardDriver::Info info() const { return driver_.info(); }
@@ -176,7 +180,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     KeyboardLightSettings SettingsFromProfile() const;
     // The elements onto the frame the page shows.
     void ShowElements();
-    void SendSelectionMask();
+    void SendSelectionMask(WriteDone done = {});
+    // Runs `write` on the work thread, then `done` with its result and the refusal.
+    void PostWrite(std::function<int()> write, WriteDone done);
     // Starts reading the keyboard's key presses (by cable only).
     void StartKeyReader();
 

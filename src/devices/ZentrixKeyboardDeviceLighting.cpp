@@ -158,7 +158,8 @@ bool CZentrixKeyboardDevice::SetElementColour(size_t position) {
     return true;
 }
 
-bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, bool lit) {
+bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, bool lit,
+                                             WriteDone done) {
     if (SettingsFromProfile().mode != kCustomMode) {
         return false;
     }
@@ -179,32 +180,43 @@ bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, boo
     }
     driver_.KeepCustomColours(colours, light.customGroup);
     ShowElements();
-    SendSelectionMask();
+    SendSelectionMask(std::move(done));
     return true;
 }
 
-bool CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light) {
-    return driver_.TakeLightSettings(light);
+void CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light,
+                                               WriteDone done) {
+    // The drawing and the panel follow at once; the profile and the keyboard take the lighting
+    // as it is when the write runs.
+    driver_.SetLightInfo(light);
+    UpdateLighting(false);
+    PostWrite([this] { return driver_.TakeLightSettings(driver_.lightInfo()) ? 1 : 0; },
+              std::move(done));
 }
 
 void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
     CZentrixUSBDevice::ShowGameLighting(mode);
-    driver_.ShowGameLighting(mode);
+    work().Post([this, mode] { driver_.ShowGameLighting(mode); });
 }
 
 void CZentrixKeyboardDevice::RestoreOwnLighting() {
     CZentrixUSBDevice::RestoreOwnLighting();
-    driver_.RestoreOwnLighting();
+    work().Post([this] { driver_.RestoreOwnLighting(); });
 }
 
-void CZentrixKeyboardDevice::SendSelectionMask() {
+void CZentrixKeyboardDevice::SendSelectionMask(WriteDone done) {
     const KeyboardPositionMap map = driver_.positionMap();
     KeyboardColourStream::Mask mask;
     {
         std::lock_guard lock(lightingMutex_);
         mask = KeyboardColourStream::SelectionMask(engine_.elements(), map);
     }
-    driver_.WriteMask(mask);
+    PostWrite(
+        [this, mask] {
+            driver_.WriteMask(mask);
+            return 1;
+        },
+        std::move(done));
 }
 
 void CZentrixKeyboardDevice::StartKeyReader() {

@@ -97,10 +97,15 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void ReconcileMacros() {}
     // A macro row was deleted: in every profile of the device the keys that played it take
     // their default and the keys that played a later row follow it down by one. A device
-    // that holds keys writes them again and returns what that write returns (0 when well).
-    virtual int ForgetMacro(int row) {
+    // that holds keys writes them again and reports what that write returns (0 when well).
+    // What a write reports when it is over, on the UI thread: what it returned (a key write:
+    // the macro download's result) and whether the device refused any of it.
+    using WriteDone = std::function<void(int result, bool failed)>;
+    virtual void ForgetMacro(int row, WriteDone done) {
         ForgetMacroInProfiles(row, {});
-        return 0;
+        if (done) {
+            done(0, false);
+        }
     }
     virtual void LoadDefaultProfile() {}
     virtual void LoadNameLists() {}

@@ -124,6 +124,24 @@ class DevicePagesTest : public ::testing::Test {
                    ? keyboard
                    : nullptr;
     }
+    // Waits until the device's work thread has done what it was given and its results are
+    // shown.
+    bool Settle(CZentrixUSBDevice* device) {
+        return RunUntil([&] { return !device->work().busy(); });
+    }
+    // Answers the next message box from its own loop once it shows ("confirm_btn"), its text
+    // into `said`.
+    void AnswerMessageBox(std::string& said) {
+        backend_.loop().Post([this, &said] {
+            auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
+            if (box == nullptr) {
+                AnswerMessageBox(said);  // not yet: look again on the next turn
+                return;
+            }
+            said = box->GetPaintManager().FindControl("MessageText")->GetShownText();
+            EXPECT_TRUE(ui::HeadlessUser(box->GetPaintManager()).Click("confirm_btn"));
+        });
+    }
     CDeviceOptionUI* EntryOf(CZentrixUSBDevice* device) {
         return device != nullptr ? list().Entry(device->entryIndex()) : nullptr;
     }
@@ -597,14 +615,10 @@ TEST_F(DevicePagesTest, ApplyingAKeyboardProfileSaysWhatTheKeyboardDidNotTake) {
     keyboard->SetKeyAssignment(0, 0x700000);
     keyboard->SaveProfile();
 
-    // The profile switch's timer, at once; the message box it shows is answered from its loop.
+    // The profile switch's timer, at once; the message box it shows once the keyboard was
+    // written is answered from its loop.
     std::string said;
-    backend_.loop().Post([&] {
-        auto* box = dynamic_cast<ui::WindowImplBase*>(ui::CWindowWnd::FindWindow("MsgWnd"));
-        ASSERT_NE(box, nullptr);
-        said = box->GetPaintManager().FindControl("MessageText")->GetShownText();
-        ASSERT_TRUE(ui::HeadlessUser(box->GetPaintManager()).Click("confirm_btn"));
-    });
+    AnswerMessageBox(said);
     wnd_->SendMessage(ui::kWmTimer, CMainWnd::kTimerProfileSwitch, 0);
     ASSERT_TRUE(RunUntil([&] { return !said.empty(); }));
     // 16 + 6 + 4 · 1030 = 4142 bytes in 4096: 46 bytes over, 46 ÷ 4 + 1 = 12.
@@ -662,6 +676,7 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
     ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     const auto settings = [&] {
+        EXPECT_TRUE(Settle(keyboard));
         std::vector<uint8_t> copy;
         server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
             copy = dynamic_cast<sim::KeyboardDevice&>(d).model().settings();
@@ -682,6 +697,7 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
 
     ASSERT_TRUE(user.MoveSlider("repeat_rate_slider", 12));
     ASSERT_TRUE(user.Click("repeat_delay_check_3"));
+    ASSERT_TRUE(Settle(keyboard));
     EXPECT_EQ(keyboard->systemStages().repeat, 12);
     EXPECT_EQ(Find("repeat_delay_time_label1")->GetShownText(), "1000 ms");
     keyboard->LoadProfile();
@@ -697,10 +713,12 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
     // reach the keyboard; the next one that does clears the line.
     server_.SetFault("keyboard", sim::Fault::kStatusFF);
     ASSERT_TRUE(user.Click("wflag_option"));
+    ASSERT_TRUE(Settle(keyboard));
     EXPECT_EQ(keyboard->systemStages().wFlag, 1);
     EXPECT_NE(Find("str_test")->GetShownText(), "");
     server_.SetFault("keyboard", sim::Fault::kNone);
     ASSERT_TRUE(user.Click("wflag_option"));
+    ASSERT_TRUE(Settle(keyboard));
     EXPECT_EQ(Find("str_test")->GetShownText(), "");
 }
 
@@ -710,6 +728,7 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     const auto block = [&] {
+        EXPECT_TRUE(Settle(keyboard));
         std::vector<uint8_t> copy;
         server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
             copy = dynamic_cast<sim::KeyboardDevice&>(d).model().settings();
@@ -717,6 +736,7 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
         return copy;
     };
     const auto mask = [&] {
+        EXPECT_TRUE(Settle(keyboard));
         std::vector<uint8_t> copy;
         server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
             copy = dynamic_cast<sim::KeyboardDevice&>(d).model().mask();
@@ -746,6 +766,7 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     ASSERT_TRUE(user.PressKey("deng_Color_Pallet", ui::kVkRight));
     EXPECT_NE(block()[6], 0) << "a colour picked on the palette (towards purple)";
     EXPECT_EQ(Find("deng_edit_R")->GetText(), std::to_string(block()[6]));
+    ASSERT_TRUE(Settle(keyboard));
     keyboard->LoadProfile();
     EXPECT_EQ(keyboard->lightInfo().selectItem, 2) << "kept in the profile";
     EXPECT_EQ(keyboard->lightInfo().light, 1);
@@ -755,12 +776,15 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     EXPECT_TRUE(Find("lightcustom_layout")->IsVisible());
     constexpr int kKey = 64;
     const int group = keyboard->lightInfo().customGroup;
+    ASSERT_TRUE(Settle(keyboard));
     ASSERT_TRUE(user.Click("custom_off_color_btn"));
     ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kKey)));
+    ASSERT_TRUE(Settle(keyboard));
     EXPECT_EQ(keyboard->driver().CustomColours(group, 170)[kKey].isBright, 0);
     const std::vector<uint8_t> unlit = mask();
     ASSERT_TRUE(user.Click("custom_bright_color_btn"));
     ASSERT_TRUE(user.ClickControl(keyboard->KeyButton(kKey)));
+    ASSERT_TRUE(Settle(keyboard));
     const auto painted = keyboard->driver().CustomColours(group, 170)[kKey];
     EXPECT_EQ(painted.isBright, 1);
     EXPECT_EQ(painted.red, keyboard->lightInfo().red) << "in the panel's colour";
@@ -774,6 +798,7 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
     ASSERT_NE(drawing, nullptr);
     drawing->SelectArea({keyboard->KeyButton(kKey), keyboard->KeyButton(kKey + 1),
                          keyboard->FindSubControl("light_combo_modeSelect")});
+    ASSERT_TRUE(Settle(keyboard));
     const auto colours = keyboard->driver().CustomColours(group, 170);
     EXPECT_EQ(colours[kKey].isBright, 0);
     EXPECT_EQ(colours[kKey + 1].isBright, 0);
@@ -790,6 +815,7 @@ TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
     ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     const auto mode = [&] {
+        EXPECT_TRUE(Settle(keyboard));
         uint8_t value = 0;
         server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
             value = dynamic_cast<sim::KeyboardDevice&>(d).model().settings()[1];
@@ -802,6 +828,7 @@ TEST_F(DevicePagesTest, AGamesLightingShowsForAWhileAndTheKeyboardsOwnReturns) {
     EXPECT_EQ(mode(), 3) << "the game's mode on the keyboard";
     EXPECT_NE(keyboard->driver().ProfileLightInfo().selectItem, 3) << "not the person's own";
     EXPECT_TRUE(RunUntil([&] { return mode() == own; })) << "the own lighting returns";
+    ASSERT_TRUE(Settle(keyboard));
     EXPECT_EQ(keyboard->lightInfo().selectItem, keyboard->driver().ProfileLightInfo().selectItem);
 }
 
@@ -979,6 +1006,7 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
     EXPECT_EQ(codeOfA(), 0x30CD00u);
     // Saved: in the profile and in the keyboard's table, at A's slot.
     ASSERT_TRUE(user.Click("key_butt_prosave"));
+    ASSERT_TRUE(Settle(keyboard));
     std::vector<uint8_t> table;
     server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
         table = dynamic_cast<sim::KeyboardDevice&>(d).model().keyBlock();
@@ -1013,6 +1041,7 @@ TEST_F(DevicePagesTest, AKeyOfTheDrawingOpensInTheKeyPanelAndItsNewFunctionReach
     }
     ASSERT_TRUE(user.PickComboItem("keyset_function_combo", 0));  // back to the key
     ASSERT_TRUE(user.Click("key_butt_prosave"));
+    ASSERT_TRUE(Settle(keyboard));
     server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
         table = dynamic_cast<sim::KeyboardDevice&>(d).model().keyBlock();
     });
@@ -1090,6 +1119,7 @@ TEST_F(DevicePagesTest, AMacroRecordedWithTheHookPlaysFromAKeyAndGoesWithItsDele
     ASSERT_TRUE(user.PickComboItem("keyset_function_combo", CategoryItem("9")));
     ASSERT_TRUE(user.PickComboItem("keyset_macro_combo", 0));
     ASSERT_TRUE(user.Click("key_butt_prosave"));
+    ASSERT_TRUE(Settle(keyboard));
     std::vector<uint8_t> memory;
     server_.WithDevice("keyboard", [&](sim::SimDevice& d) {
         memory = dynamic_cast<sim::KeyboardDevice&>(d).model().macroMemory();
