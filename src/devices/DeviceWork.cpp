@@ -1,5 +1,7 @@
 #include "devices/DeviceWork.h"
 
+#include <algorithm>
+
 #include "platform/DebugOutput.h"
 
 namespace marlo::devices {
@@ -16,7 +18,7 @@ bool DeviceWork::asynchronous() const {
     return static_cast<bool>(deliver_);
 }
 
-void DeviceWork::Post(Work work, Completion done) {
+void DeviceWork::Post(Work work, Completion done, std::string_view kind) {
     if (!asynchronous()) {
         if (work) {
             work();
@@ -29,7 +31,20 @@ void DeviceWork::Post(Work work, Completion done) {
     }
     {
         std::lock_guard lock(lock_);
-        queue_.push_back({std::move(work), std::move(done)});
+        const auto same = std::find_if(queue_.begin(), queue_.end(), [kind](const Item& item) {
+            return !kind.empty() && item.kind == kind;
+        });
+        if (same != queue_.end()) {
+            if (done) {
+                same->done.push_back(std::move(done));
+            }
+            return;
+        }
+        Item item{std::move(work), {}, std::string(kind)};
+        if (done) {
+            item.done.push_back(std::move(done));
+        }
+        queue_.push_back(std::move(item));
         idle_.ResetEvent();
     }
     {
@@ -69,8 +84,10 @@ void DeviceWork::Run(platform::Event& stop) {
         {
             std::lock_guard lock(lock_);
             running_ = false;
-            if (item.done) {
-                done_.push_back(std::move(item.done));
+            if (!item.done.empty()) {
+                for (Completion& completion : item.done) {
+                    done_.push_back(std::move(completion));
+                }
                 deliver = deliver_;
             }
         }
@@ -84,7 +101,7 @@ void DeviceWork::Run(platform::Event& stop) {
 }
 
 size_t DeviceWork::DeliverDone() {
-    std::deque<Completion> done;
+    std::vector<Completion> done;
     {
         std::lock_guard lock(lock_);
         done.swap(done_);

@@ -5,6 +5,9 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/WorkerThread.h"
 
@@ -33,8 +36,11 @@ class DeviceWork {
     void SetDeliveryHandler(std::function<void()> handler);
     bool asynchronous() const;
 
-    // Queues `work` (starting the thread when needed) and, once it ran, `done`.
-    void Post(Work work, Completion done = {});
+    // Queues `work` (starting the thread when needed) and, once it ran, `done`. Work of a
+    // kind (`kind` not empty) that reads what it writes when it runs makes a later piece of
+    // the same kind redundant while it waits: the later one is not queued again, and its
+    // completion follows the waiting one's.
+    void Post(Work work, Completion done = {}, std::string_view kind = {});
     // Runs the completions of the work that ran (the delivering thread); how many ran.
     size_t DeliverDone();
     // Drops the work not started, waits for the running piece (1000 ms, then without limit:
@@ -52,13 +58,14 @@ class DeviceWork {
   private:
     struct Item {
         Work work;
-        Completion done;
+        std::vector<Completion> done;
+        std::string kind;
     };
     void Run(platform::Event& stop);
 
     mutable std::mutex lock_;
     std::deque<Item> queue_;       // under lock_
-    std::deque<Completion> done_;  // under lock_
+    std::vector<Completion> done_;  // under lock_
     bool running_ = false;         // under lock_: a piece of work is running
     std::function<void()> deliver_;  // under lock_
     std::atomic<uint64_t> finished_{0};

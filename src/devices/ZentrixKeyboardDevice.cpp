@@ -54,7 +54,8 @@ void CZentrixKeyboardDevice::ForgetMacro(int row, WriteDone done) {
     SaveKeys(std::move(done));
 }
 
-void CZentrixKeyboardDevice::PostWrite(std::function<int()> write, WriteDone done) {
+void CZentrixKeyboardDevice::PostWrite(std::function<int()> write, WriteDone done,
+                                       std::string_view kind) {
     struct Outcome {
         int result = 0;
         bool failed = false;
@@ -69,7 +70,8 @@ void CZentrixKeyboardDevice::PostWrite(std::function<int()> write, WriteDone don
             if (done) {
                 done(outcome->result, outcome->failed);
             }
-        });
+        },
+        kind);
 }
 
 void CZentrixKeyboardDevice::ApplyProfile(WriteDone done) {
@@ -79,11 +81,12 @@ void CZentrixKeyboardDevice::ApplyProfile(WriteDone done) {
                   if (done) {
                       done(macros, failed);
                   }
-              });
+              },
+              "apply");
 }
 
 void CZentrixKeyboardDevice::SaveKeys(WriteDone done) {
-    PostWrite([this] { return driver_.SaveKeys(); }, std::move(done));
+    PostWrite([this] { return driver_.SaveKeys(); }, std::move(done), "keys");
 }
 
 void CZentrixKeyboardDevice::SelectFunctionTab(int type) {
@@ -176,7 +179,7 @@ bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name, WriteDon
             driver_.TakeSystemStages(driver_.systemStages(), inBlock);
             return 1;
         },
-        std::move(done));
+        std::move(done), inBlock ? "settings block" : "settings");
     return true;
 }
 

@@ -181,8 +181,9 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // The elements onto the frame the page shows.
     void ShowElements();
     void SendSelectionMask(WriteDone done = {});
-    // Runs `write` on the work thread, then `done` with its result and the refusal.
-    void PostWrite(std::function<int()> write, WriteDone done);
+    // Runs `write` on the work thread, then `done` with its result and the refusal. A write
+    // of a kind that waits already is not queued twice (see DeviceWork::Post).
+    void PostWrite(std::function<int()> write, WriteDone done, std::string_view kind);
     // Starts reading the keyboard's key presses (by cable only).
     void StartKeyReader();
 

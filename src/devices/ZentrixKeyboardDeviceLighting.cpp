@@ -191,7 +191,7 @@ void CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light,
     driver_.SetLightInfo(light);
     UpdateLighting(false);
     PostWrite([this] { return driver_.TakeLightSettings(driver_.lightInfo()) ? 1 : 0; },
-              std::move(done));
+              std::move(done), "lighting");
 }
 
 void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
@@ -216,7 +216,7 @@ void CZentrixKeyboardDevice::SendSelectionMask(WriteDone done) {
             driver_.WriteMask(mask);
             return 1;
         },
-        std::move(done));
+        std::move(done), {});
 }
 
 void CZentrixKeyboardDevice::StartKeyReader() {

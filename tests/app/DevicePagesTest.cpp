@@ -722,6 +722,39 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
     EXPECT_EQ(Find("str_test")->GetShownText(), "");
 }
 
+// The keyboard takes nothing for a while: the window goes on while the change waits on the
+// keyboard's own thread, the status line then says the change did not reach it, and unplugging
+// the keyboard ends its work.
+TEST_F(DevicePagesTest, AKeyboardThatStallsLeavesTheWindowFreeAndSaysTheChangeDidNotReachIt) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("system_Op_tab")));
+
+    ASSERT_TRUE(server_.Stall("keyboard", 2500));
+    ASSERT_TRUE(user.Click("winlockflag_option"));
+    bool ran = false;
+    backend_.loop().Post([&] { ran = true; });
+    backend_.RunFor(20);
+    EXPECT_TRUE(ran) << "the window's loop runs";
+    EXPECT_TRUE(keyboard->work().busy()) << "the write waits on the keyboard's thread";
+    EXPECT_TRUE(dynamic_cast<ui::COptionUI*>(Find("winlockflag_option"))->IsSelected());
+    EXPECT_EQ(keyboard->systemStages().winFlag, 1) << "the page shows the change at once";
+    EXPECT_TRUE(RunUntil([&] { return !Find("str_test")->GetShownText().empty(); }))
+        << "the status line says the keyboard did not take it";
+
+    ASSERT_TRUE(Settle(keyboard));
+    ASSERT_TRUE(server_.Stall("keyboard", 4000));
+    ASSERT_TRUE(user.Click("winlockflag_option"));
+    ASSERT_TRUE(keyboard->work().busy());
+    ASSERT_TRUE(server_.Unplug("keyboard"));
+    EXPECT_TRUE(RunUntil([&] { return !EntryOf(keyboard)->IsVisibleFlag(); }));
+    EXPECT_TRUE(RunUntil([&] { return !keyboard->work().busy(); }))
+        << "the work ends with the keyboard";
+}
+
 TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfACustomGroup) {
     Start();
     auto* keyboard = PlugReadKeyboard();
