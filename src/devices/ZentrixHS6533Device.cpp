@@ -288,28 +288,28 @@ bool CZentrixHS6533Device::SetSurround(bool on) { return audio_.SetSurround(on);
 
 bool CZentrixHS6533Device::SetNoiseReduction(bool on) { return audio_.SetNoiseReduction(on); }
 
-void CZentrixHS6533Device::PresentFrame() {
-    if (!lightingControl()) {
-        return;
-    }
-    ShowFrameOnPage();
+void CZentrixHS6533Device::SendFrame() {
     const HeadsetLightReports::Reports reports = HeadsetLightReports::Build(frame_.Snapshot());
-    if (frameSent() && sent_ == reports) {
+    if (frameSent() && lastReports() == reports) {
         return;  // the headset shows this already
     }
-    hid::HidInterface& hid = channel().cable();
-    bool all = hid.IsOpen();
-    for (const auto& report : reports) {
-        uint32_t written = 0;
-        all = all && hid.Write(report.data(), static_cast<uint32_t>(report.size()), &written,
-                               100) == 1 &&
-              written == report.size();
+    std::array<std::span<const uint8_t>, HeadsetLightReports::kReports> spans;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        spans[i] = reports[i];
     }
+    constexpr uint32_t kReportWaitMs = 100;
     // A frame that did not go through whole is sent again with the next one.
+    const bool all = channel().WriteOutputReports(spans, kReportWaitMs) == hid::kResultOk;
     SetFrameSent(all);
     if (all) {
+        std::lock_guard lock(sentMutex_);
         sent_ = reports;
     }
+}
+
+std::optional<HeadsetLightReports::Reports> CZentrixHS6533Device::lastReports() const {
+    std::lock_guard lock(sentMutex_);
+    return sent_;
 }
 
 }  // namespace marlo::devices

@@ -23,9 +23,9 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     ~CZentrixHS6533Device() override;
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
-    // The frame as the headset's twelve lighting reports, sent when they differ from the
-    // last ones it took (and again in full after a new link).
-    void PresentFrame() override;
+    // The frame as the headset's twelve lighting reports, sent through its channel when they
+    // differ from the last ones it took (and again in full after a new link).
+    void SendFrame() override;
     int LoadProfile() override;
     // The page's panels show the headset's values.
     void RefreshPage() override { PageRefreshed(); }
@@ -75,8 +75,8 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     CHeadsetAudio& audio() { return audio_; }
     const profiles::HeadsetSystemSetStages& stages() const { return stages_; }
     profiles::CHs6533Profiledata& profile() { return profile_; }
-    // The reports last sent, and how many report writes failed.
-    const std::optional<HeadsetLightReports::Reports>& lastReports() const { return sent_; }
+    // The reports last sent.
+    std::optional<HeadsetLightReports::Reports> lastReports() const;
 
   protected:
     int PageKind() const override { return 7; }
@@ -102,7 +102,8 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     std::vector<int> modeValues_;
     profiles::CHs6533Profiledata profile_;
     profiles::HeadsetSystemSetStages stages_;
-    std::optional<HeadsetLightReports::Reports> sent_;
+    mutable std::mutex sentMutex_;
+    std::optional<HeadsetLightReports::Reports> sent_;  // under sentMutex_
 };
 
 }  // namespace marlo::devices

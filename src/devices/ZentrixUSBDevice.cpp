@@ -257,8 +257,12 @@ void CZentrixUSBDevice::PresentFrame() {
         frameSent_ = true;
         return;  // behind the receiver the page shows the frame; nothing is sent
     }
-    // A frame that did not reach the device holds the next ones back for a moment instead of
-    // holding up the UI thread, which presents them.
+    // On the device's own thread; a frame waiting there already sends the newest.
+    work_.Post([this] { SendFrame(); }, {}, "frame");
+}
+
+void CZentrixUSBDevice::SendFrame() {
+    // A frame that did not reach the device holds the next ones back for a moment.
     const uint64_t now = platform::MonotonicMs();
     if (now < streamHeldUntilMs_) {
         frameSent_ = false;

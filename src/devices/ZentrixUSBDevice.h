@@ -75,8 +75,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void StepBlink();
     virtual void StepBlinkFourColours();
     virtual void StepOff();
-    // Shows the frame on the light buttons of a shown page and streams it to the device
-    // (not through the receiver). Nothing while the lighting-control flag is 0.
+    // Shows the frame on the light buttons of a shown page and has it sent to the device on
+    // the device's work thread (not through the receiver). Nothing while the lighting-control
+    // flag is 0.
     virtual void PresentFrame();
     virtual bool SetLight(size_t index, const LightEntry& entry);
     virtual LightEntry GetLight(size_t index) const;
@@ -303,6 +304,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // Whether the device has the frame the page shows (false after a new link).
     bool frameSent() const { return frameSent_; }
     void SetFrameSent(bool sent) { frameSent_ = sent; }
+    // The frame to the device (the work thread): the colour stream in the base.
+    virtual void SendFrame();
 
     // The kind of page for the profile panel: 1 keyboard, 2 mouse, 3 mouse pad, 7 headset;
     // 0 (no panel set up) in the base.
@@ -373,11 +376,11 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::map<int, int> keyMap_;
     std::array<int, 4> quad_{};
     std::array<int, 3> triple_{};
-    uint64_t streamHeldUntilMs_ = 0;
+    uint64_t streamHeldUntilMs_ = 0;  // the work thread's
     // What PresentFrame last did (UI thread only).
     uint64_t presentedGeneration_ = 0;
     bool presentedOnPage_ = false;
-    bool frameSent_ = false;
+    std::atomic<bool> frameSent_{false};  // set by the work thread, reset on a new link
 
     std::mutex effectLock_;
     LightingEffects effects_;  // under effectLock_

@@ -394,6 +394,28 @@ int CommandChannel::StreamLighting(std::span<const uint8_t> data) {
     return kResultOk;
 }
 
+int CommandChannel::WriteOutputReports(std::span<const std::span<const uint8_t>> reports,
+                                       uint32_t timeoutMs) {
+    if (!connected_ || !cable_.IsOpen()) {
+        return kResultNone;
+    }
+    std::lock_guard command(commandLock_);
+    platform::FileLock device;
+    if (!LockDevice(device, 0)) {
+        return kResultNone;  // another program is talking to the device: sent with the next
+    }
+    std::lock_guard exchange(exchangeLock_);
+    for (const std::span<const uint8_t> report : reports) {
+        uint32_t written = 0;
+        if (cable_.Write(report.data(), static_cast<uint32_t>(report.size()), &written,
+                         timeoutMs) != 1 ||
+            written != report.size()) {
+            return kResultWriteFailed;
+        }
+    }
+    return kResultOk;
+}
+
 int CommandChannel::WriteMacros(std::span<const uint8_t> data) {
     return Chunked(kCmdWriteMacros, 0, {}, data, chunkSize_, Locking::kCommandLock);
 }

@@ -105,6 +105,14 @@ class CommandChannel {
     int ReadSlots(std::span<uint8_t> data);                             // 0x1B
     int LightingControl();                                              // 0x1C
     int CheckLink();                                                    // 0xAA
+    // Output reports the device takes without an answer (the headset's light reports), each
+    // written whole on the cable in the order given, with the command lock and the device
+    // lock held for them all: no command of this program (nor a transaction) and no other
+    // program lands between them. Another program holding the device is not waited for: the
+    // reports are not sent then. kResultOk when every report went through; each write waits
+    // `timeoutMs` at most.
+    int WriteOutputReports(std::span<const std::span<const uint8_t>> reports,
+                           uint32_t timeoutMs);
 
   private:
     // One full exchange: writes the request (padded or cut to 64 bytes) and reads its answer.
