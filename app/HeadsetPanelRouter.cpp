@@ -40,9 +40,9 @@ bool Selected(ui::CControlUI* sender) {
 }  // namespace
 
 void CHeadsetPanelRouter::Show(CZentrixHS6533Device& headset) {
-    const bool reachable = headset.audio().started();
-    const auto& state = headset.audio().state();
-    const auto& stages = headset.stages();
+    const bool reachable = headset.driver().chipReached();
+    const auto state = headset.driver().audioState();
+    const auto stages = headset.stages();
     for (const char* area : {"Voice6533ControlItem", "MagicControlItem", "SurroundControlItem"}) {
         if (ui::CControlUI* panel = headset.FindSubControl(area)) {
             panel->SetEnabled(reachable);
@@ -60,8 +60,8 @@ void CHeadsetPanelRouter::Show(CZentrixHS6533Device& headset) {
                                  custom < static_cast<int>(names.size());
         voice->SelectCustom(customShown ? custom : -1);
         const std::vector<int32_t> bands = customShown
-                                               ? headset.profile().GetCustomEqValues(custom)
-                                               : headset.profile().GetEqValues(stages.eqType);
+                                               ? headset.driver().CustomEqValues(custom)
+                                               : headset.driver().EqValues(stages.eqType);
         voice->SetBands(std::vector<int>(bands.begin(), bands.end()));
         voice->SetMicSwitch(!state.micMute);
         voice->SetMicVolume(state.micVolume);
@@ -123,7 +123,7 @@ bool CHeadsetPanelRouter::OnValueChanged(CZentrixHS6533Device& headset, ui::CCon
     if (CControlRouter::IndexAfter(name, "6533_eq_hz_slider_")) {
         // The bands as they are set now, heard at once; kept when saved as a custom preset.
         if (CVoice6533ControlUI* voice = VoicePanel(headset)) {
-            headset.audio().SetEqualiser(voice->Bands());
+            headset.SetEqualiserBands(voice->Bands());
         }
         return true;
     }

@@ -7,9 +7,7 @@
 #include "hid/CommandReport.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
-#include "platform/Paths.h"
 #include "profiles/MacroList.h"
-#include "profiles/ProfileList.h"
 
 namespace marlo::devices {
 
@@ -25,17 +23,7 @@ constexpr const char* kKeyboardName = "keyboard";
 }  // namespace
 
 KeyboardDriver::Places KeyboardDriver::StandardPlaces() {
-    const auto defaultProfile = [] {
-        return platform::Paths::DefaultDataDir() / (std::string(kKeyboardName) + ".Json");
-    };
-    const auto userFolder = [] { return platform::Paths::UserDataFolder(kKeyboardName); };
-    return Places{userFolder, defaultProfile, [userFolder, defaultProfile] {
-                      profiles::ProfileList list(userFolder(), defaultProfile(),
-                                                 kKeyboardProfileKind);
-                      list.Load();
-                      const auto path = list.GetProfilePathAt(list.selected());
-                      return path.empty() ? defaultProfile() : path;
-                  }};
+    return DevicePlaces::Standard(kKeyboardName, kKeyboardProfileKind);
 }
 
 KeyboardDriver::KeyboardDriver(hid::CommandChannel& channel, Places places)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "devices/DeviceModeList.h"
+#include "devices/DevicePlaces.h"
 #include "devices/KeyboardBlock.h"
 #include "devices/KeyboardColourStream.h"
 #include "devices/KeyboardPositionMap.h"
@@ -38,16 +39,9 @@ class KeyboardDriver {
     static constexpr int kMacrosCannotAllocate = -1;
     using Info = std::array<uint8_t, kInfoBytes>;
 
-    // Where the keyboard's files are, asked for whenever they are needed: the user's folder
-    // (made on first use), the factory profile, and the selected profile (the person may
-    // choose another at any time).
-    struct Places {
-        std::function<std::filesystem::path()> userFolder;
-        std::function<std::filesystem::path()> defaultProfile;
-        std::function<std::filesystem::path()> selectedProfile;
-    };
+    using Places = DevicePlaces;
     // The keyboard's folder in the user's data, its factory profile, and the profile its list
-    // has selected (the factory one when none).
+    // has selected.
     static Places StandardPlaces();
 
     KeyboardDriver(hid::CommandChannel& channel, Places places);

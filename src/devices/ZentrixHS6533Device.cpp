@@ -1,10 +1,7 @@
 #include "devices/ZentrixHS6533Device.h"
 
-#include <strings.h>
-
 #include <algorithm>
 
-#include "devices/KeyboardBlock.h"
 #include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
@@ -13,44 +10,44 @@ namespace marlo::devices {
 
 using platform::DebugOutput;
 
-namespace {
-
-// The index of `name` among `names`, ignoring letter case; -1 when absent.
-int IndexOfName(const std::vector<std::string>& names, const std::string& name) {
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i].size() == name.size() &&
-            strncasecmp(names[i].c_str(), name.c_str(), name.size()) == 0) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+CZentrixHS6533Device::CZentrixHS6533Device()
+    : driver_(channel(), HeadsetDriver::StandardPlaces()) {
+    SetDeviceName("HD");
+    driver_.SetLightingChanged(
+        [this](const profiles::LightInfo& light) { FollowLighting(light); });
 }
-
-}  // namespace
-
-CZentrixHS6533Device::CZentrixHS6533Device() { SetDeviceName("HD"); }
 
 CZentrixHS6533Device::~CZentrixHS6533Device() { StopThreads(); }
 
 void CZentrixHS6533Device::ReadFromDevice() {
-    if (!audio_.started()) {
-        const auto library = platform::Paths::ResourceDir() / "SDK" / "osConfLib.so";
-        if (!audio_.Start(library, hid::HidInterface::DefaultRoot(), UserDataFolder() / "chip")) {
-            DebugOutput::Write("the headset's chip cannot be reached: its audio settings stay "
-                               "as they are");
-        }
-    } else {
-        audio_.Read();
-    }
-    LoadProfile();
-    ReadLightingBlock();
-    RefreshPage();
-    StartLightingThread();
+    work().Post(
+        [this] {
+            const auto library = platform::Paths::ResourceDir() / "SDK" / "osConfLib.so";
+            if (!driver_.ReachChip(library, hid::HidInterface::DefaultRoot())) {
+                DebugOutput::Write("the headset's chip cannot be reached: its audio settings "
+                                   "stay as they are");
+            }
+            driver_.LoadProfile();
+            driver_.ReadLightingBlock();
+        },
+        [this] {
+            RefreshPage();
+            StartLightingThread();
+        });
 }
 
-void CZentrixHS6533Device::SetLightInfo(const profiles::LightInfo& light) {
-    light_ = light;
-    const std::vector<int>& values = ModeValues();
+bool CZentrixHS6533Device::ReloadChangedProfile() {
+    if (!driver_.ProfileOutdated()) {
+        return false;
+    }
+    DebugOutput::Write("the headset's profile was changed by another program: read again");
+    LoadProfile();
+    RefreshPage();
+    return true;
+}
+
+void CZentrixHS6533Device::FollowLighting(const profiles::LightInfo& light) {
+    const std::vector<int> values = driver_.ModeValues();
     std::lock_guard lock(lightingMutex_);
     lightingMode_ = light.selectItem < values.size() ? values[light.selectItem] : kModeStatic;
     effect_.colour = {light.red, light.green, light.blue};
@@ -61,12 +58,17 @@ void CZentrixHS6533Device::SetLightInfo(const profiles::LightInfo& light) {
 }
 
 void CZentrixHS6533Device::TakeLightSettings(const profiles::LightInfo& light, WriteDone done) {
-    SetLightInfo(light);
-    SaveProfile();
-    const bool taken = WriteLightingBlock(0) == hid::kResultOk;
-    if (done) {
-        done(taken ? 1 : 0, !taken);
-    }
+    // The lights follow at once; the profile and the headset take the lighting as it is when
+    // the write runs.
+    driver_.SetLightInfo(light);
+    auto taken = std::make_shared<bool>(false);
+    work().Post([this, taken] { *taken = driver_.TakeLightSettings(driver_.lightInfo()); },
+                [taken, done = std::move(done)] {
+                    if (done) {
+                        done(*taken ? 1 : 0, !*taken);
+                    }
+                },
+                "lighting");
 }
 
 int CZentrixHS6533Device::CurrentLightingMode() const {
@@ -79,214 +81,54 @@ EffectSettings CZentrixHS6533Device::CurrentEffect() const {
     return effect_;
 }
 
-const std::vector<int>& CZentrixHS6533Device::ModeValues() {
-    if (modeValues_.empty()) {
-        for (const Mode& mode : LoadModeList(kHeadsetModel)) {
-            modeValues_.push_back(mode.value);
-        }
-    }
-    return modeValues_;
+void CZentrixHS6533Device::PostSetting(std::function<void()> setting) {
+    work().Post(std::move(setting), [this] { RefreshPage(); });
 }
 
-int CZentrixHS6533Device::WriteLightingBlock(uint8_t slot) {
-    const KeyboardBlock::Bytes full = KeyboardBlock::Build(light_, {}, ModeValues());
-    hid::CommandChannel& ch = channel();
-    if (!ch.connected()) {
-        return 0;
-    }
-    const hid::CommandChannel::Transaction transaction(ch);
-    if (!transaction.held()) {
-        return hid::kResultNone;
-    }
-    // The headset ends every sequence it began, whatever came between; the first refusal is
-    // the result.
-    const int begun = ch.Begin();
-    const int written = begun == hid::kResultOk
-                            ? ch.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride),
-                                               std::span<const uint8_t>(full.data(), kBlockBytes))
-                            : begun;
-    const int ended = ch.End();
-    return written != hid::kResultOk ? written : ended;
+void CZentrixHS6533Device::SetMicVolume(int volume) {
+    PostSetting([this, volume] { driver_.SetMicVolume(volume); });
 }
 
-bool CZentrixHS6533Device::ReadLightingBlock() {
-    hid::CommandChannel& ch = channel();
-    uint8_t active = 0;
-    if (!ch.connected() || ch.ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
-        return false;
-    }
-    // Read where it is written (a slot is 64 bytes apart, both ways).
-    KeyboardBlock::Bytes read{};
-    if (ch.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
-        hid::kResultOk) {
-        return false;
-    }
-    profiles::KeyboardSystemStages unused;
-    profiles::LightInfo light = light_;
-    KeyboardBlock::Read(read, active, ModeValues(), light, unused);
-    if (!(light == light_)) {
-        SetLightInfo(light);
-        SaveProfile();
-    }
-    return true;
+void CZentrixHS6533Device::SetMicMute(bool mute) {
+    PostSetting([this, mute] { driver_.SetMicMute(mute); });
 }
 
-int CZentrixHS6533Device::LoadProfile() {
-    profile_.SetDefaultProfilePath(DefaultProfilePath());
-    const std::filesystem::path path = SelectedProfilePath();
-    profile_.SetProfilePath(path);
-    if (profile_.LoadProfile(path).isNull()) {
-        return 0;
-    }
-    stages_ = profile_.GetHeadsetSystemSetStages();
-    SetLightInfo(profile_.GetLightInfo());
-    return 1;
+void CZentrixHS6533Device::SetMonitorVolume(int volume) {
+    PostSetting([this, volume] { driver_.SetMonitorVolume(volume); });
 }
 
-bool CZentrixHS6533Device::ReloadChangedProfile() {
-    if (profile_.GetProfilePath() == SelectedProfilePath() && !profile_.ChangedOnDisk()) {
-        return false;
-    }
-    DebugOutput::Write("the headset's profile was changed by another program: read again");
-    LoadProfile();
-    RefreshPage();
-    return true;
+void CZentrixHS6533Device::SetMonitorMute(bool mute) {
+    PostSetting([this, mute] { driver_.SetMonitorMute(mute); });
 }
 
-void CZentrixHS6533Device::SaveProfile() {
-    profile_.SetHeadsetSystemSetStages(stages_);
-    profile_.SetLightInfo(light_);
-    if (!profile_.GetProfilePath().empty() && !profile_.SaveProfile()) {
-        DebugOutput::Printf("the headset's profile could not be saved: %s",
-                            profile_.GetProfilePath().c_str());
-    }
+void CZentrixHS6533Device::SetEqPreset(int preset) {
+    PostSetting([this, preset] { driver_.SetEqPreset(preset); });
 }
 
-bool CZentrixHS6533Device::SetMicVolume(int volume) {
-    const bool done = audio_.SetMicVolume(volume);
-    stages_.micInValue = audio_.state().micVolume;
-    SaveProfile();
-    return done;
+void CZentrixHS6533Device::SetEqualiserBands(const std::vector<int>& bands) {
+    // Heard at once; the panel keeps showing what the person set.
+    work().Post([this, bands] { driver_.SetEqualiserBands(bands); });
 }
 
-bool CZentrixHS6533Device::SetMicMute(bool mute) {
-    const bool done = audio_.SetMicMute(mute);
-    stages_.micInSelect = audio_.state().micMute ? 1 : 0;
-    SaveProfile();
-    return done;
+void CZentrixHS6533Device::SelectCustomEq(const std::string& name) {
+    PostSetting([this, name] { driver_.SelectCustomEq(name); });
 }
 
-bool CZentrixHS6533Device::SetMonitorVolume(int volume) {
-    const bool done = audio_.SetMonitorVolume(volume);
-    stages_.micMonitorValue = audio_.state().monitorVolume;
-    SaveProfile();
-    return done;
+void CZentrixHS6533Device::SetVoiceEffect(bool on) {
+    PostSetting([this, on] { driver_.SetVoiceEffect(on); });
 }
 
-bool CZentrixHS6533Device::SetMonitorMute(bool mute) {
-    const bool done = audio_.SetMonitorMute(mute);
-    stages_.micMonitorSelect = audio_.state().monitorMute ? 1 : 0;
-    SaveProfile();
-    return done;
+void CZentrixHS6533Device::SetVoiceSelection(int selection) {
+    PostSetting([this, selection] { driver_.SetVoiceSelection(selection); });
 }
 
-bool CZentrixHS6533Device::SetEqPreset(int preset) {
-    if (preset < 0 || preset >= profiles::CHs6533Profiledata::kCustomEqType) {
-        return false;
-    }
-    const std::vector<int32_t> values = profile_.GetEqValues(preset);
-    const bool done = audio_.SetEqualiser(std::vector<int>(values.begin(), values.end()));
-    if (done) {
-        stages_.eqType = preset;
-        SaveProfile();
-    }
-    return done;
+void CZentrixHS6533Device::SetSurround(bool on) {
+    PostSetting([this, on] { driver_.SetSurround(on); });
 }
 
-int CZentrixHS6533Device::SaveCustomEq(const std::string& name, const std::vector<int>& bands) {
-    if (bands.size() != static_cast<size_t>(profiles::CHs6533Profiledata::kBands)) {
-        return -1;
-    }
-    const std::vector<int32_t> values(bands.begin(), bands.end());
-    std::vector<std::string> names = profile_.GetCustomEqNames();
-    int index = stages_.customEqSelectIndex;
-    if (name.empty()) {
-        if (index < 0 || index >= static_cast<int>(names.size())) {
-            return -1;
-        }
-    } else {
-        if (static_cast<int>(names.size()) >= kMaxCustomEq) {
-            return -1;
-        }
-        if (IndexOfName(names, name) >= 0) {
-            return 0;
-        }
-        names.push_back(name);
-        if (!profile_.SetCustomEqNames(names)) {
-            return -1;  // a name the profile cannot keep
-        }
-        index = static_cast<int>(names.size()) - 1;
-    }
-    profile_.SetCustomEqValues(index, values);
-    stages_.customEqSelectIndex = index;
-    stages_.eqType = profiles::CHs6533Profiledata::kCustomEqType;
-    SaveProfile();
-    return 1;
+void CZentrixHS6533Device::SetNoiseReduction(bool on) {
+    PostSetting([this, on] { driver_.SetNoiseReduction(on); });
 }
-
-bool CZentrixHS6533Device::SelectCustomEq(const std::string& name) {
-    const int index = IndexOfName(profile_.GetCustomEqNames(), name);
-    if (index < 0) {
-        return false;
-    }
-    const std::vector<int32_t> values = profile_.GetCustomEqValues(index);
-    if (!audio_.SetEqualiser(std::vector<int>(values.begin(), values.end()))) {
-        return false;
-    }
-    stages_.customEqSelectIndex = index;
-    stages_.eqType = profiles::CHs6533Profiledata::kCustomEqType;
-    SaveProfile();
-    return true;
-}
-
-bool CZentrixHS6533Device::DeleteCustomEq(const std::string& name) {
-    std::vector<std::string> names = profile_.GetCustomEqNames();
-    const int index = IndexOfName(names, name);
-    if (index < 0) {
-        return false;
-    }
-    // The later presets move up by one, their bands with them.
-    for (int i = index; i + 1 < static_cast<int>(names.size()); ++i) {
-        profile_.SetCustomEqValues(i, profile_.GetCustomEqValues(i + 1));
-    }
-    names.erase(names.begin() + index);
-    profile_.SetCustomEqNames(names);
-    if (stages_.customEqSelectIndex == index) {
-        stages_.customEqSelectIndex = -1;
-    } else if (stages_.customEqSelectIndex > index) {
-        --stages_.customEqSelectIndex;
-    }
-    SaveProfile();
-    return true;
-}
-
-bool CZentrixHS6533Device::SetVoiceEffect(bool on) {
-    const bool done = audio_.SetVoiceEffect(on);
-    stages_.magicEnable = audio_.state().voiceEffect ? 1 : 0;
-    SaveProfile();
-    return done;
-}
-
-bool CZentrixHS6533Device::SetVoiceSelection(int selection) {
-    const bool done = audio_.SetVoiceSelection(selection);
-    stages_.magicType = audio_.state().voiceSelection;
-    SaveProfile();
-    return done;
-}
-
-bool CZentrixHS6533Device::SetSurround(bool on) { return audio_.SetSurround(on); }
-
-bool CZentrixHS6533Device::SetNoiseReduction(bool on) { return audio_.SetNoiseReduction(on); }
 
 void CZentrixHS6533Device::SendFrame() {
     const HeadsetLightReports::Reports reports = HeadsetLightReports::Build(frame_.Snapshot());

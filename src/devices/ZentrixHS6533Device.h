@@ -3,78 +3,70 @@
 #include <mutex>
 #include <optional>
 
-#include "devices/HeadsetAudio.h"
+#include "devices/HeadsetDriver.h"
 #include "devices/HeadsetLightReports.h"
 #include "devices/LitDevice.h"
 #include "devices/ZentrixUSBDevice.h"
-#include "profiles/Hs6533Profiledata.h"
 
 namespace marlo::devices {
 
-// The USB headset: its page ("hs6533device.xml"), its audio settings through the chip library
-// (microphone and monitor volume and mute, equaliser, voice effects, surround, noise
-// reduction), kept in its profile, and its 13 LEDs as lighting reports.
+// The USB headset's page ("hs6533device.xml"). What the headset knows and is told is its
+// driver's (HeadsetDriver); the page hands the settings to the headset's work thread, shows
+// what came back, steps its 13 LEDs and sends them as lighting reports.
 class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
   public:
-    static constexpr int kMaxCustomEq = 20;
+    static constexpr int kMaxCustomEq = HeadsetDriver::kMaxCustomEq;
 
     CZentrixHS6533Device();
     // The lighting thread reads this object's lighting: it ends before the object does.
     ~CZentrixHS6533Device() override;
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
+    HeadsetDriver& driver() { return driver_; }
+    const HeadsetDriver& driver() const { return driver_; }
+
     // The frame as the headset's twelve lighting reports, sent through its channel when they
     // differ from the last ones it took (and again in full after a new link).
     void SendFrame() override;
-    int LoadProfile() override;
+    int LoadProfile() override { return driver_.LoadProfile(); }
     // The page's panels show the headset's values.
     void RefreshPage() override { PageRefreshed(); }
-    void SaveProfile() override;
+    void SaveProfile() override { driver_.SaveProfile(); }
     bool ReloadChangedProfile() override;
 
-    // The setting operations: each goes to the chip, then into the profile, which is saved.
-    // False when the chip did not take it (the profile keeps what the chip has).
-    bool SetMicVolume(int volume);
-    bool SetMicMute(bool mute);
-    bool SetMonitorVolume(int volume);
-    bool SetMonitorMute(bool mute);
-    // A preset 0-12 of the profile's equaliser presets.
-    bool SetEqPreset(int preset);
-    // Saves `bands` as the custom preset `name`: 1 when saved (a new name is added and
-    // selected), 0 when another preset has that name (whatever its letter case), -1 when 20
-    // exist already. An empty name saves into the selected custom preset (-1 when none is).
-    int SaveCustomEq(const std::string& name, const std::vector<int>& bands);
-    // The custom preset `name` (any letter case) to the chip and selected; false when there
-    // is none or the chip did not take it.
-    bool SelectCustomEq(const std::string& name);
-    bool DeleteCustomEq(const std::string& name);
-    std::vector<std::string> CustomEqNames() { return profile_.GetCustomEqNames(); }
-    bool SetVoiceEffect(bool on);
-    bool SetVoiceSelection(int selection);
-    bool SetSurround(bool on);
-    bool SetNoiseReduction(bool on);
+    // The settings, on the headset's work thread (see HeadsetDriver); the page's panels show
+    // what the headset has once each is over, also when it refused.
+    void SetMicVolume(int volume);
+    void SetMicMute(bool mute);
+    void SetMonitorVolume(int volume);
+    void SetMonitorMute(bool mute);
+    void SetEqPreset(int preset);
+    void SetEqualiserBands(const std::vector<int>& bands);
+    void SelectCustomEq(const std::string& name);
+    void SetVoiceEffect(bool on);
+    void SetVoiceSelection(int selection);
+    void SetSurround(bool on);
+    void SetNoiseReduction(bool on);
+    // The custom presets live in the profile only: at once.
+    int SaveCustomEq(const std::string& name, const std::vector<int>& bands) {
+        return driver_.SaveCustomEq(name, bands);
+    }
+    bool DeleteCustomEq(const std::string& name) { return driver_.DeleteCustomEq(name); }
+    std::vector<std::string> CustomEqNames() const { return driver_.CustomEqNames(); }
 
-    // The lighting block: the first 21 bytes of the keyboard's block layout, at slot · 64,
-    // between a begin and an end command. Returns the block's write result (1 when taken).
-    int WriteLightingBlock(uint8_t slot);
-    // The active slot's block into the profile's lighting (saved when it told something new);
-    // false when the headset did not answer.
-    bool ReadLightingBlock();
     // The link check and the status bytes.
     void StatusPoll() override { PollCommandStatus(); }
-    const profiles::LightInfo& lightInfo() const { return light_; }
+    profiles::LightInfo lightInfo() const { return driver_.lightInfo(); }
     // The lighting the lights follow (and the block carries), from now on.
-    void SetLightInfo(const profiles::LightInfo& light);
+    void SetLightInfo(const profiles::LightInfo& light) { driver_.SetLightInfo(light); }
     // The lighting panel's side (the mode list is the headset's of the factory data).
     int LightingFamily() const override { return 7; }
-    std::vector<Mode> LightModes() override { return LoadModeList(kHeadsetModel); }
-    profiles::LightInfo LightSettings() const override { return light_; }
+    std::vector<Mode> LightModes() override { return LoadModeList(HeadsetDriver::kModel); }
+    profiles::LightInfo LightSettings() const override { return driver_.lightInfo(); }
     void TakeLightSettings(const profiles::LightInfo& light, WriteDone done) override;
     int LightModeValue() const override { return CurrentLightingMode(); }
 
-    CHeadsetAudio& audio() { return audio_; }
-    const profiles::HeadsetSystemSetStages& stages() const { return stages_; }
-    profiles::CHs6533Profiledata& profile() { return profile_; }
+    profiles::HeadsetSystemSetStages stages() const { return driver_.stages(); }
     // The reports last sent.
     std::optional<HeadsetLightReports::Reports> lastReports() const;
 
@@ -84,24 +76,21 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     // effects) with its colour, brightness, speed and direction.
     int CurrentLightingMode() const override;
     EffectSettings CurrentEffect() const override;
-    // The chip on the first read (the library, the defaults, the values), then the profile.
+    // On the work thread: the chip (the library, the defaults, the values on the first read;
+    // the values again later), the profile and the lighting block; then the page shows them.
     void ReadFromDevice() override;
 
   private:
-    static constexpr int kHeadsetModel = 3;
-    static constexpr size_t kBlockBytes = 21;
-    static constexpr uint16_t kBlockSlotStride = 64;
-    const std::vector<int>& ModeValues();
+    // A setting on the work thread; the page shows the headset's values when it is over.
+    void PostSetting(std::function<void()> setting);
+    // What the lighting thread steps, from the lighting the driver has.
+    void FollowLighting(const profiles::LightInfo& light);
 
-    CHeadsetAudio audio_;
-    profiles::LightInfo light_;  // UI thread
-    // What the lighting thread reads: the mode value and effect of light_.
+    HeadsetDriver driver_;
+    // What the lighting thread reads: the mode value and effect of the driver's lighting.
     mutable std::mutex lightingMutex_;
     int lightingMode_ = kModeStatic;
     EffectSettings effect_;
-    std::vector<int> modeValues_;
-    profiles::CHs6533Profiledata profile_;
-    profiles::HeadsetSystemSetStages stages_;
     mutable std::mutex sentMutex_;
     std::optional<HeadsetLightReports::Reports> sent_;  // under sentMutex_
 };

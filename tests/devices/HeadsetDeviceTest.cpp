@@ -87,13 +87,13 @@ TEST_F(HeadsetDeviceTest, TheLightsGoOutAsReportsOnlyWhenTheyChangeAndAgainAfter
 
 TEST_F(HeadsetDeviceTest, SettingsGoThroughTheChipIntoTheProfile) {
     headset_.ReadAfterConnect();
-    ASSERT_TRUE(headset_.audio().started());
-    CChipLibrary& chip = headset_.audio().chip();
+    ASSERT_TRUE(headset_.driver().audio().started());
+    CChipLibrary& chip = headset_.driver().audio().chip();
     EXPECT_EQ(chip.GetNumber(*chip.playback(), "Enable_EQ_GFX", 0), 0.0) << "given its default";
-    EXPECT_TRUE(headset_.audio().state().voiceEffectRead) << "this chip has voice effects";
+    EXPECT_TRUE(headset_.driver().audio().state().voiceEffectRead) << "this chip has voice effects";
 
-    EXPECT_TRUE(headset_.SetMicVolume(40));
-    EXPECT_TRUE(headset_.SetMonitorMute(true));
+    EXPECT_TRUE(headset_.driver().SetMicVolume(40));
+    EXPECT_TRUE(headset_.driver().SetMonitorMute(true));
     EXPECT_EQ(chip.GetNumber(*chip.capture(), "VolumeScalarControl", -1), 0.4);
     headset_.LoadProfile();
     EXPECT_EQ(headset_.stages().micInValue, 40);
@@ -101,8 +101,8 @@ TEST_F(HeadsetDeviceTest, SettingsGoThroughTheChipIntoTheProfile) {
 
     // The voice effect on also turns the echo off; off writes only the switch.
     platform::DebugOutput::Capture debug;
-    EXPECT_TRUE(headset_.SetVoiceEffect(true));
-    EXPECT_TRUE(headset_.SetVoiceEffect(false));
+    EXPECT_TRUE(headset_.driver().SetVoiceEffect(true));
+    EXPECT_TRUE(headset_.driver().SetVoiceEffect(false));
     std::vector<std::string> sets;
     for (const std::string& line : debug.Lines()) {
         if (line.starts_with("PropertyControl set")) {
@@ -114,16 +114,16 @@ TEST_F(HeadsetDeviceTest, SettingsGoThroughTheChipIntoTheProfile) {
                                               "PropertyControl set Enable_MAGICVOICE 0 0 -> 0"}));
 
     // A preset's ten bands, from the profile, in band order.
-    ASSERT_TRUE(headset_.SetEqPreset(3));
-    const std::vector<int32_t> bands = headset_.profile().GetEqValues(3);
+    ASSERT_TRUE(headset_.driver().SetEqPreset(3));
+    const std::vector<int32_t> bands = headset_.driver().EqValues(3);
     ASSERT_EQ(bands.size(), 10u);
     for (int b = 0; b < 10; ++b) {
         EXPECT_EQ(chip.GetNumber(*chip.playback(), "EQ_Slider" + std::to_string(b + 1), 0),
                   bands[static_cast<size_t>(b)]);
     }
     EXPECT_EQ(headset_.stages().eqType, 3);
-    EXPECT_FALSE(headset_.SetEqPreset(14));
-    EXPECT_FALSE(headset_.SetVoiceSelection(5));
+    EXPECT_FALSE(headset_.driver().SetEqPreset(14));
+    EXPECT_FALSE(headset_.driver().SetVoiceSelection(5));
 }
 
 TEST_F(HeadsetDeviceTest, TheLightingBlockIsWrittenAndReadAtItsSlot) {
@@ -137,8 +137,8 @@ TEST_F(HeadsetDeviceTest, TheLightingBlockIsWrittenAndReadAtItsSlot) {
     headset_.SetLightInfo(light);
     // A refused begin is no success, and nothing is written.
     ASSERT_TRUE(server_.SetFault("headset", sim::Fault::kStatusFE, 1));
-    EXPECT_NE(headset_.WriteLightingBlock(0), 1);
-    EXPECT_EQ(headset_.WriteLightingBlock(0), 1);
+    EXPECT_NE(headset_.driver().WriteLightingBlock(0), 1);
+    EXPECT_EQ(headset_.driver().WriteLightingBlock(0), 1);
     std::vector<uint8_t> settings;
     server_.WithDevice("headset", [&](sim::SimDevice& d) {
         settings = dynamic_cast<sim::HeadsetDevice&>(d).settings();
@@ -151,7 +151,7 @@ TEST_F(HeadsetDeviceTest, TheLightingBlockIsWrittenAndReadAtItsSlot) {
               (std::vector<uint8_t>{0x12, 0x34, 0x56}));
 
     headset_.SetLightInfo({});
-    ASSERT_TRUE(headset_.ReadLightingBlock());
+    ASSERT_TRUE(headset_.driver().ReadLightingBlock());
     EXPECT_EQ(headset_.lightInfo().selectItem, 2);
     EXPECT_EQ(headset_.lightInfo().speed, 1);
     EXPECT_EQ(headset_.lightInfo().blue, 0x56);
@@ -181,9 +181,9 @@ TEST_F(HeadsetDeviceTest, AChipWithoutVoiceEffectsLeavesTheirSwitchUnread) {
         << R"({"Properties": {"SupportFeature/2": "65536,0,0,0,0,0,1",
                               "Enable_MAGICVOICE/0": "1"}})";
     headset_.ReadAfterConnect();
-    ASSERT_TRUE(headset_.audio().started());
-    EXPECT_FALSE(headset_.audio().state().voiceEffectRead);
-    EXPECT_FALSE(headset_.audio().state().voiceEffect) << "the stored 1 is not read";
+    ASSERT_TRUE(headset_.driver().audio().started());
+    EXPECT_FALSE(headset_.driver().audio().state().voiceEffectRead);
+    EXPECT_FALSE(headset_.driver().audio().state().voiceEffect) << "the stored 1 is not read";
 }
 
 class HeadsetWithoutLibraryTest : public HeadsetDeviceTest {
@@ -193,9 +193,9 @@ class HeadsetWithoutLibraryTest : public HeadsetDeviceTest {
 
 TEST_F(HeadsetWithoutLibraryTest, TheHeadsetStaysUsableWithoutChipValues) {
     headset_.ReadAfterConnect();
-    EXPECT_FALSE(headset_.audio().started());
-    EXPECT_FALSE(headset_.SetMicVolume(50));
-    EXPECT_FALSE(headset_.SetVoiceEffect(true));
+    EXPECT_FALSE(headset_.driver().audio().started());
+    EXPECT_FALSE(headset_.driver().SetMicVolume(50));
+    EXPECT_FALSE(headset_.driver().SetVoiceEffect(true));
     headset_.SetLight(1, {0, 255, 0, 255, {}});
     headset_.PresentFrame();
     EXPECT_EQ(ReportsAfter(12), 12u) << "the lights do not need the chip";

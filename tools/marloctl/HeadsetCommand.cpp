@@ -1,4 +1,4 @@
-// marloctl headset: the first headset's audio settings and lights, as its page sets them.
+// marloctl headset: the first headset's audio settings and lights, through its driver.
 #include <cmath>
 #include <cstdio>
 #include <array>
@@ -8,14 +8,16 @@
 
 #include "ArgNumbers.h"
 #include "Commands.h"
-#include "devices/ZentrixHS6533Device.h"
+#include "devices/HeadsetDriver.h"
+#include "devices/HeadsetLightReports.h"
+#include "platform/Paths.h"
 #include "profiles/NameRules.h"
 
 namespace marloctl {
 namespace {
 
 using namespace marlo;
-using devices::CZentrixHS6533Device;
+using devices::HeadsetDriver;
 
 constexpr const char* kUsage =
     "headset show|set NAME VALUE|eq save|delete|select NAME|lighting --color R,G,B [--level L]";
@@ -40,7 +42,7 @@ void PrintEndpoint(const char* flow, const std::optional<devices::CChipLibrary::
     }
 }
 
-int Show(CZentrixHS6533Device& headset) {
+int Show(HeadsetDriver& headset) {
     devices::CHeadsetAudio& audio = headset.audio();
     devices::CChipLibrary& chip = audio.chip();
     const auto& state = audio.state();
@@ -71,26 +73,26 @@ int Show(CZentrixHS6533Device& headset) {
     return kOk;
 }
 
-int Set(CZentrixHS6533Device& headset, std::string_view name, std::string_view text) {
+int Set(HeadsetDriver& headset, std::string_view name, std::string_view text) {
     struct Setting {
         std::string_view name;
         int low;
         int high;
-        bool (CZentrixHS6533Device::*apply)(int);
+        bool (HeadsetDriver::*apply)(int);
     };
     // The switches take 0 or 1; the operations take them as numbers here.
     static const Setting kSettings[] = {
-        {"mic-volume", 0, 100, &CZentrixHS6533Device::SetMicVolume},
-        {"monitor-volume", 0, 100, &CZentrixHS6533Device::SetMonitorVolume},
-        {"eq-preset", 0, 12, &CZentrixHS6533Device::SetEqPreset},
-        {"voice", 1, 4, &CZentrixHS6533Device::SetVoiceSelection},
+        {"mic-volume", 0, 100, &HeadsetDriver::SetMicVolume},
+        {"monitor-volume", 0, 100, &HeadsetDriver::SetMonitorVolume},
+        {"eq-preset", 0, 12, &HeadsetDriver::SetEqPreset},
+        {"voice", 1, 4, &HeadsetDriver::SetVoiceSelection},
     };
-    static const std::pair<std::string_view, bool (CZentrixHS6533Device::*)(bool)> kSwitches[] = {
-        {"mic-mute", &CZentrixHS6533Device::SetMicMute},
-        {"monitor-mute", &CZentrixHS6533Device::SetMonitorMute},
-        {"voice-effect", &CZentrixHS6533Device::SetVoiceEffect},
-        {"surround", &CZentrixHS6533Device::SetSurround},
-        {"noise-reduction", &CZentrixHS6533Device::SetNoiseReduction},
+    static const std::pair<std::string_view, bool (HeadsetDriver::*)(bool)> kSwitches[] = {
+        {"mic-mute", &HeadsetDriver::SetMicMute},
+        {"monitor-mute", &HeadsetDriver::SetMonitorMute},
+        {"voice-effect", &HeadsetDriver::SetVoiceEffect},
+        {"surround", &HeadsetDriver::SetSurround},
+        {"noise-reduction", &HeadsetDriver::SetNoiseReduction},
     };
     bool done = false;
     bool known = false;
@@ -126,7 +128,7 @@ int Set(CZentrixHS6533Device& headset, std::string_view name, std::string_view t
     return kOk;
 }
 
-int Equaliser(CZentrixHS6533Device& headset, std::string_view what, const std::string& name) {
+int Equaliser(HeadsetDriver& headset, std::string_view what, const std::string& name) {
     if (what == "save") {
         // What the equaliser has now.
         std::vector<int> bands;
@@ -159,7 +161,7 @@ int Equaliser(CZentrixHS6533Device& headset, std::string_view what, const std::s
     return kOk;
 }
 
-int Lighting(CZentrixHS6533Device& headset, Args options) {
+int Lighting(hid::CommandChannel& channel, Args options) {
     std::optional<std::array<int, 3>> colour;
     int level = 255;
     for (size_t i = 0; i < options.size(); i += 2) {
@@ -192,12 +194,19 @@ int Lighting(CZentrixHS6533Device& headset, Args options) {
     if (!colour) {
         return Usage(kUsage);
     }
-    for (size_t i = 0; i < devices::HeadsetLightReports::kLeds; ++i) {
-        headset.SetLight(i, {static_cast<uint8_t>((*colour)[0]), static_cast<uint8_t>((*colour)[1]),
-                             static_cast<uint8_t>((*colour)[2]), static_cast<uint8_t>(level), {}});
+    const devices::LightEntry light{static_cast<uint8_t>((*colour)[0]),
+                                    static_cast<uint8_t>((*colour)[1]),
+                                    static_cast<uint8_t>((*colour)[2]),
+                                    static_cast<uint8_t>(level),
+                                    {}};
+    const auto reports = devices::HeadsetLightReports::Build(
+        std::vector<devices::LightEntry>(devices::HeadsetLightReports::kLeds, light));
+    std::array<std::span<const uint8_t>, devices::HeadsetLightReports::kReports> spans;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        spans[i] = reports[i];
     }
-    headset.PresentFrame();
-    if (!headset.lastReports()) {
+    constexpr uint32_t kReportWaitMs = 100;
+    if (channel.WriteOutputReports(spans, kReportWaitMs) != hid::kResultOk) {
         std::fprintf(stderr, "marloctl: the headset did not take the lighting reports\n");
         return kRefused;
     }
@@ -223,18 +232,21 @@ int HeadsetCommand(Args args) {
         std::fprintf(stderr, "marloctl: no headset is connected\n");
         return kRefused;
     }
-    CZentrixHS6533Device headset;
-    headset.SetLightCount(devices::HeadsetLightReports::kLeds);
-    if (!headset.channel().OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
+    hid::CommandChannel channel;
+    HeadsetDriver headset(channel, HeadsetDriver::StandardPlaces());
+    if (!channel.OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
         std::fprintf(stderr, "marloctl: cannot open %s\n", path->c_str());
         return kRefused;
     }
-    headset.channel().SetConnected(true);
+    channel.SetConnected(true);
     if (verb == "lighting") {
-        return Lighting(headset, args.subspan(1));
+        return Lighting(channel, args.subspan(1));
     }
-    headset.ReadAfterConnect();
-    if (!headset.audio().started()) {
+    const bool reached = headset.ReachChip(
+        platform::Paths::ResourceDir() / "SDK" / "osConfLib.so", hid::HidInterface::DefaultRoot());
+    headset.LoadProfile();
+    headset.ReadLightingBlock();
+    if (!reached) {
         std::fprintf(stderr, "marloctl: the headset's chip cannot be reached: %s\n",
                      headset.audio().chip().failure().c_str());
         return kRefused;
