@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "MainWnd.h"
-#include "devices/DeviceProfileUI.h"
-#include "devices/LitDevice.h"
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixHS6533Device.h"
-#include "devices/ZentrixKeyboardDevice.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/DeviceProfileUI.h"
+#include "pages/LitDevice.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixHS6533Device.h"
+#include "pages/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
 #include "ui/ColorPaletteUI.h"
@@ -31,8 +31,8 @@ extern char** environ;
 
 namespace marlo::app {
 
-using devices::CDeviceProfileUI;
-using devices::CZentrixUSBDevice;
+using pages::CDeviceProfileUI;
+using pages::CZentrixUSBDevice;
 using platform::DebugOutput;
 using profiles::ListResult;
 
@@ -173,7 +173,7 @@ void CControlRouter::Route(ui::TNotifyUI& msg) {
     }
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
-    } else if (msg.sType == devices::CSelectPanelUI::kSelectEnd) {
+    } else if (msg.sType == pages::CSelectPanelUI::kSelectEnd) {
         if (auto* device = CurrentLitOf(msg.pSender)) {
             lights_.OnSelectEnd(*device, msg.pSender);
         }
@@ -229,8 +229,8 @@ bool CControlRouter::OnMenuCommand(const std::string& name) {
     return macros_.OnMenuCommand(devices != nullptr ? devices->CurrentDevice() : nullptr, name);
 }
 
-devices::CZentrixHS6533Device* CControlRouter::CurrentHeadsetOf(ui::CControlUI* control) {
-    return dynamic_cast<devices::CZentrixHS6533Device*>(CurrentPageOf(control));
+pages::CZentrixHS6533Device* CControlRouter::CurrentHeadsetOf(ui::CControlUI* control) {
+    return dynamic_cast<pages::CZentrixHS6533Device*>(CurrentPageOf(control));
 }
 
 CZentrixUSBDevice* CControlRouter::CurrentPageOf(ui::CControlUI* control) {
@@ -356,16 +356,16 @@ bool CControlRouter::OnProfileButton(std::string_view name) {
     return true;
 }
 
-devices::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboard() {
+pages::CZentrixKeyboardDevice* CControlRouter::CurrentKeyboard() {
     CDeviceList* devices = window_.devices();
     return devices != nullptr
-               ? dynamic_cast<devices::CZentrixKeyboardDevice*>(devices->CurrentDevice())
+               ? dynamic_cast<pages::CZentrixKeyboardDevice*>(devices->CurrentDevice())
                : nullptr;
 }
 
 CZentrixUSBDevice* CControlRouter::CurrentLitOf(ui::CControlUI* control) {
     CZentrixUSBDevice* page = CurrentPageOf(control);
-    return dynamic_cast<devices::ILitDevice*>(page) != nullptr ? page : nullptr;
+    return dynamic_cast<pages::ILitDevice*>(page) != nullptr ? page : nullptr;
 }
 
 bool CControlRouter::IsSystemSetting(const ui::TNotifyUI& msg) {
@@ -375,7 +375,7 @@ bool CControlRouter::IsSystemSetting(const ui::TNotifyUI& msg) {
                        name.starts_with("repeat_delay_check_") || name == "winlockflag_option" ||
                        name == "wflag_option" || name == "6flag_option" ||
                        name == "repeat_rate_slider";
-    return named && dynamic_cast<devices::CZentrixKeyboardDevice*>(PageOf(msg.pSender)) != nullptr;
+    return named && dynamic_cast<pages::CZentrixKeyboardDevice*>(PageOf(msg.pSender)) != nullptr;
 }
 
 void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
@@ -391,7 +391,7 @@ void CControlRouter::OnSelectChanged(ui::TNotifyUI& msg) {
     auto* option = dynamic_cast<ui::COptionUI*>(msg.pSender);
     const bool selected = option != nullptr && option->IsSelected();
     if (IsSystemSetting(msg)) {
-        auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(PageOf(msg.pSender));
+        auto* keyboard = dynamic_cast<pages::CZentrixKeyboardDevice*>(PageOf(msg.pSender));
         // In an option group only the newly selected option speaks for the setting.
         if (selected || dynamic_cast<ui::CCheckBoxUI*>(msg.pSender) != nullptr) {
             keyboard->TakeSystemSetting(

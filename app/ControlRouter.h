@@ -10,12 +10,12 @@
 #include "MacroPanelRouter.h"
 #include "ui/UIDefs.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixUSBDevice;
 class CDeviceProfileUI;
 class CZentrixKeyboardDevice;
 class CZentrixHS6533Device;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::app {
 
@@ -52,19 +52,19 @@ class CControlRouter {
     // The profile panel's buttons; false for another name.
     bool OnProfileButton(std::string_view name);
     void StartDesktopSettings(int index);
-    devices::CDeviceProfileUI* CurrentProfilePanel();
-    devices::CZentrixKeyboardDevice* CurrentKeyboard();
+    pages::CDeviceProfileUI* CurrentProfilePanel();
+    pages::CZentrixKeyboardDevice* CurrentKeyboard();
     // The current device when the control sits on its page and it has a lighting panel, else
     // nothing.
-    devices::CZentrixUSBDevice* CurrentLitOf(ui::CControlUI* control);
+    pages::CZentrixUSBDevice* CurrentLitOf(ui::CControlUI* control);
     // A system-setting control of the keyboard's page.
     static bool IsSystemSetting(const ui::TNotifyUI& msg);
     // The device page a control sits on.
-    static devices::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
+    static pages::CZentrixUSBDevice* PageOf(ui::CControlUI* control);
     // That page when it is the current device's, else nothing.
-    devices::CZentrixUSBDevice* CurrentPageOf(ui::CControlUI* control);
+    pages::CZentrixUSBDevice* CurrentPageOf(ui::CControlUI* control);
     // The current headset's page a control sits on, else nothing.
-    devices::CZentrixHS6533Device* CurrentHeadsetOf(ui::CControlUI* control);
+    pages::CZentrixHS6533Device* CurrentHeadsetOf(ui::CControlUI* control);
 
     CMainWnd& window_;
     CKeyPanelRouter keys_;

@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/DeviceProfileUI.h"
-#include "devices/MpDevicePowerUI.h"
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixHS6533Device.h"
-#include "devices/ZentrixMousePadDevice.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/DeviceProfileUI.h"
+#include "pages/MpDevicePowerUI.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixHS6533Device.h"
+#include "pages/ZentrixMousePadDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "panels/KeySetControlUI.h"
 #include "panels/LightControlUI.h"
@@ -30,19 +30,19 @@ void Register(const char* className) {
 }  // namespace
 
 void RegisterCustomControls() {
-    Register<devices::CSelectPanelUI>("CSelectPanelUI");
-    Register<devices::CDeviceKeyButtonUI>("CDeviceKeyButtonUI");
+    Register<pages::CSelectPanelUI>("CSelectPanelUI");
+    Register<pages::CDeviceKeyButtonUI>("CDeviceKeyButtonUI");
     Register<panels::CDeviceOptionUI>("CDeviceOptionUI");
-    Register<devices::CMpDevicePowerUI>("CMpDevicePowerUI");
-    Register<devices::CDeviceProfileUI>("CDeviceProfileUI");
+    Register<pages::CMpDevicePowerUI>("CMpDevicePowerUI");
+    Register<pages::CDeviceProfileUI>("CDeviceProfileUI");
     Register<panels::CKeySetControlUI>("CKeySetControlUI");
     Register<panels::CMacroControlUI>("CMacroControlUI");
     Register<panels::CVoice6533ControlUI>("CVoice6533ControlUI");
     Register<panels::CMagicControlUI>("CMagicControlUI");
     Register<panels::CLightControlUI>("CLightControlUI");
-    Register<devices::CZentrixUSBDevice>("CZentrixUSBDevice");
-    Register<devices::CZentrixMousePadDevice>("CZentrixMousePadDevice");
-    Register<devices::CZentrixHS6533Device>("CZentrixHS6533Device");
+    Register<pages::CZentrixUSBDevice>("CZentrixUSBDevice");
+    Register<pages::CZentrixMousePadDevice>("CZentrixMousePadDevice");
+    Register<pages::CZentrixHS6533Device>("CZentrixHS6533Device");
 }
 
 }  // namespace marlo::app

@@ -6,16 +6,16 @@
 #include "HeadsetPanelRouter.h"
 #include "LightPanelRouter.h"
 
-#include "devices/MpDevicePowerUI.h"
-#include "devices/ZentrixHS6533Device.h"
-#include "devices/ZentrixKeyboardDevice.h"
-#include "devices/ZentrixMouseDevice.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/MpDevicePowerUI.h"
+#include "pages/ZentrixHS6533Device.h"
+#include "pages/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixMouseDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "panels/KeySetControlUI.h"
 #include "panels/MacroControlUI.h"
-#include "profiles/MacroList.h"
 #include "platform/DebugOutput.h"
+#include "profiles/MacroList.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/TabLayoutUI.h"
@@ -23,9 +23,9 @@
 
 namespace marlo::app {
 
-using devices::CZentrixUSBDevice;
 using hid::CommandChannel;
 using hid::SupportedDeviceRecord;
+using pages::CZentrixUSBDevice;
 using panels::CDeviceOptionUI;
 using platform::DebugOutput;
 
@@ -179,7 +179,7 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     const PageTemplate& page = kPageTemplates[*t];
 
     auto powerRoot = Build(kPowerFile, builderCallback_, manager_);
-    auto* power = dynamic_cast<devices::CMpDevicePowerUI*>(powerRoot.get());
+    auto* power = dynamic_cast<pages::CMpDevicePowerUI*>(powerRoot.get());
     if (power == nullptr) {
         return 0;
     }
@@ -205,7 +205,7 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     device->SetLightCount(page.lights);
     device->SetKeyCount(page.keys);
     device->SetHasBattery(page.hasBattery);
-    if (auto* mouse = dynamic_cast<devices::CZentrixMouseDevice*>(device)) {
+    if (auto* mouse = dynamic_cast<pages::CZentrixMouseDevice*>(device)) {
         mouse->SetMouseValue(page.mouseValue);
     }
     device->SetPagePath(page.pageFile);
@@ -222,7 +222,7 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     device->BuildPage();
     SetUpKeyPanel(*device);
     CLightPanelRouter::SetUp(*device);
-    auto* headset = dynamic_cast<devices::CZentrixHS6533Device*>(device);
+    auto* headset = dynamic_cast<pages::CZentrixHS6533Device*>(device);
     device->SetPageRefreshHandler([this, device, headset] {
         if (headset != nullptr) {
             CHeadsetPanelRouter::Show(*headset);

@@ -18,10 +18,10 @@ class CTabLayoutUI;
 class CContainerUI;
 }  // namespace marlo::ui
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixUSBDevice;
 class CMpDevicePowerUI;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::panels {
 class CDeviceOptionUI;
@@ -48,7 +48,7 @@ class CDeviceList {
         // Whether more than one entry is visible.
         std::function<void(bool)> manyEntriesVisible;
         // Ends any editing in progress on a page that is about to be hidden.
-        std::function<void(devices::CZentrixUSBDevice*)> endEditing;
+        std::function<void(pages::CZentrixUSBDevice*)> endEditing;
         // Called on the device's event thread when it asks to be read again.
         std::function<void(int entryIndex)> syncRequested;
         // Called on a device's work thread when results of its work wait for the UI thread.
@@ -83,7 +83,7 @@ class CDeviceList {
     void OnDeviceDetached(size_t slot);
     // The page's macro panel and key assignment panel, when it has them: their device, folder,
     // window and macro names.
-    void SetUpKeyPanel(devices::CZentrixUSBDevice& device);
+    void SetUpKeyPanel(pages::CZentrixUSBDevice& device);
 
     void ShowEntry(int index, bool visible, bool select);
     void HideEntry(int index);
@@ -95,7 +95,7 @@ class CDeviceList {
     Visible FirstVisibleEntry();
     // The entry selected now, its device, and the entry at an index (nothing when none).
     int SelectedEntry();
-    devices::CZentrixUSBDevice* CurrentDevice();
+    pages::CZentrixUSBDevice* CurrentDevice();
     panels::CDeviceOptionUI* Entry(int index);
     int EntryCount();
     // Selects the visible entry before (-1) or after (+1) the selected one, wrapping round.
@@ -104,14 +104,14 @@ class CDeviceList {
     bool AnyConnected() const;
 
     // A copy of one kind's list, for threads other than the UI thread.
-    std::vector<devices::CZentrixUSBDevice*> Devices(Kind kind) const;
+    std::vector<pages::CZentrixUSBDevice*> Devices(Kind kind) const;
     // Every device whose folder holds one of `files` (written by anyone) reads and shows its
     // profile again when another program changed it.
     void ReloadChangedProfiles(const std::vector<std::filesystem::path>& files);
 
   private:
     struct Found {
-        devices::CZentrixUSBDevice* device = nullptr;
+        pages::CZentrixUSBDevice* device = nullptr;
         panels::CDeviceOptionUI* entry = nullptr;
     };
     std::optional<size_t> FindRow(const hid::SupportedDeviceRecord& like, uint16_t role) const;
@@ -134,8 +134,8 @@ class CDeviceList {
     hid::DeviceSlots& slots_;
     Host host_;
     mutable std::mutex listsMutex_;
-    std::array<std::vector<devices::CZentrixUSBDevice*>, kKinds> lists_;  // under listsMutex_
-    std::vector<devices::CMpDevicePowerUI*> powerControls_;
+    std::array<std::vector<pages::CZentrixUSBDevice*>, kKinds> lists_;  // under listsMutex_
+    std::vector<pages::CMpDevicePowerUI*> powerControls_;
 };
 
 }  // namespace marlo::app

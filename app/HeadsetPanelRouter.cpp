@@ -4,7 +4,7 @@
 
 #include "ControlRouter.h"
 #include "MainWnd.h"
-#include "devices/ZentrixHS6533Device.h"
+#include "pages/ZentrixHS6533Device.h"
 #include "panels/MagicControlUI.h"
 #include "panels/Voice6533ControlUI.h"
 #include "ui/OptionUI.h"
@@ -13,7 +13,7 @@
 namespace marlo::app {
 namespace {
 
-using devices::CZentrixHS6533Device;
+using pages::CZentrixHS6533Device;
 using panels::CVoice6533ControlUI;
 
 constexpr int kCustomPreset = CVoice6533ControlUI::kPresets;
@@ -59,9 +59,8 @@ void CHeadsetPanelRouter::Show(CZentrixHS6533Device& headset) {
         const bool customShown = stages.eqType == kCustomPreset && custom >= 0 &&
                                  custom < static_cast<int>(names.size());
         voice->SelectCustom(customShown ? custom : -1);
-        const std::vector<int32_t> bands = customShown
-                                               ? headset.driver().CustomEqValues(custom)
-                                               : headset.driver().EqValues(stages.eqType);
+        const std::vector<int32_t> bands = customShown ? headset.driver().CustomEqValues(custom)
+                                                       : headset.driver().EqValues(stages.eqType);
         voice->SetBands(std::vector<int>(bands.begin(), bands.end()));
         voice->SetMicSwitch(!state.micMute);
         voice->SetMicVolume(state.micVolume);

@@ -2,9 +2,9 @@
 
 #include "ui/UIDefs.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixHS6533Device;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::app {
 
@@ -19,13 +19,13 @@ class CHeadsetPanelRouter {
 
     // The headset's values into its page's panels (without notifications); the panels are
     // disabled while the chip cannot be reached.
-    static void Show(devices::CZentrixHS6533Device& headset);
+    static void Show(pages::CZentrixHS6533Device& headset);
 
     // False for a control that is not one of the panels'.
-    bool OnSelectChanged(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
-    bool OnValueChanged(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
-    bool OnClick(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
-    bool OnItemSelect(devices::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnSelectChanged(pages::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnValueChanged(pages::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnClick(pages::CZentrixHS6533Device& headset, ui::CControlUI* sender);
+    bool OnItemSelect(pages::CZentrixHS6533Device& headset, ui::CControlUI* sender);
 
   private:
     CMainWnd& window_;

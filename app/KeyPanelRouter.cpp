@@ -6,8 +6,8 @@
 
 #include "ControlRouter.h"
 #include "MainWnd.h"
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/ZentrixKeyboardDevice.h"
 #include "panels/KeySetControlUI.h"
 #include "ui/ListUI.h"
 
@@ -15,11 +15,11 @@ namespace marlo::app {
 
 using panels::KeyCode;
 
-panels::CKeySetControlUI* CKeyPanelRouter::Panel(devices::CZentrixKeyboardDevice& keyboard) {
+panels::CKeySetControlUI* CKeyPanelRouter::Panel(pages::CZentrixKeyboardDevice& keyboard) {
     return dynamic_cast<panels::CKeySetControlUI*>(keyboard.FindSubControl("KeySetControlItem"));
 }
 
-void CKeyPanelRouter::OpenKey(devices::CZentrixKeyboardDevice& keyboard,
+void CKeyPanelRouter::OpenKey(pages::CZentrixKeyboardDevice& keyboard,
                               panels::CKeySetControlUI& panel, int position) {
     // The open key is marked on the drawing.
     if (position_ >= 0) {
@@ -35,7 +35,7 @@ void CKeyPanelRouter::OpenKey(devices::CZentrixKeyboardDevice& keyboard,
     panel.EnableButtons(true);
 }
 
-bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
+bool CKeyPanelRouter::OnClick(pages::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
     panels::CKeySetControlUI* panel = Panel(keyboard);
     if (panel == nullptr || sender == nullptr) {
         return false;
@@ -43,7 +43,7 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
     const std::string& name = sender->GetName();
     if (const auto position = CControlRouter::IndexAfter(name, "key_");
         position && *position < devices::kKeyPositions &&
-        dynamic_cast<devices::CDeviceKeyButtonUI*>(sender) != nullptr) {
+        dynamic_cast<pages::CDeviceKeyButtonUI*>(sender) != nullptr) {
         OpenKey(keyboard, *panel, *position);
         return true;
     }
@@ -79,8 +79,7 @@ bool CKeyPanelRouter::OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CCo
     return false;
 }
 
-bool CKeyPanelRouter::OnKillFocus(devices::CZentrixKeyboardDevice& keyboard,
-                                  ui::CControlUI* sender) {
+bool CKeyPanelRouter::OnKillFocus(pages::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender) {
     struct Range {
         const char* name;
         int low;
@@ -116,14 +115,13 @@ bool CKeyPanelRouter::OnKillFocus(devices::CZentrixKeyboardDevice& keyboard,
     return false;
 }
 
-void CKeyPanelRouter::OnCapturedKey(devices::CZentrixKeyboardDevice& keyboard,
-                                    uint32_t virtualKey) {
+void CKeyPanelRouter::OnCapturedKey(pages::CZentrixKeyboardDevice& keyboard, uint32_t virtualKey) {
     if (panels::CKeySetControlUI* panel = Panel(keyboard); panel != nullptr && position_ >= 0) {
         panel->CaptureVirtualKey(static_cast<uint16_t>(virtualKey));
     }
 }
 
-bool CKeyPanelRouter::OnItemSelect(devices::CZentrixKeyboardDevice& keyboard,
+bool CKeyPanelRouter::OnItemSelect(pages::CZentrixKeyboardDevice& keyboard,
                                    ui::CControlUI* sender) {
     panels::CKeySetControlUI* panel = Panel(keyboard);
     auto* combo = dynamic_cast<ui::CComboUI*>(sender);

@@ -4,9 +4,9 @@
 
 #include "ui/UIDefs.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixKeyboardDevice;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::panels {
 class CKeySetControlUI;
@@ -25,19 +25,19 @@ class CKeyPanelRouter {
     explicit CKeyPanelRouter(CMainWnd& window) : window_(window) {}
 
     // False for a control that is not one of the panel's.
-    bool OnClick(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
-    bool OnItemSelect(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    bool OnClick(pages::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    bool OnItemSelect(pages::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
     // An edit field of the panel lost the focus: a number outside its range is set to the
     // nearest one it takes (never stored as typed). False for another control.
-    bool OnKillFocus(devices::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
+    bool OnKillFocus(pages::CZentrixKeyboardDevice& keyboard, ui::CControlUI* sender);
     // The key captured in the panel's key field.
-    void OnCapturedKey(devices::CZentrixKeyboardDevice& keyboard, uint32_t virtualKey);
+    void OnCapturedKey(pages::CZentrixKeyboardDevice& keyboard, uint32_t virtualKey);
     // The key open in the panel, -1 for none.
     int keyPosition() const { return position_; }
 
   private:
-    static panels::CKeySetControlUI* Panel(devices::CZentrixKeyboardDevice& keyboard);
-    void OpenKey(devices::CZentrixKeyboardDevice& keyboard, panels::CKeySetControlUI& panel,
+    static panels::CKeySetControlUI* Panel(pages::CZentrixKeyboardDevice& keyboard);
+    void OpenKey(pages::CZentrixKeyboardDevice& keyboard, panels::CKeySetControlUI& panel,
                  int position);
 
     CMainWnd& window_;

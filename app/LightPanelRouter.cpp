@@ -5,9 +5,9 @@
 #include "ControlRouter.h"
 #include "MainWnd.h"
 #include "SyncLighting.h"
-#include "devices/LitDevice.h"
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/LitDevice.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixKeyboardDevice.h"
 #include "panels/LightControlUI.h"
 #include "platform/DebugOutput.h"
 #include "ui/ColorPaletteUI.h"
@@ -19,9 +19,9 @@ namespace marlo::app {
 
 namespace {
 
-using devices::CZentrixKeyboardDevice;
-using devices::CZentrixUSBDevice;
-using devices::ILitDevice;
+using pages::CZentrixKeyboardDevice;
+using pages::CZentrixUSBDevice;
+using pages::ILitDevice;
 using panels::CLightControlUI;
 
 constexpr int kSliderMaximum = 4;  // brightness and speed
@@ -322,7 +322,7 @@ bool CLightPanelRouter::OnColorChanged(CZentrixUSBDevice& device, ui::CControlUI
 }
 
 bool CLightPanelRouter::OnSelectEnd(CZentrixUSBDevice& device, ui::CControlUI* sender) {
-    auto* drawing = dynamic_cast<devices::CSelectPanelUI*>(sender);
+    auto* drawing = dynamic_cast<pages::CSelectPanelUI*>(sender);
     CLightControlUI* panel = Panel(device);
     auto* keyboard = dynamic_cast<CZentrixKeyboardDevice*>(&device);
     if (drawing == nullptr) {
@@ -333,9 +333,8 @@ bool CLightPanelRouter::OnSelectEnd(CZentrixUSBDevice& device, ui::CControlUI* s
         const auto* unlit =
             dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
         const bool lit = unlit == nullptr || !unlit->IsSelected();
-        keyboard->PaintCustomKeys(drawing->selectedKeys(), lit, [this](int, bool failed) {
-            window_.ShowWriteStatus(failed);
-        });
+        keyboard->PaintCustomKeys(drawing->selectedKeys(), lit,
+                                  [this](int, bool failed) { window_.ShowWriteStatus(failed); });
     }
     drawing->ClearSelection();
     return true;

@@ -2,10 +2,10 @@
 
 #include "ui/UIDefs.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixUSBDevice;
 class CZentrixKeyboardDevice;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::panels {
 class CLightControlUI;
@@ -24,31 +24,30 @@ class CLightPanelRouter {
   public:
     explicit CLightPanelRouter(CMainWnd& window) : window_(window) {}
 
-    static panels::CLightControlUI* Panel(devices::CZentrixUSBDevice& device);
+    static panels::CLightControlUI* Panel(pages::CZentrixUSBDevice& device);
     // The family, the mode list and the sliders' maxima (once, when the page is built).
-    static void SetUp(devices::CZentrixUSBDevice& device);
+    static void SetUp(pages::CZentrixUSBDevice& device);
     // The device's lighting into the panel (without notifications).
-    static void Show(devices::CZentrixUSBDevice& device);
+    static void Show(pages::CZentrixUSBDevice& device);
 
     // False for a control that is not the panel's (or a key while the panel is not shown).
-    bool OnItemSelect(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnValueChanged(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnSelectChanged(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnClick(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnKillFocus(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnColorChanged(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnItemSelect(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnValueChanged(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnSelectChanged(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnClick(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnKillFocus(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnColorChanged(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
     // Keys dragged across on the drawing: painted while the panel shows a custom group; the
     // marks go either way.
-    bool OnSelectEnd(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnSelectEnd(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
 
   private:
     // The panel's values into the profile and the device, and the panel shows the result.
-    void Apply(devices::CZentrixUSBDevice& device, panels::CLightControlUI& panel);
+    void Apply(pages::CZentrixUSBDevice& device, panels::CLightControlUI& panel);
     // The audio lighting as the panel shows it into the profile, and shown again.
-    static void ApplyAudio(devices::CZentrixKeyboardDevice& keyboard,
-                           panels::CLightControlUI& panel);
+    static void ApplyAudio(pages::CZentrixKeyboardDevice& keyboard, panels::CLightControlUI& panel);
     // The device's effect played on every connected device with a lighting (synchronised).
-    void ApplySameEffect(devices::CZentrixUSBDevice& device);
+    void ApplySameEffect(pages::CZentrixUSBDevice& device);
 
     CMainWnd& window_;
 };

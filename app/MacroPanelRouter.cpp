@@ -4,7 +4,7 @@
 
 #include "ControlRouter.h"
 #include "MainWnd.h"
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
 #include "panels/KeySetControlUI.h"
 #include "panels/MacroStepText.h"
 #include "platform/DebugOutput.h"
@@ -61,7 +61,7 @@ CMacroPanelRouter::CMacroPanelRouter(CMainWnd& window) : window_(window) {}
 
 CMacroPanelRouter::~CMacroPanelRouter() = default;
 
-CMacroControlUI* CMacroPanelRouter::Panel(devices::CZentrixUSBDevice& device) {
+CMacroControlUI* CMacroPanelRouter::Panel(pages::CZentrixUSBDevice& device) {
     return dynamic_cast<CMacroControlUI*>(device.FindSubControl("MacroControlItem"));
 }
 
@@ -73,19 +73,18 @@ void CMacroPanelRouter::Refused(ListResult result) {
     }
 }
 
-void CMacroPanelRouter::MacrosChanged(devices::CZentrixUSBDevice& device,
-                                      CMacroControlUI& panel) {
+void CMacroPanelRouter::MacrosChanged(pages::CZentrixUSBDevice& device, CMacroControlUI& panel) {
     if (auto* keys =
             dynamic_cast<panels::CKeySetControlUI*>(device.FindSubControl("KeySetControlItem"))) {
         keys->SetMacroList(panel.MacroNames());
     }
 }
 
-void CMacroPanelRouter::Save(devices::CZentrixUSBDevice& device, CMacroControlUI& panel) {
+void CMacroPanelRouter::Save(pages::CZentrixUSBDevice& device, CMacroControlUI& panel) {
     const int row = panel.selectedMacro();
     const ListResult result = panel.SaveMacro();
     Refused(result);
-    auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(&device);
+    auto* keyboard = dynamic_cast<pages::CZentrixKeyboardDevice*>(&device);
     if (result == ListResult::kDone && keyboard != nullptr && keyboard->UsesMacro(row)) {
         keyboard->SaveKeys(
             [this](int macros, bool failed) { window_.ShowKeysWritten(macros, failed); });
@@ -137,8 +136,7 @@ void CMacroPanelRouter::StopRecordingUnlessShown(bool always) {
     }
 }
 
-bool CMacroPanelRouter::OnClick(devices::CZentrixUSBDevice& device,
-                                ui::CControlUI* sender) {
+bool CMacroPanelRouter::OnClick(pages::CZentrixUSBDevice& device, ui::CControlUI* sender) {
     CMacroControlUI* panel = Panel(device);
     if (panel == nullptr || sender == nullptr) {
         return false;
@@ -163,7 +161,7 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixUSBDevice& device,
             if (result == ListResult::kDone) {
                 MacrosChanged(device, *panel);
                 const bool keyboard =
-                    dynamic_cast<devices::CZentrixKeyboardDevice*>(&device) != nullptr;
+                    dynamic_cast<pages::CZentrixKeyboardDevice*>(&device) != nullptr;
                 device.ForgetMacro(row, [this, keyboard](int macros, bool failed) {
                     if (keyboard) {
                         window_.ShowKeysWritten(macros, failed);
@@ -223,8 +221,7 @@ bool CMacroPanelRouter::OnClick(devices::CZentrixUSBDevice& device,
     return true;
 }
 
-bool CMacroPanelRouter::OnItemSelect(devices::CZentrixUSBDevice& device,
-                                     ui::CControlUI* sender) {
+bool CMacroPanelRouter::OnItemSelect(pages::CZentrixUSBDevice& device, ui::CControlUI* sender) {
     CMacroControlUI* panel = Panel(device);
     if (panel == nullptr || sender == nullptr ||
         !CControlRouter::Is(sender->GetName(), "macro_name_list")) {
@@ -237,8 +234,7 @@ bool CMacroPanelRouter::OnItemSelect(devices::CZentrixUSBDevice& device,
     return true;
 }
 
-bool CMacroPanelRouter::OnItemActivate(devices::CZentrixUSBDevice& device,
-                                       ui::CControlUI* sender) {
+bool CMacroPanelRouter::OnItemActivate(pages::CZentrixUSBDevice& device, ui::CControlUI* sender) {
     CMacroControlUI* panel = Panel(device);
     ui::CControlUI* steps = panel != nullptr ? panel->FindSubControl("macro_action_list") : nullptr;
     if (steps == nullptr || sender == nullptr ||
@@ -272,8 +268,7 @@ bool CMacroPanelRouter::OnKillFocus(ui::CControlUI* sender) {
     return false;
 }
 
-bool CMacroPanelRouter::OnMenuCommand(devices::CZentrixUSBDevice* device,
-                                      const std::string& name) {
+bool CMacroPanelRouter::OnMenuCommand(pages::CZentrixUSBDevice* device, const std::string& name) {
     CMacroControlUI* panel = device != nullptr ? Panel(*device) : nullptr;
     if (panel == nullptr) {
         return false;

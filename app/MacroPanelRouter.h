@@ -7,9 +7,9 @@
 #include "panels/MacroControlUI.h"
 #include "ui/UIDefs.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixUSBDevice;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::ui {
 class CMenuWnd;
@@ -29,12 +29,12 @@ class CMacroPanelRouter {
     ~CMacroPanelRouter();
 
     // False for a control that is not one of the panel's.
-    bool OnClick(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnItemSelect(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
-    bool OnItemActivate(devices::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnClick(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnItemSelect(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
+    bool OnItemActivate(pages::CZentrixUSBDevice& device, ui::CControlUI* sender);
     bool OnKillFocus(ui::CControlUI* sender);
     // A command of the step menu; false for another menu's.
-    bool OnMenuCommand(devices::CZentrixUSBDevice* device, const std::string& name);
+    bool OnMenuCommand(pages::CZentrixUSBDevice* device, const std::string& name);
     // A key (hook message index 1-6 of the input messages) or mouse button from the hook.
     void OnHookKey(size_t messageIndex, uint32_t virtualKey, bool down);
     void OnHookButton(uint32_t button, bool down);
@@ -50,14 +50,14 @@ class CMacroPanelRouter {
 
   private:
     using Placement = panels::CMacroControlUI::Placement;
-    static panels::CMacroControlUI* Panel(devices::CZentrixUSBDevice& device);
+    static panels::CMacroControlUI* Panel(pages::CZentrixUSBDevice& device);
     void StartRecording(panels::CMacroControlUI& panel, Placement placement,
                         panels::CMacroControlUI::DelayMode mode);
     void StopRecording();
     // After the list changed: the key panel offers the macros as they are now.
-    void MacrosChanged(devices::CZentrixUSBDevice& device, panels::CMacroControlUI& panel);
+    void MacrosChanged(pages::CZentrixUSBDevice& device, panels::CMacroControlUI& panel);
     // Saves the selected macro; a keyboard gets it again when a key plays it.
-    void Save(devices::CZentrixUSBDevice& device, panels::CMacroControlUI& panel);
+    void Save(pages::CZentrixUSBDevice& device, panels::CMacroControlUI& panel);
     void Refused(profiles::ListResult result);
 
     CMainWnd& window_;

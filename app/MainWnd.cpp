@@ -12,20 +12,20 @@
 #include "LanguageSettings.h"
 #include "MsgWnd.h"
 #include "SkinClasses.h"
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/DeviceProfileUI.h"
 #include "hook/DeviceHook.h"
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixHS6533Device.h"
-#include "devices/ZentrixKeyboardDevice.h"
-#include "devices/ZentrixMouseDevice.h"
-#include "devices/ZentrixMousePadDevice.h"
 #include "online/UpdateItem.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/DeviceProfileUI.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixHS6533Device.h"
+#include "pages/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixMouseDevice.h"
+#include "pages/ZentrixMousePadDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/JsonDocument.h"
-#include "platform/MessageEndpoint.h"
 #include "platform/KeptDocument.h"
+#include "platform/MessageEndpoint.h"
 #include "platform/MessageRegistry.h"
 #include "platform/OtherWindows.h"
 #include "platform/Paths.h"
@@ -39,7 +39,7 @@
 
 namespace marlo::app {
 
-using devices::CZentrixUSBDevice;
+using pages::CZentrixUSBDevice;
 using platform::DebugOutput;
 
 namespace {
@@ -123,8 +123,8 @@ void CMainWnd::InitWindow() {
     };
     host.workDone = [handle](int entryIndex) {
         if (ui::IDisplayBackend* backend = ui::CPaintManagerUI::GetBackend()) {
-            backend->loop().PostMessage(handle, kDeviceWorkDone,
-                                        static_cast<uintptr_t>(entryIndex), 0);
+            backend->loop().PostMessage(handle, kDeviceWorkDone, static_cast<uintptr_t>(entryIndex),
+                                        0);
         }
     };
     host.lightingChanged = [this] { UpdateAudioCompanion(); };
@@ -464,7 +464,7 @@ void CMainWnd::OnTimer(uint32_t id) {
             break;
         case kTimerProfileSwitch:
             if (auto* keyboard =
-                    dynamic_cast<devices::CZentrixKeyboardDevice*>(devices_->CurrentDevice())) {
+                    dynamic_cast<pages::CZentrixKeyboardDevice*>(devices_->CurrentDevice())) {
                 ApplyKeyboardProfile(*keyboard);
             } else if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
                 device->LoadProfile();
@@ -479,14 +479,14 @@ void CMainWnd::OnTimer(uint32_t id) {
     }
 }
 
-void CMainWnd::ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard) {
+void CMainWnd::ApplyKeyboardProfile(pages::CZentrixKeyboardDevice& keyboard) {
     keyboard.ApplyProfile([this](int macros, bool failed) { ShowKeysWritten(macros, failed); });
 }
 
 void CMainWnd::ShowKeysWritten(int macros, bool failed) {
-    if (macros == devices::CZentrixKeyboardDevice::kMacrosCannotAllocate) {
+    if (macros == pages::CZentrixKeyboardDevice::kMacrosCannotAllocate) {
         CMsgWnd::ShowMessage(this, "", "message_text_7", manager_.GetDPI(), true, 0);
-    } else if (macros != devices::CZentrixKeyboardDevice::kMacrosOk) {
+    } else if (macros != pages::CZentrixKeyboardDevice::kMacrosOk) {
         const std::string format =
             ui::CResourceManager::GetInstance().FindText("message_text_16").value_or("%d");
         std::string text = format;
@@ -561,7 +561,7 @@ void CMainWnd::SendAudioColour(uint32_t wParam, int64_t lParam) {
 void CMainWnd::UpdateAudioCompanion() {
     bool needed = false;
     for (CZentrixUSBDevice* device : devices_->Devices(CDeviceList::kKeyboard)) {
-        const auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device);
+        const auto* keyboard = dynamic_cast<pages::CZentrixKeyboardDevice*>(device);
         needed = needed || (keyboard != nullptr && keyboard->IsConnected() &&
                             keyboard->lightSettings().mode == kMusicMode);
     }
@@ -575,7 +575,7 @@ void CMainWnd::HandSpectrum() {
     std::array<uint8_t, devices::KeyboardLightingEngine::kBands> bands{};
     std::copy_n(spectrum_.begin(), std::min(spectrum_.size(), bands.size()), bands.begin());
     for (CZentrixUSBDevice* device : devices_->Devices(CDeviceList::kKeyboard)) {
-        if (auto* keyboard = dynamic_cast<devices::CZentrixKeyboardDevice*>(device)) {
+        if (auto* keyboard = dynamic_cast<pages::CZentrixKeyboardDevice*>(device)) {
             keyboard->SetSpectrum(bands);
         }
     }

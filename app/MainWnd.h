@@ -27,7 +27,7 @@ namespace marlo::ui {
 class CButtonUI;
 }
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixKeyboardDevice;
 }
 
@@ -200,7 +200,7 @@ class CMainWnd : public ui::WindowImplBase, public ui::IQueryControlText {
     void Shutdown();
     void OnEntryMessage(int index, bool show);
     // The selected profile to the keyboard in the order it takes it, with what went wrong said.
-    void ApplyKeyboardProfile(devices::CZentrixKeyboardDevice& keyboard);
+    void ApplyKeyboardProfile(pages::CZentrixKeyboardDevice& keyboard);
     // The status bar's line: the keyboard did not take the last write, or nothing.
     // Messages that come only after the awake gate.
     bool HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t lParam, bool& handled);

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/DeviceProfileUI.h"
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixHS6533Device.h"
-#include "devices/ZentrixKeyboardDevice.h"
-#include "devices/ZentrixMouseDevice.h"
-#include "devices/ZentrixMousePadDevice.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/DeviceProfileUI.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixHS6533Device.h"
+#include "pages/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixMouseDevice.h"
+#include "pages/ZentrixMousePadDevice.h"
 #include "panels/KeySetControlUI.h"
 #include "panels/LightControlUI.h"
 #include "panels/MacroControlUI.h"
@@ -34,13 +34,13 @@ std::unique_ptr<ui::CControlUI> Make() {
 }
 
 constexpr MadeClass kMadeClasses[] = {
-    {"SelectPanel", &Make<devices::CSelectPanelUI>},
-    {"DeviceKeyButton", &Make<devices::CDeviceKeyButtonUI>},
-    {"ZentrixMousePadDevice", &Make<devices::CZentrixMousePadDevice>},
-    {"ZentrixHS6533Device", &Make<devices::CZentrixHS6533Device>},
-    {"ZentrixMouseDevice", &Make<devices::CZentrixMouseDevice>},
-    {"ZentrixKeyboardDevice", &Make<devices::CZentrixKeyboardDevice>},
-    {"DeviceProfile", &Make<devices::CDeviceProfileUI>},
+    {"SelectPanel", &Make<pages::CSelectPanelUI>},
+    {"DeviceKeyButton", &Make<pages::CDeviceKeyButtonUI>},
+    {"ZentrixMousePadDevice", &Make<pages::CZentrixMousePadDevice>},
+    {"ZentrixHS6533Device", &Make<pages::CZentrixHS6533Device>},
+    {"ZentrixMouseDevice", &Make<pages::CZentrixMouseDevice>},
+    {"ZentrixKeyboardDevice", &Make<pages::CZentrixKeyboardDevice>},
+    {"DeviceProfile", &Make<pages::CDeviceProfileUI>},
     {"KeySetControl", &Make<panels::CKeySetControlUI>},
     {"MacroControl", &Make<panels::CMacroControlUI>},
     {"Voice6533Control", &Make<panels::CVoice6533ControlUI>},

@@ -5,7 +5,7 @@
 
 #include "DeviceList.h"
 #include "devices/LightTables.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "platform/DebugOutput.h"
 
 namespace marlo::app {
@@ -26,7 +26,7 @@ uint32_t Pack(uint8_t red, uint8_t green, uint8_t blue, uint8_t level) {
 }  // namespace
 
 int SyncLighting::EffectOf(int modeValue) {
-    using Device = devices::CZentrixUSBDevice;
+    using Device = pages::CZentrixUSBDevice;
     switch (modeValue) {
         case Device::kModeColourCycle: return kColourCycle;
         case Device::kModeBreathing: return kBreathing;
@@ -83,7 +83,7 @@ SyncLighting::Settings SyncLighting::settings() const {
 bool SyncLighting::AnyTakesPart() const {
     for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard, CDeviceList::kMousePad,
                             CDeviceList::kHeadset}) {
-        for (const devices::CZentrixUSBDevice* device : devices_.Devices(kind)) {
+        for (const pages::CZentrixUSBDevice* device : devices_.Devices(kind)) {
             if (device->syncOption() && device->IsConnected()) {
                 return true;
             }
@@ -95,7 +95,7 @@ bool SyncLighting::AnyTakesPart() const {
 void SyncLighting::Hand(uint32_t frame) const {
     for (const auto kind : {CDeviceList::kMouse, CDeviceList::kMousePad, CDeviceList::kHeadset,
                             CDeviceList::kKeyboard}) {
-        for (devices::CZentrixUSBDevice* device : devices_.Devices(kind)) {
+        for (pages::CZentrixUSBDevice* device : devices_.Devices(kind)) {
             device->SetSyncFrame(frame);
         }
     }

@@ -18,7 +18,7 @@
 
 #include "CustomControls.h"
 #include "MainWnd.h"
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
 #include "platform/MessageRegistry.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
@@ -36,7 +36,9 @@ constexpr int kTurnMs = 5;
 constexpr int kStallMs = 1000;
 constexpr int kChangeEveryMs = 250;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 struct Figures {
     double worst = 0;
@@ -76,9 +78,10 @@ Figures Measure(ui::HeadlessBackend& backend, sim::SimServer& server, int second
 }
 
 void Print(const char* way, const Figures& f) {
-    std::printf("%s: 5 ms turn late by worst %.1f ms, p99 %.1f ms (%zu turns, %d changes, %d "
-                "results shown)\n",
-                way, f.worst, f.p99, f.turns, f.changes, f.reported);
+    std::printf(
+        "%s: 5 ms turn late by worst %.1f ms, p99 %.1f ms (%zu turns, %d changes, %d "
+        "results shown)\n",
+        way, f.worst, f.p99, f.turns, f.changes, f.reported);
 }
 
 }  // namespace
@@ -102,21 +105,20 @@ int main(int argc, char** argv) {
 
     app::CMainWnd::Options options;
     options.hidRoot = dir / "hid";
-    auto wnd = std::make_unique<app::CMainWnd>(
-        platform::MessageRegistry::Register("Marlo Gear"), std::move(options));
+    auto wnd = std::make_unique<app::CMainWnd>(platform::MessageRegistry::Register("Marlo Gear"),
+                                               std::move(options));
     if (!wnd->Create(nullptr, "Marlo Gear", 0, 0, 800, 572)) {
         std::fprintf(stderr, "the window cannot be made\n");
         return 1;
     }
     server.Plug("keyboard", sim::SimCatalog::Create("keyboard"));
-    devices::CZentrixKeyboardDevice* keyboard = nullptr;
+    pages::CZentrixKeyboardDevice* keyboard = nullptr;
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < deadline) {
         backend.RunFor(10);
         const auto found = wnd->devices()->Devices(app::CDeviceList::kKeyboard);
-        keyboard = found.size() == 1
-                       ? dynamic_cast<devices::CZentrixKeyboardDevice*>(found[0])
-                       : nullptr;
+        keyboard =
+            found.size() == 1 ? dynamic_cast<pages::CZentrixKeyboardDevice*>(found[0]) : nullptr;
         if (keyboard != nullptr && keyboard->readsAfterConnect() > 0 && !keyboard->work().busy()) {
             break;
         }

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
 #include "profiles/MacroList.h"
 #include "sim/CommandDevice.h"
 #include "sim/SimCatalog.h"
@@ -23,7 +23,7 @@
 
 namespace {
 
-using marlo::devices::CZentrixKeyboardDevice;
+using marlo::pages::CZentrixKeyboardDevice;
 
 struct Rig {
     Rig()

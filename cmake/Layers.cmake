@@ -4,7 +4,8 @@
 #
 #   app (marlo-gear)          ui_qt
 #   panels  hook  online
-#   devices (drivers and, until they leave, their pages)   sim
+#   pages (the devices' pages)
+#   devices (the drivers)   sim
 #   ui  hid  profiles  chip  audio
 #   platform
 set(MARLO_LAYER_EDGES_marlo_platform "")
@@ -16,13 +17,14 @@ set(MARLO_LAYER_EDGES_marlo_ui marlo_platform)
 set(MARLO_LAYER_EDGES_marlo_ui_qt marlo_ui marlo_platform)
 # The simulator keeps its own tables, so that it checks the program's rather than share them.
 set(MARLO_LAYER_EDGES_marlo_sim marlo_hid marlo_platform)
-# The device objects are still their pages: marlo_ui goes once the drivers are apart.
-set(MARLO_LAYER_EDGES_marlo_devices marlo_hid marlo_profiles marlo_ui marlo_platform)
+# The drivers know nothing of the toolkit; their pages do.
+set(MARLO_LAYER_EDGES_marlo_devices marlo_hid marlo_profiles marlo_platform)
+set(MARLO_LAYER_EDGES_marlo_pages marlo_devices marlo_hid marlo_profiles marlo_ui marlo_platform)
 set(MARLO_LAYER_EDGES_marlo_online marlo_hid marlo_platform)
 set(MARLO_LAYER_EDGES_marlo_hook marlo_ui marlo_platform)
-set(MARLO_LAYER_EDGES_marlo_panels marlo_devices marlo_profiles marlo_ui marlo_hid marlo_platform)
+set(MARLO_LAYER_EDGES_marlo_panels marlo_pages marlo_devices marlo_profiles marlo_ui marlo_hid marlo_platform)
 set(MARLO_LAYER_EDGES_marlo_app
-    marlo_panels marlo_hook marlo_devices marlo_online marlo_ui marlo_hid marlo_profiles
+    marlo_panels marlo_hook marlo_pages marlo_devices marlo_online marlo_ui marlo_hid marlo_profiles
     marlo_platform)
 
 # Fails the configuration when `library` names a library of ours it may not use.

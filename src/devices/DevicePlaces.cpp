@@ -11,8 +11,7 @@ DevicePlaces DevicePlaces::Standard(const std::string& name, int profileKind) {
     };
     const auto userFolder = [name] { return platform::Paths::UserDataFolder(name); };
     return DevicePlaces{userFolder, defaultProfile, [userFolder, defaultProfile, profileKind] {
-                            profiles::ProfileList list(userFolder(), defaultProfile(),
-                                                       profileKind);
+                            profiles::ProfileList list(userFolder(), defaultProfile(), profileKind);
                             list.Load();
                             const auto path = list.GetProfilePathAt(list.selected());
                             return path.empty() ? defaultProfile() : path;

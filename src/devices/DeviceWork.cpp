@@ -6,7 +6,9 @@
 
 namespace marlo::devices {
 
-DeviceWork::~DeviceWork() { Stop(); }
+DeviceWork::~DeviceWork() {
+    Stop();
+}
 
 void DeviceWork::SetDeliveryHandler(std::function<void()> handler) {
     std::lock_guard lock(lock_);

@@ -64,9 +64,9 @@ class DeviceWork {
     void Run(platform::Event& stop);
 
     mutable std::mutex lock_;
-    std::deque<Item> queue_;       // under lock_
-    std::vector<Completion> done_;  // under lock_
-    bool running_ = false;         // under lock_: a piece of work is running
+    std::deque<Item> queue_;         // under lock_
+    std::vector<Completion> done_;   // under lock_
+    bool running_ = false;           // under lock_: a piece of work is running
     std::function<void()> deliver_;  // under lock_
     std::atomic<uint64_t> finished_{0};
     platform::Event wake_{platform::Event::Reset::kAuto};

@@ -156,8 +156,7 @@ int KeyboardDriver::LoadProfile() {
         std::lock_guard lock(lock_);
         LoadModeValuesLocked();
         profile_.SetDefaultProfilePath(places_.defaultProfile());
-        const std::filesystem::path path =
-            places_.selectedProfile();
+        const std::filesystem::path path = places_.selectedProfile();
         profile_.SetProfilePath(path);
         if (profile_.LoadProfile(path).isNull()) {
             return 0;  // the lists stay as they were
@@ -171,8 +170,7 @@ int KeyboardDriver::LoadProfile() {
 }
 
 bool KeyboardDriver::ProfileOutdated() const {
-    const std::filesystem::path selected =
-        places_.selectedProfile();
+    const std::filesystem::path selected = places_.selectedProfile();
     std::lock_guard lock(lock_);
     return profile_.GetProfilePath() != selected || profile_.ChangedOnDisk();
 }
@@ -322,7 +320,8 @@ profiles::KeySlotMemory KeyboardDriver::LoadSlotMemory() const {
     const auto loaded = platform::JsonDocument::Load(file, profiles::KeySlotMemory::kMaxFileBytes);
     if (loaded.status != platform::JsonDocument::Loaded::Status::kOk &&
         loaded.status != platform::JsonDocument::Loaded::Status::kMissing) {
-        DebugOutput::Printf("%s: %s", file.c_str(), platform::JsonDocument::Describe(loaded.status));
+        DebugOutput::Printf("%s: %s", file.c_str(),
+                            platform::JsonDocument::Describe(loaded.status));
     }
     return profiles::KeySlotMemory::FromDocument(loaded.value);
 }

@@ -111,8 +111,7 @@ class CommandChannel {
     // program lands between them. Another program holding the device is not waited for: the
     // reports are not sent then. kResultOk when every report went through; each write waits
     // `timeoutMs` at most.
-    int WriteOutputReports(std::span<const std::span<const uint8_t>> reports,
-                           uint32_t timeoutMs);
+    int WriteOutputReports(std::span<const std::span<const uint8_t>> reports, uint32_t timeoutMs);
 
   private:
     // One full exchange: writes the request (padded or cut to 64 bytes) and reads its answer.

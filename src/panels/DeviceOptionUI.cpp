@@ -1,7 +1,7 @@
 #include "panels/DeviceOptionUI.h"
 
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "platform/DebugOutput.h"
 #include "ui/OptionUI.h"
 #include "ui/PaintManagerUI.h"
@@ -156,7 +156,7 @@ void CDeviceOptionUI::SetVisible(bool visible) {
     CHorizontalLayoutUI::SetVisible(visible);
 }
 
-void CDeviceOptionUI::LinkDevice(devices::CZentrixUSBDevice* device, int entryIndex) {
+void CDeviceOptionUI::LinkDevice(pages::CZentrixUSBDevice* device, int entryIndex) {
     device_ = device;
     entryIndex_ = entryIndex;
     if (device_ != nullptr) {

@@ -9,10 +9,10 @@ namespace marlo::ui {
 class COptionUI;
 }
 
-namespace marlo::devices {
+namespace marlo::pages {
 class CZentrixUSBDevice;
 class CSelectPanelUI;
-}  // namespace marlo::devices
+}  // namespace marlo::pages
 
 namespace marlo::panels {
 
@@ -62,9 +62,9 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     void SetName(const std::string& text);
     void SetVisible(bool visible) override;
     bool IsVisibleFlag() const { return visibleFlag_; }
-    void LinkDevice(devices::CZentrixUSBDevice* device, int entryIndex);
-    void LinkSelectPanel(devices::CSelectPanelUI* panel) { selectPanel_ = panel; }
-    devices::CZentrixUSBDevice* GetDevice() const { return device_; }
+    void LinkDevice(pages::CZentrixUSBDevice* device, int entryIndex);
+    void LinkSelectPanel(pages::CSelectPanelUI* panel) { selectPanel_ = panel; }
+    pages::CZentrixUSBDevice* GetDevice() const { return device_; }
     int retries() const { return retries_; }
 
     // The device's frame changed (or must be presented again) while the frame timer rested.
@@ -94,8 +94,8 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     // Looked up on first use; they live as long as the entry.
     ui::COptionUI* selectButton_ = nullptr;
     ui::COptionUI* synchroButton_ = nullptr;
-    devices::CZentrixUSBDevice* device_ = nullptr;
-    devices::CSelectPanelUI* selectPanel_ = nullptr;
+    pages::CZentrixUSBDevice* device_ = nullptr;
+    pages::CSelectPanelUI* selectPanel_ = nullptr;
     int entryIndex_ = -1;
     std::string tabName_;
     int tabIndex_ = -1;

@@ -16,23 +16,23 @@
 #include <thread>
 
 #include "CustomControls.h"
-#include "SyncLighting.h"
 #include "EndpointDelivery.h"
 #include "MainWnd.h"
+#include "SyncLighting.h"
 #include "audio/SpectrumBands.h"
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/DeviceProfileUI.h"
-#include "devices/MpDevicePowerUI.h"
-#include "devices/SelectPanelUI.h"
-#include "devices/ZentrixKeyboardDevice.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/DeviceProfileUI.h"
+#include "pages/MpDevicePowerUI.h"
+#include "pages/SelectPanelUI.h"
+#include "pages/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "panels/LightControlUI.h"
 #include "panels/MacroControlUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageEndpoint.h"
-#include "platform/OtherWindows.h"
 #include "platform/MessageRegistry.h"
+#include "platform/OtherWindows.h"
 #include "profiles/BasicProfiledata.h"
 #include "profiles/KeyboardProfiledata.h"
 #include "profiles/MacroList.h"
@@ -59,7 +59,7 @@ extern char** environ;
 namespace marlo::app {
 namespace {
 
-using devices::CZentrixUSBDevice;
+using pages::CZentrixUSBDevice;
 using panels::CDeviceOptionUI;
 using std::chrono::steady_clock;
 
@@ -114,10 +114,9 @@ class DevicePagesTest : public ::testing::Test {
     }
     // Plugs the keyboard and waits until it has been read (on its own thread, and the
     // results shown); nothing when it did not come.
-    devices::CZentrixKeyboardDevice* PlugReadKeyboard() {
+    pages::CZentrixKeyboardDevice* PlugReadKeyboard() {
         Plug("keyboard");
-        auto* keyboard =
-            dynamic_cast<devices::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
+        auto* keyboard = dynamic_cast<pages::CZentrixKeyboardDevice*>(Only(CDeviceList::kKeyboard));
         return keyboard != nullptr && RunUntil([&] {
                    return keyboard->readsAfterConnect() == 1 && !keyboard->work().busy();
                })
@@ -291,12 +290,12 @@ TEST_F(DevicePagesTest, ThePowerControlShowsBatteryAndLinkFromTheStatusBytes) {
     CMainWnd::Options options;
     options.discovery = false;
     Start(options);
-    devices::CMpDevicePowerUI* mouse = Only(CDeviceList::kMouse)->powerControl();
-    devices::CMpDevicePowerUI* keyboard = Only(CDeviceList::kKeyboard)->powerControl();
+    pages::CMpDevicePowerUI* mouse = Only(CDeviceList::kMouse)->powerControl();
+    pages::CMpDevicePowerUI* keyboard = Only(CDeviceList::kKeyboard)->powerControl();
     ASSERT_TRUE(mouse != nullptr && keyboard != nullptr);
     EXPECT_TRUE(mouse->hasBattery()) << "from the mouse's template";
     EXPECT_EQ(mouse->productCode(), hid::kProductMouse);
-    const auto shown = [](devices::CMpDevicePowerUI* p, const char* name) {
+    const auto shown = [](pages::CMpDevicePowerUI* p, const char* name) {
         return p->FindSubControl(name)->GetOwnVisibility();
     };
     EXPECT_FALSE(shown(mouse, "power_battery_text")) << "no level before the first status";
@@ -534,7 +533,7 @@ TEST_F(DevicePagesTest, TheProfilePanelsButtonsAskWhatTheyMustAndSayWhyTheyRefus
     Plug("keyboard");
     CZentrixUSBDevice* keyboard = Only(CDeviceList::kKeyboard);
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
-    devices::CDeviceProfileUI* panel = keyboard->profilePanel();
+    pages::CDeviceProfileUI* panel = keyboard->profilePanel();
     ui::HeadlessUser user(wnd_->GetPaintManager());
     // Answers the next message box by clicking `button`, noting the text it showed.
     std::string shown;
@@ -827,7 +826,7 @@ TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfA
 
     // Keys dragged across on the drawing are painted together; their marks go after.
     ASSERT_TRUE(user.Click("custom_off_color_btn"));
-    auto* drawing = dynamic_cast<devices::CSelectPanelUI*>(keyboard->selectPanel());
+    auto* drawing = dynamic_cast<pages::CSelectPanelUI*>(keyboard->selectPanel());
     ASSERT_NE(drawing, nullptr);
     drawing->SelectArea({keyboard->KeyButton(kKey), keyboard->KeyButton(kKey + 1),
                          keyboard->FindSubControl("light_combo_modeSelect")});
@@ -1161,7 +1160,7 @@ TEST_F(DevicePagesTest, AMacroRecordedWithTheHookPlaysFromAKeyAndGoesWithItsDele
     EXPECT_TRUE(keyboard->UsesMacro(0));
 
     // A copy of the profile plays it too.
-    devices::CDeviceProfileUI* profiles = keyboard->profilePanel();
+    pages::CDeviceProfileUI* profiles = keyboard->profilePanel();
     ASSERT_TRUE(click("device_copy_btn"));
     ASSERT_EQ(profiles->GetProfileCount(), 2u);
     const auto copyPlays = [&] {

@@ -18,8 +18,8 @@
 #include "MsgWnd.h"
 #include "SetWnd.h"
 #include "UpdateInfoListItemUI.h"
-#include "devices/ZentrixKeyboardDevice.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "panels/DeviceOptionUI.h"
 #include "platform/MessageRegistry.h"
 #include "sim/SimCatalog.h"
@@ -184,7 +184,7 @@ TEST_F(ScreenshotTest, TheKeyboardsDrawingShowsItsLightingMode) {
             backend.loop().RunFor(10);
         }
         ASSERT_FALSE(list->Devices(marlo::app::CDeviceList::kKeyboard).empty());
-        auto* keyboard = dynamic_cast<marlo::devices::CZentrixKeyboardDevice*>(
+        auto* keyboard = dynamic_cast<marlo::pages::CZentrixKeyboardDevice*>(
             list->Devices(marlo::app::CDeviceList::kKeyboard).at(0));
         ASSERT_NE(keyboard, nullptr);
         for (int i = 0; i < 300 && keyboard->readsAfterConnect() == 0; ++i) {

@@ -242,8 +242,8 @@ int HeadsetCommand(Args args) {
     if (verb == "lighting") {
         return Lighting(channel, args.subspan(1));
     }
-    const bool reached = headset.ReachChip(
-        platform::Paths::ResourceDir() / "SDK" / "osConfLib.so", hid::HidInterface::DefaultRoot());
+    const bool reached = headset.ReachChip(platform::Paths::ResourceDir() / "SDK" / "osConfLib.so",
+                                           hid::HidInterface::DefaultRoot());
     headset.LoadProfile();
     headset.ReadLightingBlock();
     if (!reached) {

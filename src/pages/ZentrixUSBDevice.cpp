@@ -1,16 +1,16 @@
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 
 #include <algorithm>
 #include <charconv>
 #include <memory>
 #include <optional>
 
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/DeviceProfileUI.h"
 #include "devices/KeyboardMacroImage.h"
-#include "devices/MpDevicePowerUI.h"
-#include "devices/SelectPanelUI.h"
 #include "devices/ThreadStop.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/DeviceProfileUI.h"
+#include "pages/MpDevicePowerUI.h"
+#include "pages/SelectPanelUI.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
 #include "profiles/BasicProfiledata.h"
@@ -19,7 +19,7 @@
 #include "ui/TabLayoutUI.h"
 #include "ui/WindowWnd.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 using platform::DebugOutput;
 
@@ -39,7 +39,7 @@ std::optional<size_t> IndexAfter(std::string_view name, std::string_view prefix)
     return index;
 }
 
-uint32_t Rgb24(const LightEntry& e) {
+uint32_t Rgb24(const devices::LightEntry& e) {
     return (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
 }
 
@@ -188,7 +188,7 @@ void CZentrixUSBDevice::StepBreathingFourColours() {
 }
 
 void CZentrixUSBDevice::StepStatic() {
-    LightingEffects::StepStatic(frame_, CurrentEffect());
+    devices::LightingEffects::StepStatic(frame_, CurrentEffect());
 }
 
 void CZentrixUSBDevice::StepColourCycle() {
@@ -207,14 +207,14 @@ void CZentrixUSBDevice::StepBlinkFourColours() {
 }
 
 void CZentrixUSBDevice::StepOff() {
-    LightingEffects::StepOff(frame_);
+    devices::LightingEffects::StepOff(frame_);
 }
 
-bool CZentrixUSBDevice::SetLight(size_t index, const LightEntry& entry) {
+bool CZentrixUSBDevice::SetLight(size_t index, const devices::LightEntry& entry) {
     return frame_.SetLight(index, entry);
 }
 
-LightEntry CZentrixUSBDevice::GetLight(size_t index) const {
+devices::LightEntry CZentrixUSBDevice::GetLight(size_t index) const {
     return frame_.GetLight(index);
 }
 
@@ -231,7 +231,7 @@ bool CZentrixUSBDevice::ShowFrameOnPage() {
     }
     presentedGeneration_ = generation;
     presentedOnPage_ = pageShown;
-    const std::vector<LightEntry> entries = frame_.Snapshot();
+    const std::vector<devices::LightEntry> entries = frame_.Snapshot();
     for (size_t i = 0; pageShown && i < entries.size() && i < lightButtons_.size(); ++i) {
         CDeviceKeyButtonUI* button = lightButtons_[i];
         if (button != nullptr) {
@@ -372,7 +372,7 @@ void CZentrixUSBDevice::CloseEventInterface() {
     if (!eventChannel_.connected() && !eventThread_.IsRunning()) {
         return;
     }
-    StopDeviceThread(eventThread_);
+    devices::StopDeviceThread(eventThread_);
     eventChannel_.SetConnected(false);
     eventChannel_.CloseInterface(hid::CommandChannel::Path::kCable);
 }
@@ -384,7 +384,7 @@ void CZentrixUSBDevice::StartLightingThread() {
 
 void CZentrixUSBDevice::StopLightingThread() {
     if (lightingThread_.IsRunning()) {
-        StopDeviceThread(lightingThread_);
+        devices::StopDeviceThread(lightingThread_);
     }
 }
 
@@ -497,7 +497,7 @@ void CZentrixUSBDevice::RunLighting(platform::Event& stop) {
         const bool stepped = mode >= kModeOwn0 && mode <= kModeOff && mode != 5;
         if (!stepped) {
             PlaySequence();  // the sequence player runs on every tick
-        } else if (ticks >= LightTables::SpeedTicks(CurrentEffect().speed)) {
+        } else if (ticks >= devices::LightTables::SpeedTicks(CurrentEffect().speed)) {
             ticks = 0;
             StepForMode(mode);
         }
@@ -509,9 +509,7 @@ void CZentrixUSBDevice::RunLighting(platform::Event& stop) {
 void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
     hid::HidInterface& events = eventChannel_.cable();
     std::vector<uint8_t> report(64);
-    const auto ended = [this] {
-        DebugOutput::Write(EventThreadEndLine());
-    };
+    const auto ended = [this] { DebugOutput::Write(EventThreadEndLine()); };
     for (;;) {
         if (stop.Wait(0)) {
             return ended();
@@ -600,11 +598,11 @@ void CZentrixUSBDevice::ForgetMacroInProfiles(int row, const std::filesystem::pa
         }
         data.LoadSecondaryProfile(path);
         std::vector<profiles::KeyListEntry> keys = data.GetSecondaryKeyList();
-        if (KeyboardMacroImage::ForgetMacroRow(keys, row)) {
+        if (devices::KeyboardMacroImage::ForgetMacroRow(keys, row)) {
             data.SetSecondaryKeyList(keys);
             data.SaveSecondaryProfile(path);
         }
     }
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

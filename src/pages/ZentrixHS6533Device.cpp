@@ -1,4 +1,4 @@
-#include "devices/ZentrixHS6533Device.h"
+#include "pages/ZentrixHS6533Device.h"
 
 #include <algorithm>
 
@@ -6,26 +6,28 @@
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 using platform::DebugOutput;
 
 CZentrixHS6533Device::CZentrixHS6533Device()
-    : driver_(channel(), HeadsetDriver::StandardPlaces()) {
+    : driver_(channel(), devices::HeadsetDriver::StandardPlaces()) {
     SetDeviceName("HD");
-    driver_.SetLightingChanged(
-        [this](const profiles::LightInfo& light) { FollowLighting(light); });
+    driver_.SetLightingChanged([this](const profiles::LightInfo& light) { FollowLighting(light); });
 }
 
-CZentrixHS6533Device::~CZentrixHS6533Device() { StopThreads(); }
+CZentrixHS6533Device::~CZentrixHS6533Device() {
+    StopThreads();
+}
 
 void CZentrixHS6533Device::ReadFromDevice() {
     work().Post(
         [this] {
             const auto library = platform::Paths::ResourceDir() / "SDK" / "osConfLib.so";
             if (!driver_.ReachChip(library, hid::HidInterface::DefaultRoot())) {
-                DebugOutput::Write("the headset's chip cannot be reached: its audio settings "
-                                   "stay as they are");
+                DebugOutput::Write(
+                    "the headset's chip cannot be reached: its audio settings "
+                    "stay as they are");
             }
             driver_.LoadProfile();
             driver_.ReadLightingBlock();
@@ -76,7 +78,7 @@ int CZentrixHS6533Device::CurrentLightingMode() const {
     return lightingMode_;
 }
 
-EffectSettings CZentrixHS6533Device::CurrentEffect() const {
+devices::EffectSettings CZentrixHS6533Device::CurrentEffect() const {
     std::lock_guard lock(lightingMutex_);
     return effect_;
 }
@@ -131,11 +133,12 @@ void CZentrixHS6533Device::SetNoiseReduction(bool on) {
 }
 
 void CZentrixHS6533Device::SendFrame() {
-    const HeadsetLightReports::Reports reports = HeadsetLightReports::Build(frame_.Snapshot());
+    const devices::HeadsetLightReports::Reports reports =
+        devices::HeadsetLightReports::Build(frame_.Snapshot());
     if (frameSent() && lastReports() == reports) {
         return;  // the headset shows this already
     }
-    std::array<std::span<const uint8_t>, HeadsetLightReports::kReports> spans;
+    std::array<std::span<const uint8_t>, devices::HeadsetLightReports::kReports> spans;
     for (size_t i = 0; i < reports.size(); ++i) {
         spans[i] = reports[i];
     }
@@ -149,9 +152,9 @@ void CZentrixHS6533Device::SendFrame() {
     }
 }
 
-std::optional<HeadsetLightReports::Reports> CZentrixHS6533Device::lastReports() const {
+std::optional<devices::HeadsetLightReports::Reports> CZentrixHS6533Device::lastReports() const {
     std::lock_guard lock(sentMutex_);
     return sent_;
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

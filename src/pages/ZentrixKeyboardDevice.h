@@ -12,11 +12,11 @@
 #include "devices/KeyboardKeyReader.h"
 #include "devices/KeyboardLightingEngine.h"
 #include "devices/KeyboardPositionMap.h"
-#include "devices/LitDevice.h"
 #include "devices/KeyboardStepTimer.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/LitDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // The keyboard's page ("keyboarddevice.xml"), reached by cable or through its receiver, with
 // both of its interfaces (commands and events) opened by the device list. What the keyboard
@@ -24,9 +24,9 @@ namespace marlo::devices {
 // reads its key presses.
 class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
   public:
-    static constexpr size_t kInfoBytes = KeyboardDriver::kInfoBytes;
-    static constexpr int kMacrosOk = KeyboardDriver::kMacrosOk;
-    static constexpr int kMacrosCannotAllocate = KeyboardDriver::kMacrosCannotAllocate;
+    static constexpr size_t kInfoBytes = devices::KeyboardDriver::kInfoBytes;
+    static constexpr int kMacrosOk = devices::KeyboardDriver::kMacrosOk;
+    static constexpr int kMacrosCannotAllocate = devices::KeyboardDriver::kMacrosCannotAllocate;
 
     CZentrixKeyboardDevice();
     ~CZentrixKeyboardDevice() override;
@@ -34,8 +34,8 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     std::string_view GetClass() const override { return "ZentrixKeyboardDevice"; }
 
     // What the keyboard knows and is told (the page's operations below hand on to it).
-    KeyboardDriver& driver() { return driver_; }
-    const KeyboardDriver& driver() const { return driver_; }
+    devices::KeyboardDriver& driver() { return driver_; }
+    const devices::KeyboardDriver& driver() const { return driver_; }
 
     // --- Reading. Nothing is sent while the channel is closed. ---
     // The key tables (see KeyboardDriver), and the colour stream's map from them.
@@ -87,14 +87,14 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // The profile's mode (again) from its start: elements black, the mode's set-up.
     void RestartLighting() override;
     // What the lighting thread steps now.
-    KeyboardLightSettings lightSettings() const;
-    KeyboardLightingEngine::Elements LightElements() const;
+    devices::KeyboardLightSettings lightSettings() const;
+    devices::KeyboardLightingEngine::Elements LightElements() const;
     // The steps the lighting thread has taken in the current mode (0 after a restart).
     uint32_t lightingSteps() const;
     // A key went down (the key reader's thread, or a test): it lights in the reactive modes.
     void PressKey(int position);
     // The sound's spectrum for the music mode, 0-255 per grid column.
-    void SetSpectrum(const std::array<uint8_t, KeyboardLightingEngine::kBands>& bands);
+    void SetSpectrum(const std::array<uint8_t, devices::KeyboardLightingEngine::kBands>& bands);
     // In the custom mode (21): the light at `position` takes the profile's colour and is
     // selected; the keyboard is sent the selection mask. False in any other mode.
     bool SetElementColour(size_t position);
@@ -129,17 +129,15 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     void SaveKeys(WriteDone done);
 
     // --- What the page and marloctl show (copies of the driver's). ---
-    KeyboardDriver::Info info() const { return driver_.info(); }
+    devices::KeyboardDriver::Info info() const { return driver_.info(); }
     uint8_t slotCount() const { return driver_.slotCount(); }
     size_t macroMemoryBytes() const { return driver_.macroMemoryBytes(); }
     std::vector<uint8_t> deviceKeyTable() const { return driver_.deviceKeyTable(); }
-    KeyboardPositionMap positionMap() const { return driver_.positionMap(); }
+    devices::KeyboardPositionMap positionMap() const { return driver_.positionMap(); }
     bool KeyHasSlot(int position) const { return driver_.KeyHasSlot(position); }
     std::vector<profiles::KeyListEntry> keys() const { return driver_.keys(); }
-    void SetKeyAssignment(int position, uint32_t code) {
-        driver_.SetKeyAssignment(position, code);
-    }
-    using KeyCodes = KeyboardDriver::KeyCodes;
+    void SetKeyAssignment(int position, uint32_t code) { driver_.SetKeyAssignment(position, code); }
+    using KeyCodes = devices::KeyboardDriver::KeyCodes;
     KeyCodes KeyCodesAt(int position) const { return driver_.KeyCodesAt(position); }
     profiles::LightInfo lightInfo() const { return driver_.lightInfo(); }
     void SetLightInfo(const profiles::LightInfo& light) { driver_.SetLightInfo(light); }
@@ -177,7 +175,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // The profile's lighting into what the thread steps: the mode from its set-up when
     // `restart`, or when the mode is another than the one running.
     void UpdateLighting(bool restart);
-    KeyboardLightSettings SettingsFromProfile() const;
+    devices::KeyboardLightSettings SettingsFromProfile() const;
     // The elements onto the frame the page shows.
     void ShowElements();
     void SendSelectionMask(WriteDone done = {});
@@ -187,21 +185,21 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // Starts reading the keyboard's key presses (by cable only).
     void StartKeyReader();
 
-    KeyboardDriver driver_;
+    devices::KeyboardDriver driver_;
     std::atomic<bool> reloadProfileList_{false};
 
     // The lighting: guarded by lightingMutex_, with the base's reactive keys.
     mutable std::mutex lightingMutex_;
-    KeyboardLightingEngine engine_;
-    KeyboardLightSettings lightSettings_;
+    devices::KeyboardLightingEngine engine_;
+    devices::KeyboardLightSettings lightSettings_;
     bool lightingSetUp_ = false;
     // The position map's stream slots and the slot count, for the colour stream.
-    KeyboardPositionMap streamMap_;
+    devices::KeyboardPositionMap streamMap_;
     size_t streamSlots_ = 0;
     std::atomic<bool> restartSteps_{true};
     platform::Event lightingWake_{platform::Event::Reset::kAuto};
-    KeyboardStepTimer stepTimer_;  // the lighting thread's
-    KeyboardKeyReader keyReader_;
+    devices::KeyboardStepTimer stepTimer_;  // the lighting thread's
+    devices::KeyboardKeyReader keyReader_;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -5,25 +5,25 @@
 
 #include "devices/HeadsetDriver.h"
 #include "devices/HeadsetLightReports.h"
-#include "devices/LitDevice.h"
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/LitDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // The USB headset's page ("hs6533device.xml"). What the headset knows and is told is its
 // driver's (HeadsetDriver); the page hands the settings to the headset's work thread, shows
 // what came back, steps its 13 LEDs and sends them as lighting reports.
 class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
   public:
-    static constexpr int kMaxCustomEq = HeadsetDriver::kMaxCustomEq;
+    static constexpr int kMaxCustomEq = devices::HeadsetDriver::kMaxCustomEq;
 
     CZentrixHS6533Device();
     // The lighting thread reads this object's lighting: it ends before the object does.
     ~CZentrixHS6533Device() override;
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
-    HeadsetDriver& driver() { return driver_; }
-    const HeadsetDriver& driver() const { return driver_; }
+    devices::HeadsetDriver& driver() { return driver_; }
+    const devices::HeadsetDriver& driver() const { return driver_; }
 
     // The frame as the headset's twelve lighting reports, sent through its channel when they
     // differ from the last ones it took (and again in full after a new link).
@@ -61,21 +61,21 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     void SetLightInfo(const profiles::LightInfo& light) { driver_.SetLightInfo(light); }
     // The lighting panel's side (the mode list is the headset's of the factory data).
     int LightingFamily() const override { return 7; }
-    std::vector<Mode> LightModes() override { return LoadModeList(HeadsetDriver::kModel); }
+    std::vector<Mode> LightModes() override { return LoadModeList(devices::HeadsetDriver::kModel); }
     profiles::LightInfo LightSettings() const override { return driver_.lightInfo(); }
     void TakeLightSettings(const profiles::LightInfo& light, WriteDone done) override;
     int LightModeValue() const override { return CurrentLightingMode(); }
 
     profiles::HeadsetSystemSetStages stages() const { return driver_.stages(); }
     // The reports last sent.
-    std::optional<HeadsetLightReports::Reports> lastReports() const;
+    std::optional<devices::HeadsetLightReports::Reports> lastReports() const;
 
   protected:
     int PageKind() const override { return 7; }
     // The lighting thread steps the profile's mode (the headset's mode values are the common
     // effects) with its colour, brightness, speed and direction.
     int CurrentLightingMode() const override;
-    EffectSettings CurrentEffect() const override;
+    devices::EffectSettings CurrentEffect() const override;
     // On the work thread: the chip (the library, the defaults, the values on the first read;
     // the values again later), the profile and the lighting block; then the page shows them.
     void ReadFromDevice() override;
@@ -86,13 +86,13 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     // What the lighting thread steps, from the lighting the driver has.
     void FollowLighting(const profiles::LightInfo& light);
 
-    HeadsetDriver driver_;
+    devices::HeadsetDriver driver_;
     // What the lighting thread reads: the mode value and effect of the driver's lighting.
     mutable std::mutex lightingMutex_;
     int lightingMode_ = kModeStatic;
-    EffectSettings effect_;
+    devices::EffectSettings effect_;
     mutable std::mutex sentMutex_;
-    std::optional<HeadsetLightReports::Reports> sent_;  // under sentMutex_
+    std::optional<devices::HeadsetLightReports::Reports> sent_;  // under sentMutex_
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -13,7 +13,7 @@ namespace marlo::ui {
 class CComboUI;
 }
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // The profile panel of a device page: the device's profiles in "device_profile_combo", the
 // name edit, the profile menu, and the row of feature tabs, of which it shows the ones the
@@ -66,4 +66,4 @@ class CDeviceProfileUI : public ui::CHorizontalLayoutUI {
     std::unique_ptr<profiles::ProfileList> list_;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,7 +1,7 @@
 // The keyboard's device object against the emulated keyboard: reading its tables and block,
 // writing the person's keys, lighting and macros, and saying when the keyboard did not take a
 // write.
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 namespace {
 
 class KeyboardDeviceTest : public ::testing::Test {
@@ -36,7 +36,7 @@ class KeyboardDeviceTest : public ::testing::Test {
         EXPECT_TRUE(keyboard_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
         keyboard_.channel().SetConnected(true);
         keyboard_.channel().SetMode(1);
-        keyboard_.SetLightCount(kKeyPositions);
+        keyboard_.SetLightCount(devices::kKeyPositions);
     }
     sim::KeyboardModel& Model() {
         sim::KeyboardModel* model = nullptr;
@@ -177,7 +177,8 @@ TEST_F(KeyboardDeviceTest, AKeyboardWhoseFnAnswersOtherwiseHasItInSlot113) {
     keyboard_.channel().SetMode(1);
     ASSERT_TRUE(keyboard_.ReadKeyTables());
     EXPECT_EQ(keyboard_.positionMap().SlotOf(110), 113);
-    EXPECT_EQ(keyboard_.positionMap().SlotOf(18), KeyboardPositionMap::kNoSlot) << "no key there";
+    EXPECT_EQ(keyboard_.positionMap().SlotOf(18), devices::KeyboardPositionMap::kNoSlot)
+        << "no key there";
     ASSERT_EQ(keyboard_.LoadProfile(), 1);
     keyboard_.SetKeyAssignment(110, 0xA00100);
     keyboard_.SetKeyAssignment(34, 0x200005);  // Backspace, whose slot the Fn key took
@@ -199,7 +200,7 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     ASSERT_TRUE(Within(3000, [&] { return FrameChunks() >= 3 * 7; })) << "frames of 7 chunks";
     // Lit where a key sits; black in the slots no key of the page sits over.
     std::set<uint8_t> mapped;
-    for (int p = 0; p < kKeyPositions; ++p) {
+    for (int p = 0; p < devices::kKeyPositions; ++p) {
         mapped.insert(keyboard_.positionMap().SlotOf(p));
     }
     std::vector<uint8_t> frame;
@@ -220,7 +221,7 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     const uint64_t chunks = FrameChunks();
     ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= 7; }));
     EXPECT_EQ(FrameChunks(), chunks);
-    EXPECT_EQ(keyboard_.frame().GetLight(0).level, LightTables::Level(4));
+    EXPECT_EQ(keyboard_.frame().GetLight(0).level, devices::LightTables::Level(4));
 
     // While another program has the lighting, nothing is streamed; taken back, it streams.
     SetMode(30);
@@ -280,4 +281,4 @@ TEST_F(KeyboardDeviceTest, PaintingAKeyInTheCustomModeSendsTheSelectionMask) {
 }
 
 }  // namespace
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // The mouse: its page ("mousedevice.xml"), reached by cable or through its receiver.
 // Its own commands come with the mouse's settings; until then it is the base behaviour.
@@ -25,4 +25,4 @@ class CZentrixMouseDevice : public CZentrixUSBDevice {
     int mouseValue_ = -1;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,10 +1,10 @@
-#include "devices/SelectPanelUI.h"
+#include "pages/SelectPanelUI.h"
 
 #include <charconv>
 
-#include "devices/DeviceKeyButtonUI.h"
+#include "pages/DeviceKeyButtonUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 namespace {
 
@@ -22,7 +22,8 @@ int KeyPosition(const std::string& name) {
 }
 
 CDeviceKeyButtonUI* KeyNamed(CSelectPanelUI& panel, int position) {
-    return dynamic_cast<CDeviceKeyButtonUI*>(panel.FindSubControl("key_" + std::to_string(position)));
+    return dynamic_cast<CDeviceKeyButtonUI*>(
+        panel.FindSubControl("key_" + std::to_string(position)));
 }
 
 }  // namespace
@@ -49,4 +50,4 @@ void CSelectPanelUI::ClearSelection() {
     selected_.clear();
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

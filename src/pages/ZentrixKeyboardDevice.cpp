@@ -1,17 +1,17 @@
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
 
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/DeviceProfileUI.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/DeviceProfileUI.h"
 #include "platform/DebugOutput.h"
 #include "ui/OptionUI.h"
 #include "ui/ProgressUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 using platform::DebugOutput;
 
 CZentrixKeyboardDevice::CZentrixKeyboardDevice()
-    : driver_(channel(), KeyboardDriver::StandardPlaces()) {
+    : driver_(channel(), devices::KeyboardDriver::StandardPlaces()) {
     SetDeviceName("keyboard");
     driver_.SetLightingChanged([this](bool restart) { UpdateLighting(restart); });
 }
@@ -22,7 +22,7 @@ CZentrixKeyboardDevice::~CZentrixKeyboardDevice() {
 
 bool CZentrixKeyboardDevice::ReadKeyTables() {
     const bool read = driver_.ReadKeyTables();
-    const KeyboardPositionMap map = driver_.positionMap();
+    const devices::KeyboardPositionMap map = driver_.positionMap();
     const size_t slots = read ? driver_.slotCount() : 0;
     std::lock_guard lock(lightingMutex_);
     streamMap_ = map;
@@ -188,7 +188,9 @@ void CZentrixKeyboardDevice::ResetRepeat() {
     RefreshPage();
 }
 
-void CZentrixKeyboardDevice::StatusPoll() { PollCommandStatus(); }
+void CZentrixKeyboardDevice::StatusPoll() {
+    PollCommandStatus();
+}
 
 void CZentrixKeyboardDevice::OnDeviceEvent(uint16_t code) {
     constexpr uint16_t kSyncWithList = 1026;
@@ -244,4 +246,4 @@ void CZentrixKeyboardDevice::RefreshFromDevice() {
         });
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

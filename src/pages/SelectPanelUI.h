@@ -4,7 +4,7 @@
 
 #include "ui/ContainerUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // The picture of a device on its page: a container of the device's key and light buttons
 // ("key_<n>", "light_<n>"), which the device object binds by name. With areaselect="true" the
@@ -25,4 +25,4 @@ class CSelectPanelUI : public ui::CContainerUI {
     std::vector<int> selected_;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -4,10 +4,10 @@
 #include <chrono>
 
 #include "devices/KeyboardColourStream.h"
-#include "devices/ZentrixKeyboardDevice.h"
+#include "pages/ZentrixKeyboardDevice.h"
 #include "platform/DebugOutput.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 using platform::DebugOutput;
 
@@ -28,8 +28,9 @@ uint64_t NowUs() {
                                      .count());
 }
 
-std::vector<LightEntry> ToEntries(const KeyboardLightingEngine::Elements& elements) {
-    std::vector<LightEntry> entries(elements.size());
+std::vector<devices::LightEntry> ToEntries(
+    const devices::KeyboardLightingEngine::Elements& elements) {
+    std::vector<devices::LightEntry> entries(elements.size());
     for (size_t i = 0; i < elements.size(); ++i) {
         const auto& e = elements[i];
         entries[i].red = e.colour.red;
@@ -43,27 +44,27 @@ std::vector<LightEntry> ToEntries(const KeyboardLightingEngine::Elements& elemen
 
 // The synchronised-lighting thread's frame (red | green << 8 | blue << 16 | level << 24) on
 // every light.
-std::vector<LightEntry> SyncEntries(uint32_t packed, size_t count) {
-    LightEntry e;
+std::vector<devices::LightEntry> SyncEntries(uint32_t packed, size_t count) {
+    devices::LightEntry e;
     e.red = static_cast<uint8_t>(packed);
     e.green = static_cast<uint8_t>(packed >> 8);
     e.blue = static_cast<uint8_t>(packed >> 16);
     e.level = static_cast<uint8_t>(packed >> 24);
-    return std::vector<LightEntry>(count, e);
+    return std::vector<devices::LightEntry>(count, e);
 }
 
 }  // namespace
 
-KeyboardLightSettings CZentrixKeyboardDevice::SettingsFromProfile() const {
+devices::KeyboardLightSettings CZentrixKeyboardDevice::SettingsFromProfile() const {
     const std::vector<int> values = driver_.modeValues();
     const profiles::LightInfo light = driver_.lightInfo();
-    KeyboardLightSettings s;
+    devices::KeyboardLightSettings s;
     s.mode = light.selectItem < values.size() ? values[light.selectItem] : light.selectItem;
     s.brightness = std::clamp<int>(light.light, 0, 4);
     s.deviceSpeed = 4 - std::clamp<int>(light.speed, 0, 4);
     s.direction = light.fx;
     s.multicolour = light.multiColor != 0;
-    s.colour = Rgb{light.red, light.green, light.blue};
+    s.colour = devices::Rgb{light.red, light.green, light.blue};
     return s;
 }
 
@@ -72,13 +73,13 @@ void CZentrixKeyboardDevice::RestartLighting() {
 }
 
 void CZentrixKeyboardDevice::UpdateLighting(bool restart) {
-    const KeyboardLightSettings s = SettingsFromProfile();
-    std::vector<KeyboardLightingEngine::CustomColour> custom;
+    const devices::KeyboardLightSettings s = SettingsFromProfile();
+    std::vector<devices::KeyboardLightingEngine::CustomColour> custom;
     if (s.mode == kCustomMode) {
         const auto colours = driver_.CustomColours(driver_.lightInfo().customGroup,
-                                                   static_cast<int>(kKeyPositions));
+                                                   static_cast<int>(devices::kKeyPositions));
         for (const auto& c : colours) {
-            custom.push_back({Rgb{c.red, c.green, c.blue}, c.isBright != 0});
+            custom.push_back({devices::Rgb{c.red, c.green, c.blue}, c.isBright != 0});
         }
     }
     bool setUp = false;
@@ -102,7 +103,7 @@ void CZentrixKeyboardDevice::UpdateLighting(bool restart) {
     lightingWake_.Set();
 }
 
-KeyboardLightSettings CZentrixKeyboardDevice::lightSettings() const {
+devices::KeyboardLightSettings CZentrixKeyboardDevice::lightSettings() const {
     std::lock_guard lock(lightingMutex_);
     return lightSettings_;
 }
@@ -112,13 +113,13 @@ uint32_t CZentrixKeyboardDevice::lightingSteps() const {
     return engine_.steps();
 }
 
-KeyboardLightingEngine::Elements CZentrixKeyboardDevice::LightElements() const {
+devices::KeyboardLightingEngine::Elements CZentrixKeyboardDevice::LightElements() const {
     std::lock_guard lock(lightingMutex_);
     return engine_.elements();
 }
 
 void CZentrixKeyboardDevice::ShowElements() {
-    std::vector<LightEntry> entries;
+    std::vector<devices::LightEntry> entries;
     {
         std::lock_guard lock(lightingMutex_);
         entries = ToEntries(engine_.elements());
@@ -129,7 +130,7 @@ void CZentrixKeyboardDevice::ShowElements() {
 void CZentrixKeyboardDevice::PressKey(int position) {
     {
         std::lock_guard lock(lightingMutex_);
-        if (!KeyboardLightingEngine::IsReactive(lightSettings_.mode)) {
+        if (!devices::KeyboardLightingEngine::IsReactive(lightSettings_.mode)) {
             return;
         }
         reactive_.Press(static_cast<size_t>(position));
@@ -138,7 +139,7 @@ void CZentrixKeyboardDevice::PressKey(int position) {
 }
 
 void CZentrixKeyboardDevice::SetSpectrum(
-    const std::array<uint8_t, KeyboardLightingEngine::kBands>& bands) {
+    const std::array<uint8_t, devices::KeyboardLightingEngine::kBands>& bands) {
     std::lock_guard lock(lightingMutex_);
     engine_.SetSpectrum(bands);
 }
@@ -147,11 +148,13 @@ bool CZentrixKeyboardDevice::SetElementColour(size_t position) {
     const profiles::LightInfo light = driver_.lightInfo();
     {
         std::lock_guard lock(lightingMutex_);
-        if (lightSettings_.mode != kCustomMode || position >= KeyboardLightingEngine::kLights) {
+        if (lightSettings_.mode != kCustomMode ||
+            position >= devices::KeyboardLightingEngine::kLights) {
             return false;
         }
-        engine_.SetElement(position, {Rgb{light.red, light.green, light.blue},
-                                      LightTables::Level(lightSettings_.brightness), true});
+        engine_.SetElement(position,
+                           {devices::Rgb{light.red, light.green, light.blue},
+                            devices::LightTables::Level(lightSettings_.brightness), true});
     }
     ShowElements();
     SendSelectionMask();
@@ -164,14 +167,17 @@ bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, boo
         return false;
     }
     const profiles::LightInfo light = driver_.lightInfo();
-    auto colours = driver_.CustomColours(light.customGroup, static_cast<int>(kKeyPositions));
-    const Rgb colour{light.red, light.green, light.blue};
+    auto colours =
+        driver_.CustomColours(light.customGroup, static_cast<int>(devices::kKeyPositions));
+    const devices::Rgb colour{light.red, light.green, light.blue};
     {
         std::lock_guard lock(lightingMutex_);
-        const uint8_t level = lit ? LightTables::Level(lightSettings_.brightness) : uint8_t{0};
+        const uint8_t level =
+            lit ? devices::LightTables::Level(lightSettings_.brightness) : uint8_t{0};
         for (const int position : positions) {
             const auto at = static_cast<size_t>(position);
-            if (position < 0 || at >= colours.size() || at >= KeyboardLightingEngine::kLights) {
+            if (position < 0 || at >= colours.size() ||
+                at >= devices::KeyboardLightingEngine::kLights) {
                 continue;
             }
             colours[at] = {colour.red, colour.green, colour.blue, 0, static_cast<uint8_t>(lit)};
@@ -184,8 +190,7 @@ bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, boo
     return true;
 }
 
-void CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light,
-                                               WriteDone done) {
+void CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light, WriteDone done) {
     // The drawing and the panel follow at once; the profile and the keyboard take the lighting
     // as it is when the write runs.
     driver_.SetLightInfo(light);
@@ -205,11 +210,11 @@ void CZentrixKeyboardDevice::RestoreOwnLighting() {
 }
 
 void CZentrixKeyboardDevice::SendSelectionMask(WriteDone done) {
-    const KeyboardPositionMap map = driver_.positionMap();
-    KeyboardColourStream::Mask mask;
+    const devices::KeyboardPositionMap map = driver_.positionMap();
+    devices::KeyboardColourStream::Mask mask;
     {
         std::lock_guard lock(lightingMutex_);
-        mask = KeyboardColourStream::SelectionMask(engine_.elements(), map);
+        mask = devices::KeyboardColourStream::SelectionMask(engine_.elements(), map);
     }
     PostWrite(
         [this, mask] {
@@ -224,10 +229,11 @@ void CZentrixKeyboardDevice::StartKeyReader() {
     if (channel().receiverMode()) {
         return;  // the receiver has no keyboard interface of the keyboard's own
     }
-    const auto path = KeyboardKeyReader::FindKeyInterface(channel().cable().path());
+    const auto path = devices::KeyboardKeyReader::FindKeyInterface(channel().cable().path());
     if (!path || !keyReader_.Start(*path, [this](int position) { PressKey(position); })) {
-        DebugOutput::Write("the keyboard's key presses cannot be read: the reactive lighting "
-                           "modes will not see them");
+        DebugOutput::Write(
+            "the keyboard's key presses cannot be read: the reactive lighting "
+            "modes will not see them");
     }
 }
 
@@ -249,11 +255,9 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
     std::vector<uint8_t> lastSent;
     std::vector<uint8_t> toSend;
     uint64_t heldUntilUs = 0;
-    std::vector<LightEntry> toShow;
+    std::vector<devices::LightEntry> toShow;
     uint64_t shownUs = 0;
-    const auto ended = [] {
-        DebugOutput::Write("MS灯光线程设定退出");
-    };
+    const auto ended = [] { DebugOutput::Write("MS灯光线程设定退出"); };
     for (;;) {
         if (stop.Wait(0)) {
             return ended();
@@ -273,22 +277,22 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
             toSend.clear();
         }
         const bool sync = syncOption();
-        KeyboardLightSettings s;
+        devices::KeyboardLightSettings s;
         bool streamed = false;
         {
             std::lock_guard lock(lightingMutex_);
             s = lightSettings_;
             // While another program has the lighting, nothing is streamed to the keyboard.
             streamed = lightingSetUp_ && !sync && !ch.receiverMode() && lightingControl() &&
-                       KeyboardLightingEngine::IsHostStreamed(s.mode);
+                       devices::KeyboardLightingEngine::IsHostStreamed(s.mode);
             if (sync) {
-                toShow = SyncEntries(syncFrame(), KeyboardLightingEngine::kLights);
+                toShow = SyncEntries(syncFrame(), devices::KeyboardLightingEngine::kLights);
             } else if (lightingSetUp_ && stepTimer_.Due(s.mode, s.deviceSpeed, now, streamed)) {
                 engine_.Step(s, reactive_);
                 toShow = ToEntries(engine_.elements());
                 if (streamed) {
-                    toSend = KeyboardColourStream::Build(engine_.elements(), streamMap_,
-                                                         streamSlots_);
+                    toSend = devices::KeyboardColourStream::Build(engine_.elements(), streamMap_,
+                                                                  streamSlots_);
                 }
             }
         }
@@ -317,7 +321,7 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
         // or stop: at least a millisecond, unless a frame just went out and the next is due at
         // once (the link paces the stream then).
         const uint64_t after = NowUs();
-        uint64_t due = sync ? after + KeyboardStepTimer::kTickUs
+        uint64_t due = sync ? after + devices::KeyboardStepTimer::kTickUs
                             : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
         if (!toShow.empty()) {
             due = std::min(due, shownUs + pageFrameUs);
@@ -335,4 +339,4 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
     }
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

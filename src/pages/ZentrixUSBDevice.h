@@ -21,7 +21,7 @@
 #include "ui/ContainerUI.h"
 #include "ui/NotifyPump.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 class CSelectPanelUI;
 class CDeviceKeyButtonUI;
@@ -49,8 +49,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
         kModeOwn7 = 7,
         kModeOff = 8,
     };
-    static constexpr size_t kReactiveKeys = ReactiveKeys::kKeys;
-    static constexpr size_t kRingEntries = ReactiveKeys::kRingEntries;
+    static constexpr size_t kReactiveKeys = devices::ReactiveKeys::kKeys;
+    static constexpr size_t kRingEntries = devices::ReactiveKeys::kRingEntries;
     static constexpr uint16_t kSyncRequestCode = 0x401;
     // After a frame that did not reach the device, no frame is sent for this long.
     static constexpr uint32_t kStreamHoldOffMs = 200;
@@ -79,8 +79,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // the device's work thread (not through the receiver). Nothing while the lighting-control
     // flag is 0.
     virtual void PresentFrame();
-    virtual bool SetLight(size_t index, const LightEntry& entry);
-    virtual LightEntry GetLight(size_t index) const;
+    virtual bool SetLight(size_t index, const devices::LightEntry& entry);
+    virtual devices::LightEntry GetLight(size_t index) const;
     virtual void ReadFromDevice() {}
     // Reads the information block for the firmware version; false when the device did not
     // answer.
@@ -212,7 +212,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     uint16_t FirmwareVersion() const { return firmwareVersion_; }
 
     hid::CommandChannel& channel() { return channel_; }
-    const LightingFrame& frame() const { return frame_; }
+    const devices::LightingFrame& frame() const { return frame_; }
     CSelectPanelUI* selectPanel() const { return selectPanel_; }
     CDeviceKeyButtonUI* KeyButton(size_t index) const;
     CDeviceKeyButtonUI* LightButton(size_t index) const;
@@ -228,8 +228,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // The selected profile's file in the user's folder (the factory profile when none).
     std::filesystem::path SelectedProfilePath() const;
     // The factory data's mode list of a device kind (see DeviceModeList.h).
-    using Mode = DeviceMode;
-    static std::vector<Mode> LoadModeList(int model) { return LoadDeviceModes(model); }
+    using Mode = devices::DeviceMode;
+    static std::vector<Mode> LoadModeList(int model) { return devices::LoadDeviceModes(model); }
     // The message the status poll posts to the window, with the status byte 4.
     static constexpr uint32_t kStatusMessage = 0x0D01;
 
@@ -241,7 +241,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     }
     // The completions of the device's finished work (UI thread).
     size_t DeliverWork() { return work_.DeliverDone(); }
-    DeviceWork& work() { return work_; }
+    devices::DeviceWork& work() { return work_; }
 
     // --- The event interface and the threads. ---
     // Opens the event collection (when not open) and starts the event thread. False when the
@@ -315,7 +315,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     int ReceiverLinkPresent();
     // What the lighting thread steps, from the profile (the device classes know it).
     virtual int CurrentLightingMode() const { return kModeStatic; }
-    virtual EffectSettings CurrentEffect() const { return {}; }
+    virtual devices::EffectSettings CurrentEffect() const { return {}; }
     // The device classes' own modes, their sequence player, and their per-light effects.
     virtual void StepMode0() {}
     virtual void StepMode6() {}
@@ -329,9 +329,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // The debug line the event thread ends with.
     virtual const char* EventThreadEndLine() const { return "MS设备同步线程设定退出"; }
 
-    LightingFrame frame_;
+    devices::LightingFrame frame_;
     // Pressed keys and the ring (the keyboard's lighting keeps them under its own lock).
-    ReactiveKeys reactive_;
+    devices::ReactiveKeys reactive_;
 
   private:
     // The device has not seen the frame (a new link, the lighting flag back on): present it.
@@ -342,7 +342,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
 
     hid::CommandChannel channel_;
     hid::CommandChannel eventChannel_;
-    DeviceWork work_;
+    devices::DeviceWork work_;
     std::atomic<bool> statusPending_{false};
     std::string pagePath_;
     std::string name_;
@@ -383,7 +383,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::atomic<bool> frameSent_{false};  // set by the work thread, reset on a new link
 
     std::mutex effectLock_;
-    LightingEffects effects_;  // under effectLock_
+    devices::LightingEffects effects_;  // under effectLock_
     std::mutex syncMutex_;
     std::function<void()> syncRequested_;  // under syncMutex_
     std::function<void()> frameWake_;      // under syncMutex_
@@ -392,4 +392,4 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     platform::WorkerThread eventThread_;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

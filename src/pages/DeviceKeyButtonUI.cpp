@@ -1,4 +1,4 @@
-#include "devices/DeviceKeyButtonUI.h"
+#include "pages/DeviceKeyButtonUI.h"
 
 #include <cstdio>
 #include <string>
@@ -6,7 +6,7 @@
 #include "platform/NumberText.h"
 #include "ui/UIDefs.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 namespace {
 
@@ -87,4 +87,4 @@ void CDeviceKeyButtonUI::SetAttribute(std::string_view name, std::string_view va
     CButtonUI::SetAttribute(name, value);
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -4,7 +4,7 @@
 
 #include "ui/LabelUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // A key or a light on the device picture: the colour it shows, at a level (0-255), and
 // whether the person has selected it. Clicking it is a click like any button's.
@@ -37,4 +37,4 @@ class CDeviceKeyButtonUI : public ui::CButtonUI {
     bool selected_ = false;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,6 +1,6 @@
 // The device base class against the emulated keyboard: its page binding, the frame it shows
 // and streams, command 28, the function tabs, and its two threads.
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <chrono>
 #include <thread>
 
-#include "devices/DeviceKeyButtonUI.h"
-#include "devices/SelectPanelUI.h"
 #include "hid/CommandReport.h"
+#include "pages/DeviceKeyButtonUI.h"
+#include "pages/SelectPanelUI.h"
 #include "platform/DebugOutput.h"
 #include "sim/CommandDevice.h"
 #include "sim/SimCatalog.h"
@@ -20,15 +20,15 @@
 #include "ui/DialogBuilder.h"
 #include "ui/TabLayoutUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 namespace {
 
 // A page whose profile asks for static red at full brightness.
 class RedDevice : public CZentrixUSBDevice {
   protected:
     int CurrentLightingMode() const override { return kModeStatic; }
-    EffectSettings CurrentEffect() const override {
-        EffectSettings settings;
+    devices::EffectSettings CurrentEffect() const override {
+        devices::EffectSettings settings;
         settings.colour = {255, 0, 0};
         settings.speed = 4;
         return settings;
@@ -112,21 +112,21 @@ TEST_F(ZentrixUSBDeviceTest, PageBindingFollowsTheCounts) {
 TEST_F(ZentrixUSBDeviceTest, TheFrameIsShownAndStreamedButNotThroughTheReceiver) {
     Page(kPicture);
     Connect();
-    device_.SetLight(3, LightEntry{0, 255, 0, 200, {}});
+    device_.SetLight(3, devices::LightEntry{0, 255, 0, 200, {}});
     device_.PresentFrame();
     EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x00FF00u);
     EXPECT_EQ(device_.LightButton(3)->GetLevel(), 200);
     EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u) << "45 bytes: one chunk on the cable";
 
     device_.SetReceiver(true);
-    device_.SetLight(3, LightEntry{0, 0, 255, 100, {}});
+    device_.SetLight(3, devices::LightEntry{0, 0, 255, 100, {}});
     device_.PresentFrame();
     EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x0000FFu) << "the page still shows it";
     EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u) << "nothing goes through the receiver";
 
     device_.SetReceiver(false);
     device_.SetLightingControl(false);
-    device_.SetLight(3, LightEntry{9, 9, 9, 9, {}});
+    device_.SetLight(3, devices::LightEntry{9, 9, 9, 9, {}});
     device_.PresentFrame();
     EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x0000FFu) << "not shown while off";
     EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u);
@@ -199,7 +199,8 @@ TEST_F(ZentrixUSBDeviceTest, TheEventThreadAsksForAReadAndBothThreadsStopWithThe
     for (int i = 0; i < 200 && device_.GetLight(0).level == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    EXPECT_EQ(device_.GetLight(0), (LightEntry{255, 0, 0, 255, {}})) << "the static step ran";
+    EXPECT_EQ(device_.GetLight(0), (devices::LightEntry{255, 0, 0, 255, {}}))
+        << "the static step ran";
 
     device_.StopLightingThread();
     device_.CloseEventInterface();
@@ -211,4 +212,4 @@ TEST_F(ZentrixUSBDeviceTest, TheEventThreadAsksForAReadAndBothThreadsStopWithThe
 }
 
 }  // namespace
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,9 +1,9 @@
-#include "devices/MpDevicePowerUI.h"
+#include "pages/MpDevicePowerUI.h"
 
 #include <algorithm>
 #include <string>
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 void CMpDevicePowerUI::SetHasBattery(bool hasBattery) {
     hasBattery_ = hasBattery;
@@ -37,4 +37,4 @@ void CMpDevicePowerUI::Show() {
     }
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,4 +1,4 @@
-#include "devices/DeviceProfileUI.h"
+#include "pages/DeviceProfileUI.h"
 
 #include <optional>
 
@@ -6,7 +6,7 @@
 #include "ui/ListUI.h"
 #include "ui/OptionUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 namespace {
 
@@ -187,4 +187,4 @@ std::string CDeviceProfileUI::notice() const {
     return list_ != nullptr ? list_->notice() : std::string();
 }
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 #include "profiles/ProfileRecords.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // A device whose page has a lighting panel: the panel's rules (its lighting family), its mode
 // list, and the lighting settings it edits, which go to the profile and the device together.
@@ -24,4 +24,4 @@ class ILitDevice {
     virtual int LightModeValue() const = 0;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "devices/ZentrixUSBDevice.h"
+#include "pages/ZentrixUSBDevice.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // The lighted mouse pad: its page ("mousepaddevice.xml") and the base behaviour.
 class CZentrixMousePadDevice : public CZentrixUSBDevice {
@@ -14,4 +14,4 @@ class CZentrixMousePadDevice : public CZentrixUSBDevice {
     int PageKind() const override { return 3; }
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages

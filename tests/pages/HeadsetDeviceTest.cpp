@@ -1,7 +1,7 @@
 // The headset's device object against the emulated headset and the chip library: its lights
 // as lighting reports, its audio settings through the chip into its profile, and a headset
 // whose chip library is missing.
-#include "devices/ZentrixHS6533Device.h"
+#include "pages/ZentrixHS6533Device.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 namespace {
 
 class HeadsetDeviceTest : public ::testing::Test {
@@ -31,11 +31,11 @@ class HeadsetDeviceTest : public ::testing::Test {
         hid::HidInterface::SetDefaultRoot(dir_.path() / "hid");
         server_.Plug("headset", sim::SimCatalog::Create("headset"));
         headset_.channel().SetTimeouts(300, 300);
-        const std::string path = (dir_.path() / "hid/dev/hidraw0").string() +
-                                 "#vid_0c76&pid_1630&mi_03";
+        const std::string path =
+            (dir_.path() / "hid/dev/hidraw0").string() + "#vid_0c76&pid_1630&mi_03";
         EXPECT_TRUE(headset_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
         headset_.channel().SetConnected(true);
-        headset_.SetLightCount(HeadsetLightReports::kLeds);
+        headset_.SetLightCount(devices::HeadsetLightReports::kLeds);
     }
     ~HeadsetDeviceTest() override { hid::HidInterface::SetDefaultRoot("/"); }
 
@@ -66,7 +66,7 @@ class HeadsetDeviceTest : public ::testing::Test {
 };
 
 TEST_F(HeadsetDeviceTest, TheLightsGoOutAsReportsOnlyWhenTheyChangeAndAgainAfterANewLink) {
-    const auto reports = HeadsetLightReports::Build({{255, 255, 255, 255, {}}});
+    const auto reports = devices::HeadsetLightReports::Build({{255, 255, 255, 255, {}}});
     EXPECT_EQ(reports[0][4], 247) << "full white at full level is cut to 247";
     EXPECT_EQ((std::vector<uint8_t>{reports[1][1], reports[1][2], reports[2][1], reports[4][2]}),
               (std::vector<uint8_t>{0x22, 0xAD, 0x44, 0xAB}))
@@ -88,7 +88,7 @@ TEST_F(HeadsetDeviceTest, TheLightsGoOutAsReportsOnlyWhenTheyChangeAndAgainAfter
 TEST_F(HeadsetDeviceTest, SettingsGoThroughTheChipIntoTheProfile) {
     headset_.ReadAfterConnect();
     ASSERT_TRUE(headset_.driver().audio().started());
-    CChipLibrary& chip = headset_.driver().audio().chip();
+    devices::CChipLibrary& chip = headset_.driver().audio().chip();
     EXPECT_EQ(chip.GetNumber(*chip.playback(), "Enable_EQ_GFX", 0), 0.0) << "given its default";
     EXPECT_TRUE(headset_.driver().audio().state().voiceEffectRead) << "this chip has voice effects";
 
@@ -202,4 +202,4 @@ TEST_F(HeadsetWithoutLibraryTest, TheHeadsetStaysUsableWithoutChipValues) {
 }
 
 }  // namespace
-}  // namespace marlo::devices
+}  // namespace marlo::pages

@@ -5,7 +5,7 @@
 
 #include "ui/ContainerUI.h"
 
-namespace marlo::devices {
+namespace marlo::pages {
 
 // A device's battery and link, shown above its page: the level, whether it charges, and
 // whether it is reached by cable or through its receiver. Built from "MpDevicePower.xml";
@@ -44,4 +44,4 @@ class CMpDevicePowerUI : public ui::CHorizontalLayoutUI {
     bool viaReceiver_ = false;
 };
 
-}  // namespace marlo::devices
+}  // namespace marlo::pages
