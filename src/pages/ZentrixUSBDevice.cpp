@@ -343,8 +343,19 @@ void CZentrixUSBDevice::SetLightingControl(bool on) {
     lightingControl_ = on;
     FrameOutdated();
     if (on && productCode() == 1) {
-        channel_.LightingControl();
+        work_.Post([this] { channel_.LightingControl(); });
     }
+}
+
+void CZentrixUSBDevice::CheckPresence(std::function<void(bool present)> answer) {
+    auto present = std::make_shared<bool>(false);
+    work_.Post([this, present] { *present = IsPresent() == 1; },
+               [present, answer = std::move(answer)] {
+                   if (answer) {
+                       answer(*present);
+                   }
+               },
+               "presence");
 }
 
 std::filesystem::path CZentrixUSBDevice::DefaultProfilePath() const {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -86,8 +85,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // answer.
     bool ReadFirmwareVersion();
     virtual void RefreshFromDevice() {}
-    virtual void OnTimer3() {}
-    virtual void OnTimer4() {}
     virtual void StatusPoll() {}
     virtual int IsPresent() { return 1; }
     virtual int LoadProfile() { return 0; }
@@ -110,7 +107,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     }
     virtual void LoadDefaultProfile() {}
     virtual void LoadNameLists() {}
-    virtual void SetKeyMap(std::map<int, int> map) { keyMap_ = std::move(map); }
     // One fading step of a pressed key's value: by its high bits and the fade mode (0, 29
     // for the music bars, any other).
     virtual void FadeKey(size_t index, int mode);
@@ -127,16 +123,10 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void SaveProfile() {}
     virtual void SetKindIndex(int index) { kindIndex_ = index; }
     virtual int GetKindIndex() const { return kindIndex_; }
-    virtual void SetQuad(const std::array<int, 4>& values) { quad_ = values; }
-    virtual void SetTriple(const std::array<int, 3>& values) { triple_ = values; }
-    virtual std::array<int, 3> GetTriple() const { return triple_; }
-    virtual void SetSelection(int index) { selection_ = index; }
     // Game lighting: a game's event shows `mode` for a while, then the device's own returns.
     virtual void ShowGameLighting(int mode) { gameMode_ = mode; }
     virtual void RestoreOwnLighting() { gameMode_ = -1; }
     int gameMode() const { return gameMode_; }
-    virtual void Hook1() {}
-    virtual void Hook2() {}
 
     // --- Set by the attachment logic and the main window. ---
     // The page's profile panel (not owned; none when the page has none), and the file stem of
@@ -192,6 +182,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // The power control (not owned); it is told the battery flag at once.
     void LinkPowerControl(CMpDevicePowerUI* power);
     CMpDevicePowerUI* powerControl() const { return power_; }
+    // Whether the device is there (IsPresent), asked on its work thread; `answer` hears it
+    // on the UI thread.
+    void CheckPresence(std::function<void(bool present)> answer);
     // Connected: the command channel is open and the device answers through it.
     bool IsConnected() const { return channel_.connected(); }
     // Whether synchronised lighting plays on this device, and the frame it plays: red |
@@ -371,11 +364,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::atomic<bool> lightingControl_{true};  // set on the UI thread, read by the lighting thread
     int kindIndex_ = 0;
     int gameMode_ = -1;
-    int selection_ = -1;
     int functionType_ = 1;
-    std::map<int, int> keyMap_;
-    std::array<int, 4> quad_{};
-    std::array<int, 3> triple_{};
     uint64_t streamHeldUntilMs_ = 0;  // the work thread's
     // What PresentFrame last did (UI thread only).
     uint64_t presentedGeneration_ = 0;

@@ -209,12 +209,6 @@ bool CDeviceOptionUI::DoTimer(uint32_t id) {
         case kTimerRefresh:
             device_->RefreshFromDevice();
             break;
-        case kTimerSpare3:
-            device_->OnTimer3();
-            break;
-        case kTimerSpare4:
-            device_->OnTimer4();
-            break;
         case kTimerStatus:
             device_->StatusPoll();
             if (device_->hasBattery()) {
@@ -273,18 +267,29 @@ void CDeviceOptionUI::StopFrameTimer() {
 
 void CDeviceOptionUI::OnConnect() {
     if (device_->receiver() && device_->IsConnected()) {
-        if (device_->IsPresent() != 1) {
-            if (++retries_ >= kRetryWrap) {
-                retries_ = 0;
-            }
-            if (visibleFlag_) {
-                SendEntryMessage(false);
-            }
-            StartTimer(kTimerConnect, 3000);
-            return;
-        }
-        SendEntryMessage(true);
+        // Asked on the device's own thread: a receiver whose device is away takes its time.
+        device_->CheckPresence([this](bool present) { OnConnectAnswer(present); });
+        return;
     }
+    Connected();
+}
+
+void CDeviceOptionUI::OnConnectAnswer(bool present) {
+    if (!present) {
+        if (++retries_ >= kRetryWrap) {
+            retries_ = 0;
+        }
+        if (visibleFlag_) {
+            SendEntryMessage(false);
+        }
+        StartTimer(kTimerConnect, 3000);
+        return;
+    }
+    SendEntryMessage(true);
+    Connected();
+}
+
+void CDeviceOptionUI::Connected() {
     device_->ReadAfterConnect();
     retries_ = 0;
     resting_ = false;
@@ -300,23 +305,27 @@ void CDeviceOptionUI::OnConnect() {
 
 void CDeviceOptionUI::OnLinkWatch() {
     if (device_->receiver()) {
-        if (device_->IsPresent() == 1) {
-            if (!visibleFlag_) {
-                SendEntryMessage(true);
-                if (device_->hasBattery()) {
-                    device_->StatusPoll();
-                }
-                DebugOutput::Write("2.4gcesvdfherhue  12312423 123342341");
-            }
-        } else if (visibleFlag_) {
-            SendEntryMessage(false);
-            DebugOutput::Write("2.4gcesvdfherhue");
-        }
-        if (device_->IsConnected()) {
-            StartTimer(kTimerLinkWatch, 3000);
-        }
+        device_->CheckPresence([this](bool present) { OnLinkAnswer(present); });
     } else if (device_->IsConnected()) {
         DebugOutput::Write("2.4gcesvdfherhue  12312423");
+    }
+}
+
+void CDeviceOptionUI::OnLinkAnswer(bool present) {
+    if (present) {
+        if (!visibleFlag_) {
+            SendEntryMessage(true);
+            if (device_->hasBattery()) {
+                device_->StatusPoll();
+            }
+            DebugOutput::Write("2.4gcesvdfherhue  12312423 123342341");
+        }
+    } else if (visibleFlag_) {
+        SendEntryMessage(false);
+        DebugOutput::Write("2.4gcesvdfherhue");
+    }
+    if (device_->IsConnected()) {
+        StartTimer(kTimerLinkWatch, 3000);
     }
 }
 

@@ -25,8 +25,6 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     static constexpr uint32_t kTimerFrame = 1000;
     static constexpr uint32_t kTimerConnect = 1001;
     static constexpr uint32_t kTimerRefresh = 1002;
-    static constexpr uint32_t kTimerSpare3 = 1003;
-    static constexpr uint32_t kTimerSpare4 = 1004;
     static constexpr uint32_t kTimerStatus = 1005;
     static constexpr uint32_t kTimerLinkWatch = 1007;
     // To the main window: wParam the entry's index, lParam 1 show it, 0 hide it.
@@ -81,9 +79,14 @@ class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     ui::COptionUI* SynchroButton();
     void SendEntryMessage(bool show);
     void OnConnect();
+    // The device answered (behind its receiver: whether the receiver reaches it) or not.
+    void OnConnectAnswer(bool present);
+    // The device is read and its timers start.
+    void Connected();
     void OnFrame();
     void StopFrameTimer();
     void OnLinkWatch();
+    void OnLinkAnswer(bool present);
 
     std::string synchroSelected_;
     std::string synchroNormal_;
