@@ -105,7 +105,7 @@ int HeadsetDriver::LoadProfile() {
 bool HeadsetDriver::ProfileOutdated() const {
     const std::filesystem::path selected = places_.selectedProfile();
     std::lock_guard lock(lock_);
-    return profile_.GetProfilePath() != selected || profile_.ChangedOnDisk();
+    return profile_.OutdatedFor(selected);
 }
 
 void HeadsetDriver::SaveProfile() {

@@ -172,7 +172,7 @@ int KeyboardDriver::LoadProfile() {
 bool KeyboardDriver::ProfileOutdated() const {
     const std::filesystem::path selected = places_.selectedProfile();
     std::lock_guard lock(lock_);
-    return profile_.GetProfilePath() != selected || profile_.ChangedOnDisk();
+    return profile_.OutdatedFor(selected);
 }
 
 std::filesystem::path KeyboardDriver::ProfilePath() const {

@@ -39,13 +39,8 @@ void CZentrixHS6533Device::ReadFromDevice() {
 }
 
 bool CZentrixHS6533Device::ReloadChangedProfile() {
-    if (!driver_.ProfileOutdated()) {
-        return false;
-    }
-    DebugOutput::Write("the headset's profile was changed by another program: read again");
-    LoadProfile();
-    RefreshPage();
-    return true;
+    return ReloadProfileWhen(driver_.ProfileOutdated(),
+                             "the headset's profile was changed by another program: read again");
 }
 
 void CZentrixHS6533Device::FollowLighting(const profiles::LightInfo& light) {

@@ -2,13 +2,10 @@
 
 #include "pages/DeviceKeyButtonUI.h"
 #include "pages/DeviceProfileUI.h"
-#include "platform/DebugOutput.h"
 #include "ui/OptionUI.h"
 #include "ui/ProgressUI.h"
 
 namespace marlo::pages {
-
-using platform::DebugOutput;
 
 CZentrixKeyboardDevice::CZentrixKeyboardDevice()
     : driver_(channel(), devices::KeyboardDriver::StandardPlaces()) {
@@ -31,13 +28,8 @@ bool CZentrixKeyboardDevice::ReadKeyTables() {
 }
 
 bool CZentrixKeyboardDevice::ReloadChangedProfile() {
-    if (!driver_.ProfileOutdated()) {
-        return false;
-    }
-    DebugOutput::Write("the keyboard's profile was changed by another program: read again");
-    LoadProfile();
-    RefreshPage();
-    return true;
+    return ReloadProfileWhen(driver_.ProfileOutdated(),
+                             "the keyboard's profile was changed by another program: read again");
 }
 
 void CZentrixKeyboardDevice::ReconcileMacros() {

@@ -347,6 +347,16 @@ void CZentrixUSBDevice::SetLightingControl(bool on) {
     }
 }
 
+bool CZentrixUSBDevice::ReloadProfileWhen(bool outdated, const char* line) {
+    if (!outdated) {
+        return false;
+    }
+    DebugOutput::Write(line);
+    LoadProfile();
+    RefreshPage();
+    return true;
+}
+
 void CZentrixUSBDevice::CheckPresence(std::function<void(bool present)> answer) {
     auto present = std::make_shared<bool>(false);
     work_.Post([this, present] { *present = IsPresent() == 1; },

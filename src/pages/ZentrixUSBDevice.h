@@ -288,6 +288,8 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     void PollCommandStatus();
     using CommandStatus = std::array<uint8_t, 6>;
     void ShowCommandStatus(const CommandStatus& status);
+    // When `outdated`: says `line`, reads the profile again and shows it; false otherwise.
+    bool ReloadProfileWhen(bool outdated, const char* line);
     // The page's panels show the device's values again (see SetPageRefreshHandler).
     void PageRefreshed() {
         if (pageRefresh_) {

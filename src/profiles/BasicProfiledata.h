@@ -72,6 +72,11 @@ class CBasicProfiledata {
     // Whether the profile file now holds other text than it had when it was last read or
     // written here (another program wrote it).
     bool ChangedOnDisk() const;
+    // Whether the profile in hand is no longer `selected` (another was chosen) or was written
+    // by another program since.
+    bool OutdatedFor(const std::filesystem::path& selected) const {
+        return GetProfilePath() != selected || ChangedOnDisk();
+    }
     const Json::Value& secondaryTree() const { return secondary_; }
 
   protected:
