@@ -91,6 +91,12 @@ bool CommandChannel::OpenInterface(Path which, const std::string& path) {
     return (which == Path::kCable ? cable_ : receiver_).Open(path, true, true, true, false);
 }
 
+void CommandChannel::Abort() {
+    connected_ = false;
+    cable_.CancelTransfers();
+    receiver_.CancelTransfers();
+}
+
 void CommandChannel::CloseInterface(Path which) {
     std::lock_guard lock(exchangeLock_);
     (which == Path::kCable ? cable_ : receiver_).Close();
@@ -229,6 +235,9 @@ int CommandChannel::StatusOf(const CommandReport::Bytes& answer) {
 
 CommandChannel::Transaction::Transaction(CommandChannel& channel)
     : channel_(channel), command_(channel.commandLock_) {
+    if (!channel_.connected_) {
+        return;  // nothing to hold: every command is refused at once
+    }
     if (channel_.transactionOwner_.load() == std::this_thread::get_id()) {
         held_ = true;  // inside another transaction of this thread, which holds the device
         return;

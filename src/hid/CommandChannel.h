@@ -53,6 +53,10 @@ class CommandChannel {
     void CloseInterface(Path which);
 
     void SetConnected(bool connected) { connected_ = connected; }
+    // The device's work is over (the program ends, the device goes): the exchange under way
+    // ends at once and every later command is refused at once, as on a closed channel, until
+    // it is connected again.
+    void Abort();
     bool connected() const { return connected_; }
     void SetHold(bool hold) { hold_ = hold; }
     bool hold() const { return hold_; }

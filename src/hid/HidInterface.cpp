@@ -183,6 +183,17 @@ void HidInterface::Close() {
     CloseLocked(lock);
 }
 
+void HidInterface::CancelTransfers() {
+    std::unique_lock lock(mutex_);
+    if (inFlight_ > 0 && !closing_) {
+        closing_ = true;
+        cancel_.Set();
+        transfersDone_.wait(lock, [this] { return inFlight_ == 0; });
+        cancel_.ResetEvent();
+        closing_ = false;
+    }
+}
+
 void HidInterface::CloseLocked(std::unique_lock<std::mutex>& lock) {
     if (inFlight_ > 0) {
         closing_ = true;

@@ -54,6 +54,9 @@ class HidInterface {
     bool Open(const std::string& path, bool read, bool write, bool overlapped, bool exclusive);
     void Close();
     bool IsOpen() const;
+    // Ends the transfers under way (they fail as cancelled) and returns once they have; the
+    // interface stays open.
+    void CancelTransfers();
 
     // One input report of this interface's collection into `buffer` (byte 0 the report ID,
     // 0 for a node without report IDs). 1 on success, else 0; `transferred` the bytes moved.

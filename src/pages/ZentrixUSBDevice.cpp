@@ -58,6 +58,8 @@ CZentrixUSBDevice::~CZentrixUSBDevice() {
 }
 
 void CZentrixUSBDevice::StopThreads() {
+    // A device that does not answer must not hold the end: its work is cut short.
+    channel_.Abort();
     work_.Stop();
     StopLightingThread();
     CloseEventInterface();

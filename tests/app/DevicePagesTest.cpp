@@ -754,6 +754,24 @@ TEST_F(DevicePagesTest, AKeyboardThatStallsLeavesTheWindowFreeAndSaysTheChangeDi
         << "the work ends with the keyboard";
 }
 
+// The program ends while the keyboard stalls under a write: its work is cut short, not
+// waited for.
+TEST_F(DevicePagesTest, AKeyboardThatStallsDoesNotHoldTheProgramsEnd) {
+    Start();
+    auto* keyboard = PlugReadKeyboard();
+    ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
+    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
+    ui::HeadlessUser user(wnd_->GetPaintManager());
+    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("system_Op_tab")));
+    ASSERT_TRUE(server_.Stall("keyboard", 10000));
+    ASSERT_TRUE(user.Click("winlockflag_option"));
+    ASSERT_TRUE(keyboard->work().busy());
+    platform::DebugOutput::Capture capture;
+    list().StopDeviceThreads();
+    EXPECT_FALSE(keyboard->work().busy());
+    EXPECT_FALSE(capture.Contains("did not end within 1 s")) << "ended within its bound";
+}
+
 TEST_F(DevicePagesTest, TheLightingPanelSetsTheKeyboardsLightingAndPaintsKeysOfACustomGroup) {
     Start();
     auto* keyboard = PlugReadKeyboard();
