@@ -1,7 +1,6 @@
 #include "DeviceList.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "HeadsetPanelRouter.h"
 #include "LightPanelRouter.h"
@@ -429,15 +428,23 @@ void CDeviceList::SwitchTransport(size_t slot) {
     if (device.receiver()) {
         channel.SetMode(2);
         if (device.hasBattery()) {
-            for (int attempt = 0; attempt < 25; ++attempt) {
-                if (channel.CheckLink() == 1) {
-                    break;
-                }
-                DebugOutput::Write("获取2.4G模式失败");
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            DebugOutput::Write("获取2");
-            device.StatusPoll();
+            // The receiver may take a while to reach its device: asked on the device's thread.
+            device.work().Post(
+                [&device, &channel] {
+                    for (int attempt = 0; attempt < 25; ++attempt) {
+                        if (channel.CheckLink() == 1) {
+                            break;
+                        }
+                        DebugOutput::Write("获取2.4G模式失败");
+                        if (device.work().Paused(50)) {
+                            return;
+                        }
+                    }
+                },
+                [&device] {
+                    DebugOutput::Write("获取2");
+                    device.StatusPoll();
+                });
         }
         found.entry->StartTimer(CDeviceOptionUI::kTimerLinkWatch, 2000);
     } else {

@@ -132,6 +132,10 @@ void DeviceWork::Stop() {
     idle_.Set();
 }
 
+bool DeviceWork::Paused(uint32_t ms) {
+    return thread_.stopEvent().Wait(ms);
+}
+
 bool DeviceWork::busy() const {
     std::lock_guard lock(lock_);
     return running_ || !queue_.empty() || !done_.empty();

@@ -47,6 +47,10 @@ class DeviceWork {
     // the channel's waits are bounded), and drops what was not delivered.
     void Stop();
 
+    // For a piece of work that pauses: waits `ms`, and true when the work is being stopped
+    // meanwhile (the piece should end then).
+    bool Paused(uint32_t ms);
+
     // Whether work is queued or running, or a completion waits.
     bool busy() const;
     // How many pieces of work ran to their end.

@@ -187,7 +187,9 @@ TEST_F(ScreenshotTest, TheKeyboardsDrawingShowsItsLightingMode) {
         auto* keyboard = dynamic_cast<marlo::pages::CZentrixKeyboardDevice*>(
             list->Devices(marlo::app::CDeviceList::kKeyboard).at(0));
         ASSERT_NE(keyboard, nullptr);
-        for (int i = 0; i < 300 && keyboard->readsAfterConnect() == 0; ++i) {
+        // Read on its own thread, and the results shown.
+        for (int i = 0; i < 500 && (keyboard->readsAfterConnect() == 0 || keyboard->work().busy());
+             ++i) {
             backend.loop().RunFor(10);
         }
         list->ShowEntry(keyboard->entryIndex(), true, true);
