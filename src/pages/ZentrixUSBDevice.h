@@ -361,7 +361,7 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     std::atomic<int> readsAfterConnect_{0};
     std::atomic<uint16_t> firmwareVersion_{0};
     hid::SupportedDeviceRecord identity_;
-    bool receiver_ = false;
+    std::atomic<bool> receiver_{false};  // set on the UI thread, read by the work thread too
     bool windowState_ = false;
     std::atomic<bool> lightingControl_{true};  // set on the UI thread, read by the lighting thread
     int kindIndex_ = 0;
