@@ -27,14 +27,16 @@ class CDeviceKeyButtonUI;
 class CMpDevicePowerUI;
 class CDeviceProfileUI;
 
-// The common base of the device classes: at once a device's page (a horizontal layout of the
-// toolkit) and the owner of what belongs to one product: its command channel, its event
-// interface, its lighting frame, and the lighting and event threads. It is made once per
-// product kind and outlives unplugging: removal only closes its interfaces.
+// The common base of the device pages: a device's page (a horizontal layout of the toolkit),
+// and, until the drivers take them over, the owner of what belongs to one product: its command
+// channel, its event interface, its lighting frame, and its work, lighting and event threads.
+// It is made once per product kind and outlives unplugging: removal only closes its interfaces.
 //
-// Threads: the UI thread owns the page and calls everything else; the lighting thread runs the
-// effect steps (frame lock inside LightingFrame, effect lock here); the event thread reads the
-// event interface and hands what it reads to OnDeviceEvent. Both wake on their stop events.
+// Threads: the UI thread owns the page and never waits on the device: every exchange runs on
+// the work thread (DeviceWork), whose completions come back to the UI thread; the lighting
+// thread runs the effect steps (frame lock inside LightingFrame, effect lock here); the event
+// thread reads the event interface and hands what it reads to OnDeviceEvent. All wake on their
+// stop events.
 class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump {
   public:
     // Lighting modes of the profile the lighting thread steps.
