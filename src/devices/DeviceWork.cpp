@@ -25,7 +25,6 @@ void DeviceWork::Post(Work work, Completion done, std::string_view kind) {
         if (work) {
             work();
         }
-        ++finished_;
         if (done) {
             done();
         }
@@ -47,7 +46,6 @@ void DeviceWork::Post(Work work, Completion done, std::string_view kind) {
             item.done.push_back(std::move(done));
         }
         queue_.push_back(std::move(item));
-        idle_.ResetEvent();
     }
     {
         std::lock_guard lock(threadLock_);
@@ -68,8 +66,6 @@ void DeviceWork::Run(platform::Event& stop) {
                 item = std::move(queue_.front());
                 queue_.pop_front();
                 running_ = got = true;
-            } else {
-                idle_.Set();
             }
         }
         if (!got) {
@@ -81,7 +77,6 @@ void DeviceWork::Run(platform::Event& stop) {
         if (item.work) {
             item.work();
         }
-        ++finished_;
         std::function<void()> deliver;
         {
             std::lock_guard lock(lock_);
@@ -129,7 +124,6 @@ void DeviceWork::Stop() {
     std::lock_guard lock(lock_);
     done_.clear();
     running_ = false;
-    idle_.Set();
 }
 
 bool DeviceWork::Paused(uint32_t ms) {
@@ -139,23 +133,6 @@ bool DeviceWork::Paused(uint32_t ms) {
 bool DeviceWork::busy() const {
     std::lock_guard lock(lock_);
     return running_ || !queue_.empty() || !done_.empty();
-}
-
-bool DeviceWork::WaitUntilIdle(uint32_t timeoutMs) const {
-    const uint64_t start = platform::MonotonicMs();
-    for (;;) {
-        {
-            std::lock_guard lock(lock_);
-            if (!running_ && queue_.empty()) {
-                return true;
-            }
-        }
-        const uint32_t left = platform::RemainingMs(timeoutMs, start);
-        if (left == 0) {
-            return false;
-        }
-        idle_.Wait(left);
-    }
 }
 
 }  // namespace marlo::devices

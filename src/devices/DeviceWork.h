@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -34,7 +33,6 @@ class DeviceWork {
 
     // Called on the work thread when a completion waits for DeliverDone.
     void SetDeliveryHandler(std::function<void()> handler);
-    bool asynchronous() const;
 
     // Queues `work` (starting the thread when needed) and, once it ran, `done`. Work of a
     // kind (`kind` not empty) that reads what it writes when it runs makes a later piece of
@@ -53,11 +51,6 @@ class DeviceWork {
 
     // Whether work is queued or running, or a completion waits.
     bool busy() const;
-    // How many pieces of work ran to their end.
-    uint64_t finished() const { return finished_; }
-    // Waits until nothing is queued or running (completions may still wait); false when
-    // `timeoutMs` ran out first. For the tests and the benches.
-    bool WaitUntilIdle(uint32_t timeoutMs) const;
 
   private:
     struct Item {
@@ -65,6 +58,7 @@ class DeviceWork {
         std::vector<Completion> done;
         std::string kind;
     };
+    bool asynchronous() const;
     void Run(platform::Event& stop);
 
     mutable std::mutex lock_;
@@ -72,9 +66,7 @@ class DeviceWork {
     std::vector<Completion> done_;   // under lock_
     bool running_ = false;           // under lock_: a piece of work is running
     std::function<void()> deliver_;  // under lock_
-    std::atomic<uint64_t> finished_{0};
     platform::Event wake_{platform::Event::Reset::kAuto};
-    mutable platform::Event idle_{platform::Event::Reset::kManual, true};
     platform::WorkerThread thread_;
     std::mutex threadLock_;  // starting and stopping the thread
 };

@@ -34,4 +34,13 @@ HeadsetLightReports::Reports HeadsetLightReports::Build(const std::vector<LightE
     return reports;
 }
 
+bool HeadsetLightReports::Send(hid::CommandChannel& channel, const Reports& reports) {
+    constexpr uint32_t kReportWaitMs = 100;
+    std::array<std::span<const uint8_t>, kReports> spans;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        spans[i] = reports[i];
+    }
+    return channel.WriteOutputReports(spans, kReportWaitMs) == hid::kResultOk;
+}
+
 }  // namespace marlo::devices

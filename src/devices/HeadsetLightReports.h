@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "devices/LightingFrame.h"
+#include "hid/CommandChannel.h"
 
 namespace marlo::devices {
 
@@ -23,6 +24,9 @@ class HeadsetLightReports {
 
     // Lights past the list are dark.
     static Reports Build(const std::vector<LightEntry>& lights);
+    // The twelve reports through the headset's channel, each waiting 100 ms at most; true
+    // when every one went through.
+    static bool Send(hid::CommandChannel& channel, const Reports& reports);
 };
 
 }  // namespace marlo::devices

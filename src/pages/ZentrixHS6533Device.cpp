@@ -133,13 +133,8 @@ void CZentrixHS6533Device::SendFrame() {
     if (frameSent() && lastReports() == reports) {
         return;  // the headset shows this already
     }
-    std::array<std::span<const uint8_t>, devices::HeadsetLightReports::kReports> spans;
-    for (size_t i = 0; i < reports.size(); ++i) {
-        spans[i] = reports[i];
-    }
-    constexpr uint32_t kReportWaitMs = 100;
     // A frame that did not go through whole is sent again with the next one.
-    const bool all = channel().WriteOutputReports(spans, kReportWaitMs) == hid::kResultOk;
+    const bool all = devices::HeadsetLightReports::Send(channel(), reports);
     SetFrameSent(all);
     if (all) {
         std::lock_guard lock(sentMutex_);

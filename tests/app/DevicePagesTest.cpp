@@ -141,6 +141,19 @@ class DevicePagesTest : public ::testing::Test {
             EXPECT_TRUE(ui::HeadlessUser(box->GetPaintManager()).Click("confirm_btn"));
         });
     }
+    // Starts the window, plugs the keyboard and shows its system settings once it was read;
+    // nothing when it did not come.
+    pages::CZentrixKeyboardDevice* StartOnTheKeyboardsSystemTab() {
+        Start();
+        auto* keyboard = PlugReadKeyboard();
+        if (keyboard == nullptr ||
+            !RunUntil([&] { return list().CurrentDevice() == keyboard; }) ||
+            !ui::HeadlessUser(wnd_->GetPaintManager())
+                 .ClickControl(keyboard->FindSubControl("system_Op_tab"))) {
+            return nullptr;
+        }
+        return keyboard;
+    }
     CDeviceOptionUI* EntryOf(CZentrixUSBDevice* device) {
         return device != nullptr ? list().Entry(device->entryIndex()) : nullptr;
     }
@@ -725,12 +738,9 @@ TEST_F(DevicePagesTest, TheKeyboardsSystemSettingsReachTheKeyboardAndTheProfile)
 // keyboard's own thread, the status line then says the change did not reach it, and unplugging
 // the keyboard ends its work.
 TEST_F(DevicePagesTest, AKeyboardThatStallsLeavesTheWindowFreeAndSaysTheChangeDidNotReachIt) {
-    Start();
-    auto* keyboard = PlugReadKeyboard();
+    auto* keyboard = StartOnTheKeyboardsSystemTab();
     ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
-    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     ui::HeadlessUser user(wnd_->GetPaintManager());
-    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("system_Op_tab")));
 
     ASSERT_TRUE(server_.Stall("keyboard", 2500));
     ASSERT_TRUE(user.Click("winlockflag_option"));
@@ -757,12 +767,9 @@ TEST_F(DevicePagesTest, AKeyboardThatStallsLeavesTheWindowFreeAndSaysTheChangeDi
 // The program ends while the keyboard stalls under a write: its work is cut short, not
 // waited for.
 TEST_F(DevicePagesTest, AKeyboardThatStallsDoesNotHoldTheProgramsEnd) {
-    Start();
-    auto* keyboard = PlugReadKeyboard();
+    auto* keyboard = StartOnTheKeyboardsSystemTab();
     ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
-    ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == keyboard; }));
     ui::HeadlessUser user(wnd_->GetPaintManager());
-    ASSERT_TRUE(user.ClickControl(keyboard->FindSubControl("system_Op_tab")));
     ASSERT_TRUE(server_.Stall("keyboard", 10000));
     ASSERT_TRUE(user.Click("winlockflag_option"));
     ASSERT_TRUE(keyboard->work().busy());

@@ -201,12 +201,7 @@ int Lighting(hid::CommandChannel& channel, Args options) {
                                     {}};
     const auto reports = devices::HeadsetLightReports::Build(
         std::vector<devices::LightEntry>(devices::HeadsetLightReports::kLeds, light));
-    std::array<std::span<const uint8_t>, devices::HeadsetLightReports::kReports> spans;
-    for (size_t i = 0; i < reports.size(); ++i) {
-        spans[i] = reports[i];
-    }
-    constexpr uint32_t kReportWaitMs = 100;
-    if (channel.WriteOutputReports(spans, kReportWaitMs) != hid::kResultOk) {
+    if (!devices::HeadsetLightReports::Send(channel, reports)) {
         std::fprintf(stderr, "marloctl: the headset did not take the lighting reports\n");
         return kRefused;
     }
