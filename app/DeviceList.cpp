@@ -255,7 +255,8 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     entry->LinkDevice(device, entryIndex);
     entry->LinkSelectPanel(device->selectPanel());
     if (host_.syncRequested) {
-        device->SetSyncRequestHandler([this, entryIndex] { host_.syncRequested(entryIndex); });
+        device->deviceDriver().SetSyncRequestHandler(
+            [this, entryIndex] { host_.syncRequested(entryIndex); });
     }
     if (host_.workDone) {
         device->SetWorkDeliveryHandler([this, entryIndex] { host_.workDone(entryIndex); });
@@ -284,7 +285,7 @@ CDeviceList::Found CDeviceList::FindDevice(const SupportedDeviceRecord& identity
         auto* entry = dynamic_cast<CDeviceOptionUI*>(entries->GetItemAt(i));
         if (entry != nullptr && entry->GetDevice() != nullptr) {
             // Both sides are command collections: an event slot is looked up by its row's.
-            const SupportedDeviceRecord& mine = entry->GetDevice()->identity();
+            const SupportedDeviceRecord mine = entry->GetDevice()->deviceDriver().identity();
             const SupportedDeviceRecord& theirs = identity;
             if (mine.IdentityEquals(theirs)) {
                 return {entry->GetDevice(), entry};
@@ -401,8 +402,8 @@ void CDeviceList::ConnectEvents(size_t slot) {
         identity = RepresentedBy(*commandRow);
     }
     const Found found = FindDevice(identity);
-    if (found.device != nullptr && !found.device->eventInterfaceOpen()) {
-        found.device->OpenEventInterface(record.devicePath);
+    if (found.device != nullptr && !found.device->deviceDriver().eventInterfaceOpen()) {
+        found.device->deviceDriver().OpenEventInterface(record.devicePath);
     }
 }
 
@@ -494,7 +495,7 @@ void CDeviceList::TakePartInSync() {
             if (!device->IsConnected()) {
                 continue;
             }
-            device->SetSyncOption(true);
+            device->deviceDriver().SetSyncOption(true);
             if (CDeviceOptionUI* entry = Entry(device->entryIndex())) {
                 entry->SetSynchroMark(true);
             }
@@ -513,8 +514,8 @@ void CDeviceList::OnDeviceDetached(size_t slot) {
             identity = RepresentedBy(*commandRow);
         }
         const Found found = FindDevice(identity);
-        if (found.device != nullptr && found.device->eventInterfaceOpen()) {
-            found.device->CloseEventInterface();
+        if (found.device != nullptr && found.device->deviceDriver().eventInterfaceOpen()) {
+            found.device->deviceDriver().CloseEventInterface();
         }
         LogArrivalOrRemoval(record.productCode, false);
         return;

@@ -96,7 +96,8 @@ void CLightPanelRouter::Apply(CZentrixUSBDevice& device, CLightControlUI& panel)
     if (lit == nullptr) {
         return;
     }
-    device.SetSyncOption(false);  // its own lighting again, until the same effect is asked
+    device.deviceDriver().SetSyncOption(
+        false);  // its own lighting again, until the same effect is asked
     lit->TakeLightSettings(panel.Edited(lit->LightSettings()),
                            [this](int, bool failed) { window_.ShowWriteStatus(failed); });
     Show(device);
@@ -267,8 +268,9 @@ bool CLightPanelRouter::OnClick(CZentrixUSBDevice& device, ui::CControlUI* sende
         const auto* unlit =
             dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
         const int position[] = {*key};
-        keyboard->PaintCustomKeys(position, unlit == nullptr || !unlit->IsSelected(),
-                                  [this](int, bool failed) { window_.ShowWriteStatus(failed); });
+        keyboard->driver().PaintCustomKeys(
+            position, unlit == nullptr || !unlit->IsSelected(),
+            [this](int, bool failed) { window_.ShowWriteStatus(failed); });
         return true;
     }
     return false;
@@ -333,8 +335,9 @@ bool CLightPanelRouter::OnSelectEnd(CZentrixUSBDevice& device, ui::CControlUI* s
         const auto* unlit =
             dynamic_cast<ui::COptionUI*>(device.FindSubControl("custom_off_color_btn"));
         const bool lit = unlit == nullptr || !unlit->IsSelected();
-        keyboard->PaintCustomKeys(drawing->selectedKeys(), lit,
-                                  [this](int, bool failed) { window_.ShowWriteStatus(failed); });
+        keyboard->driver().PaintCustomKeys(drawing->selectedKeys(), lit, [this](int, bool failed) {
+            window_.ShowWriteStatus(failed);
+        });
     }
     drawing->ClearSelection();
     return true;

@@ -307,8 +307,8 @@ std::vector<online::UpdateItem> CMainWnd::UpdateItems() const {
         uint16_t version = 0;
         if (devices_ != nullptr) {
             for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
-                if (device->IsConnected() && device->FirmwareVersion() != 0) {
-                    version = device->FirmwareVersion();
+                if (device->IsConnected() && device->deviceDriver().firmwareVersion() != 0) {
+                    version = device->deviceDriver().firmwareVersion();
                     break;
                 }
             }
@@ -576,7 +576,7 @@ void CMainWnd::HandSpectrum() {
     std::copy_n(spectrum_.begin(), std::min(spectrum_.size(), bands.size()), bands.begin());
     for (CZentrixUSBDevice* device : devices_->Devices(CDeviceList::kKeyboard)) {
         if (auto* keyboard = dynamic_cast<pages::CZentrixKeyboardDevice*>(device)) {
-            keyboard->SetSpectrum(bands);
+            keyboard->driver().SetSpectrum(bands);
         }
     }
 }
@@ -591,7 +591,7 @@ void CMainWnd::ShowWriteStatus(bool failed) {
 void CMainWnd::ShowGameLighting(uintptr_t which, intptr_t mode) {
     if (which <= 2) {
         if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
-            device->SetLightingSuspended(false);
+            device->deviceDriver().SetLightingSuspended(false);
             device->ShowGameLighting(static_cast<int>(mode));
         }
     }
@@ -600,7 +600,7 @@ void CMainWnd::ShowGameLighting(uintptr_t which, intptr_t mode) {
 
 void CMainWnd::RestoreOwnLighting() {
     if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
-        device->SetLightingSuspended(false);
+        device->deviceDriver().SetLightingSuspended(false);
         device->RestoreOwnLighting();
         device->RefreshPage();
     }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "DeviceList.h"
+#include "devices/DeviceDriver.h"
 #include "devices/LightTables.h"
 #include "pages/ZentrixUSBDevice.h"
 #include "platform/DebugOutput.h"
@@ -26,7 +27,7 @@ uint32_t Pack(uint8_t red, uint8_t green, uint8_t blue, uint8_t level) {
 }  // namespace
 
 int SyncLighting::EffectOf(int modeValue) {
-    using Device = pages::CZentrixUSBDevice;
+    using Device = devices::DeviceDriver;
     switch (modeValue) {
         case Device::kModeColourCycle: return kColourCycle;
         case Device::kModeBreathing: return kBreathing;
@@ -84,7 +85,7 @@ bool SyncLighting::AnyTakesPart() const {
     for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard, CDeviceList::kMousePad,
                             CDeviceList::kHeadset}) {
         for (const pages::CZentrixUSBDevice* device : devices_.Devices(kind)) {
-            if (device->syncOption() && device->IsConnected()) {
+            if (device->deviceDriver().syncOption() && device->IsConnected()) {
                 return true;
             }
         }
@@ -96,7 +97,7 @@ void SyncLighting::Hand(uint32_t frame) const {
     for (const auto kind : {CDeviceList::kMouse, CDeviceList::kMousePad, CDeviceList::kHeadset,
                             CDeviceList::kKeyboard}) {
         for (pages::CZentrixUSBDevice* device : devices_.Devices(kind)) {
-            device->SetSyncFrame(frame);
+            device->deviceDriver().SetSyncFrame(frame);
         }
     }
 }

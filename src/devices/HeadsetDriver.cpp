@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "devices/DeviceModeList.h"
 #include "devices/KeyboardBlock.h"
 #include "platform/DebugOutput.h"
@@ -29,21 +31,54 @@ int IndexOfName(const std::vector<std::string>& names, const std::string& name) 
 
 }  // namespace
 
-HeadsetDriver::HeadsetDriver(hid::CommandChannel& channel, DevicePlaces places)
-    : channel_(channel), places_(std::move(places)) {}
+HeadsetDriver::HeadsetDriver(DevicePlaces places) : places_(std::move(places)) {}
+
+HeadsetDriver::~HeadsetDriver() {
+    Stop();
+}
 
 DevicePlaces HeadsetDriver::StandardPlaces() {
     return DevicePlaces::Standard("HD", kHeadsetProfileKind);
 }
 
-void HeadsetDriver::SetLightingChanged(std::function<void(const profiles::LightInfo&)> handler) {
-    lightingChanged_ = std::move(handler);
+void HeadsetDriver::LightingChanged(const profiles::LightInfo& light) {
+    const std::vector<int> values = ModeValues();
+    std::lock_guard lock(lightingMutex_);
+    lightingMode_ = light.selectItem < values.size() ? values[light.selectItem] : kModeStatic;
+    effect_.colour = {light.red, light.green, light.blue};
+    effect_.brightness = std::min<int>(light.light, 4);
+    effect_.speed = std::min<int>(light.speed, 4);
+    effect_.rainbow = light.multiColor != 0;
+    effect_.forward = light.fx == 0;
 }
 
-void HeadsetDriver::LightingChanged(const profiles::LightInfo& light) {
-    if (lightingChanged_) {
-        lightingChanged_(light);
+int HeadsetDriver::CurrentLightingMode() const {
+    std::lock_guard lock(lightingMutex_);
+    return lightingMode_;
+}
+
+EffectSettings HeadsetDriver::CurrentEffect() const {
+    std::lock_guard lock(lightingMutex_);
+    return effect_;
+}
+
+void HeadsetDriver::SendFrame() {
+    const HeadsetLightReports::Reports reports = HeadsetLightReports::Build(frame_.Snapshot());
+    if (frameSent() && lastReports() == reports) {
+        return;  // the headset shows this already
     }
+    // A frame that did not go through whole is sent again with the next one.
+    const bool all = HeadsetLightReports::Send(channel(), reports);
+    SetFrameSent(all);
+    if (all) {
+        std::lock_guard lock(sentMutex_);
+        sent_ = reports;
+    }
+}
+
+std::optional<HeadsetLightReports::Reports> HeadsetDriver::lastReports() const {
+    std::lock_guard lock(sentMutex_);
+    return sent_;
 }
 
 bool HeadsetDriver::ReachChip(const std::filesystem::path& library,
@@ -293,34 +328,34 @@ int HeadsetDriver::WriteLightingBlock(uint8_t slot) {
         LoadModeValuesLocked();
         full = KeyboardBlock::Build(light_, {}, modeValues_);
     }
-    if (!channel_.connected()) {
+    if (!channel().connected()) {
         return 0;
     }
-    const hid::CommandChannel::Transaction transaction(channel_);
+    const hid::CommandChannel::Transaction transaction(channel());
     if (!transaction.held()) {
         return hid::kResultNone;
     }
     // The headset ends every sequence it began, whatever came between; the first refusal is
     // the result.
-    const int begun = channel_.Begin();
+    const int begun = channel().Begin();
     const int written =
         begun == hid::kResultOk
-            ? channel_.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride),
-                                     std::span<const uint8_t>(full.data(), kBlockBytes))
+            ? channel().WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride),
+                                      std::span<const uint8_t>(full.data(), kBlockBytes))
             : begun;
-    const int ended = channel_.End();
+    const int ended = channel().End();
     return written != hid::kResultOk ? written : ended;
 }
 
 bool HeadsetDriver::ReadLightingBlock() {
     uint8_t active = 0;
-    if (!channel_.connected() ||
-        channel_.ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
+    if (!channel().connected() ||
+        channel().ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
         return false;
     }
     // Read where it is written (a slot is 64 bytes apart, both ways).
     KeyboardBlock::Bytes read{};
-    if (channel_.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
+    if (channel().ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
         hid::kResultOk) {
         return false;
     }

@@ -4,11 +4,14 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "devices/DeviceDriver.h"
 #include "devices/DevicePlaces.h"
 #include "devices/HeadsetAudio.h"
+#include "devices/HeadsetLightReports.h"
 #include "hid/CommandChannel.h"
 #include "profiles/Hs6533Profiledata.h"
 
@@ -17,23 +20,21 @@ namespace marlo::devices {
 // The USB headset apart from any page: its audio settings through the chip library
 // (microphone and monitor volume and mute, equaliser, voice effects, surround, noise
 // reduction), its lighting block over its command channel, and the person's profile for it,
-// which keeps them. The headset's page, marloctl and the tests drive it alike.
+// which keeps them. The headset's page, marloctl and the tests drive it alike. Its lighting
+// thread steps the profile's mode on its 13 LEDs, sent as its twelve light reports.
 //
 // Every member may be called on any thread. The chip is used by one caller at a time (its own
 // lock); the profile and what was last read are under another lock that is never held while
 // the chip or the headset is asked something, so a reader waits for in-memory work only.
-class HeadsetDriver {
+class HeadsetDriver : public DeviceDriver {
   public:
     static constexpr int kMaxCustomEq = 20;
     static constexpr int kModel = 3;  // the headset's entry in the factory mode lists
 
-    HeadsetDriver(hid::CommandChannel& channel, DevicePlaces places);
-    HeadsetDriver(const HeadsetDriver&) = delete;
-    HeadsetDriver& operator=(const HeadsetDriver&) = delete;
+    explicit HeadsetDriver(DevicePlaces places);
+    // The lighting thread reads this object's lighting: it ends before the object does.
+    ~HeadsetDriver() override;
     static DevicePlaces StandardPlaces();
-
-    // Called, outside the lock, with the lighting the lights now follow.
-    void SetLightingChanged(std::function<void(const profiles::LightInfo&)> handler);
 
     // The chip: started on the first call (the library at `library`, the headset's card under
     // `root`), read again on later ones. False when there is no chip to talk to.
@@ -94,6 +95,19 @@ class HeadsetDriver {
     std::vector<int32_t> CustomEqValues(int number) const;
     // The headset's mode values of the factory data.
     std::vector<int> ModeValues() const;
+    // The mode value the lights step now.
+    int LightModeValue() const { return CurrentLightingMode(); }
+    // The reports last sent.
+    std::optional<HeadsetLightReports::Reports> lastReports() const;
+
+  protected:
+    // The lighting thread steps the profile's mode (the headset's mode values are the common
+    // effects) with its colour, brightness, speed and direction.
+    int CurrentLightingMode() const override;
+    EffectSettings CurrentEffect() const override;
+    // The frame as the twelve light reports, sent through the channel when they differ from
+    // the last ones the headset took (and again in full after a new link).
+    void SendFrame() override;
 
   private:
     void SaveProfileLocked();
@@ -102,11 +116,10 @@ class HeadsetDriver {
     // by `keep`, into the stages; then the profile is saved.
     void KeepAudio(const std::function<void(profiles::HeadsetSystemSetStages&,
                                             const CHeadsetAudio::State&)>& keep);
+    // What the lighting thread steps, from the lighting the driver has.
     void LightingChanged(const profiles::LightInfo& light);
 
-    hid::CommandChannel& channel_;
     const DevicePlaces places_;
-    std::function<void(const profiles::LightInfo&)> lightingChanged_;
 
     std::mutex chipLock_;  // 1st: audio_
     CHeadsetAudio audio_;
@@ -118,6 +131,13 @@ class HeadsetDriver {
     mutable std::vector<int> modeValues_;
     CHeadsetAudio::State audioState_;
     bool chipReached_ = false;
+
+    // What the lighting thread reads: the mode value and effect of the lighting.
+    mutable std::mutex lightingMutex_;  // 3rd
+    int lightingMode_ = kModeStatic;
+    EffectSettings effect_;
+    mutable std::mutex sentMutex_;
+    std::optional<HeadsetLightReports::Reports> sent_;  // under sentMutex_
 };
 
 }  // namespace marlo::devices

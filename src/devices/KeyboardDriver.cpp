@@ -26,17 +26,11 @@ KeyboardDriver::Places KeyboardDriver::StandardPlaces() {
     return DevicePlaces::Standard(kKeyboardName, kKeyboardProfileKind);
 }
 
-KeyboardDriver::KeyboardDriver(hid::CommandChannel& channel, Places places)
-    : channel_(channel), places_(std::move(places)) {}
+KeyboardDriver::KeyboardDriver(Places places, Lighting lighting)
+    : places_(std::move(places)), lighting_(lighting) {}
 
-void KeyboardDriver::SetLightingChanged(std::function<void(bool restart)> handler) {
-    lightingChanged_ = std::move(handler);
-}
-
-void KeyboardDriver::LightingChanged(bool restart) {
-    if (lightingChanged_) {
-        lightingChanged_(restart);
-    }
+KeyboardDriver::~KeyboardDriver() {
+    Stop();  // the lighting thread and the key reader use this object
 }
 
 void KeyboardDriver::Took(int result) {
@@ -68,7 +62,7 @@ std::vector<int> KeyboardDriver::modeValues() const {
 }
 
 bool KeyboardDriver::ReadKeyTables() {
-    if (!channel_.connected()) {
+    if (!channel().connected()) {
         return false;
     }
     Info info{};
@@ -76,53 +70,61 @@ bool KeyboardDriver::ReadKeyTables() {
     std::vector<uint8_t> slotTable;
     int read = hid::kResultNone;
     {
-        const hid::CommandChannel::Transaction transaction(channel_);
+        const hid::CommandChannel::Transaction transaction(channel());
         if (!transaction.held()) {
             return false;
         }
-        channel_.Begin();
+        channel().Begin();
         std::array<uint8_t, 32> head{};
         uint16_t version = 0;
-        if (channel_.ReadInfo(head, &version) != hid::kResultOk) {
-            channel_.End();
+        if (channel().ReadInfo(head, &version) != hid::kResultOk) {
+            channel().End();
             return false;
         }
         std::copy(head.begin(), head.end(), info.begin());
         info[32] = static_cast<uint8_t>(version & 0xFF);
         info[33] = static_cast<uint8_t>(version >> 8);
         const size_t slots = info[5];
-        channel_.SetBlockSize(static_cast<uint32_t>(slots * 3));
+        channel().SetBlockSize(static_cast<uint32_t>(slots * 3));
         table.assign(slots * 3, 0);
         slotTable.assign(slots, 0);
-        read = channel_.ReadBlock(table);
-        channel_.ReadSlots(slotTable);
-        channel_.End();
+        read = channel().ReadBlock(table);
+        channel().ReadSlots(slotTable);
+        channel().End();
     }
     const profiles::KeySlotMemory memory =
         read == hid::kResultOk ? LoadSlotMemory() : profiles::KeySlotMemory();
-    std::lock_guard lock(lock_);
-    info_ = info;
-    deviceTable_ = std::move(table);
-    slotTable_ = std::move(slotTable);
-    if (read == hid::kResultOk) {
-        slotMemory_ = memory;
-        map_ = KeyboardPositionMap::Build(deviceTable_, slotMemory_);
-    } else {
-        map_ = KeyboardPositionMap();
+    KeyboardPositionMap map;
+    {
+        std::lock_guard lock(lock_);
+        info_ = info;
+        deviceTable_ = std::move(table);
+        slotTable_ = std::move(slotTable);
+        if (read == hid::kResultOk) {
+            slotMemory_ = memory;
+            map_ = KeyboardPositionMap::Build(deviceTable_, slotMemory_);
+        } else {
+            map_ = KeyboardPositionMap();
+        }
+        map = map_;
     }
+    // The colour stream's map follows the tables.
+    std::lock_guard lock(lightingMutex_);
+    streamMap_ = std::move(map);
+    streamSlots_ = read == hid::kResultOk ? info[5] : 0;
     return read == hid::kResultOk;
 }
 
 bool KeyboardDriver::ReadLightingBlock() {
-    if (!channel_.connected()) {
+    if (!channel().connected()) {
         return false;
     }
     uint8_t active = 0;
-    if (channel_.ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
+    if (channel().ReadSettings(0, std::span<uint8_t>(&active, 1)) != hid::kResultOk) {
         return false;
     }
     KeyboardBlock::Bytes read{};
-    if (channel_.ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
+    if (channel().ReadSettings(static_cast<uint16_t>(active * kBlockSlotStride), read) !=
         hid::kResultOk) {
         return false;
     }
@@ -147,7 +149,7 @@ bool KeyboardDriver::ReadLightingBlock() {
             SaveProfileLocked();
         }
     }
-    LightingChanged(restart);
+    UpdateLighting(restart);
     return true;
 }
 
@@ -165,7 +167,7 @@ int KeyboardDriver::LoadProfile() {
         light_ = profile_.GetLightInfo();
         stages_ = profile_.GetKeyboardSystemStages();
     }
-    LightingChanged(true);
+    UpdateLighting(true);
     return 1;
 }
 
@@ -272,14 +274,14 @@ bool KeyboardDriver::KeyHasSlot(int position) const {
 void KeyboardDriver::RefreshInfo() {
     std::array<uint8_t, 32> head{};
     uint16_t version = 0;
-    if (channel_.ReadInfo(head, &version) == hid::kResultOk) {
+    if (channel().ReadInfo(head, &version) == hid::kResultOk) {
         std::lock_guard lock(lock_);
         std::copy(head.begin(), head.end(), info_.begin());
     }
 }
 
 int KeyboardDriver::WriteKeyTable(int layer, const std::vector<profiles::KeyListEntry>& keys) {
-    if (!channel_.connected()) {
+    if (!channel().connected()) {
         return 0;
     }
     lastWriteFailed_ = false;
@@ -292,14 +294,14 @@ int KeyboardDriver::WriteKeyTable(int layer, const std::vector<profiles::KeyList
         table = KeyboardMacroImage::KeyTable(deviceTable_, keys, map_, count);
         map = map_;
     }
-    const hid::CommandChannel::Transaction transaction(channel_);
+    const hid::CommandChannel::Transaction transaction(channel());
     if (!transaction.held()) {
         Took(hid::kResultNone);
         return 1;
     }
-    Took(channel_.Begin());
+    Took(channel().Begin());
     if (layer == 0 && !table.empty()) {
-        const int written = channel_.WriteBlock(table, 0);
+        const int written = channel().WriteBlock(table, 0);
         Took(written);
         if (written == hid::kResultOk) {
             std::lock_guard lock(lock_);
@@ -307,7 +309,7 @@ int KeyboardDriver::WriteKeyTable(int layer, const std::vector<profiles::KeyList
             KeepSlotMemoryLocked(map.Remember(deviceTable_));
         }
     }
-    Took(channel_.End());
+    Took(channel().End());
     return 1;
 }
 
@@ -341,7 +343,7 @@ void KeyboardDriver::KeepSlotMemoryLocked(const profiles::KeySlotMemory& memory)
 }
 
 int KeyboardDriver::DownloadMacroRows(const std::vector<int>& rows) {
-    if (channel_.connected()) {
+    if (channel().connected()) {
         RefreshInfo();
     }
     profiles::MacroList list(places_.userFolder());
@@ -354,18 +356,18 @@ int KeyboardDriver::DownloadMacroRows(const std::vector<int>& rows) {
         macros.push_back(list.LoadMacro(row));
     }
     const KeyboardMacroImage::Built built = KeyboardMacroImage::Build(macros, macroMemoryBytes());
-    if (built.result != kMacrosOk || !channel_.connected()) {
+    if (built.result != kMacrosOk || !channel().connected()) {
         return built.result;
     }
     lastWriteFailed_ = false;
-    const hid::CommandChannel::Transaction transaction(channel_);
+    const hid::CommandChannel::Transaction transaction(channel());
     if (!transaction.held()) {
         Took(hid::kResultNone);
         return kMacrosOk;
     }
-    Took(channel_.Begin());
-    Took(channel_.WriteMacros(built.image));
-    Took(channel_.End());
+    Took(channel().Begin());
+    Took(channel().WriteMacros(built.image));
+    Took(channel().End());
     return kMacrosOk;
 }
 
@@ -377,24 +379,24 @@ int KeyboardDriver::WriteLightingBlock(uint8_t slot) {
         block_ = KeyboardBlock::Build(light_, stages_, modeValues_);
         block = block_;
     }
-    if (channel_.connected()) {
+    if (channel().connected()) {
         lastWriteFailed_ = false;
-        const hid::CommandChannel::Transaction transaction(channel_);
+        const hid::CommandChannel::Transaction transaction(channel());
         if (transaction.held()) {
-            Took(channel_.Begin());
-            Took(channel_.WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride), block));
-            Took(channel_.End());
+            Took(channel().Begin());
+            Took(channel().WriteSettings(static_cast<uint16_t>(slot * kBlockSlotStride), block));
+            Took(channel().End());
         } else {
             Took(hid::kResultNone);
         }
     }
-    LightingChanged(false);
+    UpdateLighting(false);
     return 1;
 }
 
 void KeyboardDriver::WriteMask(const KeyboardColourStream::Mask& mask) {
-    if (channel_.connected()) {
-        Took(channel_.WriteMask(0, mask));
+    if (channel().connected()) {
+        Took(channel().WriteMask(0, mask));
     }
 }
 

@@ -7,13 +7,18 @@
 #include <functional>
 #include <mutex>
 #include <span>
+#include <string_view>
 #include <vector>
 
+#include "devices/DeviceDriver.h"
 #include "devices/DeviceModeList.h"
 #include "devices/DevicePlaces.h"
 #include "devices/KeyboardBlock.h"
 #include "devices/KeyboardColourStream.h"
+#include "devices/KeyboardKeyReader.h"
+#include "devices/KeyboardLightingEngine.h"
 #include "devices/KeyboardPositionMap.h"
+#include "devices/KeyboardStepTimer.h"
 #include "hid/CommandChannel.h"
 #include "profiles/KeySlotMemory.h"
 #include "profiles/KeyboardProfiledata.h"
@@ -25,12 +30,17 @@ namespace marlo::devices {
 // it (keys, lighting, system settings), and the writes that take the profile to the keyboard
 // over its command channel. The keyboard's page, marloctl and the tests drive it alike.
 //
+// A driver made to step its lighting also owns the keyboard's lighting (the lighting engine
+// on the lighting thread, the colour stream in the host-streamed modes, the selection mask of
+// the custom mode) and the reader of its key presses for the reactive modes; the page shows
+// the frame. marloctl's driver only reads and writes.
+//
 // Every member may be called on any thread. The state is under one lock that is never held
 // while the keyboard is asked or told something: a reader waits for in-memory work only, however
 // long the keyboard takes to answer. Write sequences go on after a failed command (the keyboard
 // ends each with its end command), but a write the keyboard did not take is never reported as
 // done: lastWriteFailed() says so until the next write that goes through.
-class KeyboardDriver {
+class KeyboardDriver : public DeviceDriver {
   public:
     static constexpr size_t kInfoBytes = 34;
     static constexpr uint8_t kBlockSlotStride = 25;
@@ -44,13 +54,11 @@ class KeyboardDriver {
     // has selected.
     static Places StandardPlaces();
 
-    KeyboardDriver(hid::CommandChannel& channel, Places places);
-    KeyboardDriver(const KeyboardDriver&) = delete;
-    KeyboardDriver& operator=(const KeyboardDriver&) = delete;
-
-    // Called, outside the lock, when the lighting the keyboard shows changed: restart when its
-    // mode starts again from its set-up (a new mode, the custom mode read again).
-    void SetLightingChanged(std::function<void(bool restart)> handler);
+    // Whether the driver steps the keyboard's lighting (a page shows it) or only reads and
+    // writes (a command-line session).
+    enum class Lighting { kNone, kStepped };
+    explicit KeyboardDriver(Places places, Lighting lighting = Lighting::kNone);
+    ~KeyboardDriver() override;
 
     // --- Reading. Nothing is sent while the channel is closed. ---
     // The information block, key table and per-slot table; then the position map. False when
@@ -146,7 +154,51 @@ class KeyboardDriver {
     void SetActiveSlot(uint8_t slot) { activeSlot_ = slot; }
     void SetReportedByte17(uint8_t value) { reportedByte17_ = value; }
 
-    hid::CommandChannel& channel() { return channel_; }
+    // --- The keyboard's lighting (a driver that steps it). Everything here may be called
+    // while the lighting thread runs. ---
+    // The profile's mode (again) from its start: elements black, the mode's set-up.
+    void RestartLighting() { UpdateLighting(true); }
+    // What the lighting thread steps now.
+    KeyboardLightSettings lightSettings() const;
+    KeyboardLightingEngine::Elements LightElements() const;
+    // The steps the lighting thread has taken in the current mode (0 after a restart).
+    uint32_t lightingSteps() const;
+    // A key went down (the key reader's thread, or a test): it lights in the reactive modes.
+    void PressKey(int position);
+    // The sound's spectrum for the music mode, 0-255 per grid column.
+    void SetSpectrum(const std::array<uint8_t, KeyboardLightingEngine::kBands>& bands);
+    // In the custom mode (21): the light at `position` takes the profile's colour and is
+    // selected; the keyboard is sent the selection mask. False in any other mode.
+    bool SetElementColour(size_t position);
+    // In the custom mode (21): the keys at `positions` of the profile's custom group take the
+    // profile's colour, lit or unlit; the group is saved and the keyboard is sent the
+    // selection mask, once (`done` hears how it went). False in any other mode; positions
+    // without a light are passed over.
+    bool PaintCustomKeys(std::span<const int> positions, bool lit, WriteDone done = {});
+    // Starts reading the keyboard's key presses (by cable only).
+    void StartKeyReader();
+    bool keyReaderRunning() const { return keyReader_.running(); }
+    // Whether the keyboard asked for its profile list to be read again (and forgets it).
+    bool TakeProfileListRequest() { return profileListRequested_.exchange(false); }
+
+    // Runs `write` on the work thread, then `done` where the work delivers, with its result
+    // and whether the keyboard refused any of it. A write of a kind that waits already is not
+    // queued twice (see DeviceWork::Post).
+    void PostWrite(std::function<int()> write, WriteDone done, std::string_view kind);
+
+    void Stop() override;
+    void Removed() override;
+    // Behind the receiver: only while the channel is connected and the link check answers.
+    int IsPresent() override { return ReceiverLinkPresent(); }
+
+  protected:
+    // Notifications of the keyboard (event thread): 1025 asks to be read again, 1026 also to
+    // re-read the profile list; 0x10xN makes slot N active, 0x11MN too with byte 17 = M.
+    void OnDeviceEvent(uint16_t code) override;
+    // The keyboard takes the colour stream only in its host-streamed modes, which the
+    // lighting thread sends itself: a frame is never sent on its own.
+    void SendFrame() override { SetFrameSent(true); }
+    void RunLighting(platform::Event& stop) override;
 
   private:
     // Under lock_.
@@ -155,16 +207,21 @@ class KeyboardDriver {
     int MacroCount() const;
     // Notes a command's result: a result other than 1 marks the write as failed.
     void Took(int result);
-    void LightingChanged(bool restart);
+    // The profile's lighting into what the thread steps: the mode from its set-up when
+    // `restart`, or when the mode is another than the one running (a driver that steps it).
+    void UpdateLighting(bool restart);
+    KeyboardLightSettings SettingsFromProfile() const;
+    // The elements onto the frame the page shows.
+    void ShowElements();
+    void SendSelectionMask(WriteDone done = {});
     profiles::KeySlotMemory LoadSlotMemory() const;
     // Under lock_: the memory kept beside the profiles when it changed.
     void KeepSlotMemoryLocked(const profiles::KeySlotMemory& memory);
     // The information block's first 32 bytes, read again before a write (no transaction).
     void RefreshInfo();
 
-    hid::CommandChannel& channel_;
     const Places places_;
-    std::function<void(bool)> lightingChanged_;
+    const Lighting lighting_;
 
     mutable std::mutex lock_;
     Info info_{};
@@ -184,6 +241,22 @@ class KeyboardDriver {
     std::atomic<bool> lastWriteFailed_{false};
     std::atomic<uint8_t> activeSlot_{0};
     std::atomic<uint8_t> reportedByte17_{0};
+    std::atomic<bool> profileListRequested_{false};
+
+    // The lighting: guarded by lightingMutex_ (never held over an exchange, or taken while
+    // lock_ is held).
+    mutable std::mutex lightingMutex_;
+    KeyboardLightingEngine engine_;
+    KeyboardLightSettings lightSettings_;
+    ReactiveKeys reactive_;
+    bool lightingSetUp_ = false;
+    // The position map's stream slots and the slot count, for the colour stream.
+    KeyboardPositionMap streamMap_;
+    size_t streamSlots_ = 0;
+    std::atomic<bool> restartSteps_{true};
+    platform::Event lightingWake_{platform::Event::Reset::kAuto};
+    KeyboardStepTimer stepTimer_;  // the lighting thread's
+    KeyboardKeyReader keyReader_;
 };
 
 }  // namespace marlo::devices

@@ -1,7 +1,5 @@
 #include "pages/ZentrixHS6533Device.h"
 
-#include <algorithm>
-
 #include "hid/HidInterface.h"
 #include "platform/DebugOutput.h"
 #include "platform/Paths.h"
@@ -11,13 +9,10 @@ namespace marlo::pages {
 using platform::DebugOutput;
 
 CZentrixHS6533Device::CZentrixHS6533Device()
-    : driver_(channel(), devices::HeadsetDriver::StandardPlaces()) {
+    : CZentrixUSBDevice(
+          std::make_unique<devices::HeadsetDriver>(devices::HeadsetDriver::StandardPlaces())),
+      driver_(static_cast<devices::HeadsetDriver&>(deviceDriver())) {
     SetDeviceName("HD");
-    driver_.SetLightingChanged([this](const profiles::LightInfo& light) { FollowLighting(light); });
-}
-
-CZentrixHS6533Device::~CZentrixHS6533Device() {
-    StopThreads();
 }
 
 void CZentrixHS6533Device::ReadFromDevice() {
@@ -34,24 +29,13 @@ void CZentrixHS6533Device::ReadFromDevice() {
         },
         [this] {
             RefreshPage();
-            StartLightingThread();
+            driver_.StartLightingThread();
         });
 }
 
 bool CZentrixHS6533Device::ReloadChangedProfile() {
     return ReloadProfileWhen(driver_.ProfileOutdated(),
                              "the headset's profile was changed by another program: read again");
-}
-
-void CZentrixHS6533Device::FollowLighting(const profiles::LightInfo& light) {
-    const std::vector<int> values = driver_.ModeValues();
-    std::lock_guard lock(lightingMutex_);
-    lightingMode_ = light.selectItem < values.size() ? values[light.selectItem] : kModeStatic;
-    effect_.colour = {light.red, light.green, light.blue};
-    effect_.brightness = std::min<int>(light.light, 4);
-    effect_.speed = std::min<int>(light.speed, 4);
-    effect_.rainbow = light.multiColor != 0;
-    effect_.forward = light.fx == 0;
 }
 
 void CZentrixHS6533Device::TakeLightSettings(const profiles::LightInfo& light, WriteDone done) {
@@ -66,16 +50,6 @@ void CZentrixHS6533Device::TakeLightSettings(const profiles::LightInfo& light, W
                     }
                 },
                 "lighting");
-}
-
-int CZentrixHS6533Device::CurrentLightingMode() const {
-    std::lock_guard lock(lightingMutex_);
-    return lightingMode_;
-}
-
-devices::EffectSettings CZentrixHS6533Device::CurrentEffect() const {
-    std::lock_guard lock(lightingMutex_);
-    return effect_;
 }
 
 void CZentrixHS6533Device::PostSetting(std::function<void()> setting) {
@@ -125,26 +99,6 @@ void CZentrixHS6533Device::SetSurround(bool on) {
 
 void CZentrixHS6533Device::SetNoiseReduction(bool on) {
     PostSetting([this, on] { driver_.SetNoiseReduction(on); });
-}
-
-void CZentrixHS6533Device::SendFrame() {
-    const devices::HeadsetLightReports::Reports reports =
-        devices::HeadsetLightReports::Build(frame_.Snapshot());
-    if (frameSent() && lastReports() == reports) {
-        return;  // the headset shows this already
-    }
-    // A frame that did not go through whole is sent again with the next one.
-    const bool all = devices::HeadsetLightReports::Send(channel(), reports);
-    SetFrameSent(all);
-    if (all) {
-        std::lock_guard lock(sentMutex_);
-        sent_ = reports;
-    }
-}
-
-std::optional<devices::HeadsetLightReports::Reports> CZentrixHS6533Device::lastReports() const {
-    std::lock_guard lock(sentMutex_);
-    return sent_;
 }
 
 }  // namespace marlo::pages

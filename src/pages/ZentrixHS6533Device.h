@@ -1,33 +1,24 @@
 #pragma once
 
-#include <mutex>
-#include <optional>
-
 #include "devices/HeadsetDriver.h"
-#include "devices/HeadsetLightReports.h"
 #include "pages/LitDevice.h"
 #include "pages/ZentrixUSBDevice.h"
 
 namespace marlo::pages {
 
 // The USB headset's page ("hs6533device.xml"). What the headset knows and is told is its
-// driver's (HeadsetDriver); the page hands the settings to the headset's work thread, shows
-// what came back, steps its 13 LEDs and sends them as lighting reports.
+// driver's (HeadsetDriver), its lights too; the page hands the settings to the headset's work
+// thread and shows what came back.
 class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
   public:
     static constexpr int kMaxCustomEq = devices::HeadsetDriver::kMaxCustomEq;
 
     CZentrixHS6533Device();
-    // The lighting thread reads this object's lighting: it ends before the object does.
-    ~CZentrixHS6533Device() override;
     std::string_view GetClass() const override { return "ZentrixHS6533Device"; }
 
     devices::HeadsetDriver& driver() { return driver_; }
     const devices::HeadsetDriver& driver() const { return driver_; }
 
-    // The frame as the headset's twelve lighting reports, sent through its channel when they
-    // differ from the last ones it took (and again in full after a new link).
-    void SendFrame() override;
     int LoadProfile() override { return driver_.LoadProfile(); }
     // The page's panels show the headset's values.
     void RefreshPage() override { PageRefreshed(); }
@@ -64,18 +55,12 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
     std::vector<Mode> LightModes() override { return LoadModeList(devices::HeadsetDriver::kModel); }
     profiles::LightInfo LightSettings() const override { return driver_.lightInfo(); }
     void TakeLightSettings(const profiles::LightInfo& light, WriteDone done) override;
-    int LightModeValue() const override { return CurrentLightingMode(); }
+    int LightModeValue() const override { return driver_.LightModeValue(); }
 
     profiles::HeadsetSystemSetStages stages() const { return driver_.stages(); }
-    // The reports last sent.
-    std::optional<devices::HeadsetLightReports::Reports> lastReports() const;
 
   protected:
     int PageKind() const override { return 7; }
-    // The lighting thread steps the profile's mode (the headset's mode values are the common
-    // effects) with its colour, brightness, speed and direction.
-    int CurrentLightingMode() const override;
-    devices::EffectSettings CurrentEffect() const override;
     // On the work thread: the chip (the library, the defaults, the values on the first read;
     // the values again later), the profile and the lighting block; then the page shows them.
     void ReadFromDevice() override;
@@ -83,16 +68,8 @@ class CZentrixHS6533Device : public CZentrixUSBDevice, public ILitDevice {
   private:
     // A setting on the work thread; the page shows the headset's values when it is over.
     void PostSetting(std::function<void()> setting);
-    // What the lighting thread steps, from the lighting the driver has.
-    void FollowLighting(const profiles::LightInfo& light);
 
-    devices::HeadsetDriver driver_;
-    // What the lighting thread reads: the mode value and effect of the driver's lighting.
-    mutable std::mutex lightingMutex_;
-    int lightingMode_ = kModeStatic;
-    devices::EffectSettings effect_;
-    mutable std::mutex sentMutex_;
-    std::optional<devices::HeadsetLightReports::Reports> sent_;  // under sentMutex_
+    devices::HeadsetDriver& driver_;  // the base's
 };
 
 }  // namespace marlo::pages

@@ -8,23 +8,14 @@
 namespace marlo::pages {
 
 CZentrixKeyboardDevice::CZentrixKeyboardDevice()
-    : driver_(channel(), devices::KeyboardDriver::StandardPlaces()) {
+    : CZentrixUSBDevice(std::make_unique<devices::KeyboardDriver>(
+          devices::KeyboardDriver::StandardPlaces(), devices::KeyboardDriver::Lighting::kStepped)),
+      driver_(static_cast<devices::KeyboardDriver&>(deviceDriver())) {
     SetDeviceName("keyboard");
-    driver_.SetLightingChanged([this](bool restart) { UpdateLighting(restart); });
 }
 
 CZentrixKeyboardDevice::~CZentrixKeyboardDevice() {
     StopThreads();
-}
-
-bool CZentrixKeyboardDevice::ReadKeyTables() {
-    const bool read = driver_.ReadKeyTables();
-    const devices::KeyboardPositionMap map = driver_.positionMap();
-    const size_t slots = read ? driver_.slotCount() : 0;
-    std::lock_guard lock(lightingMutex_);
-    streamMap_ = map;
-    streamSlots_ = slots;
-    return read;
 }
 
 bool CZentrixKeyboardDevice::ReloadChangedProfile() {
@@ -46,39 +37,37 @@ void CZentrixKeyboardDevice::ForgetMacro(int row, WriteDone done) {
     SaveKeys(std::move(done));
 }
 
-void CZentrixKeyboardDevice::PostWrite(std::function<int()> write, WriteDone done,
-                                       std::string_view kind) {
-    struct Outcome {
-        int result = 0;
-        bool failed = false;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    work().Post(
-        [this, write = std::move(write), outcome] {
-            outcome->result = write();
-            outcome->failed = driver_.lastWriteFailed();
-        },
-        [done = std::move(done), outcome] {
-            if (done) {
-                done(outcome->result, outcome->failed);
-            }
-        },
-        kind);
-}
-
 void CZentrixKeyboardDevice::ApplyProfile(WriteDone done) {
-    PostWrite([this] { return driver_.ApplyProfile(); },
-              [this, done = std::move(done)](int macros, bool failed) {
-                  RefreshPage();
-                  if (done) {
-                      done(macros, failed);
-                  }
-              },
-              "apply");
+    driver_.PostWrite([this] { return driver_.ApplyProfile(); },
+                      [this, done = std::move(done)](int macros, bool failed) {
+                          RefreshPage();
+                          if (done) {
+                              done(macros, failed);
+                          }
+                      },
+                      "apply");
 }
 
 void CZentrixKeyboardDevice::SaveKeys(WriteDone done) {
-    PostWrite([this] { return driver_.SaveKeys(); }, std::move(done), "keys");
+    driver_.PostWrite([this] { return driver_.SaveKeys(); }, std::move(done), "keys");
+}
+
+void CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light, WriteDone done) {
+    // The drawing and the panel follow at once; the profile and the keyboard take the lighting
+    // as it is when the write runs.
+    driver_.SetLightInfo(light);
+    driver_.PostWrite([this] { return driver_.TakeLightSettings(driver_.lightInfo()) ? 1 : 0; },
+                      std::move(done), "lighting");
+}
+
+void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
+    CZentrixUSBDevice::ShowGameLighting(mode);
+    work().Post([this, mode] { driver_.ShowGameLighting(mode); });
+}
+
+void CZentrixKeyboardDevice::RestoreOwnLighting() {
+    CZentrixUSBDevice::RestoreOwnLighting();
+    work().Post([this] { driver_.RestoreOwnLighting(); });
 }
 
 void CZentrixKeyboardDevice::SelectFunctionTab(int type) {
@@ -166,7 +155,7 @@ bool CZentrixKeyboardDevice::TakeSystemSetting(const std::string& name, WriteDon
     // when the write runs, so settings changed meanwhile go together.
     driver_.SetSystemStages(stages);
     RefreshPage();
-    PostWrite(
+    driver_.PostWrite(
         [this, inBlock] {
             driver_.TakeSystemStages(driver_.systemStages(), inBlock);
             return 1;
@@ -184,57 +173,37 @@ void CZentrixKeyboardDevice::StatusPoll() {
     PollCommandStatus();
 }
 
-void CZentrixKeyboardDevice::OnDeviceEvent(uint16_t code) {
-    constexpr uint16_t kSyncWithList = 1026;
-    if (code == kSyncWithList) {
-        reloadProfileList_ = true;
-        CZentrixUSBDevice::OnDeviceEvent(kSyncRequestCode);
-        return;
-    }
-    const uint8_t high = static_cast<uint8_t>(code >> 8);
-    if (code > kSyncWithList && (high == 0x10 || high == 0x11)) {
-        driver_.SetActiveSlot(static_cast<uint8_t>(code & 0x0F));
-        if (high == 0x11) {
-            driver_.SetReportedByte17(static_cast<uint8_t>((code >> 4) & 0x0F));
-        }
-        // The page follows through the same read as a sync request, on the UI thread.
-        CZentrixUSBDevice::OnDeviceEvent(kSyncRequestCode);
-        return;
-    }
-    CZentrixUSBDevice::OnDeviceEvent(code);
-}
-
 void CZentrixKeyboardDevice::ReadFromDevice() {
-    StopLightingThread();  // it must not stream while the tables are read
+    driver_.StopLightingThread();  // it must not stream while the tables are read
     work().Post(
         [this] {
-            ReadFirmwareVersion();
-            ReadKeyTables();
-            LoadProfile();
-            ReadLightingBlock();
+            driver_.ReadFirmwareVersion();
+            driver_.ReadKeyTables();
+            driver_.LoadProfile();
+            driver_.ReadLightingBlock();
         },
         [this] {
             RefreshPage();
-            StartLightingThread();
-            StartKeyReader();
+            driver_.StartLightingThread();
+            driver_.StartKeyReader();
         });
 }
 
 void CZentrixKeyboardDevice::RefreshFromDevice() {
-    if (reloadProfileList_.exchange(false)) {
+    if (driver_.TakeProfileListRequest()) {
         if (CDeviceProfileUI* panel = profilePanel()) {
             panel->LoadProfileList();
         }
     }
-    StopLightingThread();
+    driver_.StopLightingThread();
     work().Post(
         [this] {
-            LoadProfile();
-            ReadLightingBlock();
+            driver_.LoadProfile();
+            driver_.ReadLightingBlock();
         },
         [this] {
             RefreshPage();
-            StartLightingThread();
+            driver_.StartLightingThread();
         });
 }
 

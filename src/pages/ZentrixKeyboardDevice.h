@@ -1,18 +1,11 @@
 #pragma once
 
-#include <array>
-#include <atomic>
 #include <cstdint>
-#include <mutex>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "devices/KeyboardDriver.h"
-#include "devices/KeyboardKeyReader.h"
-#include "devices/KeyboardLightingEngine.h"
 #include "devices/KeyboardPositionMap.h"
-#include "devices/KeyboardStepTimer.h"
 #include "pages/LitDevice.h"
 #include "pages/ZentrixUSBDevice.h"
 
@@ -20,8 +13,8 @@ namespace marlo::pages {
 
 // The keyboard's page ("keyboarddevice.xml"), reached by cable or through its receiver, with
 // both of its interfaces (commands and events) opened by the device list. What the keyboard
-// knows and is told is its driver's (KeyboardDriver); the page shows it, steps its lighting and
-// reads its key presses.
+// knows and is told, its lighting and its key presses are its driver's (KeyboardDriver); the
+// page hands the person's changes to it and shows what it has.
 class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
   public:
     static constexpr size_t kInfoBytes = devices::KeyboardDriver::kInfoBytes;
@@ -38,8 +31,7 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     const devices::KeyboardDriver& driver() const { return driver_; }
 
     // --- Reading. Nothing is sent while the channel is closed. ---
-    // The key tables (see KeyboardDriver), and the colour stream's map from them.
-    bool ReadKeyTables();
+    bool ReadKeyTables() { return driver_.ReadKeyTables(); }
     bool ReadLightingBlock() { return driver_.ReadLightingBlock(); }
 
     // --- The profile. ---
@@ -81,28 +73,10 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     // The active slot and its byte 17 as the keyboard last reported them.
     uint8_t activeSlot() const { return driver_.activeSlot(); }
 
-    // --- The lighting. The lighting thread steps the profile's mode on the light element
-    // list; the page shows it, and in the host-streamed modes (29, 30) the keyboard is sent
-    // it. Everything here may be called while the thread runs. ---
-    // The profile's mode (again) from its start: elements black, the mode's set-up.
-    void RestartLighting() override;
-    // What the lighting thread steps now.
-    devices::KeyboardLightSettings lightSettings() const;
-    devices::KeyboardLightingEngine::Elements LightElements() const;
-    // The steps the lighting thread has taken in the current mode (0 after a restart).
-    uint32_t lightingSteps() const;
-    // A key went down (the key reader's thread, or a test): it lights in the reactive modes.
-    void PressKey(int position);
-    // The sound's spectrum for the music mode, 0-255 per grid column.
-    void SetSpectrum(const std::array<uint8_t, devices::KeyboardLightingEngine::kBands>& bands);
-    // In the custom mode (21): the light at `position` takes the profile's colour and is
-    // selected; the keyboard is sent the selection mask. False in any other mode.
-    bool SetElementColour(size_t position);
-    // In the custom mode (21): the keys at `positions` of the profile's custom group take the
-    // profile's colour, lit or unlit; the group is saved and the keyboard is sent the
-    // selection mask, once (`done` hears how it went). False in any other mode; positions
-    // without a light are passed over.
-    bool PaintCustomKeys(std::span<const int> positions, bool lit, WriteDone done = {});
+    // --- The lighting: the driver's lighting thread steps the profile's mode; the page shows
+    // its frame (see KeyboardDriver). ---
+    void RestartLighting() override { driver_.RestartLighting(); }
+    devices::KeyboardLightSettings lightSettings() const { return driver_.lightSettings(); }
     // Game lighting: the keyboard shows the mode at `mode` of its list (the profile keeps its
     // own), and the profile's lighting goes back to it.
     void ShowGameLighting(int mode) override;
@@ -113,11 +87,6 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     void TakeLightSettings(const profiles::LightInfo& light, WriteDone done) override;
     int LightModeValue() const override { return lightSettings().mode; }
     void RestoreOwnLighting() override;
-    bool keyReaderRunning() const { return keyReader_.running(); }
-    static constexpr uint32_t kMaskHoldOffMs = 200;
-
-    void StopThreads() override;
-    void DeviceRemoved() override;
 
     // The writes run on the keyboard's work thread; `done` gets, on the UI thread, the macro
     // download's result and whether the keyboard refused any write.
@@ -155,51 +124,14 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
     int PageKind() const override { return 1; }
 
   public:
-    // Behind the receiver: only while the channel is connected and the link check answers.
-    int IsPresent() override { return ReceiverLinkPresent(); }
-    // The keyboard takes the colour stream only in its host-streamed lighting modes, which
-    // the lighting engine drives; in every other mode the frame is shown on the page only.
-    void PresentFrame() override { PresentOnPageOnly(); }
     // The drawing animates while the main window is active or under the pointer (behind
     // other windows it rests: a lit keyboard animates all day).
     bool PageWatched() const override { return windowState() && IsVisible(); }
 
-  protected:
-    // Notifications of the keyboard (event thread): 1025 asks to be read again, 1026 also to
-    // re-read the profile list; 0x10xN makes slot N active, 0x11MN too with byte 17 = M.
-    void OnDeviceEvent(uint16_t code) override;
-    void RunLighting(platform::Event& stop) override;
-
   private:
     ui::CControlUI* SystemControl(const std::string& name);
-    // The profile's lighting into what the thread steps: the mode from its set-up when
-    // `restart`, or when the mode is another than the one running.
-    void UpdateLighting(bool restart);
-    devices::KeyboardLightSettings SettingsFromProfile() const;
-    // The elements onto the frame the page shows.
-    void ShowElements();
-    void SendSelectionMask(WriteDone done = {});
-    // Runs `write` on the work thread, then `done` with its result and the refusal. A write
-    // of a kind that waits already is not queued twice (see DeviceWork::Post).
-    void PostWrite(std::function<int()> write, WriteDone done, std::string_view kind);
-    // Starts reading the keyboard's key presses (by cable only).
-    void StartKeyReader();
 
-    devices::KeyboardDriver driver_;
-    std::atomic<bool> reloadProfileList_{false};
-
-    // The lighting: guarded by lightingMutex_, with the base's reactive keys.
-    mutable std::mutex lightingMutex_;
-    devices::KeyboardLightingEngine engine_;
-    devices::KeyboardLightSettings lightSettings_;
-    bool lightingSetUp_ = false;
-    // The position map's stream slots and the slot count, for the colour stream.
-    devices::KeyboardPositionMap streamMap_;
-    size_t streamSlots_ = 0;
-    std::atomic<bool> restartSteps_{true};
-    platform::Event lightingWake_{platform::Event::Reset::kAuto};
-    devices::KeyboardStepTimer stepTimer_;  // the lighting thread's
-    devices::KeyboardKeyReader keyReader_;
+    devices::KeyboardDriver& driver_;  // the base's
 };
 
 }  // namespace marlo::pages

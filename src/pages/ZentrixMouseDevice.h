@@ -1,22 +1,23 @@
 #pragma once
 
+#include <memory>
+
+#include "devices/MouseDriver.h"
 #include "pages/ZentrixUSBDevice.h"
 
 namespace marlo::pages {
 
 // The mouse: its page ("mousedevice.xml"), reached by cable or through its receiver.
-// Its own commands come with the mouse's settings; until then it is the base behaviour.
+// What it is told is its driver's (MouseDriver).
 class CZentrixMouseDevice : public CZentrixUSBDevice {
   public:
+    CZentrixMouseDevice() : CZentrixUSBDevice(std::make_unique<devices::MouseDriver>()) {}
     std::string_view GetClass() const override { return "ZentrixMouseDevice"; }
 
   protected:
-    void ReadFromDevice() override { ReadFirmwareVersion(); }
     int PageKind() const override { return 2; }
 
   public:
-    // Behind the receiver: only while the channel is connected and the link check answers.
-    int IsPresent() override { return ReceiverLinkPresent(); }
     // The mouse value of the device-page template.
     void SetMouseValue(int value) { mouseValue_ = value; }
     int mouseValue() const { return mouseValue_; }

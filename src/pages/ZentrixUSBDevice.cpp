@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "devices/KeyboardMacroImage.h"
-#include "devices/ThreadStop.h"
 #include "pages/DeviceKeyButtonUI.h"
 #include "pages/DeviceProfileUI.h"
 #include "pages/MpDevicePowerUI.h"
@@ -43,26 +42,16 @@ uint32_t Rgb24(const devices::LightEntry& e) {
     return (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
 }
 
-// How often the event thread looks at its stop event while it waits for a report.
-constexpr uint32_t kEventReadSliceMs = 100;
-// How long reports gather before the event thread takes them together.
-constexpr uint32_t kEventGatherMs = 20;
-
 }  // namespace
 
-CZentrixUSBDevice::CZentrixUSBDevice() = default;
+CZentrixUSBDevice::CZentrixUSBDevice()
+    : CZentrixUSBDevice(std::make_unique<devices::DeviceDriver>()) {}
+
+CZentrixUSBDevice::CZentrixUSBDevice(std::unique_ptr<devices::DeviceDriver> driver)
+    : driver_(std::move(driver)) {}
 
 CZentrixUSBDevice::~CZentrixUSBDevice() {
-    StopThreads();  // normally done by the owner already
-    channel_.SetConnected(false);
-}
-
-void CZentrixUSBDevice::StopThreads() {
-    // A device that does not answer must not hold the end: its work is cut short.
-    channel_.Abort();
-    work_.Stop();
-    StopLightingThread();
-    CloseEventInterface();
+    StopThreads();
 }
 
 void CZentrixUSBDevice::BuildPage() {
@@ -141,34 +130,22 @@ void CZentrixUSBDevice::LinkPowerControl(CMpDevicePowerUI* power) {
     }
 }
 
-int CZentrixUSBDevice::ReceiverLinkPresent() {
-    if (!channel_.connected() || !receiver_) {
-        return 0;
-    }
-    return channel_.CheckLink() == 1 ? 1 : 0;
-}
-
 void CZentrixUSBDevice::ReadAfterConnect() {
     ++readsAfterConnect_;
     DebugOutput::Printf("device read: %s", name_.c_str());
     FrameOutdated();  // a device (re)connected has not seen the frame yet
+    driver_->FrameOutdated();
     ReadFromDevice();
 }
 
-bool CZentrixUSBDevice::ReadFirmwareVersion() {
-    std::array<uint8_t, 32> info{};
-    uint16_t version = 0;
-    if (channel_.ReadInfo(info, &version) != 1) {
-        return false;
-    }
-    firmwareVersion_ = version;
-    return true;
+void CZentrixUSBDevice::ReadFromDevice() {
+    work().Post([this] { driver_->ReadFirmwareVersion(); });
 }
 
 void CZentrixUSBDevice::SetLightCount(size_t count) {
     lightCount_ = count;
     lightButtons_.resize(count, nullptr);
-    frame_.SetLightCount(count);  // clears the frame and the effect records, always
+    driver_->frame().SetLightCount(count);  // clears the frame and the effect records, always
 }
 
 CDeviceKeyButtonUI* CZentrixUSBDevice::KeyButton(size_t index) const {
@@ -179,61 +156,20 @@ CDeviceKeyButtonUI* CZentrixUSBDevice::LightButton(size_t index) const {
     return index < lightButtons_.size() ? lightButtons_[index] : nullptr;
 }
 
-void CZentrixUSBDevice::StepBreathing() {
-    std::lock_guard lock(effectLock_);
-    effects_.StepBreathing(frame_, CurrentEffect());
-}
-
-void CZentrixUSBDevice::StepBreathingFourColours() {
-    std::lock_guard lock(effectLock_);
-    effects_.StepBreathingFourColours(frame_, CurrentEffect());
-}
-
-void CZentrixUSBDevice::StepStatic() {
-    devices::LightingEffects::StepStatic(frame_, CurrentEffect());
-}
-
-void CZentrixUSBDevice::StepColourCycle() {
-    std::lock_guard lock(effectLock_);
-    effects_.StepColourCycle(frame_, CurrentEffect());
-}
-
-void CZentrixUSBDevice::StepBlink() {
-    std::lock_guard lock(effectLock_);
-    effects_.StepBlink(frame_, CurrentEffect(), platform::MonotonicMs());
-}
-
-void CZentrixUSBDevice::StepBlinkFourColours() {
-    std::lock_guard lock(effectLock_);
-    effects_.StepBlinkFourColours(frame_, CurrentEffect(), platform::MonotonicMs());
-}
-
-void CZentrixUSBDevice::StepOff() {
-    devices::LightingEffects::StepOff(frame_);
-}
-
-bool CZentrixUSBDevice::SetLight(size_t index, const devices::LightEntry& entry) {
-    return frame_.SetLight(index, entry);
-}
-
-devices::LightEntry CZentrixUSBDevice::GetLight(size_t index) const {
-    return frame_.GetLight(index);
-}
-
 bool CZentrixUSBDevice::ShowFrameOnPage() {
-    if (!lightingControl_) {
+    if (!lightingControl()) {
         return false;
     }
     // Called every 5 ms: a frame already shown costs nothing more; a drawing nobody watches
     // rests and catches up when it is watched again.
-    const uint64_t generation = frame_.generation();
+    const uint64_t generation = frame().generation();
     const bool pageShown = PageWatched();
     if (generation == presentedGeneration_ && pageShown == presentedOnPage_) {
         return false;
     }
     presentedGeneration_ = generation;
     presentedOnPage_ = pageShown;
-    const std::vector<devices::LightEntry> entries = frame_.Snapshot();
+    const std::vector<devices::LightEntry> entries = frame().Snapshot();
     for (size_t i = 0; pageShown && i < entries.size() && i < lightButtons_.size(); ++i) {
         CDeviceKeyButtonUI* button = lightButtons_[i];
         if (button != nullptr) {
@@ -243,53 +179,12 @@ bool CZentrixUSBDevice::ShowFrameOnPage() {
     return true;
 }
 
-void CZentrixUSBDevice::PresentOnPageOnly() {
-    ShowFrameOnPage();
-    frameSent_ = true;
-}
-
 void CZentrixUSBDevice::PresentFrame() {
-    if (!lightingControl_) {
+    if (!lightingControl()) {
         return;
     }
-    if (!ShowFrameOnPage() && frameSent_) {
-        return;  // nothing new, and the device has it
-    }
-    if (receiver_) {
-        frameSent_ = true;
-        return;  // behind the receiver the page shows the frame; nothing is sent
-    }
-    // On the device's own thread; a frame waiting there already sends the newest.
-    work_.Post([this] { SendFrame(); }, {}, "frame");
-}
-
-void CZentrixUSBDevice::SendFrame() {
-    // A frame that did not reach the device holds the next ones back for a moment.
-    const uint64_t now = platform::MonotonicMs();
-    if (now < streamHeldUntilMs_) {
-        frameSent_ = false;
-        return;
-    }
-    frameSent_ = channel_.StreamLighting(frame_.StreamBytes()) == hid::kResultOk;
-    if (!frameSent_) {
-        streamHeldUntilMs_ = now + kStreamHoldOffMs;
-    }
-}
-
-void CZentrixUSBDevice::FadeKey(size_t index, int mode) {
-    reactive_.Fade(index, mode);
-}
-
-void CZentrixUSBDevice::LightReactiveKeys() {
-    reactive_.LightFromRing();
-}
-
-void CZentrixUSBDevice::RotateRing(bool up) {
-    reactive_.Rotate(up);
-}
-
-void CZentrixUSBDevice::ClearReactive() {
-    reactive_.Clear();
+    const bool changed = ShowFrameOnPage();
+    driver_->SendFrameLater(changed);
 }
 
 void CZentrixUSBDevice::SelectFunctionTab(int type) {
@@ -337,18 +232,6 @@ void CZentrixUSBDevice::SelectFunctionTab(int type) {
     }
 }
 
-void CZentrixUSBDevice::SetIdentity(const hid::SupportedDeviceRecord& record) {
-    identity_ = record;
-}
-
-void CZentrixUSBDevice::SetLightingControl(bool on) {
-    lightingControl_ = on;
-    FrameOutdated();
-    if (on && productCode() == 1) {
-        work_.Post([this] { channel_.LightingControl(); });
-    }
-}
-
 bool CZentrixUSBDevice::ReloadProfileWhen(bool outdated, const char* line) {
     if (!outdated) {
         return false;
@@ -361,13 +244,13 @@ bool CZentrixUSBDevice::ReloadProfileWhen(bool outdated, const char* line) {
 
 void CZentrixUSBDevice::CheckPresence(std::function<void(bool present)> answer) {
     auto present = std::make_shared<bool>(false);
-    work_.Post([this, present] { *present = IsPresent() == 1; },
-               [present, answer = std::move(answer)] {
-                   if (answer) {
-                       answer(*present);
-                   }
-               },
-               "presence");
+    work().Post([this, present] { *present = driver_->IsPresent() == 1; },
+                [present, answer = std::move(answer)] {
+                    if (answer) {
+                        answer(*present);
+                    }
+                },
+                "presence");
 }
 
 std::filesystem::path CZentrixUSBDevice::DefaultProfilePath() const {
@@ -378,223 +261,24 @@ std::filesystem::path CZentrixUSBDevice::UserDataFolder() const {
     return platform::Paths::UserDataFolder(name_);
 }
 
-bool CZentrixUSBDevice::OpenEventInterface(const std::string& path) {
-    if (!eventChannel_.connected()) {
-        if (!eventChannel_.OpenInterface(hid::CommandChannel::Path::kCable, path)) {
-            return false;
-        }
-        eventChannel_.SetConnected(true);
-    }
-    if (!eventThread_.IsRunning()) {
-        eventThread_.Start([this](platform::Event& stop) { RunEvents(stop); });
-    }
-    return true;
-}
-
-void CZentrixUSBDevice::CloseEventInterface() {
-    if (!eventChannel_.connected() && !eventThread_.IsRunning()) {
-        return;
-    }
-    devices::StopDeviceThread(eventThread_);
-    eventChannel_.SetConnected(false);
-    eventChannel_.CloseInterface(hid::CommandChannel::Path::kCable);
-}
-
-void CZentrixUSBDevice::StartLightingThread() {
-    StopLightingThread();
-    lightingThread_.Start([this](platform::Event& stop) { RunLighting(stop); });
-}
-
-void CZentrixUSBDevice::StopLightingThread() {
-    if (lightingThread_.IsRunning()) {
-        devices::StopDeviceThread(lightingThread_);
-    }
-}
-
-void CZentrixUSBDevice::SetFrameWakeHandler(std::function<void()> handler) {
-    {
-        std::lock_guard lock(syncMutex_);
-        frameWake_ = handler;
-    }
-    frame_.SetChangeHandler([this] { WakeFrame(); });
-}
-
-void CZentrixUSBDevice::WakeFrame() {
-    std::function<void()> handler;
-    {
-        std::lock_guard lock(syncMutex_);
-        handler = frameWake_;
-    }
-    if (handler) {
-        handler();
-    }
-}
-
-void CZentrixUSBDevice::FrameOutdated() {
-    frameSent_ = false;
-    presentedGeneration_ = ~uint64_t{0};
-    WakeFrame();
-}
-
 bool CZentrixUSBDevice::FrameSettled() const {
-    if (!lightingControl_) {
+    if (!lightingControl()) {
         return true;  // nothing is shown or sent; turning it back on presents the frame
     }
-    return presentedGeneration_ == frame_.generation() && presentedOnPage_ == PageWatched() &&
-           frameSent_;
+    return presentedGeneration_ == frame().generation() && presentedOnPage_ == PageWatched() &&
+           driver_->frameSent();
 }
 
 bool CZentrixUSBDevice::ParkFrame() {
-    return frame_.Park(presentedGeneration_);
-}
-
-void CZentrixUSBDevice::SetSyncRequestHandler(std::function<void()> handler) {
-    std::lock_guard lock(syncMutex_);
-    syncRequested_ = std::move(handler);
-}
-
-void CZentrixUSBDevice::OnDeviceEvent(uint16_t code) {
-    if (code != kSyncRequestCode) {
-        return;
-    }
-    DebugOutput::Write("接收到自动添加设备的同步信息要求");
-    std::function<void()> handler;
-    {
-        std::lock_guard lock(syncMutex_);
-        handler = syncRequested_;
-    }
-    if (handler) {
-        handler();
-    }
-}
-
-void CZentrixUSBDevice::StepForMode(int mode) {
-    switch (mode) {
-        case kModeOwn0:
-            StepMode0();
-            break;
-        case kModeColourCycle:
-            StepColourCycle();
-            break;
-        case kModeBreathing:
-            StepBreathing();
-            break;
-        case kModeStatic:
-            StepStatic();
-            break;
-        case kModeBlink:
-            StepBlink();
-            break;
-        case kModeOwn6:
-            StepMode6();
-            break;
-        case kModeOwn7:
-            StepMode7();
-            break;
-        case kModeOff:
-            StepOff();
-            break;
-        default:
-            PlaySequence();
-            break;
-    }
-}
-
-void CZentrixUSBDevice::RunLighting(platform::Event& stop) {
-    int ticks = 0;
-    for (;;) {
-        if (stop.Wait(1)) {
-            DebugOutput::Write("MS灯光线程设定退出");
-            return;
-        }
-        if (!channel_.connected()) {
-            stop.Wait(100);
-            continue;
-        }
-        if (channel_.hold()) {
-            continue;
-        }
-        stop.Wait(1);
-        ++ticks;
-        const int mode = CurrentLightingMode();
-        const bool stepped = mode >= kModeOwn0 && mode <= kModeOff && mode != 5;
-        if (!stepped) {
-            PlaySequence();  // the sequence player runs on every tick
-        } else if (ticks >= devices::LightTables::SpeedTicks(CurrentEffect().speed)) {
-            ticks = 0;
-            StepForMode(mode);
-        }
-        std::lock_guard lock(effectLock_);
-        UpdatePerLightEffects();
-    }
-}
-
-void CZentrixUSBDevice::RunEvents(platform::Event& stop) {
-    hid::HidInterface& events = eventChannel_.cable();
-    std::vector<uint8_t> report(64);
-    const auto ended = [this] { DebugOutput::Write(EventThreadEndLine()); };
-    for (;;) {
-        if (stop.Wait(0)) {
-            return ended();
-        }
-        if (!eventChannel_.connected()) {
-            stop.Wait(kEventReadSliceMs);
-            continue;
-        }
-        // Every handle of the node gets every report, the answers to this program's commands
-        // among them (hundreds a second while lighting streams): once one is there, the thread
-        // lets the others gather for a moment and then takes them all, rather than waking for
-        // each. The node's queue holds far more than gather meanwhile. The wait goes in slices
-        // so that the stop event is seen.
-        if (!events.WaitForInput(kEventReadSliceMs)) {
-            if (events.lastReadFailure() != hid::HidInterface::Failure::kTimeout &&
-                stop.Wait(kEventReadSliceMs)) {
-                return ended();
-            }
-            continue;
-        }
-        if (stop.Wait(kEventGatherMs)) {
-            return ended();
-        }
-        uint32_t got = 0;
-        while (events.Read(report.data(), static_cast<uint32_t>(report.size()), &got, 0) == 1) {
-            if (!events.DecodeInput(report.data(), got)) {
-                continue;
-            }
-            const std::vector<hid::HidDataEntry> entries = events.inputEntries();
-            if (!entries.empty() && !entries[0].usages.empty()) {
-                DebugOutput::Write("接收到自动添加设备的同步信息要求  TEST");
-                OnDeviceEvent(entries[0].usages[0]);
-            }
-        }
-    }
+    return driver_->frame().Park(presentedGeneration_);
 }
 
 void CZentrixUSBDevice::PollCommandStatus() {
-    if (statusPending_.exchange(true)) {
-        return;  // the last poll has not come back: the device is slow, not asked twice
-    }
-    auto status = std::make_shared<std::optional<CommandStatus>>();
-    work_.Post(
-        [this, status] {
-            if (!channel_.connected() || channel_.CheckLink() != hid::kResultOk) {
-                return;
-            }
-            CommandStatus read{};
-            if (channel_.ReadStatus(0, read) == hid::kResultOk) {
-                read[3] = channel_.receiverMode() ? 1 : 0;
-                *status = read;
-            }
-        },
-        [this, status] {
-            statusPending_ = false;
-            if (*status) {
-                ShowCommandStatus(**status);
-            }
-        });
+    driver_->PollStatus(
+        [this](const devices::DeviceDriver::CommandStatus& status) { ShowCommandStatus(status); });
 }
 
-void CZentrixUSBDevice::ShowCommandStatus(const CommandStatus& status) {
+void CZentrixUSBDevice::ShowCommandStatus(const devices::DeviceDriver::CommandStatus& status) {
     if (power_ != nullptr) {
         power_->SetStatus(status);
     }

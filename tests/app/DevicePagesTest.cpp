@@ -202,7 +202,7 @@ TEST_F(DevicePagesTest, PluggingTheKeyboardShowsItsPageAndUnpluggingHidesIt) {
     ASSERT_TRUE(RunUntil([&] { return EntryOf(keyboard)->IsVisibleFlag(); }));
     EXPECT_TRUE(EntryOf(keyboard)->IsSelected()) << "the only entry is selected";
     EXPECT_TRUE(keyboard->IsConnected());
-    EXPECT_TRUE(RunUntil([&] { return keyboard->eventInterfaceOpen(); }))
+    EXPECT_TRUE(RunUntil([&] { return keyboard->deviceDriver().eventInterfaceOpen(); }))
         << "both interfaces are opened";
     EXPECT_EQ(list().CurrentDevice(), keyboard);
     EXPECT_FALSE(Find("No_device_Link")->IsVisible());
@@ -214,7 +214,7 @@ TEST_F(DevicePagesTest, PluggingTheKeyboardShowsItsPageAndUnpluggingHidesIt) {
     ASSERT_TRUE(server_.Unplug("keyboard"));
     ASSERT_TRUE(RunUntil([&] { return !EntryOf(keyboard)->IsVisibleFlag(); }));
     EXPECT_FALSE(keyboard->IsConnected());
-    EXPECT_TRUE(RunUntil([&] { return !keyboard->eventInterfaceOpen(); }));
+    EXPECT_TRUE(RunUntil([&] { return !keyboard->deviceDriver().eventInterfaceOpen(); }));
     EXPECT_TRUE(Find("No_device_Link")->IsVisible()) << "no device left";
     EXPECT_TRUE(capture.Contains("删除一个键盘设备"));
 
@@ -234,9 +234,9 @@ TEST_F(DevicePagesTest, SynchronisedLightingPlaysOnTheDevicesThatTakePart) {
     steady.colour = 0x00FF00;
     wnd_->syncLighting()->SetSettings(steady);
     backend_.RunFor(100);
-    EXPECT_EQ(keyboard->syncFrame(), 0u) << "not while no device takes part";
-    keyboard->SetSyncOption(true);
-    EXPECT_TRUE(RunUntil([&] { return keyboard->syncFrame() == 0xFF00FF00u; }));
+    EXPECT_EQ(keyboard->deviceDriver().syncFrame(), 0u) << "not while no device takes part";
+    keyboard->deviceDriver().SetSyncOption(true);
+    EXPECT_TRUE(RunUntil([&] { return keyboard->deviceDriver().syncFrame() == 0xFF00FF00u; }));
     // The keyboard's lights take that frame in place of its own mode's.
     EXPECT_TRUE(RunUntil([&] {
         const devices::LightEntry esc = keyboard->frame().GetLight(0);
@@ -250,11 +250,13 @@ TEST_F(DevicePagesTest, AStillFrameRestsTheFrameTimerAndAChangeWakesIt) {
     ASSERT_TRUE(RunUntil([&] { return Only(CDeviceList::kHeadset) != nullptr; }));
     CZentrixUSBDevice* headset = Only(CDeviceList::kHeadset);
     // The headset's own lighting would paint over the light set below at its next step.
-    headset->StopLightingThread();
+    headset->deviceDriver().StopLightingThread();
     ASSERT_TRUE(RunUntil([&] { return EntryOf(headset)->frameTimerResting(); }))
         << "nothing new to show: the timer rests";
     // The lighting thread's way: from another thread.
-    std::thread([headset] { headset->SetLight(0, {255, 0, 0, 255, {}}); }).join();
+    std::thread([headset] {
+        headset->deviceDriver().frame().SetLight(0, {255, 0, 0, 255, {}});
+    }).join();
     EXPECT_TRUE(RunUntil([&] { return headset->LightButton(0)->GetKeyColour() == 0xFF0000; }))
         << "the change is shown at once";
     EXPECT_TRUE(RunUntil([&] { return EntryOf(headset)->frameTimerResting(); }));
@@ -374,13 +376,23 @@ TEST_F(DevicePagesTest, TheKeyboardMovesBetweenItsReceiverAndItsCable) {
     EXPECT_FALSE(keyboard->IsConnected());
 }
 
+// A driver whose presence the entry tests set (its work thread asks).
+class PresenceDriver : public devices::DeviceDriver {
+  public:
+    ~PresenceDriver() override { Stop(); }
+    int IsPresent() override { return present ? 1 : 0; }
+    std::atomic<bool> present{true};
+};
+
 // A device whose frames and link the entry tests can see and set.
 class CountingDevice : public CZentrixUSBDevice {
   public:
+    CountingDevice()
+        : CZentrixUSBDevice(std::make_unique<PresenceDriver>()),
+          present(static_cast<PresenceDriver&>(deviceDriver()).present) {}
     void PresentFrame() override { ++frames; }
-    int IsPresent() override { return present ? 1 : 0; }
     int frames = 0;
-    bool present = true;
+    std::atomic<bool>& present;
 };
 
 class EntryTimersTest : public DevicePagesTest {
@@ -659,7 +671,7 @@ TEST_F(DevicePagesTest, ANotificationFromTheKeyboardRefreshesItsPage) {
     Start();
     auto* keyboard = PlugReadKeyboard();
     ASSERT_NE(keyboard, nullptr) << "the keyboard came and was read";
-    ASSERT_TRUE(RunUntil([&] { return keyboard->eventInterfaceOpen(); }));
+    ASSERT_TRUE(RunUntil([&] { return keyboard->deviceDriver().eventInterfaceOpen(); }));
     EXPECT_EQ(keyboard->lightInfo().red, 255);
 
     // On the keyboard itself the person switches to its second slot, blue.
@@ -980,7 +992,7 @@ TEST_F(DevicePagesTest, TheSameEffectFromTheHeadsetsPagePlaysTheSameFramesOnTheK
     ASSERT_TRUE(RunUntil([&] { return headset->readsAfterConnect() == 1; }));
     list().ShowEntry(headset->entryIndex(), true, true);
     ASSERT_TRUE(RunUntil([&] { return list().CurrentDevice() == headset; }));
-    EXPECT_FALSE(keyboard->syncOption() || headset->syncOption());
+    EXPECT_FALSE(keyboard->deviceDriver().syncOption() || headset->deviceDriver().syncOption());
 
     ui::HeadlessUser user(wnd_->GetPaintManager());
     auto* panel = dynamic_cast<panels::CLightControlUI*>(headset->FindSubControl("LightControlItem"));
@@ -999,12 +1011,13 @@ TEST_F(DevicePagesTest, TheSameEffectFromTheHeadsetsPagePlaysTheSameFramesOnTheK
     pick(2);
     ASSERT_TRUE(headset->FindSubControl("deng_same_mode")->IsVisible());
     ASSERT_TRUE(user.ClickControl(headset->FindSubControl("deng_same_mode")));
-    EXPECT_TRUE(keyboard->syncOption() && headset->syncOption()) << "both take part";
+    EXPECT_TRUE(keyboard->deviceDriver().syncOption() && headset->deviceDriver().syncOption())
+        << "both take part";
     EXPECT_EQ(wnd_->syncLighting()->settings().effect, SyncLighting::kBreathing);
     std::set<uint32_t> shared;
     EXPECT_TRUE(RunUntil([&] {
-        const uint32_t frame = headset->syncFrame();
-        if (frame != 0 && keyboard->syncFrame() == frame) {
+        const uint32_t frame = headset->deviceDriver().syncFrame();
+        if (frame != 0 && keyboard->deviceDriver().syncFrame() == frame) {
             shared.insert(frame);
         }
         return shared.size() >= 3;
@@ -1012,8 +1025,8 @@ TEST_F(DevicePagesTest, TheSameEffectFromTheHeadsetsPagePlaysTheSameFramesOnTheK
 
     // A mode chosen on the headset's page takes the headset back to its own lighting.
     pick(3);
-    EXPECT_FALSE(headset->syncOption());
-    EXPECT_TRUE(keyboard->syncOption());
+    EXPECT_FALSE(headset->deviceDriver().syncOption());
+    EXPECT_TRUE(keyboard->deviceDriver().syncOption());
 }
 
 TEST_F(DevicePagesTest, TheBarsColourSlidersReachTheAudioCompanionAtOnce) {

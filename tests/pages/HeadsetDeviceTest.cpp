@@ -72,8 +72,8 @@ TEST_F(HeadsetDeviceTest, TheLightsGoOutAsReportsOnlyWhenTheyChangeAndAgainAfter
               (std::vector<uint8_t>{0x22, 0xAD, 0x44, 0xAB}))
         << "red 0-6, red 7-12, then the second bank, then green";
 
-    headset_.SetLight(0, {255, 255, 255, 255, {}});
-    headset_.SetLight(12, {10, 20, 30, 128, {}});
+    headset_.deviceDriver().frame().SetLight(0, {255, 255, 255, 255, {}});
+    headset_.deviceDriver().frame().SetLight(12, {10, 20, 30, 128, {}});
     headset_.PresentFrame();
     EXPECT_EQ(ReportsAfter(12), 12u);
     EXPECT_EQ(Led(0), "f7f7f7");
@@ -164,7 +164,7 @@ TEST_F(HeadsetDeviceTest, TheLightsFollowTheLightingMode) {
     light.light = 4;
     light.red = 200;
     headset_.SetLightInfo(light);
-    for (int i = 0; i < 200 && headset_.GetLight(12).red == 0; ++i) {
+    for (int i = 0; i < 200 && headset_.deviceDriver().frame().GetLight(12).red == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     headset_.PresentFrame();
@@ -196,7 +196,7 @@ TEST_F(HeadsetWithoutLibraryTest, TheHeadsetStaysUsableWithoutChipValues) {
     EXPECT_FALSE(headset_.driver().audio().started());
     EXPECT_FALSE(headset_.driver().SetMicVolume(50));
     EXPECT_FALSE(headset_.driver().SetVoiceEffect(true));
-    headset_.SetLight(1, {0, 255, 0, 255, {}});
+    headset_.deviceDriver().frame().SetLight(1, {0, 255, 0, 255, {}});
     headset_.PresentFrame();
     EXPECT_EQ(ReportsAfter(12), 12u) << "the lights do not need the chip";
 }

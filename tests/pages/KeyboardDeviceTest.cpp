@@ -217,9 +217,9 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     // A still mode is drawn on the page only: nothing more goes to the keyboard. Two steps in
     // the new mode: a frame that was on its way has arrived; five more: none followed.
     SetMode(3);
-    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= 2; }));
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.driver().lightingSteps() >= 2; }));
     const uint64_t chunks = FrameChunks();
-    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= 7; }));
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.driver().lightingSteps() >= 7; }));
     EXPECT_EQ(FrameChunks(), chunks);
     EXPECT_EQ(keyboard_.frame().GetLight(0).level, devices::LightTables::Level(4));
 
@@ -227,10 +227,10 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     SetMode(30);
     ASSERT_TRUE(Within(3000, [&] { return FrameChunks() > chunks + 7; }));
     keyboard_.SetLightingControl(false);
-    const uint32_t steps = keyboard_.lightingSteps();
-    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= steps + 2; }));
+    const uint32_t steps = keyboard_.driver().lightingSteps();
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.driver().lightingSteps() >= steps + 2; }));
     const uint64_t given = FrameChunks();
-    ASSERT_TRUE(Within(3000, [&] { return keyboard_.lightingSteps() >= steps + 20; }));
+    ASSERT_TRUE(Within(3000, [&] { return keyboard_.driver().lightingSteps() >= steps + 20; }));
     EXPECT_EQ(FrameChunks(), given) << "the other program's lighting is left alone";
     keyboard_.SetLightingControl(true);
 
@@ -238,7 +238,7 @@ TEST_F(KeyboardDeviceTest, TheHostAnimationIsStreamedToTheKeysSlotsAndAStillMode
     ASSERT_TRUE(Within(3000, [&] { return FrameChunks() > given + 7; }));
     platform::DebugOutput::Capture capture;
     keyboard_.StopThreads();
-    EXPECT_FALSE(keyboard_.lightingThreadRunning());
+    EXPECT_FALSE(keyboard_.driver().lightingThreadRunning());
     EXPECT_TRUE(capture.Contains("MS灯光线程设定退出"));
     EXPECT_FALSE(capture.Contains("超时"));
 }
@@ -249,31 +249,31 @@ TEST_F(KeyboardDeviceTest, KeysPressedOnTheKeyboardLightInAReactiveMode) {
     ASSERT_EQ(keyboard_.LoadProfile(), 1);
     SetMode(6);
     keyboard_.ReadAfterConnect();
-    ASSERT_TRUE(keyboard_.keyReaderRunning()) << "the keyboard's own keys are read";
+    ASSERT_TRUE(keyboard_.driver().keyReaderRunning()) << "the keyboard's own keys are read";
     constexpr size_t kA = 64;
-    EXPECT_EQ(keyboard_.LightElements()[kA].level, 0);
+    EXPECT_EQ(keyboard_.driver().LightElements()[kA].level, 0);
     const sim::Report down = {0, 0, 0x04, 0, 0, 0, 0, 0};  // A
     ASSERT_TRUE(server_.SendInput("keyboard-if0", down));
     ASSERT_TRUE(server_.SendInput("keyboard-if0", sim::Report(8, 0)));
-    ASSERT_TRUE(Within(2000, [&] { return keyboard_.LightElements()[kA].level > 0; }));
-    EXPECT_EQ(keyboard_.LightElements()[65].level, 0) << "S was not pressed";
-    ASSERT_TRUE(Within(10000, [&] { return keyboard_.LightElements()[kA].level == 0; }))
+    ASSERT_TRUE(Within(2000, [&] { return keyboard_.driver().LightElements()[kA].level > 0; }));
+    EXPECT_EQ(keyboard_.driver().LightElements()[65].level, 0) << "S was not pressed";
+    ASSERT_TRUE(Within(10000, [&] { return keyboard_.driver().LightElements()[kA].level == 0; }))
         << "and it fades";
     // In a mode that is not reactive a press lights nothing.
     SetMode(3);
-    keyboard_.PressKey(kA);
+    keyboard_.driver().PressKey(kA);
     keyboard_.StopThreads();
-    EXPECT_FALSE(keyboard_.keyReaderRunning());
+    EXPECT_FALSE(keyboard_.driver().keyReaderRunning());
 }
 
 TEST_F(KeyboardDeviceTest, PaintingAKeyInTheCustomModeSendsTheSelectionMask) {
     ASSERT_TRUE(keyboard_.ReadKeyTables());
     ASSERT_EQ(keyboard_.LoadProfile(), 1);
     SetMode(3);
-    EXPECT_FALSE(keyboard_.SetElementColour(0)) << "only in the custom mode";
+    EXPECT_FALSE(keyboard_.driver().SetElementColour(0)) << "only in the custom mode";
     SetMode(21);
-    ASSERT_TRUE(keyboard_.SetElementColour(0));
-    EXPECT_TRUE(keyboard_.LightElements()[0].selected);
+    ASSERT_TRUE(keyboard_.driver().SetElementColour(0));
+    EXPECT_TRUE(keyboard_.driver().LightElements()[0].selected);
     const size_t slot = keyboard_.positionMap().SlotOf(0);
     const auto& mask = Model().mask();
     EXPECT_NE(mask[slot % 21] & (1u << (slot / 21)), 0u);

@@ -23,8 +23,11 @@
 namespace marlo::pages {
 namespace {
 
-// A page whose profile asks for static red at full brightness.
-class RedDevice : public CZentrixUSBDevice {
+// A driver whose profile asks for static red at full brightness.
+class RedDriver : public devices::DeviceDriver {
+  public:
+    ~RedDriver() override { Stop(); }
+
   protected:
     int CurrentLightingMode() const override { return kModeStatic; }
     devices::EffectSettings CurrentEffect() const override {
@@ -33,6 +36,12 @@ class RedDevice : public CZentrixUSBDevice {
         settings.speed = 4;
         return settings;
     }
+};
+
+class RedDevice : public CZentrixUSBDevice {
+  public:
+    RedDevice() : CZentrixUSBDevice(std::make_unique<RedDriver>()) {}
+    devices::LightingFrame& lights() { return deviceDriver().frame(); }
 };
 
 class ZentrixUSBDeviceTest : public ::testing::Test {
@@ -112,21 +121,21 @@ TEST_F(ZentrixUSBDeviceTest, PageBindingFollowsTheCounts) {
 TEST_F(ZentrixUSBDeviceTest, TheFrameIsShownAndStreamedButNotThroughTheReceiver) {
     Page(kPicture);
     Connect();
-    device_.SetLight(3, devices::LightEntry{0, 255, 0, 200, {}});
+    device_.lights().SetLight(3, devices::LightEntry{0, 255, 0, 200, {}});
     device_.PresentFrame();
     EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x00FF00u);
     EXPECT_EQ(device_.LightButton(3)->GetLevel(), 200);
     EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u) << "45 bytes: one chunk on the cable";
 
     device_.SetReceiver(true);
-    device_.SetLight(3, devices::LightEntry{0, 0, 255, 100, {}});
+    device_.lights().SetLight(3, devices::LightEntry{0, 0, 255, 100, {}});
     device_.PresentFrame();
     EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x0000FFu) << "the page still shows it";
     EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u) << "nothing goes through the receiver";
 
     device_.SetReceiver(false);
     device_.SetLightingControl(false);
-    device_.SetLight(3, devices::LightEntry{9, 9, 9, 9, {}});
+    device_.lights().SetLight(3, devices::LightEntry{9, 9, 9, 9, {}});
     device_.PresentFrame();
     EXPECT_EQ(device_.LightButton(3)->GetKeyColour(), 0x0000FFu) << "not shown while off";
     EXPECT_EQ(Sent(hid::kCmdLightingStream), 1u);
@@ -181,13 +190,14 @@ TEST_F(ZentrixUSBDeviceTest, FunctionTypesSelectTheirTabs) {
 
 TEST_F(ZentrixUSBDeviceTest, TheEventThreadAsksForAReadAndBothThreadsStopWithTheirLines) {
     Connect();
+    devices::DeviceDriver& driver = device_.deviceDriver();
     platform::DebugOutput::Capture capture;
     std::atomic<int> asked{0};
-    device_.SetSyncRequestHandler([&asked] { ++asked; });
-    ASSERT_TRUE(device_.OpenEventInterface(Path(3)));
-    ASSERT_TRUE(device_.eventInterfaceOpen());
+    driver.SetSyncRequestHandler([&asked] { ++asked; });
+    ASSERT_TRUE(driver.OpenEventInterface(Path(3)));
+    ASSERT_TRUE(driver.eventInterfaceOpen());
     ASSERT_TRUE(server_.InjectEvent("keyboard", 0x1101));
-    ASSERT_TRUE(server_.InjectEvent("keyboard", CZentrixUSBDevice::kSyncRequestCode));
+    ASSERT_TRUE(server_.InjectEvent("keyboard", devices::DeviceDriver::kSyncRequestCode));
     for (int i = 0; i < 200 && asked == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -195,17 +205,17 @@ TEST_F(ZentrixUSBDeviceTest, TheEventThreadAsksForAReadAndBothThreadsStopWithThe
     EXPECT_TRUE(capture.Contains("接收到自动添加设备的同步信息要求"));
 
     device_.SetLightCount(4);
-    device_.StartLightingThread();
-    for (int i = 0; i < 200 && device_.GetLight(0).level == 0; ++i) {
+    driver.StartLightingThread();
+    for (int i = 0; i < 200 && device_.lights().GetLight(0).level == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    EXPECT_EQ(device_.GetLight(0), (devices::LightEntry{255, 0, 0, 255, {}}))
+    EXPECT_EQ(device_.lights().GetLight(0), (devices::LightEntry{255, 0, 0, 255, {}}))
         << "the static step ran";
 
-    device_.StopLightingThread();
-    device_.CloseEventInterface();
-    EXPECT_FALSE(device_.lightingThreadRunning());
-    EXPECT_FALSE(device_.eventInterfaceOpen());
+    driver.StopLightingThread();
+    driver.CloseEventInterface();
+    EXPECT_FALSE(driver.lightingThreadRunning());
+    EXPECT_FALSE(driver.eventInterfaceOpen());
     EXPECT_TRUE(capture.Contains("MS灯光线程设定退出"));
     EXPECT_TRUE(capture.Contains("MS设备同步线程设定退出"));
     EXPECT_TRUE(capture.Contains("线程退出：：对象处于激发状态\n"));

@@ -227,8 +227,8 @@ int HeadsetCommand(Args args) {
         std::fprintf(stderr, "marloctl: no headset is connected\n");
         return kRefused;
     }
-    hid::CommandChannel channel;
-    HeadsetDriver headset(channel, HeadsetDriver::StandardPlaces());
+    HeadsetDriver headset(HeadsetDriver::StandardPlaces());
+    hid::CommandChannel& channel = headset.channel();
     if (!channel.OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
         std::fprintf(stderr, "marloctl: cannot open %s\n", path->c_str());
         return kRefused;

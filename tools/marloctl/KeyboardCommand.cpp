@@ -48,12 +48,13 @@ class Session {
             std::fprintf(stderr, "marloctl: no keyboard is connected\n");
             return false;
         }
-        if (!channel_.OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
+        hid::CommandChannel& channel = keyboard_.channel();
+        if (!channel.OpenInterface(hid::CommandChannel::Path::kCable, *path)) {
             std::fprintf(stderr, "marloctl: cannot open %s\n", path->c_str());
             return false;
         }
-        channel_.SetConnected(true);
-        channel_.SetMode(1);
+        channel.SetConnected(true);
+        channel.SetMode(1);
         if (!keyboard_.ReadKeyTables()) {
             std::fprintf(stderr, "marloctl: the keyboard did not answer\n");
             return false;
@@ -64,8 +65,7 @@ class Session {
     KeyboardDriver& keyboard() { return keyboard_; }
 
   private:
-    hid::CommandChannel channel_;
-    KeyboardDriver keyboard_{channel_, KeyboardDriver::StandardPlaces()};
+    KeyboardDriver keyboard_{KeyboardDriver::StandardPlaces()};
 };
 
 int Show(KeyboardDriver& kb) {

@@ -2,12 +2,13 @@
 // selection mask, and the key presses the reactive modes light.
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 #include "devices/KeyboardColourStream.h"
-#include "pages/ZentrixKeyboardDevice.h"
+#include "devices/KeyboardDriver.h"
 #include "platform/DebugOutput.h"
 
-namespace marlo::pages {
+namespace marlo::devices {
 
 using platform::DebugOutput;
 
@@ -28,9 +29,8 @@ uint64_t NowUs() {
                                      .count());
 }
 
-std::vector<devices::LightEntry> ToEntries(
-    const devices::KeyboardLightingEngine::Elements& elements) {
-    std::vector<devices::LightEntry> entries(elements.size());
+std::vector<LightEntry> ToEntries(const KeyboardLightingEngine::Elements& elements) {
+    std::vector<LightEntry> entries(elements.size());
     for (size_t i = 0; i < elements.size(); ++i) {
         const auto& e = elements[i];
         entries[i].red = e.colour.red;
@@ -44,42 +44,41 @@ std::vector<devices::LightEntry> ToEntries(
 
 // The synchronised-lighting thread's frame (red | green << 8 | blue << 16 | level << 24) on
 // every light.
-std::vector<devices::LightEntry> SyncEntries(uint32_t packed, size_t count) {
-    devices::LightEntry e;
+std::vector<LightEntry> SyncEntries(uint32_t packed, size_t count) {
+    LightEntry e;
     e.red = static_cast<uint8_t>(packed);
     e.green = static_cast<uint8_t>(packed >> 8);
     e.blue = static_cast<uint8_t>(packed >> 16);
     e.level = static_cast<uint8_t>(packed >> 24);
-    return std::vector<devices::LightEntry>(count, e);
+    return std::vector<LightEntry>(count, e);
 }
 
 }  // namespace
 
-devices::KeyboardLightSettings CZentrixKeyboardDevice::SettingsFromProfile() const {
-    const std::vector<int> values = driver_.modeValues();
-    const profiles::LightInfo light = driver_.lightInfo();
-    devices::KeyboardLightSettings s;
+KeyboardLightSettings KeyboardDriver::SettingsFromProfile() const {
+    const std::vector<int> values = modeValues();
+    const profiles::LightInfo light = lightInfo();
+    KeyboardLightSettings s;
     s.mode = light.selectItem < values.size() ? values[light.selectItem] : light.selectItem;
     s.brightness = std::clamp<int>(light.light, 0, 4);
     s.deviceSpeed = 4 - std::clamp<int>(light.speed, 0, 4);
     s.direction = light.fx;
     s.multicolour = light.multiColor != 0;
-    s.colour = devices::Rgb{light.red, light.green, light.blue};
+    s.colour = Rgb{light.red, light.green, light.blue};
     return s;
 }
 
-void CZentrixKeyboardDevice::RestartLighting() {
-    UpdateLighting(true);
-}
-
-void CZentrixKeyboardDevice::UpdateLighting(bool restart) {
-    const devices::KeyboardLightSettings s = SettingsFromProfile();
-    std::vector<devices::KeyboardLightingEngine::CustomColour> custom;
+void KeyboardDriver::UpdateLighting(bool restart) {
+    if (lighting_ != Lighting::kStepped) {
+        return;
+    }
+    const KeyboardLightSettings s = SettingsFromProfile();
+    std::vector<KeyboardLightingEngine::CustomColour> custom;
     if (s.mode == kCustomMode) {
-        const auto colours = driver_.CustomColours(driver_.lightInfo().customGroup,
-                                                   static_cast<int>(devices::kKeyPositions));
+        const auto colours =
+            CustomColours(lightInfo().customGroup, static_cast<int>(kKeyPositions));
         for (const auto& c : colours) {
-            custom.push_back({devices::Rgb{c.red, c.green, c.blue}, c.isBright != 0});
+            custom.push_back({Rgb{c.red, c.green, c.blue}, c.isBright != 0});
         }
     }
     bool setUp = false;
@@ -103,23 +102,23 @@ void CZentrixKeyboardDevice::UpdateLighting(bool restart) {
     lightingWake_.Set();
 }
 
-devices::KeyboardLightSettings CZentrixKeyboardDevice::lightSettings() const {
+KeyboardLightSettings KeyboardDriver::lightSettings() const {
     std::lock_guard lock(lightingMutex_);
     return lightSettings_;
 }
 
-uint32_t CZentrixKeyboardDevice::lightingSteps() const {
+uint32_t KeyboardDriver::lightingSteps() const {
     std::lock_guard lock(lightingMutex_);
     return engine_.steps();
 }
 
-devices::KeyboardLightingEngine::Elements CZentrixKeyboardDevice::LightElements() const {
+KeyboardLightingEngine::Elements KeyboardDriver::LightElements() const {
     std::lock_guard lock(lightingMutex_);
     return engine_.elements();
 }
 
-void CZentrixKeyboardDevice::ShowElements() {
-    std::vector<devices::LightEntry> entries;
+void KeyboardDriver::ShowElements() {
+    std::vector<LightEntry> entries;
     {
         std::lock_guard lock(lightingMutex_);
         entries = ToEntries(engine_.elements());
@@ -127,10 +126,10 @@ void CZentrixKeyboardDevice::ShowElements() {
     frame_.Assign(entries);
 }
 
-void CZentrixKeyboardDevice::PressKey(int position) {
+void KeyboardDriver::PressKey(int position) {
     {
         std::lock_guard lock(lightingMutex_);
-        if (!devices::KeyboardLightingEngine::IsReactive(lightSettings_.mode)) {
+        if (!KeyboardLightingEngine::IsReactive(lightSettings_.mode)) {
             return;
         }
         reactive_.Press(static_cast<size_t>(position));
@@ -138,98 +137,72 @@ void CZentrixKeyboardDevice::PressKey(int position) {
     lightingWake_.Set();
 }
 
-void CZentrixKeyboardDevice::SetSpectrum(
-    const std::array<uint8_t, devices::KeyboardLightingEngine::kBands>& bands) {
+void KeyboardDriver::SetSpectrum(const std::array<uint8_t, KeyboardLightingEngine::kBands>& bands) {
     std::lock_guard lock(lightingMutex_);
     engine_.SetSpectrum(bands);
 }
 
-bool CZentrixKeyboardDevice::SetElementColour(size_t position) {
-    const profiles::LightInfo light = driver_.lightInfo();
+bool KeyboardDriver::SetElementColour(size_t position) {
+    const profiles::LightInfo light = lightInfo();
     {
         std::lock_guard lock(lightingMutex_);
-        if (lightSettings_.mode != kCustomMode ||
-            position >= devices::KeyboardLightingEngine::kLights) {
+        if (lightSettings_.mode != kCustomMode || position >= KeyboardLightingEngine::kLights) {
             return false;
         }
-        engine_.SetElement(position,
-                           {devices::Rgb{light.red, light.green, light.blue},
-                            devices::LightTables::Level(lightSettings_.brightness), true});
+        engine_.SetElement(position, {Rgb{light.red, light.green, light.blue},
+                                      LightTables::Level(lightSettings_.brightness), true});
     }
     ShowElements();
     SendSelectionMask();
     return true;
 }
 
-bool CZentrixKeyboardDevice::PaintCustomKeys(std::span<const int> positions, bool lit,
-                                             WriteDone done) {
+bool KeyboardDriver::PaintCustomKeys(std::span<const int> positions, bool lit, WriteDone done) {
     if (SettingsFromProfile().mode != kCustomMode) {
         return false;
     }
-    const profiles::LightInfo light = driver_.lightInfo();
-    auto colours =
-        driver_.CustomColours(light.customGroup, static_cast<int>(devices::kKeyPositions));
-    const devices::Rgb colour{light.red, light.green, light.blue};
+    const profiles::LightInfo light = lightInfo();
+    auto colours = CustomColours(light.customGroup, static_cast<int>(kKeyPositions));
+    const Rgb colour{light.red, light.green, light.blue};
     {
         std::lock_guard lock(lightingMutex_);
-        const uint8_t level =
-            lit ? devices::LightTables::Level(lightSettings_.brightness) : uint8_t{0};
+        const uint8_t level = lit ? LightTables::Level(lightSettings_.brightness) : uint8_t{0};
         for (const int position : positions) {
             const auto at = static_cast<size_t>(position);
-            if (position < 0 || at >= colours.size() ||
-                at >= devices::KeyboardLightingEngine::kLights) {
+            if (position < 0 || at >= colours.size() || at >= KeyboardLightingEngine::kLights) {
                 continue;
             }
             colours[at] = {colour.red, colour.green, colour.blue, 0, static_cast<uint8_t>(lit)};
             engine_.SetElement(at, {colour, level, lit});
         }
     }
-    driver_.KeepCustomColours(colours, light.customGroup);
+    KeepCustomColours(colours, light.customGroup);
     ShowElements();
     SendSelectionMask(std::move(done));
     return true;
 }
 
-void CZentrixKeyboardDevice::TakeLightSettings(const profiles::LightInfo& light, WriteDone done) {
-    // The drawing and the panel follow at once; the profile and the keyboard take the lighting
-    // as it is when the write runs.
-    driver_.SetLightInfo(light);
-    UpdateLighting(false);
-    PostWrite([this] { return driver_.TakeLightSettings(driver_.lightInfo()) ? 1 : 0; },
-              std::move(done), "lighting");
-}
-
-void CZentrixKeyboardDevice::ShowGameLighting(int mode) {
-    CZentrixUSBDevice::ShowGameLighting(mode);
-    work().Post([this, mode] { driver_.ShowGameLighting(mode); });
-}
-
-void CZentrixKeyboardDevice::RestoreOwnLighting() {
-    CZentrixUSBDevice::RestoreOwnLighting();
-    work().Post([this] { driver_.RestoreOwnLighting(); });
-}
-
-void CZentrixKeyboardDevice::SendSelectionMask(WriteDone done) {
-    const devices::KeyboardPositionMap map = driver_.positionMap();
-    devices::KeyboardColourStream::Mask mask;
+void KeyboardDriver::SendSelectionMask(WriteDone done) {
+    const KeyboardPositionMap map = positionMap();
+    KeyboardColourStream::Mask mask;
     {
         std::lock_guard lock(lightingMutex_);
-        mask = devices::KeyboardColourStream::SelectionMask(engine_.elements(), map);
+        mask = KeyboardColourStream::SelectionMask(engine_.elements(), map);
     }
     PostWrite(
         [this, mask] {
-            driver_.WriteMask(mask);
+            WriteMask(mask);
             return 1;
         },
         std::move(done), {});
 }
 
-void CZentrixKeyboardDevice::StartKeyReader() {
+void KeyboardDriver::StartKeyReader() {
     keyReader_.Stop();
     if (channel().receiverMode()) {
         return;  // the receiver has no keyboard interface of the keyboard's own
     }
-    const auto path = devices::KeyboardKeyReader::FindKeyInterface(channel().cable().path());
+    const auto path = KeyboardKeyReader::FindKeyInterface(channel().cable().path());
     if (!path || !keyReader_.Start(*path, [this](int position) { PressKey(position); })) {
         DebugOutput::Write(
             "the keyboard's key presses cannot be read: the reactive lighting "
@@ -237,25 +210,64 @@ void CZentrixKeyboardDevice::StartKeyReader() {
     }
 }
 
-void CZentrixKeyboardDevice::StopThreads() {
+void KeyboardDriver::Stop() {
     keyReader_.Stop();
-    CZentrixUSBDevice::StopThreads();
+    DeviceDriver::Stop();
 }
 
-void CZentrixKeyboardDevice::DeviceRemoved() {
+void KeyboardDriver::Removed() {
     work().Stop();
     keyReader_.Stop();
     StopLightingThread();
 }
 
-void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
+void KeyboardDriver::PostWrite(std::function<int()> write, WriteDone done, std::string_view kind) {
+    struct Outcome {
+        int result = 0;
+        bool failed = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    work().Post(
+        [this, write = std::move(write), outcome] {
+            outcome->result = write();
+            outcome->failed = lastWriteFailed();
+        },
+        [done = std::move(done), outcome] {
+            if (done) {
+                done(outcome->result, outcome->failed);
+            }
+        },
+        kind);
+}
+
+void KeyboardDriver::OnDeviceEvent(uint16_t code) {
+    constexpr uint16_t kSyncWithList = 1026;
+    if (code == kSyncWithList) {
+        profileListRequested_ = true;
+        DeviceDriver::OnDeviceEvent(kSyncRequestCode);
+        return;
+    }
+    const uint8_t high = static_cast<uint8_t>(code >> 8);
+    if (code > kSyncWithList && (high == 0x10 || high == 0x11)) {
+        SetActiveSlot(static_cast<uint8_t>(code & 0x0F));
+        if (high == 0x11) {
+            SetReportedByte17(static_cast<uint8_t>((code >> 4) & 0x0F));
+        }
+        // The page follows through the same read as a sync request.
+        DeviceDriver::OnDeviceEvent(kSyncRequestCode);
+        return;
+    }
+    DeviceDriver::OnDeviceEvent(code);
+}
+
+void KeyboardDriver::RunLighting(platform::Event& stop) {
     hid::CommandChannel& ch = channel();
     // What the keyboard was last sent, and a frame still to send (after a failure, once the
     // pause is over); the frame the page is to show, at most one every kPageFrameUs.
     std::vector<uint8_t> lastSent;
     std::vector<uint8_t> toSend;
     uint64_t heldUntilUs = 0;
-    std::vector<devices::LightEntry> toShow;
+    std::vector<LightEntry> toShow;
     uint64_t shownUs = 0;
     const auto ended = [] { DebugOutput::Write("MS灯光线程设定退出"); };
     for (;;) {
@@ -277,22 +289,22 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
             toSend.clear();
         }
         const bool sync = syncOption();
-        devices::KeyboardLightSettings s;
+        KeyboardLightSettings s;
         bool streamed = false;
         {
             std::lock_guard lock(lightingMutex_);
             s = lightSettings_;
             // While another program has the lighting, nothing is streamed to the keyboard.
             streamed = lightingSetUp_ && !sync && !ch.receiverMode() && lightingControl() &&
-                       devices::KeyboardLightingEngine::IsHostStreamed(s.mode);
+                       KeyboardLightingEngine::IsHostStreamed(s.mode);
             if (sync) {
-                toShow = SyncEntries(syncFrame(), devices::KeyboardLightingEngine::kLights);
+                toShow = SyncEntries(syncFrame(), KeyboardLightingEngine::kLights);
             } else if (lightingSetUp_ && stepTimer_.Due(s.mode, s.deviceSpeed, now, streamed)) {
                 engine_.Step(s, reactive_);
                 toShow = ToEntries(engine_.elements());
                 if (streamed) {
-                    toSend = devices::KeyboardColourStream::Build(engine_.elements(), streamMap_,
-                                                                  streamSlots_);
+                    toSend =
+                        KeyboardColourStream::Build(engine_.elements(), streamMap_, streamSlots_);
                 }
             }
         }
@@ -321,7 +333,7 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
         // or stop: at least a millisecond, unless a frame just went out and the next is due at
         // once (the link paces the stream then).
         const uint64_t after = NowUs();
-        uint64_t due = sync ? after + devices::KeyboardStepTimer::kTickUs
+        uint64_t due = sync ? after + KeyboardStepTimer::kTickUs
                             : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
         if (!toShow.empty()) {
             due = std::min(due, shownUs + pageFrameUs);
@@ -339,4 +351,4 @@ void CZentrixKeyboardDevice::RunLighting(platform::Event& stop) {
     }
 }
 
-}  // namespace marlo::pages
+}  // namespace marlo::devices

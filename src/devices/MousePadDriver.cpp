@@ -1,0 +1,9 @@
+#include "devices/MousePadDriver.h"
+
+namespace marlo::devices {
+
+MousePadDriver::~MousePadDriver() {
+    Stop();
+}
+
+}  // namespace marlo::devices
