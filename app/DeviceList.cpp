@@ -55,7 +55,6 @@ struct PageTemplate {
     bool hasBattery;
     int mouseValue;
     const char* pageFile;
-    const char* lightControl;
 };
 
 constexpr std::array<ListTemplate, CDeviceList::kKinds> kListTemplates = {{
@@ -66,10 +65,10 @@ constexpr std::array<ListTemplate, CDeviceList::kKinds> kListTemplates = {{
 }};
 
 constexpr std::array<PageTemplate, CDeviceList::kKinds> kPageTemplates = {{
-    {15, 11, true, -1, "xml/DeviceXml/mousedevice.xml", "korva_light"},
-    {170, 170, false, -1, "xml/DeviceXml/keyboarddevice.xml", "korva_light"},
-    {15, 0, false, -1, "xml/DeviceXml/mousepaddevice.xml", "korva_light"},
-    {13, 0, false, -1, "xml/DeviceXml/hs6533device.xml", "korva_light"},
+    {15, 11, true, -1, "xml/DeviceXml/mousedevice.xml"},
+    {170, 170, false, -1, "xml/DeviceXml/keyboarddevice.xml"},
+    {15, 0, false, -1, "xml/DeviceXml/mousepaddevice.xml"},
+    {13, 0, false, -1, "xml/DeviceXml/hs6533device.xml"},
 }};
 
 bool IsReceiverCode(uint16_t code) {
@@ -201,24 +200,17 @@ int CDeviceList::CreateDevice(size_t rowIndex, uint16_t role) {
     power->SetProduct(TemplateCode(row.productCode), row.collectionRole);
     powerControls_.push_back(power);
 
-    device->SetLightCount(page.lights);
-    device->SetKeyCount(page.keys);
-    device->SetHasBattery(page.hasBattery);
     if (auto* mouse = dynamic_cast<pages::CZentrixMouseDevice*>(device)) {
         mouse->SetMouseValue(page.mouseValue);
     }
-    device->SetPagePath(page.pageFile);
-    device->SetMainWindow(host_.windowHandle);
-    if (list.kind != kHeadset) {
-        device->SetTemplateRow(static_cast<int>(*t));
-    }
-    device->SetWindowText3(host_.windowText3);
-    device->SetDeviceName(list.name);
-    device->SetLightControlName(page.lightControl);
-    device->LinkPowerControl(power);
-    device->SetIdentity(row);
-    device->SetKindIndex(list.kindIndex);
-    device->BuildPage();
+    device->SetUp({.pagePath = page.pageFile,
+                   .name = list.name,
+                   .lightCount = page.lights,
+                   .keyCount = page.keys,
+                   .hasBattery = page.hasBattery,
+                   .power = power,
+                   .identity = row,
+                   .kindIndex = list.kindIndex});
     SetUpKeyPanel(*device);
     CLightPanelRouter::SetUp(*device);
     auto* headset = dynamic_cast<pages::CZentrixHS6533Device*>(device);

@@ -59,7 +59,6 @@ class CDeviceList {
         // gone).
         std::function<void()> lightingChanged;
         uintptr_t windowHandle = 0;
-        std::string windowText3;
     };
 
     CDeviceList(ui::CPaintManagerUI& manager, ui::IDialogBuilderCallback* builderCallback,

@@ -129,7 +129,6 @@ void CMainWnd::InitWindow() {
     };
     host.lightingChanged = [this] { UpdateAudioCompanion(); };
     host.windowHandle = handle;
-    host.windowText3 = kProduct;
     devices_ = std::make_unique<CDeviceList>(manager_, this, slots_, std::move(host));
     audio_ = std::make_unique<CAudioCompanion>(platform::Paths::ExecutableDir() / "marlo-audio");
     router_ = std::make_unique<CControlRouter>(*this);

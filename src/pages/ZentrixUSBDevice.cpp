@@ -116,18 +116,21 @@ std::string CZentrixUSBDevice::profileStem() const {
     return profilePanel_ != nullptr ? profilePanel_->GetSelectedUUID() : std::string();
 }
 
-void CZentrixUSBDevice::SetHasBattery(bool hasBattery) {
-    hasBattery_ = hasBattery;
-    if (power_ != nullptr) {
-        power_->SetHasBattery(hasBattery);
+void CZentrixUSBDevice::SetUp(const Setup& setup) {
+    pagePath_ = setup.pagePath;
+    if (!setup.name.empty()) {
+        name_ = setup.name;
     }
-}
-
-void CZentrixUSBDevice::LinkPowerControl(CMpDevicePowerUI* power) {
-    power_ = power;
+    SetLightCount(setup.lightCount);
+    keyCount_ = setup.keyCount;
+    hasBattery_ = setup.hasBattery;
+    power_ = setup.power;
     if (power_ != nullptr) {
         power_->SetHasBattery(hasBattery_);
     }
+    driver_->SetIdentity(setup.identity);
+    kindIndex_ = setup.kindIndex;
+    BuildPage();
 }
 
 void CZentrixUSBDevice::ReadAfterConnect() {

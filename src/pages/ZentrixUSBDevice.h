@@ -43,9 +43,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
 
     // --- The operations the device list, the entries and the panels call (base behaviour;
     // the device classes fill them in). ---
-    // Binds the select panel, the key buttons ("key_<n>", n below the key count) and the light
-    // buttons ("light_<n>", n below the light count; shown white at level 255).
-    virtual void BuildPage();
     virtual void RestartLighting() {}
     // Shows the frame on the light buttons of a shown page and has the driver send it to the
     // device (not through the receiver). Nothing while the lighting-control flag is 0.
@@ -81,31 +78,40 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     virtual void InitProfileFolders() {}
     virtual std::string GetProfileString() { return {}; }
     virtual void SaveProfile() {}
-    virtual void SetKindIndex(int index) { kindIndex_ = index; }
-    virtual int GetKindIndex() const { return kindIndex_; }
+    int GetKindIndex() const { return kindIndex_; }
     // Game lighting: a game's event shows `mode` for a while, then the device's own returns.
     virtual void ShowGameLighting(int mode) { gameMode_ = mode; }
     virtual void RestoreOwnLighting() { gameMode_ = -1; }
     int gameMode() const { return gameMode_; }
 
-    // --- Set by the attachment logic and the main window. ---
+    // --- Set up once by the device list, then followed by the main window. ---
+    // What the device list knows of the page from its template and the supported-device
+    // table.
+    struct Setup {
+        std::string pagePath;  // empty: a page without a drawing (nothing bound)
+        std::string name;      // the device's folder and factory profile name
+        size_t lightCount = 0;
+        size_t keyCount = 0;
+        bool hasBattery = false;
+        CMpDevicePowerUI* power = nullptr;  // not owned; told the battery flag at once
+        hid::SupportedDeviceRecord identity;
+        int kindIndex = 0;
+    };
+    // Takes the setup and binds the page to it (BuildPage).
+    void SetUp(const Setup& setup);
+
     // The page's profile panel (not owned; none when the page has none), and the file stem of
     // the profile it has selected.
     CDeviceProfileUI* profilePanel() const { return profilePanel_; }
     std::string profileStem() const;
 
-    void SetPagePath(std::string path) { pagePath_ = std::move(path); }
     const std::string& pagePath() const { return pagePath_; }
-    void SetDeviceName(std::string name) { name_ = std::move(name); }
     const std::string& deviceName() const { return name_; }
-    void SetLightControlName(std::string name) { lightControlName_ = std::move(name); }
-    void SetLightCount(size_t count);
     size_t lightCount() const { return lightCount_; }
-    void SetKeyCount(size_t count) { keyCount_ = count; }
     size_t keyCount() const { return keyCount_; }
-    // Also handed to the linked power control.
-    void SetHasBattery(bool hasBattery);
     bool hasBattery() const { return hasBattery_; }
+    // The supported-device row the device is reached by now (another row of the same product
+    // when it moves between its cable and its receiver).
     void SetIdentity(const hid::SupportedDeviceRecord& record) { driver_->SetIdentity(record); }
     uint16_t productCode() const { return driver_->productCode(); }
     void SetReceiver(bool viaReceiver) {
@@ -128,11 +134,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     }
     bool lightingControl() const { return driver_->lightingControl(); }
 
-    void SetTemplateRow(int row) { templateRow_ = row; }
-    int templateRow() const { return templateRow_; }
-    void SetMainWindow(uintptr_t window) { mainWindow_ = window; }
-    uintptr_t mainWindow() const { return mainWindow_; }
-    void SetWindowText3(std::string text) { windowText3_ = std::move(text); }
     // The device list entry that shows this device (not owned), and its index in the list.
     void LinkEntry(ui::CControlUI* entry, int index) {
         entry_ = entry;
@@ -140,8 +141,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     }
     ui::CControlUI* entry() const { return entry_; }
     int entryIndex() const { return entryIndex_; }
-    // The power control (not owned); it is told the battery flag at once.
-    void LinkPowerControl(CMpDevicePowerUI* power);
     CMpDevicePowerUI* powerControl() const { return power_; }
     // Whether the device is there (IsPresent), asked on its work thread; `answer` hears it
     // on the UI thread.
@@ -234,14 +233,21 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     // 0 (no panel set up) in the base.
     virtual int PageKind() const { return 0; }
 
+    // The device classes' own name for their folder and factory profile.
+    void SetDeviceName(std::string name) { name_ = std::move(name); }
+
   private:
+    // Binds the select panel, the key buttons ("key_<n>", n below the key count) and the light
+    // buttons ("light_<n>", n below the light count; shown white at level 255).
+    void BuildPage();
+    // The light buttons and the frame (cleared, with its effect records).
+    void SetLightCount(size_t count);
     // The page shows the frame again, whatever it showed.
     void FrameOutdated() { presentedGeneration_ = ~uint64_t{0}; }
 
     std::unique_ptr<devices::DeviceDriver> driver_;
     std::string pagePath_;
     std::string name_;
-    std::string lightControlName_ = "korva_light";
     CSelectPanelUI* selectPanel_ = nullptr;
     CDeviceProfileUI* profilePanel_ = nullptr;
     std::vector<CDeviceKeyButtonUI*> keyButtons_;
@@ -249,9 +255,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     size_t keyCount_ = 0;
     size_t lightCount_ = 0;
     bool hasBattery_ = false;
-    int templateRow_ = -1;
-    uintptr_t mainWindow_ = 0;
-    std::string windowText3_;
     ui::CControlUI* entry_ = nullptr;
     int entryIndex_ = -1;
     CMpDevicePowerUI* power_ = nullptr;

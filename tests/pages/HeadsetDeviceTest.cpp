@@ -35,7 +35,7 @@ class HeadsetDeviceTest : public ::testing::Test {
             (dir_.path() / "hid/dev/hidraw0").string() + "#vid_0c76&pid_1630&mi_03";
         EXPECT_TRUE(headset_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
         headset_.channel().SetConnected(true);
-        headset_.SetLightCount(devices::HeadsetLightReports::kLeds);
+        headset_.deviceDriver().frame().SetLightCount(devices::HeadsetLightReports::kLeds);
     }
     ~HeadsetDeviceTest() override { hid::HidInterface::SetDefaultRoot("/"); }
 

@@ -36,7 +36,7 @@ class KeyboardDeviceTest : public ::testing::Test {
         EXPECT_TRUE(keyboard_.channel().OpenInterface(hid::CommandChannel::Path::kCable, path));
         keyboard_.channel().SetConnected(true);
         keyboard_.channel().SetMode(1);
-        keyboard_.SetLightCount(devices::kKeyPositions);
+        keyboard_.deviceDriver().frame().SetLightCount(devices::kKeyPositions);
     }
     sim::KeyboardModel& Model() {
         sim::KeyboardModel* model = nullptr;

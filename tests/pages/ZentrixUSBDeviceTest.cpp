@@ -44,6 +44,15 @@ class RedDevice : public CZentrixUSBDevice {
     devices::LightingFrame& lights() { return deviceDriver().frame(); }
 };
 
+// A page of 15 lights and 2 keys.
+CZentrixUSBDevice::Setup PageOf(const char* pagePath) {
+    CZentrixUSBDevice::Setup setup;
+    setup.pagePath = pagePath;
+    setup.lightCount = 15;
+    setup.keyCount = 2;
+    return setup;
+}
+
 class ZentrixUSBDeviceTest : public ::testing::Test {
   protected:
     ZentrixUSBDeviceTest() : server_(dir_.path()) {
@@ -64,10 +73,7 @@ class ZentrixUSBDeviceTest : public ::testing::Test {
         auto root = builder.CreateFromText(xml, "page.xml");
         ASSERT_NE(root, nullptr);
         device_.Add(std::move(root));
-        device_.SetPagePath("keyboarddevice.xml");
-        device_.SetKeyCount(2);
-        device_.SetLightCount(15);
-        device_.BuildPage();
+        device_.SetUp(PageOf("keyboarddevice.xml"));
     }
     void Connect() {
         ASSERT_TRUE(device_.channel().OpenInterface(hid::CommandChannel::Path::kCable, Path(4)));
@@ -107,13 +113,9 @@ TEST_F(ZentrixUSBDeviceTest, PageBindingFollowsTheCounts) {
     EXPECT_EQ(device_.LightButton(20), nullptr) << "light_20 on a device with 15 lights";
 
     RedDevice bare;
-    bare.SetKeyCount(2);
-    bare.SetLightCount(15);
-    bare.SetPagePath("page.xml");
-    bare.BuildPage();
+    bare.SetUp(PageOf("page.xml"));
     EXPECT_EQ(bare.selectPanel(), nullptr) << "no picture: nothing bound";
-    bare.SetPagePath("");
-    bare.BuildPage();
+    bare.SetUp(PageOf(""));
     EXPECT_EQ(bare.lightCount(), 0u);
     EXPECT_EQ(bare.keyCount(), 0u);
 }
@@ -204,7 +206,7 @@ TEST_F(ZentrixUSBDeviceTest, TheEventThreadAsksForAReadAndBothThreadsStopWithThe
     EXPECT_EQ(asked.load(), 1) << "only 0x401 asks for a read";
     EXPECT_TRUE(capture.Contains("接收到自动添加设备的同步信息要求"));
 
-    device_.SetLightCount(4);
+    driver.frame().SetLightCount(4);
     driver.StartLightingThread();
     for (int i = 0; i < 200 && device_.lights().GetLight(0).level == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
