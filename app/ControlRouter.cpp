@@ -256,11 +256,12 @@ void CControlRouter::OnClick(ui::TNotifyUI& msg) {
     } else if (Is(name, "default_btn")) {
         CZentrixUSBDevice* device = devices->CurrentDevice();
         if (device != nullptr && window_.Ask("message_text_22", true) == 1) {
-            if (CDeviceProfileUI* panel = device->profilePanel()) {
-                panel->ResetProfile();
+            // The selected profile takes the factory settings; the device is then given it, as
+            // when a profile is chosen.
+            CDeviceProfileUI* panel = device->profilePanel();
+            if (panel != nullptr && panel->ResetProfile() == profiles::ListResult::kDone) {
+                window_.ScheduleProfileSwitch();
             }
-            device->LoadDefaultProfile();
-            device->RefreshPage();
         }
     } else if (Is(name, "music_setting_btn")) {
         window_.OpenMusicStyles();

@@ -842,11 +842,6 @@ bool CMainWnd::HandleAwakeMessage(uint32_t message, uintptr_t wParam, intptr_t l
             return true;
         case kLanguageChanged:
             ApplyLanguage(static_cast<int>(wParam));
-            for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard}) {
-                for (CZentrixUSBDevice* device : devices_->Devices(kind)) {
-                    device->LoadNameLists();  // their texts in the new language
-                }
-            }
             return true;
         case kOpenSettings:
             OpenSettings(CChildWindows::Placement::kCentred);

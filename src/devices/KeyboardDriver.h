@@ -156,8 +156,6 @@ class KeyboardDriver : public DeviceDriver {
 
     // --- The keyboard's lighting (a driver that steps it). Everything here may be called
     // while the lighting thread runs. ---
-    // The profile's mode (again) from its start: elements black, the mode's set-up.
-    void RestartLighting() { UpdateLighting(true); }
     // What the lighting thread steps now.
     KeyboardLightSettings lightSettings() const;
     KeyboardLightingEngine::Elements LightElements() const;

@@ -75,7 +75,6 @@ class CZentrixKeyboardDevice : public CZentrixUSBDevice, public ILitDevice {
 
     // --- The lighting: the driver's lighting thread steps the profile's mode; the page shows
     // its frame (see KeyboardDriver). ---
-    void RestartLighting() override { driver_.RestartLighting(); }
     devices::KeyboardLightSettings lightSettings() const { return driver_.lightSettings(); }
     // Game lighting: the keyboard shows the mode at `mode` of its list (the profile keeps its
     // own), and the profile's lighting goes back to it.

@@ -43,7 +43,6 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
 
     // --- The operations the device list, the entries and the panels call (base behaviour;
     // the device classes fill them in). ---
-    virtual void RestartLighting() {}
     // Shows the frame on the light buttons of a shown page and has the driver send it to the
     // device (not through the receiver). Nothing while the lighting-control flag is 0.
     virtual void PresentFrame();
@@ -70,13 +69,9 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
             done(0, false);
         }
     }
-    virtual void LoadDefaultProfile() {}
-    virtual void LoadNameLists() {}
     // Switches "device_function_switch" and "device_key_function_switch" for a function type.
     virtual void SelectFunctionTab(int type);
-    virtual int GetFunctionType() const { return functionType_; }
-    virtual void InitProfileFolders() {}
-    virtual std::string GetProfileString() { return {}; }
+    int GetFunctionType() const { return functionType_; }
     virtual void SaveProfile() {}
     int GetKindIndex() const { return kindIndex_; }
     // Game lighting: a game's event shows `mode` for a while, then the device's own returns.

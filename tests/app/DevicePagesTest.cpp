@@ -587,10 +587,23 @@ TEST_F(DevicePagesTest, TheProfilePanelsButtonsAskWhatTheyMustAndSayWhyTheyRefus
     ASSERT_TRUE(click("device_sub_btn"));
     EXPECT_EQ(shown, "The last profile cannot be deleted.");
 
-    // Factory settings only when the person says so.
+    // Factory settings only when the person says so; then the keyboard is given them.
+    auto* kb = dynamic_cast<pages::CZentrixKeyboardDevice*>(keyboard);
+    ASSERT_NE(kb, nullptr);
+    profiles::KeyboardSystemStages stages = kb->systemStages();
+    const uint16_t factoryRate = stages.pollingRate;
+    stages.pollingRate = factoryRate == 3 ? 2 : 3;
+    kb->SetSystemStages(stages);
+    kb->SaveProfile();
     answer("cancel_btn");
     ASSERT_TRUE(click("default_btn"));
     EXPECT_EQ(shown, "Restore the factory settings of this device?");
+    EXPECT_NE(kb->systemStages().pollingRate, factoryRate) << "cancelled";
+    answer("confirm_btn");
+    ASSERT_TRUE(click("default_btn"));
+    ASSERT_TRUE(RunUntil([&] { return kb->systemStages().pollingRate == factoryRate; }))
+        << "the factory profile, applied";
+    EXPECT_TRUE(Settle(keyboard));
 
     // Export through the file dialog, and an import of something that is not a profile.
     EXPECT_FALSE(click("device_export_btn")) << "in the folded part of the panel";
