@@ -249,7 +249,10 @@ TEST_F(DevicePagesTest, AStillFrameRestsTheFrameTimerAndAChangeWakesIt) {
     Plug("headset");
     ASSERT_TRUE(RunUntil([&] { return Only(CDeviceList::kHeadset) != nullptr; }));
     CZentrixUSBDevice* headset = Only(CDeviceList::kHeadset);
-    // The headset's own lighting would paint over the light set below at its next step.
+    // The headset's own lighting would paint over the light set below at its next step: it
+    // stops once its read (which starts it) is over.
+    ASSERT_TRUE(RunUntil([&] { return headset->readsAfterConnect() == 1; }));
+    ASSERT_TRUE(Settle(headset));
     headset->deviceDriver().StopLightingThread();
     ASSERT_TRUE(RunUntil([&] { return EntryOf(headset)->frameTimerResting(); }))
         << "nothing new to show: the timer rests";
