@@ -127,8 +127,8 @@ void CLightPanelRouter::ApplySameEffect(CZentrixUSBDevice& device) {
     settings.brightness = std::min<int>(light.light, kSliderMaximum);
     settings.colourCycle = light.multiColor != 0;
     settings.colour = uint32_t{light.red} << 16 | uint32_t{light.green} << 8 | light.blue;
-    sync->SetSettings(settings);
     window_.devices()->TakePartInSync();
+    sync->SetSettings(settings);  // after: it wakes the thread that plays for them
 }
 
 bool CLightPanelRouter::OnItemSelect(CZentrixUSBDevice& device, ui::CControlUI* sender) {

@@ -179,7 +179,7 @@ void CMainWnd::StartWorkers() {
         }
     }
     sync_ = std::make_unique<SyncLighting>(*devices_);
-    syncThread_.Start([this](platform::Event& stop) { sync_->Run(stop); });
+    syncThread_.Start([this](platform::Event& stop) { sync_->Run(stop); }, "sync lighting");
     workers_.Place(WorkerSlots::kSyncLightingSlot, &syncThread_);
     WatchProfiles();
 }

@@ -75,18 +75,23 @@ void SyncLighting::SetSettings(const Settings& settings) {
     brightness_ = settings.brightness;
     colourCycle_ = settings.colourCycle;
     colour_ = settings.colour;
+    settingsChanged_.Set();
 }
 
 SyncLighting::Settings SyncLighting::settings() const {
     return {effect_.load(), speed_.load(), brightness_.load(), colourCycle_.load(), colour_.load()};
 }
 
-bool SyncLighting::AnyTakesPart() const {
+bool SyncLighting::AnyTakesPart(bool* anyOption) const {
+    *anyOption = false;
     for (const auto kind : {CDeviceList::kMouse, CDeviceList::kKeyboard, CDeviceList::kMousePad,
                             CDeviceList::kHeadset}) {
         for (const pages::CZentrixUSBDevice* device : devices_.Devices(kind)) {
-            if (device->deviceDriver().syncOption() && device->IsConnected()) {
-                return true;
+            if (device->deviceDriver().syncOption()) {
+                *anyOption = true;
+                if (device->IsConnected()) {
+                    return true;
+                }
             }
         }
     }
@@ -112,8 +117,13 @@ void SyncLighting::Run(platform::Event& stop) {
             platform::DebugOutput::Write("同步灯光线程设定退出");
             return;
         }
-        if (!AnyTakesPart()) {
-            if (stop.Wait(1000)) {
+        bool anyOption = false;
+        if (!AnyTakesPart(&anyOption)) {
+            // A device that takes part may connect again: looked at every second. With none
+            // taking part the thread sleeps until the person asks for the effect.
+            const uint32_t wait = anyOption ? 1000 : platform::kInfinite;
+            if (const auto woke = platform::WaitAny({&stop, &settingsChanged_}, wait);
+                woke && *woke == 0) {
                 platform::DebugOutput::Write("同步灯光线程设定退出");
                 return;
             }

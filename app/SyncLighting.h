@@ -33,6 +33,8 @@ class SyncLighting {
 
     explicit SyncLighting(const CDeviceList& devices) : devices_(devices) {}
 
+    // The effect to play from now on; the thread, resting while no device takes part, looks
+    // again.
     void SetSettings(const Settings& settings);
     Settings settings() const;
 
@@ -40,7 +42,9 @@ class SyncLighting {
     void Run(platform::Event& stop);
 
   private:
-    bool AnyTakesPart() const;
+    // Whether a connected device takes part; `anyOption` says whether any device has the
+    // option on at all (connected or not).
+    bool AnyTakesPart(bool* anyOption) const;
     void Hand(uint32_t frame) const;
 
     const CDeviceList& devices_;
@@ -49,6 +53,7 @@ class SyncLighting {
     std::atomic<int> brightness_{4};
     std::atomic<bool> colourCycle_{false};
     std::atomic<uint32_t> colour_{0xFFFFFF};
+    platform::Event settingsChanged_{platform::Event::Reset::kAuto};
 };
 
 }  // namespace marlo::app

@@ -13,10 +13,14 @@ using platform::DebugOutput;
 
 namespace {
 
-// How often the event thread looks at its stop event while it waits for a report.
-constexpr uint32_t kEventReadSliceMs = 100;
+// How long the event thread waits after a failed wait for a report (the node going, or closed).
+constexpr uint32_t kEventRetryMs = 100;
 // How long reports gather before the event thread takes them together.
 constexpr uint32_t kEventGatherMs = 20;
+// The lighting thread's tick: an effect steps every SpeedTicks of them.
+constexpr uint32_t kTickMs = 2;
+// How often the lighting thread looks again while the device is not connected.
+constexpr uint32_t kClosedWaitMs = 100;
 
 }  // namespace
 
@@ -97,6 +101,7 @@ void DeviceDriver::PollStatus(std::function<void(const CommandStatus&)> shown) {
 void DeviceDriver::SetLightingControl(bool on) {
     lightingControl_ = on;
     FrameOutdated();
+    WakeLighting();
     if (on && productCode_ == 1) {
         work_.Post([this] { channel_.LightingControl(); });
     }
@@ -176,7 +181,7 @@ void DeviceDriver::OnDeviceEvent(uint16_t code) {
 
 void DeviceDriver::StartLightingThread() {
     StopLightingThread();
-    lightingThread_.Start([this](platform::Event& stop) { RunLighting(stop); });
+    lightingThread_.Start([this](platform::Event& stop) { RunLighting(stop); }, "lighting");
 }
 
 void DeviceDriver::StopLightingThread() {
@@ -210,25 +215,30 @@ void DeviceDriver::StepForMode(int mode) {
 }
 
 void DeviceDriver::RunLighting(platform::Event& stop) {
-    int ticks = 0;
     for (;;) {
-        if (stop.Wait(1)) {
+        uint32_t waitMs = kClosedWaitMs;
+        if (channel_.connected()) {
+            const int mode = CurrentLightingMode();
+            StepForMode(mode);
+            // An effect moves one step every few ticks by its speed; a still one (static, off,
+            // a mode of the device's own) waits for the next change of the lighting.
+            const bool moving =
+                mode == kModeColourCycle || mode == kModeBreathing || mode == kModeBlink;
+            waitMs = moving
+                         ? kTickMs *
+                               static_cast<uint32_t>(LightTables::SpeedTicks(CurrentEffect().speed))
+                         : platform::kInfinite;
+        }
+        if (const auto woke = platform::WaitAny({&stop, &lightingWake_}, waitMs);
+            woke && *woke == 0) {
             DebugOutput::Write("MS灯光线程设定退出");
             return;
         }
-        if (!channel_.connected()) {
-            stop.Wait(100);
-            continue;
-        }
-        if (channel_.hold()) {
-            continue;
-        }
-        stop.Wait(1);
-        if (++ticks >= LightTables::SpeedTicks(CurrentEffect().speed)) {
-            ticks = 0;
-            StepForMode(CurrentLightingMode());
-        }
     }
+}
+
+void DeviceDriver::WakeLighting() {
+    lightingWake_.Set();
 }
 
 bool DeviceDriver::OpenEventInterface(const std::string& path) {
@@ -239,7 +249,7 @@ bool DeviceDriver::OpenEventInterface(const std::string& path) {
         eventChannel_.SetConnected(true);
     }
     if (!eventThread_.IsRunning()) {
-        eventThread_.Start([this](platform::Event& stop) { RunEvents(stop); });
+        eventThread_.Start([this](platform::Event& stop) { RunEvents(stop); }, "device events");
     }
     return true;
 }
@@ -262,17 +272,16 @@ void DeviceDriver::RunEvents(platform::Event& stop) {
             return ended();
         }
         if (!eventChannel_.connected()) {
-            stop.Wait(kEventReadSliceMs);
+            stop.Wait(kEventRetryMs);
             continue;
         }
         // Every handle of the node gets every report, the answers to this program's commands
         // among them (hundreds a second while lighting streams): once one is there, the thread
         // lets the others gather for a moment and then takes them all, rather than waking for
-        // each. The node's queue holds far more than gather meanwhile. The wait goes in slices
-        // so that the stop event is seen.
-        if (!events.WaitForInput(kEventReadSliceMs)) {
-            if (events.lastReadFailure() != hid::HidInterface::Failure::kTimeout &&
-                stop.Wait(kEventReadSliceMs)) {
+        // each. The node's queue holds far more than gather meanwhile. The wait ends at the
+        // stop event too; after a failure (the node going) it looks again after a while.
+        if (!events.WaitForInput(platform::kInfinite, &stop)) {
+            if (stop.Wait(0) || stop.Wait(kEventRetryMs)) {
                 return ended();
             }
             continue;

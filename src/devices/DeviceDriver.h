@@ -88,7 +88,10 @@ class DeviceDriver {
     bool lightingControl() const { return lightingControl_; }
     // Synchronised lighting: whether it plays here, and its frame (red | green << 8 |
     // blue << 16 | level << 24), handed from the synchronised-lighting thread.
-    void SetSyncOption(bool on) { syncOption_ = on; }
+    void SetSyncOption(bool on) {
+        syncOption_ = on;
+        WakeLighting();  // a resting lighting thread plays (or leaves) the synchronised frames
+    }
     bool syncOption() const { return syncOption_; }
     void SetSyncFrame(uint32_t packed) { syncFrame_ = packed; }
     uint32_t syncFrame() const { return syncFrame_; }
@@ -131,8 +134,11 @@ class DeviceDriver {
     // What the base lighting thread steps (the product's drivers know it).
     virtual int CurrentLightingMode() const { return kModeStatic; }
     virtual EffectSettings CurrentEffect() const { return {}; }
-    // The lighting thread's body: it steps the effect until `stop`.
+    // The lighting thread's body: it steps the effect until `stop`, and rests while the
+    // effect stands still.
     virtual void RunLighting(platform::Event& stop);
+    // What CurrentLightingMode or CurrentEffect say changed: the lighting thread looks again.
+    void WakeLighting();
     // A notification's code, on the event thread; the base asks for a read on 0x401.
     virtual void OnDeviceEvent(uint16_t code);
     // The frame to the device (the work thread): the colour stream in the base.
@@ -142,6 +148,8 @@ class DeviceDriver {
     void SyncRequested();
 
     LightingFrame frame_;
+    // Set when the lighting changed: the lighting thread waits on it besides its stop event.
+    platform::Event lightingWake_{platform::Event::Reset::kAuto};
 
   private:
     void RunEvents(platform::Event& stop);

@@ -50,7 +50,7 @@ void DeviceWork::Post(Work work, Completion done, std::string_view kind) {
     {
         std::lock_guard lock(threadLock_);
         if (!thread_.IsRunning()) {
-            thread_.Start([this](platform::Event& stop) { Run(stop); });
+            thread_.Start([this](platform::Event& stop) { Run(stop); }, "device work");
         }
     }
     wake_.Set();

@@ -50,6 +50,7 @@ void HeadsetDriver::LightingChanged(const profiles::LightInfo& light) {
     effect_.speed = std::min<int>(light.speed, 4);
     effect_.rainbow = light.multiColor != 0;
     effect_.forward = light.fx == 0;
+    WakeLighting();
 }
 
 int HeadsetDriver::CurrentLightingMode() const {

@@ -116,7 +116,7 @@ class HeadsetDriver : public DeviceDriver {
     // by `keep`, into the stages; then the profile is saved.
     void KeepAudio(const std::function<void(profiles::HeadsetSystemSetStages&,
                                             const CHeadsetAudio::State&)>& keep);
-    // What the lighting thread steps, from the lighting the driver has.
+    // What the lighting thread steps, from the lighting the driver has (and it looks again).
     void LightingChanged(const profiles::LightInfo& light);
 
     const DevicePlaces places_;

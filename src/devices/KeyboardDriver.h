@@ -252,7 +252,6 @@ class KeyboardDriver : public DeviceDriver {
     KeyboardPositionMap streamMap_;
     size_t streamSlots_ = 0;
     std::atomic<bool> restartSteps_{true};
-    platform::Event lightingWake_{platform::Event::Reset::kAuto};
     KeyboardStepTimer stepTimer_;  // the lighting thread's
     KeyboardKeyReader keyReader_;
 };

@@ -291,6 +291,7 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
         const bool sync = syncOption();
         KeyboardLightSettings s;
         bool streamed = false;
+        bool still = false;  // a still mode drawn once: no step is due until a change
         {
             std::lock_guard lock(lightingMutex_);
             s = lightSettings_;
@@ -307,6 +308,8 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
                         KeyboardColourStream::Build(engine_.elements(), streamMap_, streamSlots_);
                 }
             }
+            still = !sync && lightingSetUp_ && KeyboardLightingEngine::IsStill(s.mode) &&
+                    engine_.steps() > 0;
         }
         // The page: the newest frame, no more often than a person can follow (an unchanged
         // frame is not drawn again).
@@ -333,8 +336,10 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
         // or stop: at least a millisecond, unless a frame just went out and the next is due at
         // once (the link paces the stream then).
         const uint64_t after = NowUs();
-        uint64_t due = sync ? after + KeyboardStepTimer::kTickUs
-                            : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
+        constexpr uint64_t kNever = UINT64_MAX;
+        uint64_t due = sync    ? after + KeyboardStepTimer::kTickUs
+                       : still ? kNever
+                               : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
         if (!toShow.empty()) {
             due = std::min(due, shownUs + pageFrameUs);
         }
@@ -343,7 +348,9 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
         }
         const uint64_t least = sent && due <= after ? 0 : 1;
         const uint64_t left = due > after ? due - after : 0;
-        const auto waitMs = static_cast<uint32_t>(std::max<uint64_t>(least, (left + 999) / 1000));
+        const auto waitMs =
+            due == kNever ? platform::kInfinite
+                          : static_cast<uint32_t>(std::max<uint64_t>(least, (left + 999) / 1000));
         if (const auto woke = platform::WaitAny({&stop, &lightingWake_}, waitMs);
             woke && *woke == 0) {
             return ended();

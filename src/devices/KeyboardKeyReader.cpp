@@ -70,7 +70,7 @@ bool KeyboardKeyReader::Start(const std::string& path, PressHandler onPress) {
         return false;
     }
     onPress_ = std::move(onPress);
-    thread_.Start([this](platform::Event& stop) { Run(stop); });
+    thread_.Start([this](platform::Event& stop) { Run(stop); }, "key reader");
     return true;
 }
 

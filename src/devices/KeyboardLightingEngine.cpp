@@ -105,7 +105,7 @@ void KeyboardLightingEngine::Setup(const KeyboardLightSettings& s,
             }
             break;
         default:  // the common set-up: the still modes show their colour at once
-            if (s.mode == 3 || s.mode == 0 || (s.mode >= 31 && s.mode <= 39)) {
+            if (IsStill(s.mode)) {
                 StepStatic(s);
             }
             break;

@@ -44,6 +44,8 @@ class KeyboardLightingEngine {
 
     // Key presses light keys in these modes.
     static bool IsReactive(int mode);
+    // The modes that stand still once set up (a step draws the same again).
+    static bool IsStill(int mode) { return mode == 0 || mode == 3 || (mode >= 31 && mode <= 39); }
     // The modes whose frames the host streams to the keyboard.
     static bool IsHostStreamed(int mode) { return mode == 29 || mode == 30; }
 

@@ -58,8 +58,6 @@ class CommandChannel {
     // it is connected again.
     void Abort();
     bool connected() const { return connected_; }
-    void SetHold(bool hold) { hold_ = hold; }
-    bool hold() const { return hold_; }
     // True while at least one exchange is in progress.
     bool busy() const { return busy_.load() > 0; }
 
@@ -174,7 +172,6 @@ class CommandChannel {
     // while there are any.
     std::atomic<int> waitingCommands_{0};
     std::atomic<bool> connected_{false};
-    std::atomic<bool> hold_{false};
     HidInterface cable_;
     HidInterface receiver_;
     // 1st; recursive, so the commands of a transaction run inside it on its thread.

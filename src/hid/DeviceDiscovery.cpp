@@ -18,7 +18,7 @@ DeviceDiscovery::~DeviceDiscovery() {
 }
 
 bool DeviceDiscovery::Start() {
-    return worker_.Start([this](platform::Event& stop) { Run(stop); });
+    return worker_.Start([this](platform::Event& stop) { Run(stop); }, "discovery");
 }
 
 platform::WorkerThread::StopResult DeviceDiscovery::Stop(uint32_t timeoutMs) {
@@ -36,7 +36,8 @@ void DeviceDiscovery::Run(platform::Event& stop) {
         // Until the next poll, a change of the device nodes, or the stop signal (which the
         // next turn sees, and ends).
         pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {changes.fd(), POLLIN, 0}};
-        if (poll(fds, 2, kPassIntervalMs) > 0 && (fds[1].revents & POLLIN)) {
+        const uint32_t interval = changes.fd() >= 0 ? kWatchedPassIntervalMs : kPassIntervalMs;
+        if (poll(fds, 2, static_cast<int>(interval)) > 0 && (fds[1].revents & POLLIN)) {
             changes.Drain();
         }
     }

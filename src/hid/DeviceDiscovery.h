@@ -19,7 +19,10 @@ class DeviceDiscovery {
   public:
     static constexpr uint32_t kDeviceAttached = 0xC12;
     static constexpr uint32_t kDeviceDetached = 0xC13;
+    // Between two passes while the device nodes cannot be watched; while they are, a change
+    // starts a pass at once and the passes between are only a safety net.
     static constexpr uint32_t kPassIntervalMs = 100;
+    static constexpr uint32_t kWatchedPassIntervalMs = 5000;
 
     DeviceDiscovery(DeviceSlots& slots, platform::MessageLoop& loop, platform::WindowHandle window,
                     uint32_t instanceMessage);

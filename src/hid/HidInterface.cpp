@@ -292,24 +292,26 @@ int HidInterface::Read(uint8_t* buffer, uint32_t length, uint32_t* transferred,
     return Transfer(Direction::kRead, buffer, length, transferred, timeoutMs);
 }
 
-bool HidInterface::WaitForInput(uint32_t timeoutMs) {
+bool HidInterface::WaitForInput(uint32_t timeoutMs, platform::Event* stop) {
     int fd = -1;
     if (!BeginTransfer(Direction::kRead, &fd)) {
         return false;
     }
     const uint64_t start = platform::MonotonicMs();
-    pollfd fds[2] = {{cancel_.fd(), POLLIN, 0}, {fd, POLLIN, 0}};
+    // A stop event set meanwhile ends the wait as a cancel does (-1 is left out by poll).
+    pollfd fds[3] = {
+        {cancel_.fd(), POLLIN, 0}, {fd, POLLIN, 0}, {stop != nullptr ? stop->fd() : -1, POLLIN, 0}};
     int n = 0;
     do {
         const uint32_t left = platform::RemainingMs(timeoutMs, start);
-        n = poll(fds, 2, left == platform::kInfinite ? -1 : static_cast<int>(left));
+        n = poll(fds, 3, left == platform::kInfinite ? -1 : static_cast<int>(left));
     } while (n < 0 && errno == EINTR);
     Failure failure = Failure::kNone;
     if (n < 0) {
         failure = Failure::kIoError;
     } else if (n == 0) {
         failure = Failure::kTimeout;
-    } else if (fds[0].revents & POLLIN) {
+    } else if ((fds[0].revents & POLLIN) || (fds[2].revents & POLLIN)) {
         failure = Failure::kCancelled;
     } else if (!(fds[1].revents & POLLIN)) {
         failure = Failure::kDisconnected;

@@ -63,9 +63,10 @@ class HidInterface {
     // The timeout bounds the whole call, however many reports of other collections arrive;
     // 0 takes only what is already waiting.
     int Read(uint8_t* buffer, uint32_t length, uint32_t* transferred, uint32_t timeoutMs);
-    // Waits until a report of any collection of the node is waiting, at most `timeoutMs`;
-    // false on timeout, cancel or failure (lastReadFailure says which). Nothing is read.
-    bool WaitForInput(uint32_t timeoutMs);
+    // Waits until a report of any collection of the node is waiting, at most `timeoutMs`,
+    // or until `stop` (a manual-reset event, when given) is set; false on timeout, cancel,
+    // stop or failure (lastReadFailure says which: a stop is a cancel). Nothing is read.
+    bool WaitForInput(uint32_t timeoutMs, platform::Event* stop = nullptr);
     // One output report from `buffer`, byte 0 the report ID. 1 on success, else 0.
     int Write(const uint8_t* buffer, uint32_t length, uint32_t* transferred, uint32_t timeoutMs);
     // How the last read, and the last write, on this object ended (kNone after a success).

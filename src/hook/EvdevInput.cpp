@@ -86,7 +86,7 @@ size_t CEvdevInput::StartWith(std::vector<int> descriptors, Sink sink) {
         return 0;
     }
     sink_ = std::move(sink);
-    reader_.Start([this](platform::Event& stop) { Read(stop); });
+    reader_.Start([this](platform::Event& stop) { Read(stop); }, "evdev reader");
     return nodes_.size();
 }
 

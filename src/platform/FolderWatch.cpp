@@ -45,7 +45,7 @@ bool FolderWatch::Start(const std::filesystem::path& folder, Changed changed) {
         return false;
     }
     changed_ = std::move(changed);
-    return worker_.Start([this](Event& stop) { Run(stop); });
+    return worker_.Start([this](Event& stop) { Run(stop); }, "folder watch");
 }
 
 void FolderWatch::Stop() {

@@ -69,7 +69,7 @@ bool MessageEndpoint::Start(const std::filesystem::path& socketPath, AsyncHandle
         listenFd_, std::move(handler),
         EndpointServer::Limits{kMaxConnections, kMaxWaitingAnswers, kRequestTimeoutMs,
                                kIdleTimeoutMs, withdrawAfterMs});
-    worker_.Start([this](Event& stop) { server_->Run(stop); });
+    worker_.Start([this](Event& stop) { server_->Run(stop); }, "endpoint");
     return true;
 }
 

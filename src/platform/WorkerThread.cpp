@@ -1,5 +1,7 @@
 #include "platform/WorkerThread.h"
 
+#include <pthread.h>
+
 #include <utility>
 
 namespace marlo::platform {
@@ -11,13 +13,16 @@ WorkerThread::~WorkerThread() {
     }
 }
 
-bool WorkerThread::Start(Body body) {
+bool WorkerThread::Start(Body body, const char* name) {
     if (thread_.joinable()) {
         return false;
     }
     stop_.ResetEvent();
     ended_.ResetEvent();
-    thread_ = std::thread([this, body = std::move(body)] {
+    thread_ = std::thread([this, body = std::move(body), name] {
+        if (name != nullptr) {
+            pthread_setname_np(pthread_self(), name);  // at most 15 bytes: longer is refused
+        }
         body(stop_);
         ended_.Set();
     });

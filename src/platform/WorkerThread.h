@@ -22,8 +22,9 @@ class WorkerThread {
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
 
-    // Starts the body on a new thread; false when a thread is already running.
-    bool Start(Body body);
+    // Starts the body on a new thread; false when a thread is already running. `name` (a
+    // literal of at most 15 bytes) names the thread for the system's tools.
+    bool Start(Body body, const char* name = nullptr);
     bool IsRunning() const { return thread_.joinable(); }
 
     void SignalStop() { stop_.Set(); }

@@ -235,7 +235,9 @@ TEST_F(DevicePagesTest, SynchronisedLightingPlaysOnTheDevicesThatTakePart) {
     wnd_->syncLighting()->SetSettings(steady);
     backend_.RunFor(100);
     EXPECT_EQ(keyboard->deviceDriver().syncFrame(), 0u) << "not while no device takes part";
+    // As the person's "same effect" does: the devices take part, then the effect is set.
     keyboard->deviceDriver().SetSyncOption(true);
+    wnd_->syncLighting()->SetSettings(steady);
     EXPECT_TRUE(RunUntil([&] { return keyboard->deviceDriver().syncFrame() == 0xFF00FF00u; }));
     // The keyboard's lights take that frame in place of its own mode's.
     EXPECT_TRUE(RunUntil([&] {

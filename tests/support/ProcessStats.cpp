@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -38,6 +39,27 @@ double CpuSeconds(pid_t pid) {
         }
     }
     return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+std::map<std::string, unsigned long long> ThreadSwitches(pid_t pid) {
+    std::map<std::string, unsigned long long> switches;
+    std::error_code ec;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
+        std::ifstream status(task.path() / "status");
+        std::string name;
+        unsigned long long count = 0;
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("Name:", 0) == 0) {
+                name = line.substr(line.find_first_not_of(" \t", 5));
+            } else if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+                       line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+                count += std::strtoull(line.c_str() + line.find(':') + 1, nullptr, 10);
+            }
+        }
+        switches[task.path().filename().string() + " " + name] = count;
+    }
+    return switches;
 }
 
 }  // namespace marlo::test
