@@ -29,6 +29,7 @@ namespace {
 
 using Switches = std::map<std::string, unsigned long long>;
 constexpr uint8_t kStaticMode = 3;
+constexpr uint8_t kWaveMode = 1;
 
 // The span's CPU share and wake-ups, and the six threads that woke most.
 void Measure(pid_t pid, const char* what, int seconds) {
@@ -94,6 +95,14 @@ int main(int argc, char** argv) {
     server.Plug("headset", std::move(headset));
     sleep(3);  // attached and read
     Measure(pid, "keyboard and headset in a static effect, window hidden", seconds);
+    // The keyboard again, in wave: an effect the keyboard animates itself.
+    server.Unplug("keyboard");
+    sleep(1);
+    keyboard = marlo::sim::SimCatalog::Create("keyboard");
+    dynamic_cast<marlo::sim::KeyboardDevice&>(*keyboard).model().settings()[1] = kWaveMode;
+    server.Plug("keyboard", std::move(keyboard));
+    sleep(3);
+    Measure(pid, "keyboard in wave (its own animation), window hidden", seconds);
     status = 0;
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);

@@ -95,6 +95,15 @@ class DeviceDriver {
     bool syncOption() const { return syncOption_; }
     void SetSyncFrame(uint32_t packed) { syncFrame_ = packed; }
     uint32_t syncFrame() const { return syncFrame_; }
+    // Whether a person can see the device's page (its drawing follows the frame). A device
+    // that animates its effect itself is then only stepped for the drawing; its lighting
+    // thread looks again when this changes.
+    void SetWatched(bool watched) {
+        if (watched_.exchange(watched) != watched) {
+            WakeLighting();
+        }
+    }
+    bool watched() const { return watched_; }
     // Game lighting holds the device's own lighting back while a game event is shown.
     void SetLightingSuspended(bool suspended) { lightingSuspended_ = suspended; }
     bool lightingSuspended() const { return lightingSuspended_; }
@@ -167,6 +176,7 @@ class DeviceDriver {
     std::atomic<bool> statusPending_{false};
     std::atomic<bool> lightingControl_{true};
     std::atomic<bool> syncOption_{false};
+    std::atomic<bool> watched_{true};
     std::atomic<uint32_t> syncFrame_{0};
     std::atomic<bool> lightingSuspended_{false};
     std::atomic<bool> frameSent_{false};

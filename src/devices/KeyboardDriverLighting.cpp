@@ -289,9 +289,12 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
             toSend.clear();
         }
         const bool sync = syncOption();
+        const bool seen = watched();
         KeyboardLightSettings s;
         bool streamed = false;
-        bool still = false;  // a still mode drawn once: no step is due until a change
+        // Nothing due until a change: a still mode drawn once, or a mode the keyboard animates
+        // itself while nobody sees its drawing.
+        bool resting = false;
         {
             std::lock_guard lock(lightingMutex_);
             s = lightSettings_;
@@ -300,7 +303,8 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
                        KeyboardLightingEngine::IsHostStreamed(s.mode);
             if (sync) {
                 toShow = SyncEntries(syncFrame(), KeyboardLightingEngine::kLights);
-            } else if (lightingSetUp_ && stepTimer_.Due(s.mode, s.deviceSpeed, now, streamed)) {
+            } else if (lightingSetUp_ && (seen || streamed) &&
+                       stepTimer_.Due(s.mode, s.deviceSpeed, now, streamed)) {
                 engine_.Step(s, reactive_);
                 toShow = ToEntries(engine_.elements());
                 if (streamed) {
@@ -308,8 +312,9 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
                         KeyboardColourStream::Build(engine_.elements(), streamMap_, streamSlots_);
                 }
             }
-            still = !sync && lightingSetUp_ && KeyboardLightingEngine::IsStill(s.mode) &&
-                    engine_.steps() > 0;
+            resting = !sync && lightingSetUp_ &&
+                      ((KeyboardLightingEngine::IsStill(s.mode) && engine_.steps() > 0) ||
+                       (!seen && !streamed));
         }
         // The page: the newest frame, no more often than a person can follow (an unchanged
         // frame is not drawn again).
@@ -337,9 +342,9 @@ void KeyboardDriver::RunLighting(platform::Event& stop) {
         // once (the link paces the stream then).
         const uint64_t after = NowUs();
         constexpr uint64_t kNever = UINT64_MAX;
-        uint64_t due = sync    ? after + KeyboardStepTimer::kTickUs
-                       : still ? kNever
-                               : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
+        uint64_t due = sync      ? after + KeyboardStepTimer::kTickUs
+                       : resting ? kNever
+                                 : stepTimer_.NextDueUs(s.mode, s.deviceSpeed, after, streamed);
         if (!toShow.empty()) {
             due = std::min(due, shownUs + pageFrameUs);
         }

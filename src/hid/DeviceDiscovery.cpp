@@ -2,6 +2,8 @@
 
 #include <poll.h>
 
+#include <algorithm>
+
 #include "hid/NodeChangeWatch.h"
 #include "platform/DebugOutput.h"
 
@@ -32,11 +34,19 @@ void DeviceDiscovery::Run(platform::Event& stop) {
             DebugOutput::Write("抓取设备线程设定退出");
             return;
         }
+        passMissed_ = false;
         RunPass(&stop);
+        // A pass that could not look at everything (a listing or a node that failed for a
+        // moment) is tried again soon, then less and less often while it keeps failing.
+        retryMs_ = !passMissed_    ? 0
+                   : retryMs_ == 0 ? kPassIntervalMs
+                                   : std::min(retryMs_ * 2, kWatchedPassIntervalMs);
         // Until the next poll, a change of the device nodes, or the stop signal (which the
         // next turn sees, and ends).
         pollfd fds[2] = {{stop.fd(), POLLIN, 0}, {changes.fd(), POLLIN, 0}};
-        const uint32_t interval = changes.fd() >= 0 ? kWatchedPassIntervalMs : kPassIntervalMs;
+        const uint32_t interval = changes.fd() < 0 ? kPassIntervalMs
+                                  : retryMs_ > 0   ? retryMs_
+                                                   : kWatchedPassIntervalMs;
         if (poll(fds, 2, static_cast<int>(interval)) > 0 && (fds[1].revents & POLLIN)) {
             changes.Drain();
         }
@@ -55,6 +65,7 @@ void DeviceDiscovery::FindArrivals(platform::Event* stop) {
         // A listing can fail for a moment (a device leaving, sysfs busy); hot-plug detection
         // must not end for the rest of the run because of it, so the next pass tries again.
         DebugOutput::Write("device enumeration failed; trying again on the next pass");
+        passMissed_ = true;
         return;
     }
     while (const auto path = hid_.NextPath()) {
@@ -73,7 +84,8 @@ void DeviceDiscovery::FindArrivals(platform::Event* stop) {
             continue;
         }
         if (!hid_.Open(*path, true, false, true, false)) {
-            continue;  // in use or going away: tried again on the next pass
+            passMissed_ = true;  // in use or going away: tried again on the next pass
+            continue;
         }
         const HidAttributes attributes = hid_.attributes();
         const HidCapabilities caps = hid_.capabilities();

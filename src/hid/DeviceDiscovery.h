@@ -55,6 +55,9 @@ class DeviceDiscovery {
     const uint32_t instanceMessage_;
     HidInterface hid_;
     bool firstPass_ = true;
+    // The discovery thread's: whether the last pass missed something, and when to try again.
+    bool passMissed_ = false;
+    uint32_t retryMs_ = 0;
     platform::WorkerThread worker_;
 };
 

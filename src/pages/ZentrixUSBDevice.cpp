@@ -182,6 +182,11 @@ bool CZentrixUSBDevice::ShowFrameOnPage() {
     return true;
 }
 
+void CZentrixUSBDevice::SetVisible(bool visible) {
+    CHorizontalLayoutUI::SetVisible(visible);
+    driver_->SetWatched(PageWatched());
+}
+
 void CZentrixUSBDevice::PresentFrame() {
     if (!lightingControl()) {
         return;

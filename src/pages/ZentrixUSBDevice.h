@@ -118,9 +118,12 @@ class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump
     void SetWindowState(bool activeOrHovered) {
         if (activeOrHovered != windowState_) {
             windowState_ = activeOrHovered;
+            driver_->SetWatched(PageWatched());
             driver_->WakeFrame();
         }
     }
+    // Shown or hidden (its tab chosen or left): the driver hears whether it is watched.
+    void SetVisible(bool visible) override;
     bool windowState() const { return windowState_; }
     // Whether the program shows and sends lighting (see DeviceDriver::SetLightingControl).
     void SetLightingControl(bool on) {
