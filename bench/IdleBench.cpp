@@ -3,7 +3,6 @@
 // the headset plugged in their factory lighting. For each span (default 20 s): the share of a
 // core it used, and its wake-ups a second (the context switches of all its threads), with the
 // threads that woke most. A timing program, not a Google Benchmark.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +21,7 @@
 #include "sim/KeyboardDevice.h"
 #include "sim/SimCatalog.h"
 #include "sim/SimServer.h"
+#include "support/ChildProgram.h"
 #include "support/ProcessStats.h"
 #include "support/TempDir.h"
 
@@ -61,24 +61,11 @@ int main(int argc, char** argv) {
     const std::string program = std::string(MARLO_BIN_DIR) + "/marlo-gear";
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     marlo::test::TempDir dir;
-    const std::string runtime = (dir / "run").string();
-    mkdir(runtime.c_str(), 0700);
+    mkdir((dir / "run").c_str(), 0700);
     marlo::sim::SimServer server(dir / "hid");
 
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        const std::string root = (dir / "hid").string();
-        execl(program.c_str(), program.c_str(), "--hid-root", root.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const pid_t pid =
+        marlo::test::LaunchProgram(program, {"--hid-root", (dir / "hid").string()}, dir);
     sleep(3);  // started, its first discovery pass over
     int status = 1;
     if (waitpid(pid, nullptr, WNOHANG) != 0) {

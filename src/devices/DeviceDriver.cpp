@@ -111,9 +111,9 @@ void DeviceDriver::SendFrameLater(bool frameChanged) {
     if (!lightingControl_ || (!frameChanged && frameSent_)) {
         return;  // nothing new, and the device has it
     }
-    if (receiver_) {
+    if (receiver_ || !SendsFrames()) {
         frameSent_ = true;
-        return;  // behind the receiver the page shows the frame; nothing is sent
+        return;  // the page shows the frame; nothing is sent
     }
     work_.Post([this] { SendFrame(); }, {}, "frame");
 }
@@ -145,13 +145,17 @@ void DeviceDriver::SetFrameWakeHandler(std::function<void()> handler) {
 }
 
 void DeviceDriver::WakeFrame() {
+    CallHandler(&DeviceDriver::frameWake_);
+}
+
+void DeviceDriver::CallHandler(std::function<void()> DeviceDriver::*which) {
     std::function<void()> handler;
     {
         std::lock_guard lock(handlerLock_);
-        handler = frameWake_;
+        handler = this->*which;
     }
     if (handler) {
-        handler();
+        handler();  // outside the lock: it may set another handler
     }
 }
 
@@ -161,14 +165,7 @@ void DeviceDriver::SetSyncRequestHandler(std::function<void()> handler) {
 }
 
 void DeviceDriver::SyncRequested() {
-    std::function<void()> handler;
-    {
-        std::lock_guard lock(handlerLock_);
-        handler = syncRequested_;
-    }
-    if (handler) {
-        handler();
-    }
+    CallHandler(&DeviceDriver::syncRequested_);
 }
 
 void DeviceDriver::OnDeviceEvent(uint16_t code) {

@@ -152,6 +152,8 @@ class DeviceDriver {
     virtual void OnDeviceEvent(uint16_t code);
     // The frame to the device (the work thread): the colour stream in the base.
     virtual void SendFrame();
+    // Whether the device is sent the frame the page shows at all.
+    virtual bool SendsFrames() const { return true; }
     void SetFrameSent(bool sent) { frameSent_ = sent; }
     // The sync request handler, if any (the event thread).
     void SyncRequested();
@@ -161,6 +163,8 @@ class DeviceDriver {
     platform::Event lightingWake_{platform::Event::Reset::kAuto};
 
   private:
+    // Calls one of the handlers, copied under handlerLock_, when it is set.
+    void CallHandler(std::function<void()> DeviceDriver::*which);
     void RunEvents(platform::Event& stop);
     void StepForMode(int mode);
 

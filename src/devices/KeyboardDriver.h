@@ -194,8 +194,8 @@ class KeyboardDriver : public DeviceDriver {
     // re-read the profile list; 0x10xN makes slot N active, 0x11MN too with byte 17 = M.
     void OnDeviceEvent(uint16_t code) override;
     // The keyboard takes the colour stream only in its host-streamed modes, which the
-    // lighting thread sends itself: a frame is never sent on its own.
-    void SendFrame() override { SetFrameSent(true); }
+    // lighting thread sends itself: the page's frame is never sent on its own.
+    bool SendsFrames() const override { return false; }
     void RunLighting(platform::Event& stop) override;
 
   private:

@@ -268,6 +268,24 @@ TEST_F(KeyboardDeviceTest, KeysPressedOnTheKeyboardLightInAReactiveMode) {
     EXPECT_FALSE(keyboard_.driver().keyReaderRunning());
 }
 
+// Wave is the keyboard's own animation: the program steps it only for the drawing, so while
+// nobody sees the drawing the lighting thread rests, and it steps again once it is seen.
+TEST_F(KeyboardDeviceTest, AModeTheKeyboardAnimatesIsSteppedOnlyWhileItsDrawingIsSeen) {
+    ASSERT_TRUE(keyboard_.ReadKeyTables());
+    ASSERT_EQ(keyboard_.LoadProfile(), 1);
+    SetMode(1);
+    keyboard_.ReadAfterConnect();
+    devices::KeyboardDriver& driver = keyboard_.driver();
+    ASSERT_TRUE(Within(3000, [&] { return driver.lightingSteps() >= 2; })) << "seen: it steps";
+    driver.SetWatched(false);
+    const uint32_t resting = driver.lightingSteps() + 1;  // a step under way may still end
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_LE(driver.lightingSteps(), resting) << "unseen: it rests";
+    driver.SetWatched(true);
+    EXPECT_TRUE(Within(3000, [&] { return driver.lightingSteps() > resting + 1; }))
+        << "seen again: it steps again";
+}
+
 TEST_F(KeyboardDeviceTest, PaintingAKeyInTheCustomModeSendsTheSelectionMask) {
     ASSERT_TRUE(keyboard_.ReadKeyTables());
     ASSERT_EQ(keyboard_.LoadProfile(), 1);
