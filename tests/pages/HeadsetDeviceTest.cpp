@@ -164,8 +164,14 @@ TEST_F(HeadsetDeviceTest, TheLightsFollowTheLightingMode) {
     light.light = 4;
     light.red = 200;
     headset_.SetLightInfo(light);
-    for (int i = 0; i < 200 && headset_.deviceDriver().frame().GetLight(12).red == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The factory mode (the colour cycle) may have made a step first: the static red is waited
+    // for.
+    const auto staticRed = [&] {
+        const devices::LightEntry e = headset_.deviceDriver().frame().GetLight(12);
+        return e.red == 200 && e.green == 0 && e.blue == 0;
+    };
+    for (int i = 0; i < 300 && !staticRed(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     headset_.PresentFrame();
     ReportsAfter(12);
