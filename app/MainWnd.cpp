@@ -590,7 +590,6 @@ void CMainWnd::ShowWriteStatus(bool failed) {
 void CMainWnd::ShowGameLighting(uintptr_t which, intptr_t mode) {
     if (which <= 2) {
         if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
-            device->deviceDriver().SetLightingSuspended(false);
             device->ShowGameLighting(static_cast<int>(mode));
         }
     }
@@ -599,7 +598,6 @@ void CMainWnd::ShowGameLighting(uintptr_t which, intptr_t mode) {
 
 void CMainWnd::RestoreOwnLighting() {
     if (CZentrixUSBDevice* device = devices_->CurrentDevice()) {
-        device->deviceDriver().SetLightingSuspended(false);
         device->RestoreOwnLighting();
         device->RefreshPage();
     }

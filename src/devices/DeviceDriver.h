@@ -104,9 +104,6 @@ class DeviceDriver {
         }
     }
     bool watched() const { return watched_; }
-    // Game lighting holds the device's own lighting back while a game event is shown.
-    void SetLightingSuspended(bool suspended) { lightingSuspended_ = suspended; }
-    bool lightingSuspended() const { return lightingSuspended_; }
     // The frame to the device on the work thread, when it does not have it yet (a frame
     // waiting there already sends the newest). Nothing behind the receiver, or while the
     // lighting control is off.
@@ -182,7 +179,6 @@ class DeviceDriver {
     std::atomic<bool> syncOption_{false};
     std::atomic<bool> watched_{true};
     std::atomic<uint32_t> syncFrame_{0};
-    std::atomic<bool> lightingSuspended_{false};
     std::atomic<bool> frameSent_{false};
     uint64_t streamHeldUntilMs_ = 0;  // the work thread's
 

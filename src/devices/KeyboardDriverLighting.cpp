@@ -2,7 +2,6 @@
 // selection mask, and the key presses the reactive modes light.
 #include <algorithm>
 #include <chrono>
-#include <memory>
 
 #include "devices/KeyboardColourStream.h"
 #include "devices/KeyboardDriver.h"
@@ -219,45 +218,6 @@ void KeyboardDriver::Removed() {
     work().Stop();
     keyReader_.Stop();
     StopLightingThread();
-}
-
-void KeyboardDriver::PostWrite(std::function<int()> write, WriteDone done, std::string_view kind) {
-    struct Outcome {
-        int result = 0;
-        bool failed = false;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    work().Post(
-        [this, write = std::move(write), outcome] {
-            outcome->result = write();
-            outcome->failed = lastWriteFailed();
-        },
-        [done = std::move(done), outcome] {
-            if (done) {
-                done(outcome->result, outcome->failed);
-            }
-        },
-        kind);
-}
-
-void KeyboardDriver::OnDeviceEvent(uint16_t code) {
-    constexpr uint16_t kSyncWithList = 1026;
-    if (code == kSyncWithList) {
-        profileListRequested_ = true;
-        DeviceDriver::OnDeviceEvent(kSyncRequestCode);
-        return;
-    }
-    const uint8_t high = static_cast<uint8_t>(code >> 8);
-    if (code > kSyncWithList && (high == 0x10 || high == 0x11)) {
-        SetActiveSlot(static_cast<uint8_t>(code & 0x0F));
-        if (high == 0x11) {
-            SetReportedByte17(static_cast<uint8_t>((code >> 4) & 0x0F));
-        }
-        // The page follows through the same read as a sync request.
-        DeviceDriver::OnDeviceEvent(kSyncRequestCode);
-        return;
-    }
-    DeviceDriver::OnDeviceEvent(code);
 }
 
 void KeyboardDriver::RunLighting(platform::Event& stop) {

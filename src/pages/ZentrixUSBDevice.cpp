@@ -188,11 +188,8 @@ void CZentrixUSBDevice::SetVisible(bool visible) {
 }
 
 void CZentrixUSBDevice::PresentFrame() {
-    if (!lightingControl()) {
-        return;
-    }
-    const bool changed = ShowFrameOnPage();
-    driver_->SendFrameLater(changed);
+    // Both sides do nothing while the lighting control is off.
+    driver_->SendFrameLater(ShowFrameOnPage());
 }
 
 void CZentrixUSBDevice::SelectFunctionTab(int type) {

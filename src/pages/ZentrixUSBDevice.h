@@ -32,8 +32,6 @@ class CDeviceProfileUI;
 // the driver's work thread, whose completions come back to the UI thread (DeliverWork).
 class CZentrixUSBDevice : public ui::CHorizontalLayoutUI, public ui::CNotifyPump {
   public:
-    using LightingMode = devices::DeviceDriver::LightingMode;
-
     // A page of the common driver (the device classes hand their own to the other one).
     CZentrixUSBDevice();
     // Stops the driver's threads (normally done by the owner already).
